@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include "common/Messages.h"
+#include "common/Surfaces.h"
+
+TEST(Surfaces, ReplacePictureKeepsACopy) {
+  TSurfaces surfaces;
+  TBitmap mine(4, 4);
+  surfaces.Image(TImagePaneId::FrontImage).ReplacePicture(mine);
+  mine.SetPixel(0, 0, kRed);
+  EXPECT_EQ(surfaces.Image(TImagePaneId::FrontImage).CurrentPicture().Pixel(0, 0), kWhite);
+  surfaces.Image(TImagePaneId::FrontImage).CurrentPicture().SetPixel(1, 1, kRed);
+  EXPECT_EQ(surfaces.Image(TImagePaneId::FrontImage).CurrentPicture().Pixel(1, 1), kRed);
+  EXPECT_EQ(mine.Pixel(1, 1), kWhite);
+}
+
+TEST(Surfaces, TextPanesAppendAndClear) {
+  TSurfaces surfaces;
+  TTextPane& memo = surfaces.Text(TTextPaneId::RdSnMemo);
+  memo.AppendLine("a");
+  memo.AppendLine("");
+  EXPECT_EQ(memo.Lines().size(), 2u);
+  memo.Clear();
+  EXPECT_TRUE(memo.Lines().empty());
+  surfaces.SetStatus(1, "解析中");
+  surfaces.SetStatus(2, "ignored");
+  EXPECT_EQ(surfaces.Status(1), "解析中");
+  EXPECT_EQ(PaneName(TImagePaneId::ClossLineImage), "ClossLineImage");
+  EXPECT_EQ(PaneName(TTextPaneId::BLMemo), "BLMemo");
+}
+
+TEST(Messages, TableAndLevels) {
+  EXPECT_EQ(ErrorMessage(1), "位置検出パターンがみつかりません。");
+  EXPECT_EQ(ErrorMessage(4), "位置検出パターンが見つかりません。");
+  EXPECT_EQ(ErrorMessage(6), "");
+  EXPECT_EQ(ErrorMessage(11), "");
+  EXPECT_STREQ(kLevelLetters[2], "Q");
+}
