@@ -1,0 +1,462 @@
+#include "Coordinates.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <string>
+
+#include "common/Bitmap.h"
+#include "common/Errors.h"
+#include "common/Rounding.h"
+#include "locate/FindPattern.h"
+#include "locate/TimingPattern.h"
+
+namespace {
+
+constexpr long double kPi = std::numbers::pi_v<long double>;
+
+// Version-information codewords for versions 7 to 40 (ISO/IEC 18004: the
+// 6-bit version followed by its 12 BCH check bits, generator 0x1F25).
+constexpr std::array<std::uint32_t, 34> kVersionCodes = {
+    0x07C94, 0x085BC, 0x09A99, 0x0A4D3, 0x0BBF6, 0x0C762, 0x0D847, 0x0E60D, 0x0F928,
+    0x10B78, 0x1145D, 0x12A17, 0x13532, 0x149A6, 0x15683, 0x168C9, 0x177EC, 0x18EC4,
+    0x191E1, 0x1AFAB, 0x1B08E, 0x1CC1A, 0x1D33F, 0x1ED75, 0x1F250, 0x209D5, 0x216F0,
+    0x228BA, 0x2379F, 0x24B0B, 0x2542E, 0x26A64, 0x27541, 0x28C69,
+};
+
+// An integer coordinate plus an offset, refused when the sum leaves the 32-bit range.
+std::int32_t Shift(std::int32_t value, std::int64_t offset, const char* what) {
+  const std::int64_t sum = static_cast<std::int64_t>(value) + offset;
+  if (sum < std::numeric_limits<std::int32_t>::min() || sum > std::numeric_limits<std::int32_t>::max()) {
+    throw TMathError(std::string(what) + ": value does not fit a 32-bit integer");
+  }
+  return static_cast<std::int32_t>(sum);
+}
+
+// Distance between two integer points: the square root of an integer sum of squares.
+long double Distance(TPoint a, TPoint b) {
+  const long double dx = static_cast<long double>(static_cast<std::int64_t>(b.x) - a.x);
+  const long double dy = static_cast<long double>(static_cast<std::int64_t>(b.y) - a.y);
+  return sqrtl(dx * dx + dy * dy);
+}
+
+// Inclusive range [low, high] clipped to [0, limit - 1]; empty when low > high afterwards.
+struct TSpan {
+  std::int32_t low;
+  std::int32_t high;
+};
+TSpan Clip(std::int64_t low, std::int64_t high, std::int32_t limit) {
+  return TSpan{static_cast<std::int32_t>(std::max<std::int64_t>(low, 0)),
+               static_cast<std::int32_t>(std::min<std::int64_t>(high, static_cast<std::int64_t>(limit) - 1))};
+}
+
+}  // namespace
+
+TCoordinates::TCoordinates(TSurfaces& surfaces)
+    : surfaces_(surfaces), finder_(std::make_unique<TFindPattern>(surfaces)) {}
+
+TCoordinates::~TCoordinates() = default;
+
+// ---------------------------------------------------------------------------
+// Location and version
+
+std::int32_t TCoordinates::Locate(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+  if (width != plane.Width() || height != plane.Height()) {
+    throw TDecodeError("Locate: the given size " + std::to_string(width) + " x " + std::to_string(height) +
+                       " does not match the plane");
+  }
+  const std::int32_t found = finder_->Search(plane, width, height);
+  if (found > 0) return found;
+  return LocateFromCentres(plane, width, height, finder_->GetPattern(0), finder_->GetPattern(1),
+                           finder_->GetPattern(2));
+}
+
+std::int32_t TCoordinates::LocateFromCentres(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
+                                             TPoint p0, TPoint p1, TPoint p2) {
+  SetCentres(p0, p1, p2);
+
+  std::int32_t candidate = 0;
+  if (forcedVersion_ > 0) {
+    candidate = forcedVersion_;
+  } else {
+    // Test upward from the estimate; the timing patterns decide up to version 14.
+    TTimingPattern timing(surfaces_, p_[0], p_[1], p_[2]);
+    for (std::int32_t v = timing.EstimateVersion(plane); v <= 14; ++v) {
+      if (timing.CheckVersion(v, plane, width, height)) {
+        candidate = v;
+        break;
+      }
+    }
+    if (candidate == 0) return 1;
+  }
+  version_ = candidate;
+  model_->SetVersion(candidate);
+
+  // From version 7 on the version information decides, also over a forced
+  // version: the candidate only sets the pitch with which its blocks are found.
+  if (candidate > 6) {
+    version_ = ReadVersionInformation(plane);
+    if (version_ == 0) return 1;
+  }
+  surfaces_.Text(TTextPaneId::ImgMemo).AppendLine("型番 " + std::to_string(version_));
+
+  SettleVersion(version_);
+  FrameSymbol(plane, width, height);
+  BuildAlignmentGrid(plane, width, height);
+  DrawAdjustImage(plane, width, height);
+  return 0;
+}
+
+void TCoordinates::SetCentres(TPoint p0, TPoint p1, TPoint p2) {
+  p_[0] = p0;
+  p_[1] = p1;
+  p_[2] = p2;
+  model_.emplace(p0, p1, p2);
+}
+
+void TCoordinates::SettleVersion(std::int32_t version) {
+  version_ = version;
+  if (model_) {
+    model_->SetVersion(version);
+    pitch1_ = model_->GetModuleWidthX();
+    pitch2_ = model_->GetModuleWidthY();
+    angle1_ = model_->GetAngleX();
+    angle2_ = model_->GetAngleY();
+  }
+  seeds_.reset();
+  seeds_.emplace(version);
+  grid_.Clear();
+}
+
+std::int32_t TCoordinates::ReadVersionInformation(const TPlaneBoolean& plane) const {
+  if (!model_) return 0;
+  // Block left of the top-right finder pattern: bit 3r + c at module offset (c - 7, r - 3) from P1.
+  std::uint32_t bits = 0;
+  for (std::int32_t r = 0; r < 6; ++r) {
+    for (std::int32_t c = 0; c < 3; ++c) {
+      const TPoint at = model_->ModuleToImage(c - 7, r - 3, p_[1]);
+      if (!plane.Contains(at)) return 0;
+      if (plane[at.x][at.y]) bits |= 1u << (3 * r + c);
+    }
+  }
+  if (const std::int32_t version = MatchVersionCode(bits); version != 0) return version;
+
+  // Block above the bottom-left finder pattern: bit 3c + r at module offset (c - 3, r - 7) from P2.
+  bits = 0;
+  for (std::int32_t c = 0; c < 6; ++c) {
+    for (std::int32_t r = 0; r < 3; ++r) {
+      const TPoint at = model_->ModuleToImage(c - 3, r - 7, p_[2]);
+      if (!plane.Contains(at)) return 0;
+      if (plane[at.x][at.y]) bits |= 1u << (3 * c + r);
+    }
+  }
+  return MatchVersionCode(bits);
+}
+
+std::int32_t TCoordinates::MatchVersionCode(std::uint32_t bits) {
+  // The lowest version within 3 bits wins; there is no search for the closest.
+  for (std::size_t i = 0; i < kVersionCodes.size(); ++i) {
+    const std::uint32_t differ = (kVersionCodes[i] ^ bits) & 0x3FFFFu;
+    if (std::popcount(differ) <= 3) return static_cast<std::int32_t>(i) + 7;
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Corners and frame
+
+TPoint TCoordinates::ModuleOffsetToImage(TPoint origin, long double a, long double b) const {
+  const long double x = a * pitch1_ * cosl(angle1_) + b * pitch2_ * cosl(angle2_) + origin.x;
+  const long double y = a * pitch1_ * sinl(angle1_) + b * pitch2_ * sinl(angle2_) + origin.y;
+  return TPoint{RoundHalfEven(x, "corner prediction x"), RoundHalfEven(y, "corner prediction y")};
+}
+
+void TCoordinates::FrameSymbol(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+  // Predictions 3.5 modules out from each finder centre (half a finder pattern).
+  c_[0] = ModuleOffsetToImage(p_[0], -3.5L, -3.5L);
+  c_[1] = ModuleOffsetToImage(p_[1], 3.5L, -3.5L);
+  c_[2] = ModuleOffsetToImage(p_[2], -3.5L, 3.5L);
+  // One module inside the bottom-right corner: 4V + 12.5 pitches from P0 along both axes.
+  const long double reach = 4.0L * (static_cast<long double>(version_) - 1) + 16.5L;
+  const TPoint estimate = ModuleOffsetToImage(p_[0], reach, reach);
+
+  // Each corner is the dark pixel farthest from a point across the symbol.
+  if (FindFarthestDark(plane, width, height, c_[0], estimate, 2)) c_[0] = searchHit_;
+  if (FindFarthestDark(plane, width, height, c_[1], c_[2], 2)) c_[1] = searchHit_;
+  if (FindFarthestDark(plane, width, height, c_[2], c_[1], 2)) c_[2] = searchHit_;
+  if (FindFarthestDark(plane, width, height, estimate, p_[0], warp_)) {
+    c_[3] = searchHit_;
+    CheckBottomRightCorner(plane, width, height);
+  } else {
+    c_[3] = estimate;
+  }
+  DeriveFrame();
+}
+
+void TCoordinates::SetCorners(TPoint c0, TPoint c1, TPoint c2, TPoint c3) {
+  c_[0] = c0;
+  c_[1] = c1;
+  c_[2] = c2;
+  c_[3] = c3;
+  DeriveFrame();
+}
+
+void TCoordinates::DeriveFrame() {
+  topLength_ = Distance(c_[0], c_[1]);
+  leftLength_ = Distance(c_[0], c_[2]);
+  topAngle_ = atan2l(static_cast<long double>(static_cast<std::int64_t>(c_[1].y) - c_[0].y),
+                     static_cast<long double>(static_cast<std::int64_t>(c_[1].x) - c_[0].x));
+  if (topAngle_ < 0) topAngle_ += 2 * kPi;
+  leftAngle_ = atan2l(static_cast<long double>(static_cast<std::int64_t>(c_[2].y) - c_[0].y),
+                      static_cast<long double>(static_cast<std::int64_t>(c_[2].x) - c_[0].x));
+  if (leftAngle_ < 0) leftAngle_ += 2 * kPi;
+
+  // The corner that would complete a parallelogram; C3's deviation from it
+  // carries the perspective distortion.
+  const TPoint parallelogram{
+      Shift(RoundHalfEven(cosl(topAngle_) * topLength_ + cosl(leftAngle_) * leftLength_, "frame corner x"),
+            c_[0].x, "frame corner x"),
+      Shift(RoundHalfEven(sinl(topAngle_) * topLength_ + sinl(leftAngle_) * leftLength_, "frame corner y"),
+            c_[0].y, "frame corner y")};
+  deviationLength_ = Distance(parallelogram, c_[3]);
+  deviationAngle_ = atan2l(static_cast<long double>(static_cast<std::int64_t>(c_[3].y) - parallelogram.y),
+                           static_cast<long double>(static_cast<std::int64_t>(c_[3].x) - parallelogram.x));
+}
+
+bool TCoordinates::FindFarthestDark(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
+                                    TPoint centre, TPoint reference, std::int32_t k) {
+  const long double pitch = pitch1_ > pitch2_ ? pitch1_ : pitch2_;
+  const std::int64_t radius = RoundHalfEven(k * pitch, "corner search radius");
+  // Only the part of the window inside the plane can hold a dark pixel.
+  const TSpan xs = Clip(static_cast<std::int64_t>(centre.x) - radius, static_cast<std::int64_t>(centre.x) + radius,
+                        std::min(width, plane.Width()));
+  const TSpan ys = Clip(static_cast<std::int64_t>(centre.y) - radius, static_cast<std::int64_t>(centre.y) + radius,
+                        std::min(height, plane.Height()));
+  long double best = 0;
+  for (std::int32_t x = xs.low; x <= xs.high; ++x) {
+    for (std::int32_t y = ys.low; y <= ys.high; ++y) {
+      if (!plane[x][y]) continue;
+      const long double d = Distance(TPoint{x, y}, reference);
+      if (d > best) {
+        best = d;
+        searchHit_ = TPoint{x, y};
+      }
+    }
+  }
+  return best != 0;
+}
+
+long double TCoordinates::DirectionAngle(TPoint q, TPoint p) {
+  const std::int64_t dx = static_cast<std::int64_t>(p.x) - q.x;
+  const std::int64_t dy = static_cast<std::int64_t>(p.y) - q.y;
+  if (dx == 0 && dy == 0) throw TMathError("Base Angle Error");
+  if (dy == 0) return dx > 0 ? 0.0L : kPi;
+  if (dx == 0) return dy > 0 ? kPi / 2 : -kPi / 2;
+  return atan2l(static_cast<long double>(dy), static_cast<long double>(dx));
+}
+
+long double TCoordinates::BottomEdgeAngle(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
+                                          TPoint q, TPoint r) const {
+  return EdgeAngle(plane, width, height, q, r, true);
+}
+
+long double TCoordinates::RightEdgeAngle(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
+                                         TPoint q, TPoint r) const {
+  return EdgeAngle(plane, width, height, q, r, false);
+}
+
+// Direction from corner q of the edge towards r: the extreme direction angle
+// of the dark pixels in the rectangle spanned by q and r, leaving out those
+// nearer to q than 0.3 of the edge.
+long double TCoordinates::EdgeAngle(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, TPoint q,
+                                    TPoint r, bool largest) const {
+  const std::int64_t dx = static_cast<std::int64_t>(r.x) - q.x;
+  const std::int64_t dy = static_cast<std::int64_t>(r.y) - q.y;
+  if (dx == 0) {
+    if (dy > 0) return kPi / 2;
+    if (dy < 0) return -kPi / 2;
+    throw TMathError("Base Angle Error");
+  }
+  if (dy == 0) return dx > 0 ? 0.0L : -kPi;
+
+  const long double nearest = 0.3L * Distance(q, r);
+  // With r up and to the left, the angles of that quadrant run from -pi to
+  // -pi/2, so a pixel straight left of q counts as -pi rather than pi.
+  const bool upLeft = dx < 0 && dy < 0;
+  long double best = largest ? -2 * kPi : 2 * kPi;
+  const TSpan xs = Clip(std::min(q.x, r.x), std::max(q.x, r.x), std::min(width, plane.Width()));
+  const TSpan ys = Clip(std::min(q.y, r.y), std::max(q.y, r.y), std::min(height, plane.Height()));
+  for (std::int32_t y = ys.low; y <= ys.high; ++y) {
+    const std::uint8_t* row = plane.Row(y);
+    for (std::int32_t x = xs.low; x <= xs.high; ++x) {
+      if (!row[x]) continue;
+      const TPoint pixel{x, y};
+      if (Distance(q, pixel) < nearest) continue;
+      const long double angle = (upLeft && y == q.y && x < q.x) ? -kPi : DirectionAngle(q, pixel);
+      if (largest ? angle > best : angle < best) best = angle;
+    }
+  }
+  return best;
+}
+
+void TCoordinates::CheckBottomRightCorner(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+  // Supporting lines of the bottom edge (seen from C2) and the right edge (seen from C1).
+  const long double beta = BottomEdgeAngle(plane, width, height, c_[2], c_[3]);
+  const long double alpha = RightEdgeAngle(plane, width, height, c_[1], c_[3]);
+  try {
+    const long double sinA = sinl(alpha), cosA = cosl(alpha);
+    const long double sinB = sinl(beta), cosB = cosl(beta);
+    const long double k1 = c_[1].x * sinA - c_[1].y * cosA;
+    const long double k2 = c_[2].x * sinB - c_[2].y * cosB;
+    const long double denominatorX = sinA * cosB - cosA * sinB;
+    const long double denominatorY = sinB * cosA - cosB * sinA;
+    if (denominatorX == 0 || denominatorY == 0) throw TMathError("parallel edges");
+    const TPoint crossing{RoundHalfEven((cosB * k1 - cosA * k2) / denominatorX, "edge intersection x"),
+                          RoundHalfEven((sinA * k2 - sinB * k1) / denominatorY, "edge intersection y")};
+    if (!plane.Contains(crossing) || crossing.x >= width || crossing.y >= height) {
+      throw TMathError("edge intersection outside the picture");
+    }
+    // A light intersection away from the found corner means the corner module
+    // is light and the hit lies inside the symbol.
+    if (!plane[crossing.x][crossing.y] && Distance(c_[3], crossing) > pitch1_ / 2) c_[3] = crossing;
+  } catch (const TMathError&) {
+    throw TMathError("Program Error");
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Sampling grid
+
+std::int32_t TCoordinates::Position(std::int32_t index) const { return seeds_->Position(index); }
+
+TPoint TCoordinates::MapModule(std::int32_t a, std::int32_t b) const {
+  if (topLength_ == 0 || leftLength_ == 0) {
+    throw TMathError("Degenerate frame: an edge of the symbol has length 0");
+  }
+  const long double side = static_cast<long double>(4 * static_cast<std::int64_t>(version_) + 17);
+  const long double u = topLength_ / side * (a + 0.5L);
+  const long double v = leftLength_ / side * (b + 0.5L);
+  const long double w = (u / topLength_) * deviationLength_ * (v / leftLength_);
+  const long double x = u * cosl(topAngle_) + v * cosl(leftAngle_) + w * cosl(deviationAngle_);
+  const long double y = u * sinl(topAngle_) + v * sinl(leftAngle_) + w * sinl(deviationAngle_);
+  return TPoint{Shift(RoundHalfEven(x, "module position x"), c_[0].x, "module position x"),
+                Shift(RoundHalfEven(y, "module position y"), c_[0].y, "module position y")};
+}
+
+void TCoordinates::BuildAlignmentGrid(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+  if (!seeds_) throw TDecodeError("BuildAlignmentGrid: no version settled");
+  const std::int32_t n = seeds_->Count();
+  grid_.Resize(n, n);
+  for (std::int32_t j = 0; j < n; ++j) {
+    for (std::int32_t i = 0; i < n; ++i) {
+      grid_[i][j] = MapModule(Position(i), Position(j));
+      // The three finder corners hold no alignment pattern and keep their prediction.
+      const bool finderCorner = (i == 0 && j == 0) || (i == n - 1 && j == 0) || (i == 0 && j == n - 1);
+      if (!finderCorner) grid_[i][j] = SnapToDarkCentre(plane, width, height, grid_[i][j]);
+    }
+  }
+}
+
+TPoint TCoordinates::SnapToDarkCentre(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
+                                      TPoint p) const {
+  width = std::min(width, plane.Width());
+  height = std::min(height, plane.Height());
+  if (width <= 0 || height <= 0) return p;
+  std::int32_t x = std::clamp(p.x, 0, width - 1);
+  std::int32_t y = std::clamp(p.y, 0, height - 1);
+
+  if (!plane[x][y]) {
+    // Squares of growing radius up to one module, each scanned top row first,
+    // left to right. The inner square of a ring holds no dark pixel (else the
+    // search had stopped), so only the ring itself needs looking at; beyond
+    // the plane's larger side the square covers the whole plane.
+    const long double pitch = std::max(fabsl(pitch1_), fabsl(pitch2_));
+    const std::int32_t reach = TruncateToInt(std::min(pitch, static_cast<long double>(std::max(width, height))),
+                                             "alignment search radius");
+    bool found = false;
+    for (std::int32_t r = 1; r <= reach && !found; ++r) {
+      for (std::int32_t dy = -r; dy <= r && !found; ++dy) {
+        const std::int64_t yy = static_cast<std::int64_t>(y) + dy;
+        if (yy < 0 || yy >= height) continue;
+        const std::uint8_t* row = plane.Row(static_cast<std::int32_t>(yy));
+        const bool edgeRow = dy == -r || dy == r;
+        for (std::int32_t dx = -r; dx <= r; dx += edgeRow ? 1 : 2 * r) {
+          const std::int64_t xx = static_cast<std::int64_t>(x) + dx;
+          if (xx < 0 || xx >= width || !row[xx]) continue;
+          x = static_cast<std::int32_t>(xx);
+          y = static_cast<std::int32_t>(yy);
+          found = true;
+          break;
+        }
+      }
+    }
+    if (!found) return TPoint{x, y};
+  }
+
+  // Centre of the dark runs through the pixel; the ends stop on the first
+  // light pixel beyond the run or on the plane's edge.
+  std::int32_t left = x, right = x, top = y, bottom = y;
+  while (left > 0 && plane[left][y]) --left;
+  while (right < width - 1 && plane[right][y]) ++right;
+  while (top > 0 && plane[x][top]) --top;
+  while (bottom < height - 1 && plane[x][bottom]) ++bottom;
+  return TPoint{(left + right + 1) / 2, (top + bottom + 1) / 2};
+}
+
+TPoint TCoordinates::NearestGridNode(std::int32_t a, std::int32_t b) const {
+  if (!seeds_) return TPoint{};
+  const std::int32_t n = seeds_->Count();
+  std::int64_t best = 100000;
+  TPoint node{};
+  for (std::int32_t i = 0; i < n; ++i) {
+    for (std::int32_t j = 0; j < n; ++j) {
+      const std::int64_t da = static_cast<std::int64_t>(a) - Position(i);
+      const std::int64_t db = static_cast<std::int64_t>(b) - Position(j);
+      const std::int64_t d = da * da + db * db;
+      if (d < best) {
+        best = d;
+        node = TPoint{i, j};
+      }
+    }
+  }
+  return node;
+}
+
+TPoint TCoordinates::GetSamplePoint(const TPlaneBoolean& /*plane*/, std::int32_t a, std::int32_t b) const {
+  if (version_ < 1 || version_ > 40) return TPoint{};
+  if (version_ == 1) return MapModule(a, b);
+  if (!seeds_ || seeds_->Version() != version_ || grid_.Width() != seeds_->Count()) {
+    throw TDecodeError("GetSamplePoint: the sampling grid has not been built");
+  }
+  // Shift by the displacement that the nearest alignment node showed.
+  const TPoint node = NearestGridNode(a, b);
+  const TPoint predicted = MapModule(Position(node.x), Position(node.y));
+  const TPoint measured = grid_[node.x][node.y];
+  const TPoint mapped = MapModule(a, b);
+  return TPoint{
+      Shift(mapped.x, static_cast<std::int64_t>(measured.x) - predicted.x, "sample point x"),
+      Shift(mapped.y, static_cast<std::int64_t>(measured.y) - predicted.y, "sample point y")};
+}
+
+void TCoordinates::DrawAdjustImage(const TPlaneBoolean& plane, std::int32_t /*width*/, std::int32_t /*height*/) {
+  TBitmap picture = TBitmap::FromPlane(plane);
+  for (std::int32_t j = 0; j < grid_.Height(); ++j) {
+    for (std::int32_t i = 0; i < grid_.Width(); ++i) picture.SetPixel(grid_[i][j].x, grid_[i][j].y, kBlue);
+  }
+  surfaces_.Image(TImagePaneId::AdjustImage).ReplacePicture(picture);
+}
+
+// ---------------------------------------------------------------------------
+
+TPoint TCoordinates::Centre(std::int32_t index) const {
+  if (index < 0 || index > 2) return TPoint{};
+  return p_[index];
+}
+
+TPoint TCoordinates::Corner(std::int32_t index) const {
+  if (index < 0 || index > 3) return TPoint{};
+  return c_[index];
+}
