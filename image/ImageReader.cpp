@@ -1,0 +1,34 @@
+#include "ImageReader.h"
+
+#include "common/Bitmap.h"
+#include "locate/Coordinates.h"
+
+TImageReader::TImageReader(TSurfaces& surfaces)
+    : surfaces_(surfaces), coordinates_(std::make_unique<TCoordinates>(surfaces)) {}
+
+TImageReader::~TImageReader() = default;
+
+void TImageReader::SetWarp(std::int32_t value) { coordinates_->SetWarp(value); }
+
+void TImageReader::SetForceVersion(std::int32_t value) { coordinates_->SetForceVersion(value); }
+
+std::int32_t TImageReader::Read(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+  lastResult_ = coordinates_->Locate(plane, width, height);
+  if (lastResult_ > 0) return lastResult_;
+
+  const std::int32_t size = 4 * coordinates_->GetVersion() + 17;
+  // A fresh, all-light matrix: nothing of an earlier read survives.
+  matrix_.Resize(size, size, 0);
+  size_ = size;
+  TBitmap& picture = surfaces_.Image(TImagePaneId::AdjustImage).CurrentPicture();
+  for (std::int32_t y = 0; y < size; ++y) {
+    for (std::int32_t x = 0; x < size; ++x) {
+      const TPoint at = coordinates_->GetSamplePoint(plane, x, y);
+      // A module whose sampling point falls outside the picture stays light.
+      if (at.x < 0 || at.y < 0 || at.x >= width || at.y >= height) continue;
+      picture.SetPixel(at.x, at.y, kRed);
+      matrix_[x][y] = plane[at.x][at.y];
+    }
+  }
+  return 0;
+}
