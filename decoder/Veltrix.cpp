@@ -1,0 +1,87 @@
+#include "Veltrix.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#include "common/Messages.h"
+#include "decoder/Decorder.h"
+#include "image/FrontImage.h"
+
+namespace {
+
+// The message of a picture without a symbol, also used for pictures too small to binarize.
+constexpr std::int32_t kNoFinderPattern = 1;
+
+const TPlaneBoolean kNoPlane;
+
+}  // namespace
+
+TVeltrix::TVeltrix(TSurfaces& surfaces)
+    : frontImage_(std::make_unique<TFrontImage>(surfaces)), decorder_(std::make_unique<TDecorder>(surfaces)) {
+  resolver_ = frontImage_->Offset();
+}
+
+TVeltrix::~TVeltrix() = default;
+
+void TVeltrix::SetWarp(std::int32_t value) { decorder_->SetWarp(std::clamp<std::int32_t>(value, 1, 6)); }
+
+void TVeltrix::SetResolver(std::int32_t value) {
+  resolver_ = std::clamp<std::int32_t>(value, -128, 128);
+  frontImage_->SetOffset(resolver_);
+}
+
+bool TVeltrix::Decode(const TBitmap& picture) {
+  bool result = true;
+  decodedText_.clear();
+  failureText_.clear();
+  tooSmall_ = false;
+  const std::int32_t width = picture.Width();
+  const std::int32_t height = picture.Height();
+
+  if (!TFrontImage::CanBinarize(width, height)) {
+    // No threshold exists for fewer than two columns or for columns without rows:
+    // reported like a picture without a symbol, without binarizing anything.
+    tooSmall_ = true;
+    binary_ = nullptr;
+    result = false;
+  } else {
+    {
+      // The colour plane lives only as long as the binarizer needs it.
+      TPlaneInteger colours(width, height);
+      for (std::int32_t y = 0; y < height; ++y)
+        std::memcpy(colours.Row(y), picture.Row(y), static_cast<std::size_t>(width) * sizeof(std::int32_t));
+      binary_ = &frontImage_->Binarize(colours, width, height);
+    }
+    try {
+      decorder_->SetForceVersion(forceVersion_);
+      decodedText_ = decorder_->Decode(*binary_, width, height);
+    } catch (const std::exception& failure) {
+      result = false;
+      decodedText_.clear();
+      failureText_ = failure.what();
+    } catch (...) {
+      result = false;
+      decodedText_.clear();
+      failureText_ = "unknown failure";
+    }
+    if (!decorder_->ErrorText().empty()) result = false;
+  }
+  if (!result) decodedText_.clear();
+
+  if (!result) {
+    if (OnError) OnError(*this);
+  } else {
+    if (OnDecoded) OnDecoded(*this);
+  }
+  return result;
+}
+
+std::string TVeltrix::GetErrorText() const {
+  if (tooSmall_) return ErrorMessage(kNoFinderPattern);
+  return decorder_->ErrorText();
+}
+
+std::string TVeltrix::GetVersionText() const { return decorder_->GetVersionText(); }
+
+const TPlaneBoolean& TVeltrix::BinaryPlane() const { return binary_ != nullptr ? *binary_ : kNoPlane; }

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/Bitmap.h"
+#include "common/Plane.h"
+#include "common/Surfaces.h"
+
+class TFrontImage;
+class TDecorder;
+
+// The one entry into the decoder. The owner writes the three parameters, calls
+// Decode with the picture and reads the outcome: the result, DecodedText,
+// GetErrorText, and one of the two notifications raised inside Decode.
+// Decode is the only place where failures of the pipeline are caught.
+class TVeltrix {
+ public:
+  using TNotify = std::function<void(TVeltrix& sender)>;
+
+  explicit TVeltrix(TSurfaces& surfaces);
+  ~TVeltrix();
+  TVeltrix(const TVeltrix&) = delete;
+  TVeltrix& operator=(const TVeltrix&) = delete;
+
+  // Clamped to 1..6 and passed to the driver at once.
+  void SetWarp(std::int32_t value);
+  // Clamped to -128..128 and copied into the binarizer at once.
+  void SetResolver(std::int32_t value);
+  // Stored as written; handed to the driver at the start of every Decode.
+  void SetForceVersion(std::int32_t value) { forceVersion_ = value; }
+  // The last Resolver after clamping (the binarizer's initial 7 before any write).
+  std::int32_t Resolver() const { return resolver_; }
+  std::int32_t ForceVersion() const { return forceVersion_; }
+
+  TNotify OnDecoded;  // raised after a successful decode
+  TNotify OnError;    // raised after a failed decode
+
+  // Binarizes the picture (drawing FrontImage) and has the driver decode it.
+  // True when the driver finished without failure.
+  bool Decode(const TBitmap& picture);
+
+  // The text of the last decode as Shift-JIS bytes; empty after a failure.
+  const std::string& DecodedText() const { return decodedText_; }
+  // The message of the error code of the last failure; empty after a success,
+  // and also empty when a stage failed without setting a code.
+  std::string GetErrorText() const;
+  std::string GetVersionText() const;
+  // The message of the failure raised inside the last decode, or empty. It
+  // explains failures that set no error code (GetErrorText empty).
+  const std::string& FailureText() const { return failureText_; }
+
+  // The binary plane of the last decode (empty before the first and after a
+  // picture too small to binarize).
+  const TPlaneBoolean& BinaryPlane() const;
+  // The driver, for reading back what was handed to it.
+  const TDecorder& Driver() const { return *decorder_; }
+
+ private:
+  std::unique_ptr<TFrontImage> frontImage_;
+  std::unique_ptr<TDecorder> decorder_;
+  const TPlaneBoolean* binary_ = nullptr;
+  std::int32_t resolver_ = 7;
+  std::int32_t forceVersion_ = 0;
+  std::string decodedText_;
+  std::string failureText_;
+  // Set when the picture was too small to binarize: the driver did not run,
+  // so its error text belongs to an earlier decode.
+  bool tooSmall_ = false;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+
+#include "common/Plane.h"
+#include "common/Surfaces.h"
+
+// The binarizer: turns the colour picture into the binary plane every later
+// stage works on (True = dark), with one global threshold taken from the mean
+// grey level of the middle row, and shows the result on the FrontImage pane.
+class TFrontImage {
+ public:
+  explicit TFrontImage(TSurfaces& surfaces);
+
+  // The offset added to every grey level before it is compared with the threshold.
+  std::int32_t Offset() const { return offset_; }
+  void SetOffset(std::int32_t value) { offset_ = value; }
+
+  // Binarizes the colours (0x00BBGGRR, plane of width x height) and replaces the
+  // FrontImage picture with the result. The returned plane stays owned by this
+  // object and is valid until the next call.
+  //
+  // The threshold needs at least two columns and one row; the empty 0 x 0
+  // picture is the one smaller size allowed (threshold 0, empty plane). Any
+  // other smaller size, or a colour plane of another size, throws
+  // std::invalid_argument: the caller refuses such pictures before.
+  const TPlaneBoolean& Binarize(const TPlaneInteger& colours, std::int32_t width, std::int32_t height);
+
+  // True when Binarize can handle a picture of this size.
+  static bool CanBinarize(std::int32_t width, std::int32_t height);
+
+  // Grey level 0 to 255 of a 0x00BBGGRR colour (weights 30, 59 and 11 per cent, truncated).
+  static std::int32_t Grey(std::int32_t colour) {
+    const std::int32_t red = colour & 0xFF;
+    const std::int32_t green = (colour >> 8) & 0xFF;
+    const std::int32_t blue = (colour >> 16) & 0xFF;
+    return (30 * red + 59 * green + 11 * blue) / 100;
+  }
+
+  // The threshold of the last Binarize.
+  std::int32_t Threshold() const { return threshold_; }
+
+ private:
+  TSurfaces& surfaces_;
+  TPlaneBoolean binary_;
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
+  std::int32_t offset_ = 7;
+  std::int32_t threshold_ = 0;
+};
