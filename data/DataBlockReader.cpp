@@ -1,0 +1,120 @@
+#include "DataBlockReader.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "common/Errors.h"
+
+namespace {
+
+constexpr std::uint32_t kNumeric = 1;
+constexpr std::uint32_t kAlphanumeric = 2;
+constexpr std::uint32_t kByte = 4;
+constexpr std::uint32_t kKanji = 8;
+
+// The 45 characters of the alphanumeric mode, by value.
+constexpr std::string_view kAlphanumericTable = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
+
+void AppendAlphanumeric(std::uint32_t index, std::string& text) {
+  // Values beyond the table occur only in damaged data; they add nothing.
+  if (index < kAlphanumericTable.size()) text += kAlphanumericTable[index];
+}
+
+}  // namespace
+
+TDataBlockReader::TDataBlockReader(const TIntegers& codewords, std::int32_t count, std::int32_t version)
+    : codewords_(codewords),
+      count_(static_cast<std::int32_t>(
+          std::clamp<std::int64_t>(count, 0, static_cast<std::int64_t>(std::min<std::size_t>(codewords.size(), 0x7FFFFFFF))))),
+      version_(version) {
+  if (version < 1 || version > 40) throw TDecodeError("Unsupported version " + std::to_string(version));
+}
+
+std::uint32_t TDataBlockReader::ReadBits(std::int32_t n) {
+  if (n < 1 || n > 16) return 0;
+  const std::int64_t remaining =
+      readIndex_ >= count_ ? 0 : static_cast<std::int64_t>(count_ - readIndex_ - 1) * 8 + bitPosition_ + 1;
+  if (remaining < n) return 0;
+  std::uint32_t value = 0;
+  for (std::int32_t i = 0; i < n; ++i) {
+    const std::int32_t codeword = codewords_[static_cast<std::size_t>(readIndex_)];
+    value = (value << 1) | static_cast<std::uint32_t>((codeword >> bitPosition_) & 1);
+    if (--bitPosition_ < 0) {
+      bitPosition_ = 7;
+      ++readIndex_;
+    }
+  }
+  return value;
+}
+
+std::int32_t TDataBlockReader::CountLength(std::uint32_t mode) const {
+  // Character-count indicator lengths for versions 1-9, 10-26 and 27-40.
+  const int range = version_ <= 9 ? 0 : (version_ <= 26 ? 1 : 2);
+  switch (mode) {
+    case kNumeric: return std::array<std::int32_t, 3>{10, 12, 14}[static_cast<std::size_t>(range)];
+    case kAlphanumeric: return std::array<std::int32_t, 3>{9, 11, 13}[static_cast<std::size_t>(range)];
+    case kByte: return std::array<std::int32_t, 3>{8, 16, 16}[static_cast<std::size_t>(range)];
+    case kKanji: return std::array<std::int32_t, 3>{8, 10, 12}[static_cast<std::size_t>(range)];
+    default: return 0;
+  }
+}
+
+std::string TDataBlockReader::Decode() {
+  std::string text;
+  for (;;) {
+    const std::uint32_t mode = ReadBits(4);
+    if (mode != kNumeric && mode != kAlphanumeric && mode != kByte && mode != kKanji) break;
+    const std::uint32_t count = ReadBits(CountLength(mode));
+    switch (mode) {
+      case kNumeric: ReadNumeric(count, text); break;
+      case kAlphanumeric: ReadAlphanumeric(count, text); break;
+      case kByte: ReadBytes(count, text); break;
+      case kKanji: ReadKanji(count, text); break;
+    }
+  }
+  return text;
+}
+
+void TDataBlockReader::ReadNumeric(std::uint32_t count, std::string& text) {
+  // Groups keep their leading zeros; values beyond a group's range are written as they are.
+  std::uint32_t left = count;
+  for (; left >= 3; left -= 3) {
+    const std::uint32_t v = ReadBits(10);
+    if (v < 100) text += '0';
+    if (v < 10) text += '0';
+    text += std::to_string(v);
+  }
+  if (left == 2) {
+    const std::uint32_t v = ReadBits(7);
+    if (v < 10) text += '0';
+    text += std::to_string(v);
+  } else if (left == 1) {
+    text += std::to_string(ReadBits(4));
+  }
+}
+
+void TDataBlockReader::ReadAlphanumeric(std::uint32_t count, std::string& text) {
+  std::uint32_t left = count;
+  for (; left >= 2; left -= 2) {
+    const std::uint32_t v = ReadBits(11);
+    AppendAlphanumeric(v / 45, text);
+    AppendAlphanumeric(v % 45, text);
+  }
+  if (left == 1) AppendAlphanumeric(ReadBits(6), text);
+}
+
+void TDataBlockReader::ReadBytes(std::uint32_t count, std::string& text) {
+  for (std::uint32_t i = 0; i < count; ++i) text += static_cast<char>(ReadBits(8));
+}
+
+void TDataBlockReader::ReadKanji(std::uint32_t count, std::string& text) {
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint32_t v = ReadBits(13);
+    const std::uint32_t w = (v / 192) * 256 + v % 192;
+    const std::uint32_t code = w + 0x8140 <= 0x9FFC ? w + 0x8140 : w + 0xC140;
+    text += static_cast<char>((code >> 8) & 0xFF);
+    text += static_cast<char>(code & 0xFF);
+  }
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "common/Surfaces.h"
+#include "common/Types.h"
+
+// Corrects one Reed-Solomon block of codewords in place, up to 3 wrong codewords,
+// over GF(256) with polynomial 0x11D and alpha = 2. Eight syndromes at alpha^1 ..
+// alpha^8 are computed whatever the block's error-correction length, the locator
+// comes from Berlekamp-Massey, its roots from trying every non-zero element, and
+// the error values from Forney's formula. Every step is traced on RdSnMemo.
+class TReedSolomon {
+ public:
+  explicit TReedSolomon(TSurfaces& surfaces);
+
+  // Rebuilds the field tables and takes the caller's array as the block: the
+  // corrections of Decode appear in it. Element 0 is the first codeword of the block.
+  void LoadBlock(TIntegers& block);
+  // Lists the block and its syndromes and, when a syndrome is non-zero, corrects
+  // the block and lists it again. A block is changed only when the locator has
+  // degree 1 to 3 and exactly that many roots, all inside the block, with
+  // non-zero Forney denominators; otherwise it stays as received.
+  void Decode();
+  // Codewords corrected by the last Decode (0 when intact or left unchanged).
+  std::int32_t ErrorCount() const { return errorCount_; }
+
+ private:
+  using TPolynomial = std::array<std::int32_t, 16>;
+
+  void BuildTables();
+  void ComputeSyndromes();
+  void CorrectErrors(std::int32_t length);
+  std::int32_t FindLocator();
+  void ComputeEvaluator();
+  void FindRoots();
+  std::int32_t GFMul(std::int32_t a, std::int32_t b) const;
+  std::int32_t GFInverse(std::int32_t a) const;
+
+  TSurfaces& surfaces_;
+  TIntegers* block_ = nullptr;
+  std::array<std::int32_t, 511> expTable_{};
+  std::array<std::int32_t, 256> logTable_{};
+  TPolynomial syndromes_{};
+  TPolynomial locator_{};
+  TPolynomial evaluator_{};
+  std::array<std::int32_t, 255> errorLocations_{};
+  std::int32_t rootCount_ = 0;
+  std::int32_t errorCount_ = 0;
+};
