@@ -1,0 +1,231 @@
+#include "CenterDots.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// Stretches of one direction ordered by lane (the row of a horizontal
+// stretch, the column of a vertical one) and, within a lane, by their low end.
+// A max-tree over the high ends answers "which stretches of lane k have
+// lo < p < hi" in time proportional to the answer, and stretches taken into a
+// group are removed from it.
+class TCrossIndex {
+ public:
+  struct TItem {
+    std::int32_t lane;
+    std::int32_t lo;
+    std::int32_t hi;
+    std::int32_t index;  // position in the source list
+  };
+
+  explicit TCrossIndex(std::vector<TItem> items) : items_(std::move(items)) {
+    std::sort(items_.begin(), items_.end(), [](const TItem& a, const TItem& b) {
+      if (a.lane != b.lane) return a.lane < b.lane;
+      if (a.lo != b.lo) return a.lo < b.lo;
+      return a.index < b.index;
+    });
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      if (i == 0 || items_[i].lane != items_[i - 1].lane) {
+        lanes_.push_back(items_[i].lane);
+        laneBegin_.push_back(i);
+      }
+    }
+    laneBegin_.push_back(items_.size());
+    leaves_ = 1;
+    while (leaves_ < items_.size()) leaves_ *= 2;
+    tree_.assign(2 * leaves_, kGone);
+    for (std::size_t i = 0; i < items_.size(); ++i) tree_[leaves_ + i] = items_[i].hi;
+    for (std::size_t node = leaves_ - 1; node >= 1; --node)
+      tree_[node] = std::max(tree_[2 * node], tree_[2 * node + 1]);
+  }
+
+  // Appends the positions of the stretches still present with
+  // laneLo < lane < laneHi and lo < p < hi (in no particular order).
+  void Query(std::int32_t laneLo, std::int32_t laneHi, std::int32_t p, std::vector<std::size_t>& positions) const {
+    auto lane = std::upper_bound(lanes_.begin(), lanes_.end(), laneLo);
+    for (; lane != lanes_.end() && *lane < laneHi; ++lane) {
+      const std::size_t k = static_cast<std::size_t>(lane - lanes_.begin());
+      const std::size_t begin = laneBegin_[k];
+      const auto end = std::lower_bound(items_.begin() + static_cast<std::ptrdiff_t>(begin),
+                                        items_.begin() + static_cast<std::ptrdiff_t>(laneBegin_[k + 1]), p,
+                                        [](const TItem& item, std::int32_t value) { return item.lo < value; });
+      const std::size_t last = static_cast<std::size_t>(end - items_.begin());
+      if (begin < last) Collect(1, 0, leaves_, begin, last, p, positions);
+    }
+  }
+
+  std::int32_t SourceIndex(std::size_t position) const { return items_[position].index; }
+
+  void Remove(std::size_t position) {
+    std::size_t node = leaves_ + position;
+    tree_[node] = kGone;
+    for (node /= 2; node >= 1; node /= 2) tree_[node] = std::max(tree_[2 * node], tree_[2 * node + 1]);
+  }
+
+ private:
+  static constexpr std::int64_t kGone = std::numeric_limits<std::int64_t>::min();
+
+  // Positions in [begin, end) under `node` (covering [nodeBegin, nodeEnd)) whose high end exceeds p.
+  void Collect(std::size_t node, std::size_t nodeBegin, std::size_t nodeEnd, std::size_t begin, std::size_t end,
+               std::int32_t p, std::vector<std::size_t>& positions) const {
+    if (end <= nodeBegin || nodeEnd <= begin || tree_[node] <= p) return;
+    if (nodeEnd - nodeBegin == 1) {
+      positions.push_back(nodeBegin);
+      return;
+    }
+    const std::size_t middle = nodeBegin + (nodeEnd - nodeBegin) / 2;
+    Collect(2 * node, nodeBegin, middle, begin, end, p, positions);
+    Collect(2 * node + 1, middle, nodeEnd, begin, end, p, positions);
+  }
+
+  std::vector<TItem> items_;
+  std::vector<std::int32_t> lanes_;
+  std::vector<std::size_t> laneBegin_;
+  std::size_t leaves_ = 1;
+  std::vector<std::int64_t> tree_;
+};
+
+// Horizontal stretches live in their row and span x; vertical ones live in
+// their column and span y.
+TCrossIndex::TItem HorizontalItem(const TLine& line, std::int32_t index) {
+  return {line.StartPt.y, line.StartPt.x, line.EndPt.x, index};
+}
+TCrossIndex::TItem VerticalItem(const TLine& line, std::int32_t index) {
+  return {line.StartPt.x, line.StartPt.y, line.EndPt.y, index};
+}
+
+// The crossing stretches found by a query, as source indexes in list order.
+void ToListOrder(const TCrossIndex& index, const std::vector<std::size_t>& positions,
+                 std::vector<std::int32_t>& members) {
+  members.clear();
+  for (std::size_t position : positions) members.push_back(index.SourceIndex(position));
+  std::sort(members.begin(), members.end());
+}
+
+}  // namespace
+
+void TCenterDots::Clear() {
+  dots_.clear();
+  rowCentres_.Clear();
+  columnCentres_.Clear();
+}
+
+TPoint TCenterDots::GetDot(std::int32_t index) const {
+  if (index < 0 || index > 2) return {};
+  return chosen_[static_cast<std::size_t>(index)];
+}
+
+void TCenterDots::Compute(TLines& horizontal, TLines& vertical) {
+  Clear();
+  GroupRows(horizontal, vertical);
+  GroupColumns(horizontal, vertical);
+  rowCentres_.Sort();
+  columnCentres_.Sort();
+  MakeCandidates();
+  ChooseThree();
+}
+
+// Each vertical stretch, in list order, takes every still active horizontal
+// stretch it crosses; a horizontal stretch thus joins the group of the first
+// vertical stretch that crosses it.
+void TCenterDots::GroupRows(TLines& horizontal, const TLines& vertical) {
+  const std::vector<TLine>& rows = horizontal.Items();
+  std::vector<TCrossIndex::TItem> items;
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].Active) items.push_back(HorizontalItem(rows[i], static_cast<std::int32_t>(i)));
+  TCrossIndex index(std::move(items));
+
+  std::vector<std::size_t> positions;
+  std::vector<std::int32_t> members;
+  for (const TLine& v : vertical.Items()) {
+    positions.clear();
+    index.Query(v.StartPt.y, v.EndPt.y, v.StartPt.x, positions);
+    if (positions.empty()) continue;
+    ToListOrder(index, positions, members);
+    TLine centre = horizontal.GetLine(members[members.size() / 2]);
+    centre.Weight = static_cast<std::int32_t>(members.size());
+    for (std::size_t position : positions) index.Remove(position);
+    for (std::int32_t member : members) {
+      TLine line = horizontal.GetLine(member);
+      line.Active = false;
+      horizontal.SetLine(member, line);
+    }
+    rowCentres_.Add(centre);
+  }
+}
+
+// Each horizontal stretch, active or not, takes every still active vertical
+// stretch it crosses.
+void TCenterDots::GroupColumns(const TLines& horizontal, TLines& vertical) {
+  const std::vector<TLine>& columns = vertical.Items();
+  std::vector<TCrossIndex::TItem> items;
+  for (std::size_t i = 0; i < columns.size(); ++i)
+    if (columns[i].Active) items.push_back(VerticalItem(columns[i], static_cast<std::int32_t>(i)));
+  TCrossIndex index(std::move(items));
+
+  std::vector<std::size_t> positions;
+  std::vector<std::int32_t> members;
+  for (const TLine& h : horizontal.Items()) {
+    positions.clear();
+    index.Query(h.StartPt.x, h.EndPt.x, h.StartPt.y, positions);
+    if (positions.empty()) continue;
+    ToListOrder(index, positions, members);
+    TLine centre = vertical.GetLine(members[members.size() / 2]);
+    centre.Weight = static_cast<std::int32_t>(members.size());
+    for (std::size_t position : positions) index.Remove(position);
+    for (std::int32_t member : members) {
+      TLine line = vertical.GetLine(member);
+      line.Active = false;
+      vertical.SetLine(member, line);
+    }
+    columnCentres_.Add(centre);
+  }
+}
+
+// Every row representative against every column representative, in the
+// order of both sorted lists.
+void TCenterDots::MakeCandidates() {
+  const std::vector<TLine>& columns = columnCentres_.Items();
+  std::vector<TCrossIndex::TItem> items;
+  items.reserve(columns.size());
+  for (std::size_t i = 0; i < columns.size(); ++i) items.push_back(VerticalItem(columns[i], static_cast<std::int32_t>(i)));
+  const TCrossIndex index(std::move(items));
+
+  std::vector<std::size_t> positions;
+  std::vector<std::int32_t> members;
+  for (const TLine& a : rowCentres_.Items()) {
+    positions.clear();
+    index.Query(a.StartPt.x, a.EndPt.x, a.StartPt.y, positions);
+    if (positions.empty()) continue;
+    ToListOrder(index, positions, members);
+    for (std::int32_t member : members) {
+      const TLine& b = columns[static_cast<std::size_t>(member)];
+      // Group sizes are far below the 32-bit limit; the sum is clamped all the same.
+      const std::int64_t weight = static_cast<std::int64_t>(a.Weight) + b.Weight;
+      dots_.push_back({static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                           weight, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max())),
+                       b.StartPt.x, a.StartPt.y});
+    }
+  }
+}
+
+// The three heaviest candidates; among equal weights the earliest wins,
+// because only a strictly heavier candidate replaces the current best.
+void TCenterDots::ChooseThree() {
+  if (dots_.size() < 3) return;
+  std::array<std::size_t, 3> picked{};
+  for (std::size_t rank = 0; rank < 3; ++rank) {
+    bool found = false;
+    std::size_t best = 0;
+    for (std::size_t i = 0; i < dots_.size(); ++i) {
+      if ((rank > 0 && i == picked[0]) || (rank > 1 && i == picked[1])) continue;
+      if (!found || dots_[i].Weight > dots_[best].Weight) {
+        best = i;
+        found = true;
+      }
+    }
+    picked[rank] = best;
+  }
+  for (std::size_t rank = 0; rank < 3; ++rank) chosen_[rank] = {dots_[picked[rank]].X, dots_[picked[rank]].Y};
+}
