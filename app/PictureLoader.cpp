@@ -1,0 +1,279 @@
+#include "PictureLoader.h"
+
+#include <QImage>
+#include <QImageReader>
+#include <QString>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& path, const std::string& reason) {
+  std::string line = path + ": " + reason;
+  // One line, whatever the file name or a library message holds.
+  for (char& c : line)
+    if (c == '\n' || c == '\r') c = ' ';
+  throw TPictureError(line);
+}
+
+// A regular file that exists, or a clear reason why not.
+void CheckFile(const std::string& path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (error || !std::filesystem::exists(status)) {
+    if (error && error != std::errc::no_such_file_or_directory) Fail(path, "cannot open: " + error.message());
+    Fail(path, "no such file");
+  }
+  if (!std::filesystem::is_regular_file(status)) Fail(path, "not a regular file");
+  const auto size = std::filesystem::file_size(path, error);
+  if (!error && size == 0) Fail(path, "the file is empty");
+}
+
+bool TooLarge(long long width, long long height) { return width * height > kMaxPicturePixels; }
+
+std::string SizeReason(long long width, long long height) {
+  return "the picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
+         " pixels, at most " + std::to_string(kMaxPicturePixels / 1'000'000) + " megapixels are accepted)";
+}
+
+// ---- JPEG through libjpeg ----
+//
+// libjpeg reports a fatal error by calling error_exit, which by default ends
+// the process. Here it jumps back instead: every libjpeg call runs inside one
+// of the small functions below, which set the jump point first and hold no
+// object with a destructor, so the jump skips no C++ clean-up. Two warnings
+// mean that the data ended early (a truncated file); they are treated as
+// errors, so that a truncated picture is refused instead of coming out half grey.
+
+struct TJpegErrors {
+  jpeg_error_mgr manager;
+  std::jmp_buf jump;
+  char message[JMSG_LENGTH_MAX];
+};
+
+void JpegErrorExit(j_common_ptr info) {
+  TJpegErrors* errors = reinterpret_cast<TJpegErrors*>(info->err);
+  (*info->err->format_message)(info, errors->message);
+  std::longjmp(errors->jump, 1);
+}
+
+void JpegEmitMessage(j_common_ptr info, int level) {
+  if (level >= 0) return;  // trace messages
+  const int code = info->err->msg_code;
+  if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER) JpegErrorExit(info);
+  // Other warnings (extraneous bytes and the like) are common in camera
+  // pictures and do not spoil the picture: they are counted and ignored.
+  info->err->num_warnings++;
+}
+
+struct TJpegSession {
+  jpeg_decompress_struct info;
+  TJpegErrors errors;
+  std::FILE* file = nullptr;
+  bool created = false;
+
+  ~TJpegSession() {
+    if (created) jpeg_destroy_decompress(&info);
+    if (file != nullptr) std::fclose(file);
+  }
+};
+
+// Reads the header and chooses the decoding parameters. False on a libjpeg error.
+bool JpegReadHeader(TJpegSession* session) {
+  jpeg_decompress_struct* info = &session->info;
+  info->err = jpeg_std_error(&session->errors.manager);
+  session->errors.manager.error_exit = JpegErrorExit;
+  session->errors.manager.emit_message = JpegEmitMessage;
+  session->errors.message[0] = '\0';
+  if (setjmp(session->errors.jump)) return false;
+  jpeg_create_decompress(info);
+  session->created = true;
+  jpeg_stdio_src(info, session->file);
+  jpeg_read_header(info, TRUE);
+  return true;
+}
+
+bool JpegStart(TJpegSession* session) {
+  jpeg_decompress_struct* info = &session->info;
+  if (setjmp(session->errors.jump)) return false;
+  // Best quality: block smoothing on, the accurate integer transform, full
+  // size, no colour quantization; four bytes a pixel in the order red, green,
+  // blue, pad, which is the bitmap's colour value once the pad is cleared.
+  info->do_block_smoothing = TRUE;
+  info->dct_method = JDCT_ISLOW;
+  info->scale_num = 1;
+  info->scale_denom = 1;
+  info->quantize_colors = FALSE;
+  info->out_color_space = JCS_EXT_RGBX;
+  jpeg_start_decompress(info);
+  return true;
+}
+
+// Decodes every row straight into the bitmap's pixels (width values a row).
+bool JpegReadRows(TJpegSession* session, TColor* pixels, JDIMENSION width) {
+  jpeg_decompress_struct* info = &session->info;
+  if (setjmp(session->errors.jump)) return false;
+  while (info->output_scanline < info->output_height) {
+    TColor* row = pixels + static_cast<std::size_t>(info->output_scanline) * width;
+    JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(row)};
+    if (jpeg_read_scanlines(info, rows, 1) != 1) return false;
+    // The pad byte comes out as 0xFF; the colour value has 0 there.
+    for (JDIMENSION x = 0; x < width; ++x) row[x] &= 0x00FFFFFFu;
+  }
+  jpeg_finish_decompress(info);
+  return true;
+}
+
+std::string JpegReason(const TJpegSession& session) {
+  if (session.errors.message[0] != '\0') return std::string("not a readable JPEG picture: ") + session.errors.message;
+  return "not a readable JPEG picture";
+}
+
+TBitmap LoadJpeg(const std::string& path) {
+  CheckFile(path);
+  TJpegSession session;
+  session.file = std::fopen(path.c_str(), "rb");
+  if (session.file == nullptr) Fail(path, std::string("cannot open: ") + std::strerror(errno));
+  if (!JpegReadHeader(&session)) Fail(path, JpegReason(session));
+
+  const jpeg_decompress_struct& info = session.info;
+  if (TooLarge(info.image_width, info.image_height)) Fail(path, SizeReason(info.image_width, info.image_height));
+  switch (info.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+    case JCS_YCbCr:
+    case JCS_RGB:
+      break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+      Fail(path, "CMYK JPEG pictures are not supported (only colour and greyscale)");
+    default:
+      Fail(path, "the JPEG colour space is not supported (only colour and greyscale)");
+  }
+  if (!JpegStart(&session)) Fail(path, JpegReason(session));
+  if (info.output_components != 4 || TooLarge(info.output_width, info.output_height))
+    Fail(path, "not a readable JPEG picture: unexpected output format");
+
+  TBitmap bitmap(static_cast<std::int32_t>(info.output_width), static_cast<std::int32_t>(info.output_height));
+  TColor* pixels = bitmap.Empty() ? nullptr : bitmap.MutableRow(0);
+  if (pixels != nullptr && !JpegReadRows(&session, pixels, info.output_width)) Fail(path, JpegReason(session));
+  return bitmap;
+}
+
+// ---- BMP through Qt ----
+
+// What the BMP headers declare, read before Qt is asked: Qt refuses a huge
+// size without saying why, and reads a file whose pixel rows are cut short
+// as if the rest were there.
+struct TBmpHeader {
+  bool valid = false;
+  long long width = 0;
+  long long height = 0;
+  // Where the pixel rows end when they are stored uncompressed; 0 when compressed.
+  unsigned long long dataEnd = 0;
+};
+
+TBmpHeader PeekBmpHeader(const std::string& path) {
+  TBmpHeader header;
+  unsigned char bytes[34] = {};
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return header;
+  const std::size_t read = std::fread(bytes, 1, sizeof bytes, file);
+  std::fclose(file);
+  auto u16 = [&bytes](int at) { return static_cast<unsigned>(bytes[at] | (bytes[at + 1] << 8)); };
+  auto u32 = [&bytes](int at) {
+    return static_cast<std::uint32_t>(bytes[at]) | (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
+           (static_cast<std::uint32_t>(bytes[at + 2]) << 16) | (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+  };
+  if (read < 26 || bytes[0] != 'B' || bytes[1] != 'M') return header;
+  const std::uint32_t offset = u32(10);
+  const std::uint32_t infoSize = u32(14);
+  unsigned bitsPerPixel = 0;
+  std::uint32_t compression = 0;
+  if (infoSize == 12) {
+    header.width = u16(18);
+    header.height = u16(20);
+    bitsPerPixel = u16(24);
+  } else if (infoSize >= 40 && read >= 34) {
+    header.width = static_cast<std::int32_t>(u32(18));
+    header.height = static_cast<std::int32_t>(u32(22));
+    bitsPerPixel = u16(28);
+    compression = u32(30);
+  } else {
+    return header;
+  }
+  header.valid = true;
+  header.width = header.width < 0 ? -header.width : header.width;
+  header.height = header.height < 0 ? -header.height : header.height;
+  // Uncompressed rows (plain or with bit-field masks) are padded to four bytes.
+  if ((compression == 0 || compression == 3 || compression == 6) && bitsPerPixel > 0 && bitsPerPixel <= 32) {
+    const unsigned long long rowBytes = (static_cast<unsigned long long>(header.width) * bitsPerPixel + 31) / 32 * 4;
+    header.dataEnd = offset + rowBytes * static_cast<unsigned long long>(header.height);
+  }
+  return header;
+}
+
+TBitmap LoadBmp(const std::string& path) {
+  CheckFile(path);
+  const TBmpHeader header = PeekBmpHeader(path);
+  if (header.valid && TooLarge(header.width, header.height)) Fail(path, SizeReason(header.width, header.height));
+
+  QImageReader reader(QString::fromLocal8Bit(path.c_str()), "bmp");
+  // The extension decides the format; content of another kind is refused.
+  reader.setDecideFormatFromContent(false);
+  reader.setAutoDetectImageFormat(false);
+  if (!header.valid || !reader.canRead()) Fail(path, "not a BMP picture");
+  const QSize size = reader.size();
+  if (!size.isValid() || size.isEmpty()) Fail(path, "not a readable BMP picture: invalid size in the header");
+  if (TooLarge(size.width(), size.height())) Fail(path, SizeReason(size.width(), size.height()));
+  std::error_code error;
+  const auto fileSize = std::filesystem::file_size(path, error);
+  if (!error && header.dataEnd > fileSize) Fail(path, "not a readable BMP picture: the file is truncated");
+
+  // Room for the largest accepted picture at four bytes a pixel.
+  reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)) + 64);
+  QImage image;
+  if (!reader.read(&image) || image.isNull())
+    Fail(path, "not a readable BMP picture: " + reader.errorString().toStdString());
+  if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
+
+  TBitmap bitmap(image.width(), image.height());
+  for (int y = 0; y < image.height(); ++y) {
+    const QRgb* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    TColor* target = bitmap.MutableRow(y);
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb p = source[x];
+      target[x] = static_cast<TColor>(qRed(p)) | (static_cast<TColor>(qGreen(p)) << 8) |
+                  (static_cast<TColor>(qBlue(p)) << 16);
+    }
+  }
+  return bitmap;
+}
+
+}  // namespace
+
+std::string LowerCaseExtension(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || dot < nameStart) return {};
+  std::string extension = path.substr(dot);
+  for (char& c : extension)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return extension;
+}
+
+std::optional<TBitmap> LoadPicture(const std::string& path) {
+  const std::string extension = LowerCaseExtension(path);
+  if (extension == ".jpg" || extension == ".jpeg") return LoadJpeg(path);
+  if (extension == ".bmp") return LoadBmp(path);
+  return std::nullopt;
+}
