@@ -5,30 +5,72 @@
 
 #include "common/Plane.h"
 #include "common/Surfaces.h"
+#include "common/Types.h"
+#include "data/ReedSolomon.h"
+#include "image/ImageReader.h"
+#include "symbol/Symbol.h"
 
-// The decoder driver. This is a stand-in until the decoding stages exist: it
-// keeps the parameters the facade hands it and refuses every decode with a
-// TDecodeError, so that nothing reports a text it has not read.
-class TDecorder {
+// The decoder driver: runs the stages from the binary plane to the text. It has
+// the image reader locate and sample the symbol, builds the symbol model and
+// reads its format information, unmasks the matrix, reads the codewords in
+// placement order, splits them into Reed-Solomon blocks, has every block
+// corrected and decodes the data codewords. On the way it draws the sampled,
+// mask and unmasked matrices and writes the block listing and correction report.
+class TDecorder : public TSymbol {
  public:
   explicit TDecorder(TSurfaces& surfaces);
 
-  void SetWarp(std::int32_t value) { warp_ = value; }
-  void SetForceVersion(std::int32_t value) { forceVersion_ = value; }
+  // Passed through to the image reader; no check here.
+  void SetWarp(std::int32_t value);
+  void SetForceVersion(std::int32_t value);
 
-  // Decodes the binary plane into the Shift-JIS text of the symbol.
+  // One whole decode. Returns the decoded text (Shift-JIS bytes), or the empty
+  // text when a stage failed; ErrorText() then holds the message. A failure of
+  // the format information or of the geometry is raised to the caller.
   std::string Decode(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
 
-  // Message of the last failure that set an error code; empty otherwise.
   const std::string& ErrorText() const { return errorText_; }
+  // "Veltrix Ver " with the major and minor version numbers.
   std::string GetVersionText() const;
 
+  // The last values passed in.
   std::int32_t Warp() const { return warp_; }
   std::int32_t ForceVersion() const { return forceVersion_; }
 
+  // What the last decode produced, for inspection.
+  const TIntegers& Codewords() const { return codewords_; }
+  std::int32_t CodewordsRead() const { return codewordsRead_; }
+  const TIntegers& DataCodewords() const { return dataCodewords_; }
+  // Blocks as [block][index].
+  const TPlaneInteger& EqualBlocks() const { return equalBlocks_; }
+  const TPlaneInteger& ShortBlocks() const { return shortBlocks_; }
+  const TPlaneInteger& LongBlocks() const { return longBlocks_; }
+
  private:
-  TSurfaces& surfaces_;
+  void DrawSampled(const TPlaneBoolean& matrix, std::int32_t size);
+  void MakeMask();
+  void DrawMask();
+  void Unmask();
+  void DrawUnmasked();
+  void ReadCodewords();
+  // Returns false when a block is still not a codeword after correction.
+  bool CorrectBlocks();
+  std::string DecodeData();
+
+  // Gives one block to the Reed-Solomon decoder, which corrects it in place,
+  // and tells whether the block now checks as a codeword.
+  bool GiveBlock(TIntegers& block, std::int32_t ecPerBlock);
+  std::int32_t CodewordAt(std::int32_t index) const;
+
+  TImageReader reader_;
+  TReedSolomon reedSolomon_;
+  TIntegers codewords_ = TIntegers(1, 0);
+  std::int32_t codewordsRead_ = 0;
+  TIntegers dataCodewords_;
+  TPlaneInteger equalBlocks_;
+  TPlaneInteger shortBlocks_;
+  TPlaneInteger longBlocks_;
+  std::string errorText_;
   std::int32_t warp_ = 1;
   std::int32_t forceVersion_ = 0;
-  std::string errorText_;
 };

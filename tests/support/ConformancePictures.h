@@ -1,0 +1,153 @@
+#pragma once
+
+// Further test pictures for the end-to-end tests: symbols with chosen codewords
+// damaged, JPEG files read back the way the program's loader reads them, and the
+// data codewords an encoder writes for one byte segment. Header only, so that it
+// adds nothing to the shared test library.
+
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "TestSymbols.h"
+#include "common/Bitmap.h"
+
+namespace testing_support {
+
+// Inverts module (x, y) of the symbol.
+inline void FlipModule(TTestSymbol& symbol, std::int32_t x, std::int32_t y) {
+  symbol.modules[static_cast<std::size_t>(y) * static_cast<std::size_t>(symbol.size) + static_cast<std::size_t>(x)] ^= 0x01;
+}
+
+// How many codewords DamageCodeword can reach: the two rightmost column pairs
+// hold rows 9 to size - 1 free of function patterns in every version, 4 rows
+// per codeword, so V + 2 codewords each.
+inline std::int32_t DamageableCodewords(const TTestSymbol& symbol) { return 2 * (symbol.version + 2); }
+
+// Makes codeword k (in placement order, k < DamageableCodewords) wrong by
+// inverting its first module. Placement starts at the bottom-right corner going
+// upward in the columns size - 1 and size - 2, then comes down in size - 3 and size - 4.
+inline void DamageCodeword(TTestSymbol& symbol, std::int32_t k) {
+  const std::int32_t perPair = symbol.version + 2;
+  if (k < 0 || k >= 2 * perPair) throw std::out_of_range("codeword out of reach");
+  if (k < perPair)
+    FlipModule(symbol, symbol.size - 1, symbol.size - 1 - 4 * k);
+  else
+    FlipModule(symbol, symbol.size - 3, 9 + 4 * (k - perPair));
+}
+
+// Reads a JPEG file as the program's loader does: full size, 24-bit colour,
+// block smoothing, accurate integer DCT, no colour quantization.
+inline TBitmap ReadJpeg(const std::string& path) {
+  struct Errors {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+  };
+  FILE* in = std::fopen(path.c_str(), "rb");
+  if (in == nullptr) throw std::runtime_error("cannot read " + path);
+  jpeg_decompress_struct info{};
+  Errors errors{};
+  info.err = jpeg_std_error(&errors.manager);
+  errors.manager.error_exit = [](j_common_ptr common) {
+    std::longjmp(reinterpret_cast<Errors*>(common->err)->jump, 1);
+  };
+  TBitmap bitmap;
+  if (setjmp(errors.jump) != 0) {
+    jpeg_destroy_decompress(&info);
+    std::fclose(in);
+    throw std::runtime_error("broken JPEG file " + path);
+  }
+  jpeg_create_decompress(&info);
+  jpeg_stdio_src(&info, in);
+  jpeg_read_header(&info, TRUE);
+  info.out_color_space = JCS_RGB;
+  info.do_block_smoothing = TRUE;
+  info.dct_method = JDCT_ISLOW;
+  info.quantize_colors = FALSE;
+  jpeg_start_decompress(&info);
+  bitmap.SetSize(static_cast<std::int32_t>(info.output_width), static_cast<std::int32_t>(info.output_height));
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(info.output_width) * 3);
+  while (info.output_scanline < info.output_height) {
+    const std::int32_t y = static_cast<std::int32_t>(info.output_scanline);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_read_scanlines(&info, rows, 1);
+    TColor* out = bitmap.MutableRow(y);
+    for (std::int32_t x = 0; x < bitmap.Width(); ++x) {
+      const std::size_t at = static_cast<std::size_t>(x) * 3;
+      out[x] = static_cast<TColor>(row[at]) | (static_cast<TColor>(row[at + 1]) << 8) |
+               (static_cast<TColor>(row[at + 2]) << 16);
+    }
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  std::fclose(in);
+  return bitmap;
+}
+
+// The data codewords that an encoder writes for one 8-bit byte segment in a
+// symbol of the given version with `capacity` data codewords: mode 0100, the
+// count, the bytes, up to four terminator bits, zero bits to the codeword
+// boundary, then the pad codewords 0xEC and 0x11 in turn.
+inline std::vector<std::int32_t> ByteSegmentCodewords(const std::string& bytes, std::int32_t version,
+                                                      std::int32_t capacity) {
+  std::vector<std::uint8_t> bits;
+  auto put = [&bits](std::uint32_t value, int count) {
+    for (int i = count - 1; i >= 0; --i) bits.push_back(static_cast<std::uint8_t>((value >> i) & 1));
+  };
+  put(4, 4);
+  put(static_cast<std::uint32_t>(bytes.size()), version <= 9 ? 8 : 16);
+  for (const char c : bytes) put(static_cast<std::uint8_t>(c), 8);
+  const std::size_t room = static_cast<std::size_t>(capacity) * 8;
+  for (int i = 0; i < 4 && bits.size() < room; ++i) bits.push_back(0);
+  while (bits.size() % 8 != 0) bits.push_back(0);
+  std::vector<std::int32_t> codewords;
+  for (std::size_t i = 0; i < bits.size(); i += 8) {
+    std::int32_t value = 0;
+    for (std::size_t j = 0; j < 8; ++j) value = value * 2 + bits[i + j];
+    codewords.push_back(value);
+  }
+  for (std::int32_t pad = 0; static_cast<std::int32_t>(codewords.size()) < capacity; ++pad)
+    codewords.push_back(pad % 2 == 0 ? 0xEC : 0x11);
+  return codewords;
+}
+
+// The error-correction codewords of one block: the remainder of the data
+// polynomial times x^ecCount divided by the generator with the roots α^0 … α^(ecCount−1)
+// over GF(256) with the polynomial 0x11D.
+inline std::vector<std::int32_t> ErrorCorrectionCodewords(const std::vector<std::int32_t>& data, int ecCount) {
+  std::int32_t exp[510];
+  std::int32_t log[256] = {};
+  std::int32_t value = 1;
+  for (int i = 0; i < 255; ++i) {
+    exp[i] = exp[i + 255] = value;
+    log[value] = i;
+    value <<= 1;
+    if (value & 0x100) value ^= 0x11D;
+  }
+  auto multiply = [&](std::int32_t a, std::int32_t b) { return a == 0 || b == 0 ? 0 : exp[log[a] + log[b]]; };
+  // Generator coefficients, highest power first.
+  std::vector<std::int32_t> generator = {1};
+  for (int i = 0; i < ecCount; ++i) {
+    std::vector<std::int32_t> next(generator.size() + 1, 0);
+    for (std::size_t j = 0; j < generator.size(); ++j) {
+      next[j] ^= generator[j];
+      next[j + 1] ^= multiply(generator[j], exp[i]);
+    }
+    generator = next;
+  }
+  std::vector<std::int32_t> remainder(static_cast<std::size_t>(ecCount), 0);
+  for (const std::int32_t codeword : data) {
+    const std::int32_t factor = codeword ^ remainder[0];
+    remainder.erase(remainder.begin());
+    remainder.push_back(0);
+    for (int i = 0; i < ecCount; ++i) remainder[static_cast<std::size_t>(i)] ^= multiply(generator[static_cast<std::size_t>(i) + 1], factor);
+  }
+  return remainder;
+}
+
+}  // namespace testing_support
