@@ -8,6 +8,7 @@
 #include "decoder/Decorder.h"
 #include "decoder/Veltrix.h"
 #include "image/FrontImage.h"
+#include "TestSymbols.h"
 
 namespace {
 
@@ -121,17 +122,52 @@ TEST(VeltrixDecode, PixelsAreBinarizedOntoFrontImage) {
   EXPECT_LT(dark, 37 * 21);
 }
 
-TEST(VeltrixDecode, DriverFailureIsCaughtAndReportedOnce) {
-  // The driver is not able to decode yet: every decode fails inside the guarded block.
+TEST(VeltrixDecode, SymbolIsDecodedAndReportedOnce) {
   Recorded r;
-  EXPECT_FALSE(r.veltrix.Decode(Ramp(16, 16)));
-  EXPECT_EQ(r.events, std::vector<std::string>{"error:"});
-  EXPECT_TRUE(r.veltrix.DecodedText().empty());
-  EXPECT_FALSE(r.veltrix.FailureText().empty());
+  std::string textAtEvent;
+  r.veltrix.OnDecoded = [&](TVeltrix& sender) {
+    r.events.push_back("decoded");
+    textAtEvent = sender.DecodedText();  // the text is kept before the event fires
+  };
+  const std::string text = "Morilux facade 0123";
+  const TBitmap picture = testing_support::RenderSymbol(testing_support::EncodeBytes(text, 2, 1), 4);
+  EXPECT_TRUE(r.veltrix.Decode(picture));
+  EXPECT_EQ(r.events, std::vector<std::string>{"decoded"});
+  EXPECT_EQ(r.veltrix.DecodedText(), text);
+  EXPECT_EQ(textAtEvent, text);
+  EXPECT_EQ(r.veltrix.GetErrorText(), "");
+  EXPECT_EQ(r.veltrix.FailureText(), "");
   EXPECT_EQ(r.veltrix.GetVersionText(), "Veltrix Ver 3.0");
 
-  EXPECT_FALSE(r.veltrix.Decode(Ramp(16, 16)));
-  EXPECT_EQ(r.events.size(), 2u);
+  // A later failure leaves no trace of the earlier text.
+  EXPECT_FALSE(r.veltrix.Decode(Ramp(40, 40)));
+  EXPECT_EQ(r.events, (std::vector<std::string>{"decoded", "error:" + kNoSymbol}));
+  EXPECT_TRUE(r.veltrix.DecodedText().empty());
+}
+
+TEST(VeltrixDecode, PictureWithoutSymbolFailsWithMessageOne) {
+  Recorded r;
+  EXPECT_FALSE(r.veltrix.Decode(Ramp(64, 48)));
+  EXPECT_EQ(r.events, std::vector<std::string>{"error:" + kNoSymbol});
+  EXPECT_TRUE(r.veltrix.DecodedText().empty());
+  EXPECT_EQ(r.veltrix.FailureText(), "");
+}
+
+TEST(VeltrixDecode, RaisedFailureIsCaughtAndReportedOnce) {
+  // Every module of the format information beside the top-left finder painted
+  // dark: the format stage cannot correct it and raises.
+  const int scale = 4, quiet = 4;
+  TBitmap picture = testing_support::RenderSymbol(testing_support::EncodeBytes("format", 1, 1), scale, quiet);
+  const std::vector<std::pair<int, int>> format = {{8, 0}, {8, 1}, {8, 2}, {8, 3}, {8, 4}, {8, 5}, {8, 7}, {8, 8},
+                                                   {7, 8}, {5, 8}, {4, 8}, {3, 8}, {2, 8}, {1, 8}, {0, 8}};
+  for (const auto& [mx, my] : format)
+    for (int dy = 0; dy < scale; ++dy)
+      for (int dx = 0; dx < scale; ++dx) picture.SetPixel((mx + quiet) * scale + dx, (my + quiet) * scale + dy, kBlack);
+  Recorded r;
+  EXPECT_FALSE(r.veltrix.Decode(picture));
+  EXPECT_EQ(r.events, std::vector<std::string>{"error:" + ErrorMessage(5)});
+  EXPECT_TRUE(r.veltrix.DecodedText().empty());
+  EXPECT_FALSE(r.veltrix.FailureText().empty());
 }
 
 TEST(VeltrixDecode, WithoutEventsTheResultIsStillReturned) {
