@@ -1,0 +1,291 @@
+#include "CommandLine.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <QRegularExpression>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <optional>
+#include <stdexcept>
+#include <system_error>
+
+#include "app/PictureLoader.h"
+#include "common/ShiftJis.h"
+#include "decoder/Veltrix.h"
+
+namespace {
+
+// Presets of the window's fields.
+constexpr std::int32_t kDefaultResolver = 7;
+constexpr std::int32_t kDefaultWarp = 6;
+constexpr std::int32_t kDefaultForceVersion = 0;
+constexpr std::int32_t kMaxForceVersion = 40;
+
+const char* const kProgram = "morilux-cli";
+
+struct TUsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Any integer; values beyond the 32-bit range saturate, which the facade's
+// clamping treats exactly as the full value.
+std::int32_t ParseInteger(const QString& option, const QString& text) {
+  static const QRegularExpression integer(QStringLiteral("^\\s*([+-]?)([0-9]+)\\s*$"));
+  const QRegularExpressionMatch match = integer.match(text);
+  if (!match.hasMatch())
+    throw TUsageError("--" + option.toStdString() + " needs an integer, not '" + text.toStdString() + "'");
+  const bool negative = match.captured(1) == QStringLiteral("-");
+  bool fits = false;
+  const qlonglong magnitude = match.captured(2).toLongLong(&fits);
+  if (!fits || magnitude > std::numeric_limits<std::int32_t>::max())
+    return negative ? std::numeric_limits<std::int32_t>::min() : std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+struct TOptions {
+  std::int32_t resolver = kDefaultResolver;
+  std::int32_t warp = kDefaultWarp;
+  std::int32_t forceVersion = kDefaultForceVersion;
+  std::optional<QString> out;
+  bool raw = false;
+  bool help = false;
+  QString picture;
+};
+
+TOptions ParseArguments(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  const QCommandLineOption help(QStringList{"h", "help"});
+  const QCommandLineOption resolver(QStringList{"resolver"}, QString(), "N");
+  const QCommandLineOption warp(QStringList{"warp"}, QString(), "N");
+  const QCommandLineOption forceVersion(QStringList{"force-version"}, QString(), "N");
+  const QCommandLineOption out(QStringList{"out"}, QString(), "DIR");
+  const QCommandLineOption raw(QStringList{"raw"});
+  parser.addOptions({help, resolver, warp, forceVersion, out, raw});
+  if (!parser.parse(arguments)) throw TUsageError(parser.errorText().toStdString());
+
+  TOptions options;
+  if (parser.isSet(help)) {
+    options.help = true;
+    return options;
+  }
+  for (const QCommandLineOption* single : {&resolver, &warp, &forceVersion, &out})
+    if (parser.values(*single).size() > 1)
+      throw TUsageError("--" + single->names().constFirst().toStdString() + " is given more than once");
+  if (parser.isSet(resolver)) options.resolver = ParseInteger("resolver", parser.value(resolver));
+  if (parser.isSet(warp)) options.warp = ParseInteger("warp", parser.value(warp));
+  if (parser.isSet(forceVersion)) {
+    options.forceVersion = ParseInteger("force-version", parser.value(forceVersion));
+    if (options.forceVersion < 0 || options.forceVersion > kMaxForceVersion)
+      throw TUsageError("--force-version must lie between 0 and 40, not '" + parser.value(forceVersion).toStdString() +
+                        "'");
+  }
+  if (parser.isSet(out)) {
+    options.out = parser.value(out);
+    if (options.out->isEmpty()) throw TUsageError("--out needs a folder name");
+  }
+  options.raw = parser.isSet(raw);
+  const QStringList positional = parser.positionalArguments();
+  if (positional.isEmpty()) throw TUsageError("no picture given");
+  if (positional.size() > 1) throw TUsageError("only one picture can be analysed at a time");
+  options.picture = positional.constFirst();
+  if (options.picture.isEmpty()) throw TUsageError("the picture name is empty");
+  return options;
+}
+
+// The bitmap (0x00BBGGRR) as an opaque Qt picture, pixel for pixel.
+QImage ToImage(const TBitmap& bitmap) {
+  QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
+  if (image.isNull()) throw std::runtime_error("not enough memory for a picture of the panes");
+  for (std::int32_t y = 0; y < bitmap.Height(); ++y) {
+    const TColor* source = bitmap.Row(y);
+    QRgb* target = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (std::int32_t x = 0; x < bitmap.Width(); ++x) {
+      const TColor c = source[x];
+      target[x] = qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+    }
+  }
+  return image;
+}
+
+void WriteText(const std::filesystem::path& path, const std::vector<std::string>& lines) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  for (const std::string& line : lines) file << line << '\n';
+  file.close();
+  if (!file) throw std::runtime_error("cannot write " + path.string());
+}
+
+// The analysis command of the window, on the given panes: returns Decode's result.
+bool Analyse(TSurfaces& surfaces, TVeltrix& veltrix, const TBitmap& picture, const TOptions& options) {
+  surfaces.Text(TTextPaneId::ResultMemo).Clear();
+  surfaces.Text(TTextPaneId::RdSnMemo).Clear();
+  surfaces.Text(TTextPaneId::ImgMemo).Clear();
+  surfaces.SetStatus(1, "解析中");
+  veltrix.SetWarp(options.warp);
+  veltrix.SetResolver(options.resolver);
+  veltrix.SetForceVersion(options.forceVersion);
+  const bool decoded = veltrix.Decode(picture);
+  TTextPane& result = surfaces.Text(TTextPaneId::ResultMemo);
+  result.AppendLine("データ :" + ShiftJisToUtf8(veltrix.DecodedText()));
+  result.AppendLine(decoded ? "完了" : "失敗");
+  result.AppendLine(veltrix.GetErrorText());
+  surfaces.SetStatus(0, veltrix.GetVersionText());
+  return decoded;
+}
+
+std::string OneLine(std::string text) {
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  return text;
+}
+
+}  // namespace
+
+std::string HelpText() {
+  return R"(Usage: morilux-cli [--resolver N] [--warp N] [--force-version N] [--out DIR] [--raw] PICTURE
+
+Decodes the QR Code symbol in PICTURE (.jpg, .jpeg or .bmp, any letter case)
+and prints its text, running every stage the window shows.
+
+Options:
+  --resolver N       Binarization offset added to every grey level before it is
+                     compared with the threshold (default 7). Any integer; values
+                     outside -128..128 are brought to the nearest limit.
+  --warp N           Half-size, in module pitches, of the window in which the
+                     symbol's bottom-right corner is sought (default 6). Any
+                     integer; values outside 1..6 are brought to the nearest limit.
+  --force-version N  0 detects the version from the picture (default); 1 to 40
+                     imposes that version.
+  --out DIR          Writes every pane into DIR (created when missing):
+                       <Pane>.png     each image pane that holds a picture, full
+                                      size and lossless (Image1 and Image2 hold
+                                      the loaded picture, FrontImage the
+                                      binarized one, then ClossLineImage,
+                                      TimeImage, AdjustImage, DigitImage,
+                                      BlockImage, MaskImage, ResultImage);
+                       <Pane>.txt     each text pane in UTF-8, one line per
+                                      line (ImgMemo, BLMemo, RdSnMemo, ResultMemo);
+                       StatusBar.txt  status panel 0 (version) and panel 1
+                                      (outcome), one line each.
+  --raw              Prints the decoded text as its raw Shift-JIS bytes, with no
+                     conversion and no newline.
+  -h, --help         Prints this help.
+
+Output:
+  On success the decoded text, converted from Shift-JIS to UTF-8, followed by a
+  newline (bytes that are not valid Shift-JIS become U+FFFD).
+
+Exit status:
+  0  the symbol was decoded
+  1  the decode failed; the error text is printed on standard error
+  2  usage error, unsupported extension, picture that cannot be loaded, or
+     output folder that cannot be written; a one-line message on standard error
+)";
+}
+
+void WritePanes(const TSurfaces& surfaces, const std::string& folder) {
+  namespace fs = std::filesystem;
+  const fs::path root(folder);
+  std::error_code error;
+  fs::create_directories(root, error);
+  if (error || !fs::is_directory(root)) throw std::runtime_error("cannot create the folder " + folder);
+
+  for (std::size_t i = 0; i < kImagePaneCount; ++i) {
+    const auto id = static_cast<TImagePaneId>(i);
+    const TBitmap& picture = surfaces.Image(id).CurrentPicture();
+    const fs::path path = root / (std::string(PaneName(id)) + ".png");
+    if (picture.Empty()) {
+      // No picture: no file, and none left over from an earlier run either.
+      fs::remove(path, error);
+      continue;
+    }
+    QImageWriter writer(QFile::decodeName(path.string().c_str()), "png");
+    writer.setCompression(1);  // fast; PNG is lossless at every level
+    if (!writer.write(ToImage(picture)))
+      throw std::runtime_error("cannot write " + path.string() + ": " + writer.errorString().toStdString());
+  }
+  for (std::size_t i = 0; i < kTextPaneCount; ++i) {
+    const auto id = static_cast<TTextPaneId>(i);
+    WriteText(root / (std::string(PaneName(id)) + ".txt"), surfaces.Text(id).Lines());
+  }
+  WriteText(root / "StatusBar.txt", {surfaces.Status(0), surfaces.Status(1)});
+}
+
+int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err) {
+  TOptions options;
+  try {
+    options = ParseArguments(arguments);
+  } catch (const TUsageError& usage) {
+    err << kProgram << ": " << OneLine(usage.what()) << " (see --help)\n";
+    return kExitUnusable;
+  }
+  if (options.help) {
+    out << HelpText();
+    return kExitDecoded;
+  }
+
+  // The load command.
+  const std::string path = QFile::encodeName(options.picture).toStdString();
+  std::optional<TBitmap> picture;
+  try {
+    picture = LoadPicture(path);
+  } catch (const TPictureError& failure) {
+    err << kProgram << ": " << OneLine(failure.what()) << "\n";
+    return kExitUnusable;
+  } catch (const std::exception& failure) {
+    err << kProgram << ": " << OneLine(path + ": cannot load the picture: " + failure.what()) << "\n";
+    return kExitUnusable;
+  }
+  if (!picture) {
+    err << kProgram << ": " << OneLine(path + ": unsupported extension (use .jpg, .jpeg or .bmp)") << "\n";
+    return kExitUnusable;
+  }
+
+  TSurfaces surfaces;
+  surfaces.Image(TImagePaneId::Image1).ReplacePicture(*picture);
+  surfaces.Image(TImagePaneId::Image2).ReplacePicture(*picture);
+
+  // The analysis command, with the window's two status handlers.
+  TVeltrix veltrix(surfaces);
+  veltrix.OnDecoded = [&surfaces](TVeltrix&) { surfaces.SetStatus(1, "Ｏｋ"); };
+  veltrix.OnError = [&surfaces](TVeltrix& sender) { surfaces.SetStatus(1, sender.GetErrorText()); };
+  bool decoded = false;
+  std::string failure;
+  try {
+    decoded = Analyse(surfaces, veltrix, *picture, options);
+  } catch (const std::exception& escaped) {
+    // Only the steps before the driver can get here (for instance memory for the planes).
+    failure = escaped.what();
+  }
+
+  if (options.out) {
+    try {
+      WritePanes(surfaces, QFile::encodeName(*options.out).toStdString());
+    } catch (const std::exception& unwritable) {
+      err << kProgram << ": " << OneLine(unwritable.what()) << "\n";
+      return kExitUnusable;
+    }
+  }
+
+  if (decoded) {
+    if (options.raw) {
+      out << veltrix.DecodedText();
+    } else {
+      out << ShiftJisToUtf8(veltrix.DecodedText()) << "\n";
+    }
+    out.flush();
+    return kExitDecoded;
+  }
+  std::string reason = veltrix.GetErrorText();
+  if (reason.empty()) reason = failure;
+  if (reason.empty()) reason = veltrix.FailureText();
+  if (reason.empty()) reason = "the symbol could not be decoded";
+  err << OneLine(reason) << "\n";
+  return kExitNotDecoded;
+}
