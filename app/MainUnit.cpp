@@ -1,0 +1,420 @@
+#include "MainUnit.h"
+
+#include <exception>
+#include <optional>
+#include <string>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "WindowSurfaces.h"
+#include "app/PictureLoader.h"
+#include "common/ShiftJis.h"
+#include "decoder/Veltrix.h"
+
+namespace {
+
+constexpr int kPaneSize = 420;
+constexpr int kFrameSize = 441;
+constexpr int kFrameOffset = 8;
+constexpr int kLeftX = 32;
+constexpr int kRightX = 496;
+constexpr int kPaneY = 56;
+constexpr int kCaptionY = 24;
+constexpr int kTextX = 24;
+constexpr int kTextY = 48;
+
+// The window asks for the fonts it was designed with; on a machine without
+// them the next installed Japanese family takes over, so that captions and
+// trace lines never show empty boxes.
+QFont DesignFont(const QString& name, const QStringList& fallbacks, bool fixedPitch) {
+  QFont font;
+  QStringList families{name};
+  families << fallbacks;
+  font.setFamilies(families);
+  font.setPixelSize(12);
+  if (fixedPitch) {
+    font.setFixedPitch(true);
+    font.setStyleHint(QFont::Monospace);
+  }
+  return font;
+}
+
+QFont WindowFont() {
+  return DesignFont(QStringLiteral("ＭＳ Ｐゴシック"),
+                    {QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP"),
+                     QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"),
+                     QStringLiteral("Droid Sans Fallback")},
+                    false);
+}
+
+QFont MemoFont() {
+  return DesignFont(QStringLiteral("ＭＳ ゴシック"),
+                    {QStringLiteral("MS Gothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                     QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"),
+                     QStringLiteral("Noto Sans CJK JP")},
+                    true);
+}
+
+// The reason of the last failure: the message of the stage's error code, or,
+// for a failure that set no code (a geometry check), the message it raised,
+// so that a failed analysis never reads as failed without a reason.
+std::string ErrorText(const TVeltrix& decoder) {
+  const std::string coded = decoder.GetErrorText();
+  return coded.empty() ? decoder.FailureText() : coded;
+}
+
+// Keeps a pane at a fixed distance from all four sides of its page.
+class TAnchorAllSides : public QObject {
+ public:
+  TAnchorAllSides(QWidget* target, int rightMargin, int bottomMargin)
+      : QObject(target), target_(target), rightMargin_(rightMargin), bottomMargin_(bottomMargin) {
+    target->parentWidget()->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize && watched == target_->parentWidget()) {
+      const QSize page = static_cast<QResizeEvent*>(event)->size();
+      const QPoint at = target_->pos();
+      target_->resize(std::max(1, page.width() - at.x() - rightMargin_),
+                      std::max(1, page.height() - at.y() - bottomMargin_));
+    }
+    return false;
+  }
+
+ private:
+  QWidget* target_;
+  int rightMargin_;
+  int bottomMargin_;
+};
+
+// Page size at the window's design size (979 x 663), from which the anchored
+// pane keeps its distances.
+constexpr int kDesignPageWidth = 975;
+constexpr int kDesignPageHeight = 546;
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+TSpinEdit::TSpinEdit(int minimum, int maximum, int initial, QWidget* parent) : QSpinBox(parent) {
+  setRange(minimum, maximum);
+  setValue(initial);
+  setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+}
+
+int TSpinEdit::ReadValue() const {
+  bool ok = false;
+  const int value = cleanText().trimmed().toInt(&ok);
+  if (!ok) return minimum();
+  return std::clamp(value, minimum(), maximum());
+}
+
+void TSpinEdit::fixup(QString& input) const {
+  bool ok = false;
+  input.trimmed().toInt(&ok);
+  if (!ok) {
+    input = QString::number(minimum());
+    return;
+  }
+  QSpinBox::fixup(input);
+}
+
+// ---------------------------------------------------------------------------
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_unique<TWindowSurfaces>()) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Morilux"));
+  setFont(WindowFont());
+  move(231, 232);
+  resize(979, 663);
+
+  BuildMenu();
+  auto* client = new QWidget(this);
+  auto* column = new QVBoxLayout(client);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  column->addWidget(BuildTopBar());
+  column->addWidget(BuildPages(), 1);
+  setCentralWidget(client);
+
+  auto* status = new QStatusBar(this);
+  status->setObjectName(QStringLiteral("StatusBar1"));
+  status->setSizeGripEnabled(true);
+  auto* panel0 = new QLabel(status);
+  panel0->setObjectName(QStringLiteral("StatusPanel0"));
+  panel0->setFixedWidth(120);
+  auto* panel1 = new QLabel(status);
+  panel1->setObjectName(QStringLiteral("StatusPanel1"));
+  panel1->setMinimumWidth(50);
+  status->addWidget(panel0);
+  // The last panel takes the rest of the bar, so that an error text is readable.
+  status->addWidget(panel1, 1);
+  setStatusBar(status);
+  surfaces_->BindStatus(panel0, panel1);
+
+  OpenDialog1 = new QFileDialog(this);
+  OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+  OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+  OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+  OpenDialog1->setNameFilters({QStringLiteral("Jpeg (*.jpg *.jpeg)"), QStringLiteral("bmp (*.bmp)")});
+
+  FormCreate();
+}
+
+TForm1::~TForm1() { FormClose(); }
+
+void TForm1::BuildMenu() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+  QMenu* file = bar->addMenu(QStringLiteral("ファイル"));
+  file->setObjectName(QStringLiteral("FileMenu"));
+  QAction* read = file->addAction(QStringLiteral("読み込み"));
+  read->setObjectName(QStringLiteral("ReadMenuItem"));
+  connect(read, &QAction::triggered, this, [this] { ImageReadBtnClick(); });
+  QAction* help = bar->addAction(QStringLiteral("ヘルプ"));
+  help->setObjectName(QStringLiteral("N6"));
+  connect(help, &QAction::triggered, this, [this] { N6Click(); });
+}
+
+QWidget* TForm1::BuildTopBar() {
+  auto* panel = new QWidget;
+  panel->setObjectName(QStringLiteral("Panel1"));
+  panel->setFixedHeight(41);
+
+  auto* read = new QPushButton(QStringLiteral("読込"), panel);
+  read->setObjectName(QStringLiteral("ImageReadBtn"));
+  read->setGeometry(3, 0, 42, 41);
+  connect(read, &QPushButton::clicked, this, [this] { ImageReadBtnClick(); });
+
+  auto* analyse = new QPushButton(QStringLiteral("解析"), panel);
+  analyse->setObjectName(QStringLiteral("AnalyBtn"));
+  analyse->setGeometry(48, 0, 40, 40);
+  connect(analyse, &QPushButton::clicked, this, [this] { AnalyBtnClick(); });
+
+  AddLabel(panel, QStringLiteral("Resolver"), 104, 16, "Label8");
+  SpinEdit1 = new TSpinEdit(-128, 128, 7, panel);
+  SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+  SpinEdit1->setGeometry(152, 8, 41, 22);
+
+  AddLabel(panel, QStringLiteral("Warp"), 200, 16, "Label11");
+  SpinEdit3 = new TSpinEdit(1, 6, 6, panel);
+  SpinEdit3->setObjectName(QStringLiteral("SpinEdit3"));
+  SpinEdit3->setGeometry(232, 8, 33, 22);
+
+  AddLabel(panel, QStringLiteral("ForceVertion"), 280, 16, "Label10");
+  SpinEdit2 = new TSpinEdit(0, 40, 0, panel);
+  SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
+  SpinEdit2->setGeometry(352, 8, 33, 22);
+  return panel;
+}
+
+QTabWidget* TForm1::BuildPages() {
+  PageControl1 = new QTabWidget;
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  QTabWidget* pages = PageControl1;
+
+  TabSheet1 = AddPage(pages, "TabSheet1", QStringLiteral("読み込み画像"));
+  AddLabel(TabSheet1, QStringLiteral("読み込み画像"), kLeftX, kCaptionY);
+  surfaces_->BindImage(TImagePaneId::Image1, AddImagePane(TabSheet1, "Image1", kLeftX, kPaneY));
+
+  QWidget* locate = AddPage(pages, "TabSheet11", QStringLiteral("位置検索"));
+  AddLabel(locate, QStringLiteral("Resolver"), kLeftX, kCaptionY);
+  surfaces_->BindImage(TImagePaneId::FrontImage, AddImagePane(locate, "FrontImage", kLeftX, kPaneY));
+  AddLabel(locate, QStringLiteral("位置検索パターン"), kRightX, kCaptionY);
+  surfaces_->BindImage(TImagePaneId::ClossLineImage, AddImagePane(locate, "ClossLineImage", kRightX, kPaneY));
+
+  QWidget* timing = AddPage(pages, "TabSheet8", QStringLiteral("タイミング"));
+  surfaces_->BindImage(TImagePaneId::TimeImage, AddImagePane(timing, "TimeImage", kLeftX, kPaneY));
+
+  QWidget* digital = AddPage(pages, "TabSheet2", QStringLiteral("デジタル処理画像"));
+  AddLabel(digital, QStringLiteral("読み込み画像"), kLeftX, kCaptionY);
+  surfaces_->BindImage(TImagePaneId::Image2, AddImagePane(digital, "Image2", kLeftX, kPaneY));
+  AddLabel(digital, QStringLiteral("デジタル処理結果"), kRightX, kCaptionY);
+  surfaces_->BindImage(TImagePaneId::DigitImage, AddImagePane(digital, "DigitImage", kRightX, kPaneY));
+
+  QWidget* format = AddPage(pages, "TabSheet7", QStringLiteral("形式情報"));
+  AddLabel(format, QStringLiteral("形式情報"), kTextX, kCaptionY);
+  TMemo* imgMemo = AddTextPane(format, "ImgMemo", 500, 450);
+  new TAnchorAllSides(imgMemo, kDesignPageWidth - kTextX - 500, kDesignPageHeight - kTextY - 450);
+  surfaces_->BindText(TTextPaneId::ImgMemo, imgMemo);
+
+  QWidget* sampling = AddPage(pages, "TabSheet9", QStringLiteral("サンプリング"));
+  AddLabel(sampling, QStringLiteral("サンプリング"), kLeftX, kCaptionY);
+  surfaces_->BindImage(TImagePaneId::AdjustImage, AddImagePane(sampling, "AdjustImage", kLeftX, kPaneY));
+
+  QWidget* mask = AddPage(pages, "TabSheet3", QStringLiteral("マスク"));
+  AddLabel(mask, QStringLiteral("マスク"), kLeftX, kCaptionY);
+  surfaces_->BindImage(TImagePaneId::MaskImage, AddImagePane(mask, "MaskImage", kLeftX, kPaneY));
+  AddLabel(mask, QStringLiteral("マスク結果"), kRightX, kCaptionY);
+  surfaces_->BindImage(TImagePaneId::ResultImage, AddImagePane(mask, "ResultImage", kRightX, kPaneY));
+
+  QWidget* blocks = AddPage(pages, "TabSheet6", QStringLiteral("BlockRead"));
+  surfaces_->BindText(TTextPaneId::BLMemo, AddTextPane(blocks, "BLMemo", kFrameSize, kFrameSize));
+  surfaces_->BindImage(TImagePaneId::BlockImage, AddImagePane(blocks, "BlockImage", kRightX, kPaneY));
+
+  QWidget* reedSolomon = AddPage(pages, "TabSheet4", QStringLiteral("ReedSolomon"));
+  TMemo* rdSnMemo = AddTextPane(reedSolomon, "RdSnMemo", 905, 450);
+  rdSnMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Unwrapped trace lines may run past the pane; let them be scrolled to.
+  rdSnMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  rdSnMemo->SetWantReturns(false);
+  surfaces_->BindText(TTextPaneId::RdSnMemo, rdSnMemo);
+
+  QWidget* result = AddPage(pages, "TabSheet5", QStringLiteral("結果表示"));
+  surfaces_->BindText(TTextPaneId::ResultMemo, AddTextPane(result, "ResultMemo", 500, 450));
+
+  pages->setCurrentIndex(1);  // "位置検索"
+  return pages;
+}
+
+QWidget* TForm1::AddPage(QTabWidget* pages, const char* name, const QString& caption) {
+  auto* page = new QWidget;
+  page->setObjectName(QString::fromLatin1(name));
+  pages->addTab(page, caption);
+  return page;
+}
+
+TImageView* TForm1::AddImagePane(QWidget* page, const char* name, int x, int y) {
+  auto* frame = new QFrame(page);
+  frame->setObjectName(QString::fromLatin1(name) + QStringLiteral("Frame"));
+  frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  frame->setGeometry(x - kFrameOffset, y - kFrameOffset, kFrameSize, kFrameSize);
+  auto* view = new TImageView(page);
+  view->setObjectName(QString::fromLatin1(name));
+  view->setGeometry(x, y, kPaneSize, kPaneSize);
+  view->raise();
+  return view;
+}
+
+TMemo* TForm1::AddTextPane(QWidget* page, const char* name, int width, int height) {
+  auto* memo = new TMemo(page);
+  memo->setObjectName(QString::fromLatin1(name));
+  memo->setFont(MemoFont());
+  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  memo->setGeometry(kTextX, kTextY, width, height);
+  return memo;
+}
+
+void TForm1::AddLabel(QWidget* page, const QString& text, int x, int y, const char* name) {
+  auto* label = new QLabel(text, page);
+  if (name) label->setObjectName(QString::fromLatin1(name));
+  label->move(x, y);
+  label->adjustSize();
+}
+
+// ---------------------------------------------------------------------------
+
+void TForm1::FormCreate() {
+  decoder_ = std::make_unique<TVeltrix>(*surfaces_);
+  picture_ = TBitmap();
+  decoder_->OnDecoded = [this](TVeltrix& sender) { ShowDecoded(sender); };
+  decoder_->OnError = [this](TVeltrix& sender) { ShowDecodeError(sender); };
+}
+
+void TForm1::FormClose() {
+  decoder_.reset();
+  picture_ = TBitmap();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  FormClose();
+  QMainWindow::closeEvent(event);
+}
+
+void TForm1::ShowDecoded(TVeltrix&) { surfaces_->SetStatus(1, "Ｏｋ"); }
+
+void TForm1::ShowDecodeError(TVeltrix& sender) { surfaces_->SetStatus(1, ErrorText(sender)); }
+
+void TForm1::ImageReadBtnClick() {
+  surfaces_->SetStatus(1, "");
+  if (OpenDialog1->exec() != QDialog::Accepted) return;
+  const QStringList chosen = OpenDialog1->selectedFiles();
+  if (chosen.isEmpty()) return;
+  LoadPictureFile(chosen.front());
+}
+
+TForm1::TLoadResult TForm1::LoadPictureFile(const QString& path) {
+  std::optional<TBitmap> loaded;
+  try {
+    loaded = LoadPicture(QFile::encodeName(path).toStdString());
+  } catch (const std::exception& error) {
+    // The command stops here: the panes keep the previous picture.
+    ShowMessage(QString::fromUtf8(error.what()));
+    return TLoadResult::Failed;
+  }
+  if (loaded) picture_ = std::move(*loaded);
+
+  surfaces_->Image(TImagePaneId::Image1).ReplacePicture(picture_);
+  surfaces_->Image(TImagePaneId::Image2).ReplacePicture(picture_);
+  surfaces_->RefreshImage(TImagePaneId::Image1);
+  surfaces_->RefreshImage(TImagePaneId::Image2);
+  PageControl1->setCurrentWidget(TabSheet1);
+  return loaded ? TLoadResult::Loaded : TLoadResult::Unsupported;
+}
+
+void TForm1::AnalyBtnClick() {
+  if (!decoder_) return;
+  // BLMemo keeps its listings from one analysis to the next.
+  surfaces_->Text(TTextPaneId::ResultMemo).Clear();
+  surfaces_->Text(TTextPaneId::RdSnMemo).Clear();
+  surfaces_->Text(TTextPaneId::ImgMemo).Clear();
+  surfaces_->SetStatus(1, "解析中");
+  // Show the state before the long synchronous decode; user input waits, so
+  // that no second command can start inside this one.
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+  decoder_->SetWarp(SpinEdit3->ReadValue());
+  decoder_->SetResolver(SpinEdit1->ReadValue());
+  decoder_->SetForceVersion(SpinEdit2->ReadValue());
+
+  bool decoded = false;
+  try {
+    decoded = decoder_->Decode(picture_);
+  } catch (const std::exception& error) {
+    // A failure before the decoder's own guard: the command stops and reports it.
+    surfaces_->SetStatus(1, error.what());
+    surfaces_->Refresh();
+    ShowMessage(QString::fromUtf8(error.what()));
+    return;
+  }
+
+  TTextPane& result = surfaces_->Text(TTextPaneId::ResultMemo);
+  result.AppendLine("データ :" + ShiftJisToUtf8(decoder_->DecodedText()));
+  result.AppendLine(decoded ? "完了" : "失敗");
+  result.AppendLine(ErrorText(*decoder_));
+  surfaces_->SetStatus(0, decoder_->GetVersionText());
+  surfaces_->Refresh();
+}
+
+void TForm1::N6Click() {
+  const QString help = QDir::current().absoluteFilePath(QStringLiteral("Morilux.chm"));
+  if (!QFileInfo::exists(help) || !QDesktopServices::openUrl(QUrl::fromLocalFile(help))) {
+    ShowMessage(QStringLiteral("ヘルプファイル Morilux.chm を開けませんでした。"));
+  }
+}
+
+void TForm1::ShowMessage(const QString& text) {
+  if (messageSink_) {
+    messageSink_(text);
+    return;
+  }
+  QMessageBox::warning(this, windowTitle(), text);
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QMainWindow>
+#include <QSpinBox>
+#include <QString>
+
+#include "common/Bitmap.h"
+
+class QCloseEvent;
+class QFileDialog;
+class QLabel;
+class QTabWidget;
+class TMemo;
+class TImageView;
+class TVeltrix;
+class TWindowSurfaces;
+
+// A spin field whose reading never fails: a text that is not an integer reads
+// as the minimum, and a typed value is brought back into the range when the
+// field loses the keyboard focus.
+class TSpinEdit : public QSpinBox {
+ public:
+  TSpinEdit(int minimum, int maximum, int initial, QWidget* parent);
+  int ReadValue() const;
+
+ protected:
+  void fixup(QString& input) const override;
+};
+
+// The main window: the loaded picture, the three parameters and one page per
+// stage of the decoding, on whose panes the stages draw.
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  enum class TLoadResult { Loaded, Unsupported, Failed };
+
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Handlers.
+  void FormCreate();
+  void FormClose();
+  void ImageReadBtnClick();
+  void AnalyBtnClick();
+  void N6Click();
+  void ShowDecoded(TVeltrix& sender);
+  void ShowDecodeError(TVeltrix& sender);
+
+  // The load command after the file has been chosen: reads the file by its
+  // lower-cased extension, shows the picture on "読み込み画像" and
+  // "デジタル処理画像" and brings "読み込み画像" to the front. A file that
+  // cannot be read leaves the previous picture and reports the reason.
+  TLoadResult LoadPictureFile(const QString& path);
+
+  // Message boxes go here instead when set (tests, batch runs).
+  void SetMessageSink(std::function<void(const QString&)> sink) { messageSink_ = std::move(sink); }
+
+  const TBitmap& Picture() const { return picture_; }
+  TWindowSurfaces& Surfaces() { return *surfaces_; }
+  const TWindowSurfaces& Surfaces() const { return *surfaces_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenu();
+  QWidget* BuildTopBar();
+  QTabWidget* BuildPages();
+  QWidget* AddPage(QTabWidget* pages, const char* name, const QString& caption);
+  TImageView* AddImagePane(QWidget* page, const char* name, int x, int y);
+  TMemo* AddTextPane(QWidget* page, const char* name, int width, int height);
+  void AddLabel(QWidget* page, const QString& text, int x, int y, const char* name = nullptr);
+  void ShowMessage(const QString& text);
+
+  std::unique_ptr<TWindowSurfaces> surfaces_;
+  std::unique_ptr<TVeltrix> decoder_;
+  TBitmap picture_;
+  std::function<void(const QString&)> messageSink_;
+
+  TSpinEdit* SpinEdit1 = nullptr;  // Resolver
+  TSpinEdit* SpinEdit3 = nullptr;  // Warp
+  TSpinEdit* SpinEdit2 = nullptr;  // ForceVersion
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* TabSheet1 = nullptr;
+  QFileDialog* OpenDialog1 = nullptr;
+};
