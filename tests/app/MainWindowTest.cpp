@@ -28,13 +28,27 @@ namespace {
 
 using namespace testing_support;
 
-void EnsureApplication() {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "test_app_MainWindowTest";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-}
+// One QApplication for the whole program, made when the tests start and
+// destroyed when they end (not among the exit handlers, where Qt's own
+// globals may already be gone).
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    application_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { application_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[24] = "test_app_MainWindowTest";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> application_;
+};
+[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+void EnsureApplication() { ASSERT_NE(QApplication::instance(), nullptr); }
 
 // The text field inside a spin field, as the user types into it.
 QLineEdit* Editor(QSpinBox* spin) { return spin->findChild<QLineEdit*>(); }
