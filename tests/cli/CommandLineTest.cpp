@@ -236,7 +236,9 @@ TEST_F(CommandLine, FrontImageIsTheBinarizationForTheResolverGiven) {
         ASSERT_EQ(FromQt(front.pixel(x, y)), isDark ? kBlack : kWhite) << resolver << " " << x << "," << y;
       }
     EXPECT_GT(dark, 0) << resolver;
-    if (resolver >= 7) EXPECT_LT(dark, 45 * 31) << resolver;  // the white row at least is light
+    if (resolver >= 7) {
+      EXPECT_LT(dark, 45 * 31) << resolver;  // the white row at least is light
+    }
   }
   // Values beyond the facade's range are clamped there, not refused here.
   Run({"--resolver", "100000000000", "--out", Path("outBig"), Path("colour.bmp")});
