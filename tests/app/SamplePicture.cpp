@@ -1,5 +1,6 @@
 // Writes a picture of a version-3 symbol (level M, a byte and a Kanji
-// segment) as a BMP file: `morilux_sample_picture OUT.bmp`.
+// segment), turned by 7 degrees and a little smaller than an image pane so that
+// every mark is enlarged sharply, as a BMP file: `morilux_sample_picture OUT.bmp`.
 
 #include <cstdio>
 #include <exception>
@@ -15,7 +16,7 @@ int main(int argc, char* argv[]) {
     using namespace testing_support;
     const TTestSymbol symbol =
         EncodeSegments({{TSegmentMode::Byte, "Morilux "}, {TSegmentMode::Kanji, "\x93\x5F\xE4\xAA"}}, 3, 1);
-    WriteBmp(RenderSymbolRotated(symbol, 8, 4, 7.0), argv[1]);
+    WriteBmp(RenderSymbolRotated(symbol, 7, 4, 7.0), argv[1]);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "morilux_sample_picture: %s\n", error.what());
     return 1;
