@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
 // Stretches of one direction ordered by lane (the row of a horizontal
-// stretch, the column of a vertical one) and, within a lane, by their low end.
-// A max-tree over the high ends answers "which stretches of lane k have
-// lo < p < hi" in time proportional to the answer, and stretches taken into a
-// group are removed from it.
+// stretch, the column of a vertical one) and, within a lane, by their low
+// end. The stretches of lane k with lo < p < hi are found by walking back from
+// the last one with lo < p until the running maximum of the high ends shows
+// that nothing earlier can reach past p. The scan's own stretches never nest
+// (within a line both ends grow with list order), so a walk visits little more
+// than what it reports; stretches taken into a group are flagged, not moved.
 class TCrossIndex {
  public:
   struct TItem {
@@ -25,19 +28,17 @@ class TCrossIndex {
       if (a.lo != b.lo) return a.lo < b.lo;
       return a.index < b.index;
     });
+    reach_.resize(items_.size());
+    removed_.assign(items_.size(), 0);
     for (std::size_t i = 0; i < items_.size(); ++i) {
-      if (i == 0 || items_[i].lane != items_[i - 1].lane) {
+      const bool first = i == 0 || items_[i].lane != items_[i - 1].lane;
+      if (first) {
         lanes_.push_back(items_[i].lane);
         laneBegin_.push_back(i);
       }
+      reach_[i] = first ? items_[i].hi : std::max(reach_[i - 1], items_[i].hi);
     }
     laneBegin_.push_back(items_.size());
-    leaves_ = 1;
-    while (leaves_ < items_.size()) leaves_ *= 2;
-    tree_.assign(2 * leaves_, kGone);
-    for (std::size_t i = 0; i < items_.size(); ++i) tree_[leaves_ + i] = items_[i].hi;
-    for (std::size_t node = leaves_ - 1; node >= 1; --node)
-      tree_[node] = std::max(tree_[2 * node], tree_[2 * node + 1]);
   }
 
   // Appends the positions of the stretches still present with
@@ -46,44 +47,27 @@ class TCrossIndex {
     auto lane = std::upper_bound(lanes_.begin(), lanes_.end(), laneLo);
     for (; lane != lanes_.end() && *lane < laneHi; ++lane) {
       const std::size_t k = static_cast<std::size_t>(lane - lanes_.begin());
-      const std::size_t begin = laneBegin_[k];
-      const auto end = std::lower_bound(items_.begin() + static_cast<std::ptrdiff_t>(begin),
-                                        items_.begin() + static_cast<std::ptrdiff_t>(laneBegin_[k + 1]), p,
+      const auto first = items_.begin() + static_cast<std::ptrdiff_t>(laneBegin_[k]);
+      const auto end = std::lower_bound(first, items_.begin() + static_cast<std::ptrdiff_t>(laneBegin_[k + 1]), p,
                                         [](const TItem& item, std::int32_t value) { return item.lo < value; });
-      const std::size_t last = static_cast<std::size_t>(end - items_.begin());
-      if (begin < last) Collect(1, 0, leaves_, begin, last, p, positions);
+      for (std::size_t i = static_cast<std::size_t>(end - items_.begin()); i > laneBegin_[k];) {
+        --i;
+        if (reach_[i] <= p) break;
+        if (!removed_[i] && items_[i].hi > p) positions.push_back(i);
+      }
     }
   }
 
   std::int32_t SourceIndex(std::size_t position) const { return items_[position].index; }
-
-  void Remove(std::size_t position) {
-    std::size_t node = leaves_ + position;
-    tree_[node] = kGone;
-    for (node /= 2; node >= 1; node /= 2) tree_[node] = std::max(tree_[2 * node], tree_[2 * node + 1]);
-  }
+  void Remove(std::size_t position) { removed_[position] = 1; }
 
  private:
-  static constexpr std::int64_t kGone = std::numeric_limits<std::int64_t>::min();
-
-  // Positions in [begin, end) under `node` (covering [nodeBegin, nodeEnd)) whose high end exceeds p.
-  void Collect(std::size_t node, std::size_t nodeBegin, std::size_t nodeEnd, std::size_t begin, std::size_t end,
-               std::int32_t p, std::vector<std::size_t>& positions) const {
-    if (end <= nodeBegin || nodeEnd <= begin || tree_[node] <= p) return;
-    if (nodeEnd - nodeBegin == 1) {
-      positions.push_back(nodeBegin);
-      return;
-    }
-    const std::size_t middle = nodeBegin + (nodeEnd - nodeBegin) / 2;
-    Collect(2 * node, nodeBegin, middle, begin, end, p, positions);
-    Collect(2 * node + 1, middle, nodeEnd, begin, end, p, positions);
-  }
-
   std::vector<TItem> items_;
+  // Largest high end among the lane's stretches up to and including this one.
+  std::vector<std::int32_t> reach_;
+  std::vector<std::uint8_t> removed_;
   std::vector<std::int32_t> lanes_;
   std::vector<std::size_t> laneBegin_;
-  std::size_t leaves_ = 1;
-  std::vector<std::int64_t> tree_;
 };
 
 // Horizontal stretches live in their row and span x; vertical ones live in

@@ -33,8 +33,10 @@ class TFindPattern {
 
   // The finder proportions test on the five most recent runs of a line scan:
   // lengths[(slot + 1) % 5] is the oldest run, lengths[slot] the newest.
-  // Computed in extended precision exactly as m = total / 7 with inclusive
-  // bounds m*r - m/2 and m*r + m/2 (r = 1, 1, 3, 1, 1).
+  // Passes when every run e lies within the inclusive bounds m*r - m/2 and
+  // m*r + m/2 (m = total / 7, r = 1, 1, 3, 1, 1) as computed in extended
+  // precision; at totals such as 10 or 20 that rounding puts a middle run of
+  // exactly half the stretch outside.
   static bool FinderRunTest(const std::array<std::int32_t, 5>& lengths, std::int32_t slot);
   // Puts three centres in the fixed order: the corner opposite the longest
   // side first, then the other two by their turning direction.

@@ -72,6 +72,45 @@ TEST(FindPatternRunTest, ExtendedPrecisionDecidesAMiddleRunOfExactlyHalf) {
   EXPECT_TRUE(RunTest({2, 2, 7, 1, 2}));    // 14: module exactly 2
 }
 
+// The test as plain extended-precision arithmetic.
+bool LiteralRunTest(const std::array<std::int32_t, 5>& lengths, std::int32_t slot) {
+  const std::array<long double, 5> ratios = {1, 1, 3, 1, 1};
+  long double total = 0;
+  for (std::int32_t length : lengths) total += length;
+  const long double m = total / 7;
+  for (std::size_t k = 0; k < 5; ++k) {
+    const long double e = lengths[(static_cast<std::size_t>(slot) + 1 + k) % 5];
+    if (e < m * ratios[k] - m / 2 || e > m * ratios[k] + m / 2) return false;
+  }
+  return true;
+}
+
+TEST(FindPatternRunTest, AgreesWithPlainExtendedArithmeticEverywhere) {
+  std::array<std::int32_t, 5> c{};
+  std::int64_t passed = 0;
+  for (c[0] = 0; c[0] <= 14; ++c[0])
+    for (c[1] = 0; c[1] <= 14; ++c[1])
+      for (c[2] = 0; c[2] <= 40; ++c[2])
+        for (c[3] = 0; c[3] <= 14; ++c[3])
+          for (c[4] = 1; c[4] <= 14; ++c[4]) {
+            const bool expected = LiteralRunTest(c, 4);
+            ASSERT_EQ(TFindPattern::FinderRunTest(c, 4), expected) << c[0] << ' ' << c[1] << ' ' << c[2] << ' ' << c[3] << ' ' << c[4];
+            passed += expected;
+          }
+  EXPECT_GT(passed, 1000);
+  // Large stretches on and next to the bounds, where rounding matters most.
+  for (std::int32_t module = 1000; module < 400000000; module = module * 3 + 7) {
+    for (std::int32_t delta = -2; delta <= 2; ++delta) {
+      const std::int32_t half = module / 2 + delta;
+      for (const auto& lengths : {std::array<std::int32_t, 5>{module, module, 3 * module + half, module, module},
+                                  std::array<std::int32_t, 5>{module + half, module, 3 * module, module, module - half},
+                                  std::array<std::int32_t, 5>{module, module, 7 * half, module, 2 * half}}) {
+        ASSERT_EQ(TFindPattern::FinderRunTest(lengths, 4), LiteralRunTest(lengths, 4)) << module << ' ' << delta;
+      }
+    }
+  }
+}
+
 TEST(FindPatternScan, FindsAndOrdersTheThreeFindersOfASyntheticSymbol) {
   TSurfaces surfaces;
   TFindPattern finder(surfaces);
