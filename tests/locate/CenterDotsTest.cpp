@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <limits>
 #include <random>
 #include <vector>
 
+#include "common/Surfaces.h"
 #include "locate/CenterDots.h"
+#include "locate/FindPattern.h"
 #include "locate/Lines.h"
 
 namespace {
@@ -149,6 +152,43 @@ TEST(CenterDotsGrouping, IndexedGroupingMatchesNestedLoopsOnExtremeCoordinates) 
   ExpectSameResult(horizontal, vertical);
   ExpectSameResult(TLines{}, vertical);
   ExpectSameResult(horizontal, TLines{});
+}
+
+// The stretches a real scan produces, active again.
+TLines Reactivated(const TLines& lines) {
+  TLines copy;
+  for (TLine line : lines.Items()) {
+    line.Active = true;
+    copy.Add(line);
+  }
+  return copy;
+}
+
+// Dark-light-dark-dark-dark-light-dark-light, module pixels each.
+bool Stripe(std::int32_t t, std::int32_t module) {
+  const std::int32_t u = (t / module) % 8;
+  return u != 1 && u != 5 && u != 7;
+}
+
+TEST(CenterDotsGrouping, IndexedGroupingMatchesNestedLoopsOnScannedStripesAndNoise) {
+  std::mt19937 random(5);
+  const std::vector<std::function<bool(std::int32_t, std::int32_t)>> pictures = {
+      [](std::int32_t x, std::int32_t y) { return Stripe(x, 1) && Stripe(y, 1); },
+      [](std::int32_t x, std::int32_t y) { return Stripe(x, 2) != Stripe(y, 3); },
+      [](std::int32_t x, std::int32_t y) { return Stripe(x + y, 2) || Stripe(y, 1); },
+      [&random](std::int32_t, std::int32_t) { return random() % 2 == 0; },
+  };
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    SCOPED_TRACE(i);
+    TPlaneBoolean plane(200, 180);
+    for (std::int32_t y = 0; y < plane.Height(); ++y)
+      for (std::int32_t x = 0; x < plane.Width(); ++x) plane[x][y] = pictures[i](x, y);
+    TSurfaces surfaces;
+    TFindPattern finder(surfaces);
+    finder.Search(plane, plane.Width(), plane.Height());
+    ASSERT_GT(finder.HorizontalLines().Count(), 100);
+    ExpectSameResult(Reactivated(finder.HorizontalLines()), Reactivated(finder.VerticalLines()));
+  }
 }
 
 // nh horizontal stretches on consecutive rows and nv vertical ones on
