@@ -186,7 +186,7 @@ TEST(DecorderBlocks, OneErrorInBlockZeroRepeatsTheRunningTotalAcrossBothPanes) {
   TRecordingSurfaces surfaces;
   TDecorder decorder(surfaces);
   TTestSymbol symbol = EncodeBytes(kFortyBytes, 5, kQ);
-  DamageCodeword(symbol, 0);  // codeword 0 is the first data codeword of block 0
+  DamageCodeword(symbol, 16);  // data codeword 4 of block 0
   ASSERT_EQ(Decode(decorder, symbol), kFortyBytes);
 
   // For each block: its Reed-Solomon trace, then its block line, then its correction line.
@@ -213,8 +213,8 @@ TEST(DecorderBlocks, EqualBlocksWriteNoBlockLinesAndCarryTheTotal) {
   const std::string text = "Equal blocks of forty-three codewords each.";
   TTestSymbol symbol = EncodeBytes(text, 6, kM);
   ASSERT_EQ(symbol.version, 6);
-  DamageCodeword(symbol, 0);  // block 0
-  DamageCodeword(symbol, 5);  // block 1
+  DamageCodeword(symbol, 16);  // block 0
+  DamageCodeword(symbol, 21);  // block 1
   ASSERT_EQ(Decode(decorder, symbol), text);
 
   EXPECT_EQ(decorder.EqualBlocks().Width(), 4);
@@ -239,7 +239,7 @@ TEST(DecorderFailures, BlockBeyondCorrectionEndsWithMessage3AndNoText) {
   TSurfaces surfaces;
   TDecorder decorder(surfaces);
   TTestSymbol symbol = EncodeBytes(kFortyBytes, 5, kQ);
-  for (const int k : {0, 4, 8, 12}) DamageCodeword(symbol, k);  // four codewords of block 0
+  for (const int k : {16, 20, 24, 28}) DamageCodeword(symbol, k);  // four codewords of block 0
   EXPECT_EQ(Decode(decorder, symbol), "");
   EXPECT_EQ(decorder.ErrorCode, 3);
   EXPECT_EQ(decorder.ErrorText(), "セルの読み込みでエラーが発生しました。");
@@ -258,7 +258,7 @@ TEST(DecorderFailures, Version1LowDecodesWhenIntactButCannotCorrect) {
   TDecorder decorder(surfaces);
   TTestSymbol symbol = EncodeBytes("level L", 1, kL);
   EXPECT_EQ(Decode(decorder, symbol), "level L");
-  DamageCodeword(symbol, 3);
+  DamageCodeword(symbol, 10);
   EXPECT_EQ(Decode(decorder, symbol), "");
   EXPECT_EQ(decorder.ErrorText(), ErrorMessage(3));
 }

@@ -7,6 +7,7 @@
 
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +17,7 @@
 
 #include "TestSymbols.h"
 #include "common/Bitmap.h"
+#include "common/Types.h"
 
 namespace testing_support {
 
@@ -24,21 +26,52 @@ inline void FlipModule(TTestSymbol& symbol, std::int32_t x, std::int32_t y) {
   symbol.modules[static_cast<std::size_t>(y) * static_cast<std::size_t>(symbol.size) + static_cast<std::size_t>(x)] ^= 0x01;
 }
 
-// How many codewords DamageCodeword can reach: the two rightmost column pairs
-// hold rows 9 to size - 1 free of function patterns in every version, 4 rows
-// per codeword, so V + 2 codewords each.
-inline std::int32_t DamageableCodewords(const TTestSymbol& symbol) { return 2 * (symbol.version + 2); }
+// The modules of the symbol in codeword placement order: two-column strips from
+// the right edge, upward and downward in turn, the vertical timing column stepped
+// over, skipping every module that the encoder marked as a function pattern.
+// Module 8k is the first (most significant) bit of codeword k.
+inline std::vector<TPoint> PlacementOrder(const TTestSymbol& symbol) {
+  std::vector<TPoint> order;
+  bool upward = true;
+  for (std::int32_t right = symbol.size - 1; right >= 1; right -= 2) {
+    if (right == 6) right = 5;
+    for (std::int32_t i = 0; i < symbol.size; ++i) {
+      const std::int32_t y = upward ? symbol.size - 1 - i : i;
+      for (std::int32_t x = right; x >= right - 1; --x)
+        if (!symbol.Function(x, y)) order.push_back({x, y});
+    }
+    upward = !upward;
+  }
+  return order;
+}
 
-// Makes codeword k (in placement order, k < DamageableCodewords) wrong by
-// inverting its first module. Placement starts at the bottom-right corner going
-// upward in the columns size - 1 and size - 2, then comes down in size - 3 and size - 4.
+// Makes codeword k (in placement order) wrong by inverting one of its modules:
+// the one farthest from the bottom and right edges, so that the damage does not
+// move the corner and edges that locate the symbol.
 inline void DamageCodeword(TTestSymbol& symbol, std::int32_t k) {
-  const std::int32_t perPair = symbol.version + 2;
-  if (k < 0 || k >= 2 * perPair) throw std::out_of_range("codeword out of reach");
-  if (k < perPair)
-    FlipModule(symbol, symbol.size - 1, symbol.size - 1 - 4 * k);
-  else
-    FlipModule(symbol, symbol.size - 3, 9 + 4 * (k - perPair));
+  const std::vector<TPoint> order = PlacementOrder(symbol);
+  const std::size_t first = static_cast<std::size_t>(k) * 8;
+  if (k < 0 || first + 8 > order.size()) throw std::out_of_range("no such codeword");
+  TPoint chosen = order[first];
+  std::int32_t best = -1;
+  for (std::size_t i = first; i < first + 8; ++i) {
+    const std::int32_t margin = std::min(symbol.size - 1 - order[i].x, symbol.size - 1 - order[i].y);
+    if (margin > best) {
+      best = margin;
+      chosen = order[i];
+    }
+  }
+  FlipModule(symbol, chosen.x, chosen.y);
+}
+
+// Codeword index of the first of n data codewords of block b (of `blocks`) to
+// damage: data codeword j of block b is codeword j * blocks + b; the first ones
+// lie in the four columns at the right edge, next to the corner that locates the
+// symbol, so the damage starts past them.
+inline std::int32_t FirstDamageIndex(const TTestSymbol& symbol, std::int32_t blocks, std::int32_t b) {
+  std::int32_t j = 0;
+  while (j * blocks + b < 2 * (symbol.version + 2)) ++j;
+  return j;
 }
 
 // Reads a JPEG file as the program's loader does: full size, 24-bit colour,
