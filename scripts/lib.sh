@@ -1,0 +1,27 @@
+# Shell helpers shared by run.sh and test.sh (sourced, not run).
+
+# morilux_configure DIR BUILD_TYPE [CMAKE_OPTIONS...]: configures DIR with Ninja
+# unless it already holds a build with these settings (a second run costs nothing;
+# Ninja itself re-runs CMake when a CMakeLists.txt changes).
+morilux_configure() {
+  local dir=$1 type=$2
+  shift 2
+  local cache=$dir/CMakeCache.txt
+  if [ -f "$cache" ] && ! grep -qx 'CMAKE_GENERATOR:INTERNAL=Ninja' "$cache"; then
+    echo "$dir was configured with another generator; starting it afresh"
+    rm -rf "$dir"
+  fi
+  local wanted=("-DCMAKE_BUILD_TYPE=$type" "$@")
+  if [ -f "$dir/build.ninja" ] && [ -f "$cache" ]; then
+    local setting name value stale=0
+    for setting in "${wanted[@]}"; do
+      name=${setting#-D}
+      value=${name#*=}
+      name=${name%%=*}
+      name=${name%%:*}
+      grep -qE "^${name}:[A-Z]+=${value}\$" "$cache" || stale=1
+    done
+    [ $stale -eq 0 ] && return 0
+  fi
+  cmake -S . -B "$dir" -G Ninja "${wanted[@]}"
+}
