@@ -77,6 +77,10 @@ class TCoordinates {
   long double RightEdgeAngle(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, TPoint q,
                              TPoint r) const;
   static long double DirectionAngle(TPoint q, TPoint p);
+  // Tests the found bottom-right corner C3 against the intersection of the
+  // symbol's bottom and right edges and moves it there when the corner module
+  // is light.
+  void CheckBottomRightCorner(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
 
   // Sampling grid.
   TPoint MapModule(std::int32_t a, std::int32_t b) const;
@@ -106,7 +110,6 @@ class TCoordinates {
  private:
   long double EdgeAngle(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, TPoint q, TPoint r,
                         bool largest) const;
-  void CheckBottomRightCorner(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
   void DeriveFrame();
   std::int32_t Position(std::int32_t index) const;
 
