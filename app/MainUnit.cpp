@@ -15,7 +15,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOptionComplex>
 #include <QResizeEvent>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -107,6 +109,25 @@ class TAnchorAllSides : public QObject {
 // pane keeps its distances.
 constexpr int kDesignPageWidth = 975;
 constexpr int kDesignPageHeight = 546;
+
+// The spin fields are narrow (33 and 41 pixels); slimmer arrow buttons than
+// the style's own leave room for "-128" and "40" in the text.
+class TSlimSpinStyle : public QProxyStyle {
+ public:
+  QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                       const QWidget* widget) const override {
+    QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
+    if (control != CC_SpinBox) return rect;
+    const QRect up = QProxyStyle::subControlRect(control, option, SC_SpinBoxUp, widget);
+    const int spare = std::max(0, up.width() - kSlimButtonWidth);
+    if (part == SC_SpinBoxUp || part == SC_SpinBoxDown) rect.setLeft(rect.left() + spare);
+    if (part == SC_SpinBoxEditField) rect.setRight(rect.right() + spare);
+    return rect;
+  }
+
+ private:
+  static constexpr int kSlimButtonWidth = 10;
+};
 
 }  // namespace
 
@@ -207,19 +228,25 @@ QWidget* TForm1::BuildTopBar() {
   analyse->setGeometry(48, 0, 40, 40);
   connect(analyse, &QPushButton::clicked, this, [this] { AnalyBtnClick(); });
 
+  auto* slimSpins = new TSlimSpinStyle;
+  slimSpins->setParent(this);
+
   AddLabel(panel, QStringLiteral("Resolver"), 104, 16, "Label8");
   SpinEdit1 = new TSpinEdit(-128, 128, 7, panel);
   SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+  SpinEdit1->setStyle(slimSpins);
   SpinEdit1->setGeometry(152, 8, 41, 22);
 
   AddLabel(panel, QStringLiteral("Warp"), 200, 16, "Label11");
   SpinEdit3 = new TSpinEdit(1, 6, 6, panel);
   SpinEdit3->setObjectName(QStringLiteral("SpinEdit3"));
+  SpinEdit3->setStyle(slimSpins);
   SpinEdit3->setGeometry(232, 8, 33, 22);
 
   AddLabel(panel, QStringLiteral("ForceVertion"), 280, 16, "Label10");
   SpinEdit2 = new TSpinEdit(0, 40, 0, panel);
   SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
+  SpinEdit2->setStyle(slimSpins);
   SpinEdit2->setGeometry(352, 8, 33, 22);
   return panel;
 }
