@@ -13,6 +13,8 @@ namespace {
 // that nothing earlier can reach past p. The scan's own stretches never nest
 // (within a line both ends grow with list order), so a walk visits little more
 // than what it reports; stretches taken into a group are flagged, not moved.
+// The grouping asks with growing p lane after lane, so each lane remembers
+// where its last walk started and moves on from there.
 class TCrossIndex {
  public:
   struct TItem {
@@ -22,52 +24,88 @@ class TCrossIndex {
     std::int32_t index;  // position in the source list
   };
 
-  explicit TCrossIndex(std::vector<TItem> items) : items_(std::move(items)) {
-    std::sort(items_.begin(), items_.end(), [](const TItem& a, const TItem& b) {
+  explicit TCrossIndex(std::vector<TItem> items) {
+    const auto before = [](const TItem& a, const TItem& b) {
       if (a.lane != b.lane) return a.lane < b.lane;
       if (a.lo != b.lo) return a.lo < b.lo;
       return a.index < b.index;
-    });
-    reach_.resize(items_.size());
-    removed_.assign(items_.size(), 0);
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-      const bool first = i == 0 || items_[i].lane != items_[i - 1].lane;
+    };
+    // The scan already delivers its stretches in this order.
+    if (!std::is_sorted(items.begin(), items.end(), before)) std::sort(items.begin(), items.end(), before);
+    const std::size_t count = items.size();
+    lo_.resize(count);
+    hi_.resize(count);
+    reach_.resize(count);
+    index_.resize(count);
+    removed_.assign(count, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+      const TItem& item = items[i];
+      const bool first = i == 0 || item.lane != items[i - 1].lane;
       if (first) {
-        lanes_.push_back(items_[i].lane);
+        lanes_.push_back(item.lane);
         laneBegin_.push_back(i);
       }
-      reach_[i] = first ? items_[i].hi : std::max(reach_[i - 1], items_[i].hi);
+      lo_[i] = item.lo;
+      hi_[i] = item.hi;
+      index_[i] = item.index;
+      reach_[i] = first ? item.hi : std::max(reach_[i - 1], item.hi);
     }
-    laneBegin_.push_back(items_.size());
+    laneBegin_.push_back(count);
+    cursor_.assign(lanes_.size(), {std::numeric_limits<std::int32_t>::min(), 0});
+    for (std::size_t k = 0; k < lanes_.size(); ++k) cursor_[k].end = laneBegin_[k];
   }
 
   // Appends the positions of the stretches still present with
   // laneLo < lane < laneHi and lo < p < hi (in no particular order).
-  void Query(std::int32_t laneLo, std::int32_t laneHi, std::int32_t p, std::vector<std::size_t>& positions) const {
+  void Query(std::int32_t laneLo, std::int32_t laneHi, std::int32_t p, std::vector<std::size_t>& positions) {
     auto lane = std::upper_bound(lanes_.begin(), lanes_.end(), laneLo);
     for (; lane != lanes_.end() && *lane < laneHi; ++lane) {
       const std::size_t k = static_cast<std::size_t>(lane - lanes_.begin());
-      const auto first = items_.begin() + static_cast<std::ptrdiff_t>(laneBegin_[k]);
-      const auto end = std::lower_bound(first, items_.begin() + static_cast<std::ptrdiff_t>(laneBegin_[k + 1]), p,
-                                        [](const TItem& item, std::int32_t value) { return item.lo < value; });
-      for (std::size_t i = static_cast<std::size_t>(end - items_.begin()); i > laneBegin_[k];) {
+      const std::size_t begin = laneBegin_[k];
+      const std::size_t laneEnd = laneBegin_[k + 1];
+      // end: the first stretch of the lane with lo >= p.
+      TCursor& cursor = cursor_[k];
+      auto search = [&](std::size_t from) {
+        return static_cast<std::size_t>(std::lower_bound(lo_.begin() + static_cast<std::ptrdiff_t>(from),
+                                                         lo_.begin() + static_cast<std::ptrdiff_t>(laneEnd), p) -
+                                        lo_.begin());
+      };
+      std::size_t end = begin;
+      if (p >= cursor.p) {
+        // A few steps forward from the last walk usually reach it.
+        end = cursor.end;
+        for (int step = 0; step < 8 && end < laneEnd && lo_[end] < p; ++step) ++end;
+        if (end < laneEnd && lo_[end] < p) end = search(end);
+      } else {
+        end = search(begin);
+      }
+      cursor = {p, end};
+      for (std::size_t i = end; i > begin;) {
         --i;
         if (reach_[i] <= p) break;
-        if (!removed_[i] && items_[i].hi > p) positions.push_back(i);
+        if (!removed_[i] && hi_[i] > p) positions.push_back(i);
       }
     }
   }
 
-  std::int32_t SourceIndex(std::size_t position) const { return items_[position].index; }
+  std::int32_t SourceIndex(std::size_t position) const { return index_[position]; }
   void Remove(std::size_t position) { removed_[position] = 1; }
 
  private:
-  std::vector<TItem> items_;
+  struct TCursor {
+    std::int32_t p;
+    std::size_t end;
+  };
+
+  std::vector<std::int32_t> lo_;
+  std::vector<std::int32_t> hi_;
   // Largest high end among the lane's stretches up to and including this one.
   std::vector<std::int32_t> reach_;
+  std::vector<std::int32_t> index_;
   std::vector<std::uint8_t> removed_;
   std::vector<std::int32_t> lanes_;
   std::vector<std::size_t> laneBegin_;
+  std::vector<TCursor> cursor_;
 };
 
 // Horizontal stretches live in their row and span x; vertical ones live in
@@ -174,7 +212,7 @@ void TCenterDots::MakeCandidates() {
   std::vector<TCrossIndex::TItem> items;
   items.reserve(columns.size());
   for (std::size_t i = 0; i < columns.size(); ++i) items.push_back(VerticalItem(columns[i], static_cast<std::int32_t>(i)));
-  const TCrossIndex index(std::move(items));
+  TCrossIndex index(std::move(items));
 
   std::vector<std::size_t> positions;
   std::vector<std::int32_t> members;

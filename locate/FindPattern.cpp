@@ -8,6 +8,30 @@ namespace {
 
 constexpr long double kPi = 3.141592653589793238462643383279502884L;
 
+inline bool PassesRunTest(const std::array<std::int32_t, 5>& lengths, std::int32_t slot) {
+  static constexpr std::array<std::int32_t, 5> kRatios = {1, 1, 3, 1, 1};
+  std::int64_t total = 0;
+  for (std::int32_t length : lengths) total += length;
+  for (std::int32_t k = 0; k < 5; ++k) {
+    const std::int64_t length = lengths[static_cast<std::size_t>((slot + 1 + k) % 5)];
+    const std::int64_t ratio = kRatios[static_cast<std::size_t>(k)];
+    // With m = total / 7 the run must lie within m/2 of r*m, that is
+    // |14 e - 2 r total| <= total. Away from equality the integers decide
+    // (rounding in the bounds is some 1e-9 at most, an integer miss is 1/14);
+    // on equality the bounds as computed in extended precision decide, and
+    // they may fall either side of the exact value.
+    const std::int64_t excess = std::llabs(14 * length - 2 * ratio * total) - total;
+    if (excess > 0) return false;
+    if (excess == 0) {
+      const long double module = static_cast<long double>(total) / 7;
+      const long double e = static_cast<long double>(length);
+      const long double r = static_cast<long double>(ratio);
+      if (e < module * r - module / 2 || e > module * r + module / 2) return false;
+    }
+  }
+  return true;
+}
+
 // Walks one row or column of `count` pixels, `stride` elements apart, keeping
 // the five most recent runs; whenever a dark run ends at a light pixel and the
 // five runs pass the finder test, reports the first and last position of the
@@ -25,7 +49,7 @@ void ScanLine(const std::uint8_t* first, std::ptrdiff_t stride, std::int32_t cou
       ++lengths[static_cast<std::size_t>(slot)];
       continue;
     }
-    if (!isDark && TFindPattern::FinderRunTest(lengths, slot)) {
+    if (!isDark && PassesRunTest(lengths, slot)) {
       std::int64_t total = 0;
       for (std::int32_t length : lengths) total += length;
       report(static_cast<std::int32_t>(t - total), t - 1);
@@ -59,27 +83,7 @@ TPoint TFindPattern::GetPattern(std::int32_t index) const {
 }
 
 bool TFindPattern::FinderRunTest(const std::array<std::int32_t, 5>& lengths, std::int32_t slot) {
-  static constexpr std::array<std::int32_t, 5> kRatios = {1, 1, 3, 1, 1};
-  std::int64_t total = 0;
-  for (std::int32_t length : lengths) total += length;
-  for (std::int32_t k = 0; k < 5; ++k) {
-    const std::int64_t length = lengths[static_cast<std::size_t>((slot + 1 + k) % 5)];
-    const std::int64_t ratio = kRatios[static_cast<std::size_t>(k)];
-    // With m = total / 7 the run must lie within m/2 of r*m, that is
-    // |14 e - 2 r total| <= total. Away from equality the integers decide
-    // (rounding in the bounds is some 1e-9 at most, an integer miss is 1/14);
-    // on equality the bounds as computed in extended precision decide, and
-    // they may fall either side of the exact value.
-    const std::int64_t excess = std::llabs(14 * length - 2 * ratio * total) - total;
-    if (excess > 0) return false;
-    if (excess == 0) {
-      const long double module = static_cast<long double>(total) / 7;
-      const long double e = static_cast<long double>(length);
-      const long double r = static_cast<long double>(ratio);
-      if (e < module * r - module / 2 || e > module * r + module / 2) return false;
-    }
-  }
-  return true;
+  return PassesRunTest(lengths, slot);
 }
 
 std::array<TPoint, 3> TFindPattern::OrderCentres(TPoint p0, TPoint p1, TPoint p2) {
