@@ -1,0 +1,455 @@
+// Writes the seed corpora of the fuzz harnesses: morilux_fuzz_seeds DIR makes
+// DIR/decode, DIR/reed_solomon, DIR/data_segments, DIR/loader_jpeg and
+// DIR/loader_bmp. Symbols come from the test encoder, Reed-Solomon blocks and
+// segment streams from small encoders of this file, picture files from the
+// test helpers and from writers of this file that cover the kinds of BMP and
+// JPEG files a user meets. The seeds only give the fuzzers a start: every
+// field of the inputs is still mutated freely.
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "TestSymbols.h"
+#include "common/Bitmap.h"
+
+namespace ts = testing_support;
+
+namespace {
+
+using TBytes = std::string;
+
+std::filesystem::path g_root;
+
+void Seed(const char* corpus, const std::string& name, const TBytes& bytes) {
+  const std::filesystem::path directory = g_root / corpus;
+  std::filesystem::create_directories(directory);
+  ts::WriteFile((directory / name).string(), bytes);
+}
+
+void Put16(TBytes& out, std::uint32_t v) {
+  out += static_cast<char>(v & 0xFF);
+  out += static_cast<char>((v >> 8) & 0xFF);
+}
+void Put32(TBytes& out, std::uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+
+ts::TTestSymbol Symbol(int version, int level, const std::string& text) {
+  return ts::EncodeBytes(text, version, level);
+}
+
+// ---- decode: pictures in the harness's own format ----
+
+TBytes DecodeInput(const TBitmap& picture, int format, std::int32_t resolver, std::int32_t warp,
+                   std::int32_t forceVersion, std::uint8_t flags = 0) {
+  TBytes out;
+  out += static_cast<char>(format);
+  Put16(out, static_cast<std::uint32_t>(picture.Width()));
+  Put16(out, static_cast<std::uint32_t>(picture.Height()));
+  Put32(out, static_cast<std::uint32_t>(resolver));
+  Put32(out, static_cast<std::uint32_t>(warp));
+  Put32(out, static_cast<std::uint32_t>(forceVersion));
+  out += static_cast<char>(flags);
+  for (std::int32_t y = 0; y < picture.Height(); ++y) {
+    std::uint8_t bits = 0;
+    for (std::int32_t x = 0; x < picture.Width(); ++x) {
+      const TColor c = picture.Pixel(x, y);
+      const std::uint8_t grey = static_cast<std::uint8_t>((30 * (c & 0xFF) + 59 * ((c >> 8) & 0xFF) + 11 * ((c >> 16) & 0xFF)) / 100);
+      if (format == 0) {
+        if (grey < 128) bits |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        if (x % 8 == 7 || x + 1 == picture.Width()) {
+          out += static_cast<char>(bits);
+          bits = 0;
+        }
+      } else if (format == 1) {
+        out += static_cast<char>(grey);
+      } else {
+        out += static_cast<char>(c & 0xFF);
+        out += static_cast<char>((c >> 8) & 0xFF);
+        out += static_cast<char>((c >> 16) & 0xFF);
+      }
+    }
+  }
+  return out;
+}
+
+void DecodeSeeds() {
+  int n = 0;
+  auto seed = [&n](const TBytes& bytes) { Seed("decode", "seed-" + std::to_string(n++), bytes); };
+  const std::vector<std::pair<int, int>> symbols = {{1, 0}, {1, 3}, {2, 1}, {3, 2}, {4, 0}, {5, 1}, {7, 0}, {10, 1}, {14, 0}};
+  for (const auto& [version, level] : symbols) {
+    const ts::TTestSymbol symbol = Symbol(version, level, "Morilux " + std::to_string(version));
+    const int moduleSize = symbol.size <= 33 ? 4 : (symbol.size <= 57 ? 3 : 2);
+    const TBitmap upright = ts::RenderSymbol(symbol, moduleSize, 4);
+    seed(DecodeInput(upright, 0, 7, 6, 0));
+    seed(DecodeInput(ts::RenderSymbol(symbol, moduleSize, 2, 1), 0, 7, 1, version));
+    seed(DecodeInput(ts::RenderSymbolRotated(symbol, moduleSize, 4, 17.0), 0, 7, 3, 0));
+    if (version <= 3) {
+      seed(DecodeInput(upright, 1, -20, 6, 0, 1));
+      seed(DecodeInput(ts::RenderSymbol(symbol, moduleSize, 4, 2), 2, 30, 2, 0));
+    }
+  }
+  // Forced versions that do not fit, parameters at and beyond their ends.
+  const TBitmap v1 = ts::RenderSymbol(Symbol(1, 1, "12345"), 4, 4);
+  for (std::int32_t forced : {40, 41, 2147483647, -5, -2147483647 - 1})
+    seed(DecodeInput(v1, 0, 7, 6, forced));
+  seed(DecodeInput(v1, 0, -2147483647 - 1, -2147483647 - 1, 0));
+  seed(DecodeInput(v1, 0, 2147483647, 2147483647, 0));
+  // Pictures without a symbol: empty, tiny, one colour.
+  seed(DecodeInput(TBitmap(0, 0), 1, 7, 6, 0));
+  seed(DecodeInput(TBitmap(1, 1), 1, 7, 6, 0));
+  seed(DecodeInput(TBitmap(2, 1), 1, 7, 6, 0));
+  seed(DecodeInput(TBitmap(40, 40), 1, 7, 6, 0));
+}
+
+// ---- reed_solomon: blocks of a code with roots alpha^1 .. alpha^e ----
+
+struct TField {
+  std::array<int, 510> exp{};
+  std::array<int, 256> log{};
+  TField() {
+    int value = 1;
+    for (int i = 0; i < 255; ++i) {
+      exp[i] = exp[i + 255] = value;
+      log[value] = i;
+      value <<= 1;
+      if (value & 0x100) value ^= 0x11D;
+    }
+  }
+  int Mul(int a, int b) const { return a == 0 || b == 0 ? 0 : exp[log[a] + log[b]]; }
+};
+
+// Systematic encoding with the generator (x - alpha^first) ... (x - alpha^(first + ec - 1)).
+std::vector<int> RsEncode(const std::vector<int>& data, int ec, int first) {
+  static const TField field;
+  std::vector<int> generator = {1};
+  for (int i = 0; i < ec; ++i) {
+    std::vector<int> next(generator.size() + 1, 0);
+    for (std::size_t j = 0; j < generator.size(); ++j) {
+      next[j] ^= generator[j];
+      next[j + 1] ^= field.Mul(generator[j], field.exp[first + i]);
+    }
+    generator = next;
+  }
+  std::vector<int> remainder(static_cast<std::size_t>(ec), 0);
+  for (int d : data) {
+    const int factor = d ^ remainder[0];
+    remainder.erase(remainder.begin());
+    remainder.push_back(0);
+    for (int j = 0; j < ec; ++j) remainder[static_cast<std::size_t>(j)] ^= field.Mul(generator[static_cast<std::size_t>(j + 1)], factor);
+  }
+  std::vector<int> block = data;
+  block.insert(block.end(), remainder.begin(), remainder.end());
+  return block;
+}
+
+void ReedSolomonSeeds() {
+  int n = 0;
+  auto seed = [&n](bool wide, int blocks, const std::vector<int>& codewords) {
+    TBytes out;
+    out += static_cast<char>(wide ? 1 : 0);
+    out += static_cast<char>(blocks - 1);
+    for (int c : codewords) {
+      if (wide) Put32(out, static_cast<std::uint32_t>(c));
+      else out += static_cast<char>(c);
+    }
+    Seed("reed_solomon", "seed-" + std::to_string(n++), out);
+  };
+  std::uint32_t random = 12345;
+  auto next = [&random]() {
+    random = random * 1103515245u + 12345u;
+    return static_cast<int>((random >> 16) & 0xFF);
+  };
+  const std::vector<std::pair<int, int>> shapes = {{19, 7}, {16, 10}, {13, 13}, {9, 17}, {34, 10}, {15, 22}, {115, 30}, {24, 28}};
+  for (const auto& [dataLength, ec] : shapes) {
+    std::vector<int> data;
+    for (int i = 0; i < dataLength; ++i) data.push_back(next());
+    for (int first : {0, 1}) {
+      const std::vector<int> block = RsEncode(data, ec, first);
+      seed(false, 1, block);
+      for (int errors = 1; errors <= 4; ++errors) {
+        std::vector<int> damaged = block;
+        for (int e = 0; e < errors; ++e) damaged[static_cast<std::size_t>((e * 7 + 3) % damaged.size())] ^= 1 + next() % 255;
+        seed(false, 1, damaged);
+      }
+    }
+    // Two blocks, one intact and one damaged, through one decoder.
+    std::vector<int> pair = RsEncode(data, ec, 1);
+    std::vector<int> second = pair;
+    second[2] ^= 0x55;
+    pair.insert(pair.end(), second.begin(), second.end());
+    seed(false, 2, pair);
+  }
+  seed(false, 1, {});
+  seed(true, 1, {0x100, -1, 2147483647, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  seed(true, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+}
+
+// ---- data_segments: bit streams of segments ----
+
+class TBitWriter {
+ public:
+  void Put(std::uint32_t value, int bits) {
+    for (int i = bits - 1; i >= 0; --i) {
+      if (used_ % 8 == 0) bytes_ += '\0';
+      if ((value >> i) & 1) bytes_.back() = static_cast<char>(bytes_.back() | (0x80 >> (used_ % 8)));
+      ++used_;
+    }
+  }
+  const TBytes& Bytes() const { return bytes_; }
+
+ private:
+  TBytes bytes_;
+  int used_ = 0;
+};
+
+int CountBits(int mode, int version) {
+  const int range = version <= 9 ? 0 : (version <= 26 ? 1 : 2);
+  switch (mode) {
+    case 1: return std::array<int, 3>{10, 12, 14}[range];
+    case 2: return std::array<int, 3>{9, 11, 13}[range];
+    case 4: return std::array<int, 3>{8, 16, 16}[range];
+    default: return std::array<int, 3>{8, 10, 12}[range];
+  }
+}
+
+void DataSegmentSeeds() {
+  int n = 0;
+  auto seed = [&n](int version, const TBitWriter& stream, std::uint8_t flags = 0) {
+    TBytes out;
+    out += static_cast<char>(version - 1);
+    out += static_cast<char>(flags);
+    if (flags & 2) Put32(out, static_cast<std::uint32_t>(stream.Bytes().size()));
+    out += stream.Bytes();
+    Seed("data_segments", "seed-" + std::to_string(n++), out);
+  };
+  for (int version : {1, 9, 10, 26, 27, 40}) {
+    TBitWriter all;
+    all.Put(1, 4);  // numeric 01234567
+    all.Put(8, CountBits(1, version));
+    all.Put(12, 10);
+    all.Put(345, 10);
+    all.Put(67, 7);
+    all.Put(2, 4);  // alphanumeric AC-42
+    all.Put(5, CountBits(2, version));
+    all.Put(10 * 45 + 12, 11);
+    all.Put(41 * 45 + 4, 11);
+    all.Put(2, 6);
+    all.Put(4, 4);  // bytes ABC
+    all.Put(3, CountBits(4, version));
+    for (int c : {0x41, 0x42, 0x43}) all.Put(static_cast<std::uint32_t>(c), 8);
+    all.Put(8, 4);  // Kanji
+    all.Put(2, CountBits(8, version));
+    all.Put(0x0D9F, 13);
+    all.Put(0x1AAA, 13);
+    all.Put(0, 4);
+    for (int pad = 0; pad < 4; ++pad) all.Put(pad % 2 ? 0x11 : 0xEC, 8);
+    seed(version, all);
+    seed(version, all, 2);
+    TBitWriter eci;
+    eci.Put(7, 4);
+    eci.Put(26, 8);
+    eci.Put(4, 4);
+    eci.Put(1, CountBits(4, version));
+    eci.Put(0x41, 8);
+    seed(version, eci);
+  }
+  // A byte segment that claims more than the stream holds.
+  TBitWriter overlong;
+  overlong.Put(4, 4);
+  overlong.Put(0xFFFF, 16);
+  overlong.Put(0x41, 8);
+  seed(12, overlong);
+}
+
+// ---- loader_bmp: the kinds of BMP a user meets ----
+
+// A BMP with an information header of infoSize bytes (12 = the old core
+// header), bitsPerPixel 1, 4, 8 (palette), 16, 24 or 32, rows bottom-up unless
+// topDown. compression 1 and 2 are run-length encoded 8 and 4 bits.
+TBytes MakeBmp(const TBitmap& picture, int bitsPerPixel, int infoSize = 40, bool topDown = false, int compression = 0) {
+  const int width = picture.Width(), height = picture.Height();
+  const bool palette = bitsPerPixel <= 8;
+  const int colours = palette ? (1 << bitsPerPixel) : 0;
+  auto index = [&](int x, int y) {
+    const TColor c = picture.Pixel(x, y);
+    const int grey = static_cast<int>((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3;
+    return grey * colours / 256;
+  };
+  TBytes pixels;
+  for (int row = 0; row < height; ++row) {
+    const int y = topDown ? row : height - 1 - row;
+    if (compression == 1) {
+      for (int x = 0; x < width; ++x) {
+        pixels += static_cast<char>(1);
+        pixels += static_cast<char>(index(x, y));
+      }
+      pixels += '\0';
+      pixels += '\0';  // end of line
+      continue;
+    }
+    if (compression == 2) {
+      for (int x = 0; x < width; x += 2) {
+        pixels += static_cast<char>(x + 1 < width ? 2 : 1);
+        pixels += static_cast<char>((index(x, y) << 4) | (x + 1 < width ? index(x + 1, y) : 0));
+      }
+      pixels += '\0';
+      pixels += '\0';
+      continue;
+    }
+    TBytes line;
+    int bitsUsed = 0;
+    for (int x = 0; x < width; ++x) {
+      const TColor c = picture.Pixel(x, y);
+      if (palette) {
+        if (bitsUsed % 8 == 0) line += '\0';
+        line.back() = static_cast<char>(line.back() | (index(x, y) << (8 - bitsPerPixel - bitsUsed % 8)));
+        bitsUsed += bitsPerPixel;
+      } else if (bitsPerPixel == 16) {
+        const std::uint32_t v = (((c >> 3) & 0x1F) << 10) | (((c >> 11) & 0x1F) << 5) | ((c >> 19) & 0x1F);
+        Put16(line, v);
+      } else {
+        line += static_cast<char>((c >> 16) & 0xFF);
+        line += static_cast<char>((c >> 8) & 0xFF);
+        line += static_cast<char>(c & 0xFF);
+        if (bitsPerPixel == 32) line += '\0';
+      }
+    }
+    while (line.size() % 4 != 0) line += '\0';
+    pixels += line;
+  }
+  const int paletteBytes = colours * (infoSize == 12 ? 3 : 4);
+  const std::uint32_t offset = static_cast<std::uint32_t>(14 + infoSize + paletteBytes);
+  TBytes out = "BM";
+  Put32(out, offset + static_cast<std::uint32_t>(pixels.size()));
+  Put32(out, 0);
+  Put32(out, offset);
+  Put32(out, static_cast<std::uint32_t>(infoSize));
+  if (infoSize == 12) {
+    Put16(out, static_cast<std::uint32_t>(width));
+    Put16(out, static_cast<std::uint32_t>(height));
+    Put16(out, 1);
+    Put16(out, static_cast<std::uint32_t>(bitsPerPixel));
+  } else {
+    Put32(out, static_cast<std::uint32_t>(width));
+    Put32(out, static_cast<std::uint32_t>(topDown ? -height : height));
+    Put16(out, 1);
+    Put16(out, static_cast<std::uint32_t>(bitsPerPixel));
+    Put32(out, static_cast<std::uint32_t>(compression));
+    Put32(out, static_cast<std::uint32_t>(pixels.size()));
+    Put32(out, 2835);
+    Put32(out, 2835);
+    Put32(out, static_cast<std::uint32_t>(colours));
+    Put32(out, 0);
+    while (out.size() < static_cast<std::size_t>(14 + infoSize)) out += '\0';  // larger headers: masks left 0
+  }
+  for (int i = 0; i < colours; ++i) {
+    const int level = colours == 1 ? 0 : i * 255 / (colours - 1);
+    for (int k = 0; k < 3; ++k) out += static_cast<char>(level);
+    if (infoSize != 12) out += '\0';
+  }
+  return out + pixels;
+}
+
+void BmpSeeds(const TBitmap& small, const TBitmap& tiny) {
+  const std::string file = (g_root / "loader_bmp" / "helper.bmp").string();
+  std::filesystem::create_directories(g_root / "loader_bmp");
+  ts::WriteBmp(small, file);  // the test helpers' own writer
+  Seed("loader_bmp", "bpp24-topdown.bmp", MakeBmp(small, 24, 40, true));
+  for (int bits : {1, 4, 8, 16, 32}) Seed("loader_bmp", "bpp" + std::to_string(bits) + ".bmp", MakeBmp(small, bits));
+  Seed("loader_bmp", "core-header.bmp", MakeBmp(small, 8, 12));
+  Seed("loader_bmp", "v4-header.bmp", MakeBmp(tiny, 24, 108));
+  Seed("loader_bmp", "v5-header.bmp", MakeBmp(tiny, 32, 124));
+  Seed("loader_bmp", "rle8.bmp", MakeBmp(small, 8, 40, false, 1));
+  Seed("loader_bmp", "rle4.bmp", MakeBmp(small, 4, 40, false, 2));
+  Seed("loader_bmp", "one-pixel.bmp", MakeBmp(TBitmap(1, 1), 24));
+}
+
+// ---- loader_jpeg: baseline, progressive, greyscale, restart intervals ----
+
+TBytes MakeJpeg(const TBitmap& picture, bool grey, bool progressive, int restartRows, int quality) {
+  const std::filesystem::path path = g_root / "jpeg.tmp";
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) throw std::runtime_error("cannot write " + path.string());
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  jpeg_stdio_dest(&info, out);
+  info.image_width = static_cast<JDIMENSION>(picture.Width());
+  info.image_height = static_cast<JDIMENSION>(picture.Height());
+  info.input_components = grey ? 1 : 3;
+  info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, quality, TRUE);
+  if (progressive) jpeg_simple_progression(&info);
+  info.restart_in_rows = restartRows;
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(picture.Width()) * 3);
+  while (info.next_scanline < info.image_height) {
+    const int y = static_cast<int>(info.next_scanline);
+    for (int x = 0; x < picture.Width(); ++x) {
+      const TColor c = picture.Pixel(x, y);
+      if (grey) {
+        row[static_cast<std::size_t>(x)] = static_cast<JSAMPLE>(((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3);
+      } else {
+        row[3 * x] = static_cast<JSAMPLE>(c & 0xFF);
+        row[3 * x + 1] = static_cast<JSAMPLE>((c >> 8) & 0xFF);
+        row[3 * x + 2] = static_cast<JSAMPLE>((c >> 16) & 0xFF);
+      }
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::fclose(out);
+  const TBytes bytes = ts::ReadFile(path.string());
+  std::filesystem::remove(path);
+  return bytes;
+}
+
+void JpegSeeds(const TBitmap& small, const TBitmap& tiny) {
+  std::filesystem::create_directories(g_root / "loader_jpeg");
+  ts::WriteJpeg(small, (g_root / "loader_jpeg" / "helper.jpg").string(), 75);  // the test helpers' own writer
+  Seed("loader_jpeg", "grey.jpg", MakeJpeg(small, true, false, 0, 80));
+  Seed("loader_jpeg", "progressive.jpg", MakeJpeg(small, false, true, 0, 80));
+  Seed("loader_jpeg", "progressive-grey.jpg", MakeJpeg(tiny, true, true, 0, 60));
+  Seed("loader_jpeg", "restarts.jpg", MakeJpeg(small, false, false, 1, 50));
+  Seed("loader_jpeg", "tiny.jpg", MakeJpeg(tiny, false, false, 0, 30));
+  Seed("loader_jpeg", "one-pixel.jpg", MakeJpeg(TBitmap(1, 1), false, false, 0, 90));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s DIRECTORY\n", argv[0]);
+    return 2;
+  }
+  try {
+    g_root = argv[1];
+    std::filesystem::create_directories(g_root);
+    DecodeSeeds();
+    ReedSolomonSeeds();
+    DataSegmentSeeds();
+    // Small pictures keep the loader seeds small, so that the fuzzer mutates
+    // headers and markers rather than pixels.
+    const TBitmap small = ts::RenderSymbol(Symbol(1, 1, "Morilux"), 2, 2);
+    const TBitmap tiny = ts::RenderSymbol(Symbol(1, 0, "1"), 1, 0);
+    BmpSeeds(small, tiny);
+    JpegSeeds(small, tiny);
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "%s\n", failure.what());
+    return 1;
+  }
+  return 0;
+}
