@@ -38,7 +38,6 @@ class TLines {
 
   // The records in list order, for loops that read them all.
   const std::vector<TLine>& Items() const { return lines_; }
-  void Reserve(std::size_t count) { lines_.reserve(count); }
 
  private:
   std::vector<TLine> lines_;

