@@ -1,0 +1,65 @@
+// The real photographs beside the repository (../shared/photos from the
+// source directory), read through the picture loader and decoded with the
+// window's preset parameters: every one ends in a text or in a failure that
+// says why. Skipped when the photographs are not there.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "RobustnessSupport.h"
+#include "TestSymbols.h"
+#include "app/PictureLoader.h"
+#include "common/ShiftJis.h"
+
+namespace {
+
+std::filesystem::path PhotoDirectory() { return std::filesystem::path(MORILUX_SOURCE_DIR) / ".." / "shared" / "photos"; }
+
+std::vector<std::filesystem::path> Photos() {
+  std::vector<std::filesystem::path> photos;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(PhotoDirectory(), error))
+    if (entry.path().extension() == ".bmp") photos.push_back(entry.path());
+  std::sort(photos.begin(), photos.end());
+  return photos;
+}
+
+std::string Trimmed(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+TEST(PhotoSet, EveryPhotoEndsInATextOrAClearFailure) {
+  const std::vector<std::filesystem::path> photos = Photos();
+  if (photos.empty()) GTEST_SKIP() << "no photographs in " << PhotoDirectory();
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  int decoded = 0, matching = 0;
+  for (const auto& path : photos) {
+    std::optional<TBitmap> picture;
+    ASSERT_NO_THROW(picture = LoadPicture(path.string())) << path;
+    ASSERT_TRUE(picture.has_value()) << path;
+    // The window's presets: Resolver 7, Warp 6, automatic version.
+    const auto outcome = robustness::Decode(veltrix, *picture, {7, 6, 0});
+    EXPECT_TRUE(robustness::EndsCleanly(outcome)) << path;
+    if (!outcome.decoded) continue;
+    ++decoded;
+    std::filesystem::path expected = path;
+    expected.replace_extension(".txt");
+    if (!std::filesystem::exists(expected)) continue;
+    if (ShiftJisToUtf8(outcome.text) == Trimmed(testing_support::ReadFile(expected.string())))
+      ++matching;
+    else
+      std::printf("%s: decoded \"%s\", not the text of its file\n", path.filename().c_str(), ShiftJisToUtf8(outcome.text).c_str());
+  }
+  // Not every photograph is readable by one global threshold; the count is
+  // for the record.
+  std::printf("%zu photographs: %d decoded, %d of them matching their text file\n", photos.size(), decoded, matching);
+}
