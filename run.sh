@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# ./run.sh [--headless] [PICTURE]
+# ./run.sh [--headless|--gui] [PICTURE]
 # Installs what is missing, builds in Release and runs Morilux: the window when
 # a display is available, otherwise (or with --headless) the command line on
 # PICTURE (or on a generated sample), writing every pane into ./morilux-out/.
@@ -7,18 +7,21 @@ set -euo pipefail
 
 usage() {
   cat <<'USAGE'
-Usage: ./run.sh [--headless] [PICTURE]
+Usage: ./run.sh [--headless|--gui] [PICTURE]
   PICTURE     a .jpg, .jpeg or .bmp file (default: a generated sample symbol)
   --headless  run the command line even when a display is available; it writes
               every pane into ./morilux-out/ and prints the decoded text
+  --gui       open the window even when DISPLAY and WAYLAND_DISPLAY are not set
 USAGE
 }
 
 headless=0
+gui=0
 picture=""
 for argument in "$@"; do
   case $argument in
     --headless) headless=1 ;;
+    --gui) gui=1 ;;
     -h|--help) usage; exit 0 ;;
     -*) echo "run.sh: unknown option $argument" >&2; usage >&2; exit 2 ;;
     *)
@@ -52,7 +55,11 @@ if [ -z "$picture" ]; then
   fi
 fi
 
-if [ $headless -eq 0 ] && [ $window -eq 1 ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+if [ $headless -eq 0 ] && [ $gui -eq 1 ] && [ $window -eq 0 ]; then
+  echo "run.sh: the window is not built in this tree" >&2
+  exit 2
+fi
+if [ $headless -eq 0 ] && [ $window -eq 1 ] && { [ $gui -eq 1 ] || [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; }; then
   exec "$root/build/app/morilux" "$picture"
 fi
 
