@@ -3,20 +3,20 @@
 # generated picture of a version-3 symbol. The window runs on a virtual X
 # server (xvfb-run, Debian package xvfb), so no display is needed.
 #
-#   scripts/screenshots.sh [OUTDIR]        (default: out/screenshots)
+#   scripts/screenshots.sh [OUTDIR]        (default: out/screenshots in the repository)
 #
-# MORILUX_BUILD_DIR chooses the build directory (default: build).
+# MORILUX_BUILD_DIR chooses the build directory (default: build/, Release).
 set -euo pipefail
 
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${MORILUX_BUILD_DIR:-$root/build}
-out=${1:-$root/out/screenshots}
+out=${1:+$(realpath -m -- "$1")}
+cd "$(dirname "$(realpath "$0")")/.."
+root=$(pwd)
+out=${out:-$root/out/screenshots}
+build=$(realpath -m -- "${MORILUX_BUILD_DIR:-build}")
+. scripts/lib.sh
 
-command -v xvfb-run >/dev/null || { echo "screenshots.sh: xvfb-run not found (apt-get install xvfb)" >&2; exit 1; }
-
-if [[ ! -f $build/CMakeCache.txt ]]; then
-  cmake -S "$root" -B "$build" -G Ninja -DMORILUX_FRONTENDS=ON >/dev/null
-fi
+scripts/install-deps.sh
+morilux_configure "$build" Release -DMORILUX_FRONTENDS=ON -DMORILUX_TESTS=ON >/dev/null
 cmake --build "$build" --target morilux morilux_sample_picture -j2 >/dev/null
 
 work=$(mktemp -d)
