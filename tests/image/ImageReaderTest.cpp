@@ -56,41 +56,33 @@ TEST(ImageReaderSampling, VersionOneGivesItsMatrixAndOneRedPointPerModule) {
   EXPECT_EQ(surfaces.Text(TTextPaneId::ImgMemo).Lines()[0], "型番 1");
 }
 
-TEST(ImageReaderSampling, RedPointsArePaintedOverTheAlignmentGrid) {
+TEST(ImageReaderSampling, ForcedVersionTwoWithRedPointsOverTheAlignmentGrid) {
   const TTestSymbol symbol = SymbolOfVersion(2);
   const TPlaneBoolean plane = PlaneFromModules(symbol.Matrix(), 8);
-  TSurfaces surfaces;
-  TImageReader reader(surfaces);
-  ASSERT_EQ(reader.Read(plane, plane.Width(), plane.Height()), 0);
-  const TBitmap& adjust = surfaces.Image(TImagePaneId::AdjustImage).CurrentPicture();
-  const TPlanePoint& grid = reader.Coordinates().Grid();
-  ASSERT_EQ(grid.Width(), 2);
-  EXPECT_EQ(CountRed(adjust), 625);
-  // Each alignment node stays blue unless a sampling point fell on it afterwards.
-  for (std::int32_t j = 0; j < 2; ++j)
-    for (std::int32_t i = 0; i < 2; ++i) {
-      const TColor c = adjust.Pixel(grid[i][j].x, grid[i][j].y);
-      EXPECT_TRUE(c == kBlue || c == kRed);
-    }
-  // Everything that is neither red nor blue is the binary plane.
-  for (std::int32_t y = 0; y < adjust.Height(); y += 3)
-    for (std::int32_t x = 0; x < adjust.Width(); x += 3) {
-      const TColor c = adjust.Pixel(x, y);
-      if (c != kRed && c != kBlue) EXPECT_EQ(c, plane[x][y] ? kBlack : kWhite);
-    }
-}
-
-TEST(ImageReaderSampling, ForcedVersionSetsTheMatrixSize) {
-  const TTestSymbol symbol = SymbolOfVersion(2);
-  const TPlaneBoolean plane = PlaneFromModules(symbol.Matrix(), 6);
   TSurfaces surfaces;
   TImageReader reader(surfaces);
   reader.SetForceVersion(2);
   ASSERT_EQ(reader.Read(plane, plane.Width(), plane.Height()), 0);
   EXPECT_EQ(reader.Size(), 25);
   EXPECT_TRUE(SameMatrix(reader.Matrix(), symbol.Matrix()));
-  // No timing test ran.
-  EXPECT_TRUE(surfaces.Image(TImagePaneId::TimeImage).CurrentPicture().Empty());
+  EXPECT_TRUE(surfaces.Image(TImagePaneId::TimeImage).CurrentPicture().Empty());  // no timing test
+
+  const TBitmap& adjust = surfaces.Image(TImagePaneId::AdjustImage).CurrentPicture();
+  EXPECT_EQ(CountRed(adjust), 625);
+  // Each alignment node stays blue unless a sampling point fell on it afterwards;
+  // everything else is the binary plane.
+  const TPlanePoint& grid = reader.Coordinates().Grid();
+  ASSERT_EQ(grid.Width(), 2);
+  for (std::int32_t j = 0; j < 2; ++j)
+    for (std::int32_t i = 0; i < 2; ++i) {
+      const TColor c = adjust.Pixel(grid[i][j].x, grid[i][j].y);
+      EXPECT_TRUE(c == kBlue || c == kRed);
+    }
+  for (std::int32_t y = 0; y < adjust.Height(); ++y)
+    for (std::int32_t x = 0; x < adjust.Width(); ++x) {
+      const TColor c = adjust.Pixel(x, y);
+      if (c != kRed && c != kBlue && c != (plane[x][y] ? kBlack : kWhite)) ADD_FAILURE() << x << "," << y;
+    }
 }
 
 TEST(ImageReaderSampling, ModulesOutsideThePictureAreLightEvenAfterADarkRead) {

@@ -39,22 +39,17 @@ std::string MessageOf(const std::function<void()>& action) {
   return "no failure";
 }
 
-TEST(FrameCorners, PredictionsLieHalfAFinderPatternOutFromTheCentres) {
-  TSurfaces surfaces;
-  TCoordinates geometry(surfaces);
-  PlaceVersionOne(geometry);
-  EXPECT_EQ(geometry.Pitch1(), 10.0L);
-  EXPECT_EQ(geometry.ModuleOffsetToImage({75, 75}, -3.5L, -3.5L), (TPoint{40, 40}));
-  EXPECT_EQ(geometry.ModuleOffsetToImage({215, 75}, 3.5L, -3.5L), (TPoint{250, 40}));
-  EXPECT_EQ(geometry.ModuleOffsetToImage({75, 215}, -3.5L, 3.5L), (TPoint{40, 250}));
-  EXPECT_EQ(geometry.ModuleOffsetToImage({75, 75}, 16.5L, 16.5L), (TPoint{240, 240}));
-}
-
 TEST(FrameCorners, UprightSymbolWithDarkCornerModule) {
   const TPlaneBoolean plane = VersionOnePlane(true);
   TSurfaces surfaces;
   TCoordinates geometry(surfaces);
   PlaceVersionOne(geometry);
+  // Predictions half a finder pattern out from the centres, and the estimate
+  // one module inside the bottom-right corner.
+  EXPECT_EQ(geometry.ModuleOffsetToImage({75, 75}, -3.5L, -3.5L), (TPoint{40, 40}));
+  EXPECT_EQ(geometry.ModuleOffsetToImage({215, 75}, 3.5L, -3.5L), (TPoint{250, 40}));
+  EXPECT_EQ(geometry.ModuleOffsetToImage({75, 215}, -3.5L, 3.5L), (TPoint{40, 250}));
+  EXPECT_EQ(geometry.ModuleOffsetToImage({75, 75}, 16.5L, 16.5L), (TPoint{240, 240}));
   geometry.FrameSymbol(plane, plane.Width(), plane.Height());
   EXPECT_EQ(geometry.Corner(0), (TPoint{40, 40}));
   EXPECT_EQ(geometry.Corner(1), (TPoint{249, 40}));
@@ -92,59 +87,21 @@ TEST(FrameCorners, TheWarpFactorSizesTheBottomRightWindow) {
   EXPECT_EQ(geometry.SearchHit(), (TPoint{225, 225}));
   ASSERT_TRUE(geometry.FindFarthestDark(plane, 400, 400, {200, 200}, {0, 0}, 1));
   EXPECT_EQ(geometry.SearchHit(), (TPoint{208, 208}));
+  // No dark pixel in the window, or only the reference itself: no hit, the last one stays.
+  EXPECT_FALSE(geometry.FindFarthestDark(plane, 400, 400, {100, 100}, {0, 0}, 1));
+  EXPECT_FALSE(geometry.FindFarthestDark(plane, 400, 400, {225, 225}, {225, 225}, 1));
+  EXPECT_EQ(geometry.SearchHit(), (TPoint{208, 208}));
 }
 
-TEST(FrameCorners, FarthestDarkTiesGoToTheFirstColumnThenRow) {
-  TSurfaces surfaces;
-  TCoordinates geometry(surfaces);
-  geometry.SetCentres({0, 0}, {140, 0}, {0, 140});
-  geometry.SettleVersion(1);
-  TPlaneBoolean plane(200, 200);
-  plane[100][90] = 1;
-  plane[90][100] = 1;
-  plane[110][100] = 1;
-  ASSERT_TRUE(geometry.FindFarthestDark(plane, 200, 200, {100, 100}, {100, 100}, 2));
-  EXPECT_EQ(geometry.SearchHit(), (TPoint{90, 100}));
-}
-
-TEST(FrameCorners, AWindowWithoutDarkPixelsOrOnlyTheReferenceFails) {
-  TSurfaces surfaces;
-  TCoordinates geometry(surfaces);
-  geometry.SetCentres({0, 0}, {140, 0}, {0, 140});
-  geometry.SettleVersion(1);
-  TPlaneBoolean plane(100, 100);
-  plane[50][50] = 1;
-  ASSERT_TRUE(geometry.FindFarthestDark(plane, 100, 100, {48, 48}, {0, 0}, 1));
-  EXPECT_FALSE(geometry.FindFarthestDark(plane, 100, 100, {50, 50}, {50, 50}, 1));
-  EXPECT_FALSE(geometry.FindFarthestDark(plane, 100, 100, {10, 90}, {0, 0}, 1));
-  EXPECT_EQ(geometry.SearchHit(), (TPoint{50, 50}));  // kept from the last success
-}
-
-TEST(FrameCorners, HugeWindowsAreClippedToThePlane) {
-  TSurfaces surfaces;
-  TCoordinates geometry(surfaces);
-  // A pitch of 10^8 pixels: the window would have 10^18 pixels.
-  geometry.SetCentres({0, 0}, {1400000000, 0}, {0, 1400000000});
-  geometry.SettleVersion(1);
-  TPlaneBoolean plane(300, 200);
-  plane[299][0] = 1;
-  plane[0][199] = 1;
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_TRUE(geometry.FindFarthestDark(plane, 300, 200, {150, 100}, {0, 0}, 6));
-  EXPECT_EQ(geometry.SearchHit(), (TPoint{299, 0}));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-}
-
-TEST(FrameEdges, DirectionAngleIsExactOnTheAxes) {
+TEST(FrameEdges, AnglesAreExactOnTheAxes) {
   EXPECT_EQ(TCoordinates::DirectionAngle({5, 5}, {9, 5}), 0.0L);
   EXPECT_EQ(TCoordinates::DirectionAngle({5, 5}, {5, 9}), kPi / 2);
   EXPECT_EQ(TCoordinates::DirectionAngle({5, 5}, {1, 5}), kPi);
   EXPECT_EQ(TCoordinates::DirectionAngle({5, 5}, {5, 1}), -kPi / 2);
   EXPECT_EQ(TCoordinates::DirectionAngle({5, 5}, {6, 4}), -kPi / 4);
   EXPECT_EQ(MessageOf([] { TCoordinates::DirectionAngle({5, 5}, {5, 5}); }), "Base Angle Error");
-}
 
-TEST(FrameEdges, AxisAlignedEdgesNeedNoScan) {
+  // Axis-aligned edges need no scan.
   TSurfaces surfaces;
   TCoordinates geometry(surfaces);
   const TPlaneBoolean plane(50, 50);
@@ -153,28 +110,6 @@ TEST(FrameEdges, AxisAlignedEdgesNeedNoScan) {
   EXPECT_EQ(geometry.BottomEdgeAngle(plane, 50, 50, {10, 10}, {40, 10}), 0.0L);
   EXPECT_EQ(geometry.RightEdgeAngle(plane, 50, 50, {40, 10}, {10, 10}), -kPi);
   EXPECT_EQ(MessageOf([&] { geometry.BottomEdgeAngle(plane, 50, 50, {10, 10}, {10, 10}); }), "Base Angle Error");
-}
-
-TEST(FrameEdges, ExtremeAnglesOfTheDarkPixels) {
-  TSurfaces surfaces;
-  TCoordinates geometry(surfaces);
-  TPlaneBoolean plane(100, 100);
-  // From (10, 80) towards (70, 70): the bottom row holds the largest angle.
-  plane[60][80] = 1;
-  plane[70][70] = 1;
-  plane[50][75] = 1;
-  EXPECT_EQ(geometry.BottomEdgeAngle(plane, 100, 100, {10, 80}, {70, 70}), 0.0L);
-  EXPECT_EQ(geometry.RightEdgeAngle(plane, 100, 100, {10, 80}, {70, 70}),
-            TCoordinates::DirectionAngle({10, 80}, {70, 70}));
-}
-
-TEST(FrameEdges, PixelsNearTheCornerAreLeftOut) {
-  TSurfaces surfaces;
-  TCoordinates geometry(surfaces);
-  TPlaneBoolean plane(100, 100);
-  plane[12][12] = 1;  // within 0.3 of the 42-pixel edge
-  EXPECT_EQ(geometry.BottomEdgeAngle(plane, 100, 100, {10, 10}, {40, 40}), -2 * kPi);
-  EXPECT_EQ(geometry.RightEdgeAngle(plane, 100, 100, {10, 10}, {40, 40}), 2 * kPi);
 }
 
 TEST(FrameEdges, StraightLeftCountsAsMinusPiWhenTheEdgeRunsUpLeft) {
@@ -188,15 +123,21 @@ TEST(FrameEdges, StraightLeftCountsAsMinusPiWhenTheEdgeRunsUpLeft) {
   EXPECT_EQ(geometry.BottomEdgeAngle(plane, 60, 60, {40, 40}, {10, 50}), kPi);
 }
 
-TEST(FrameEdges, FarCornersScanOnlyThePlane) {
+TEST(FrameEdges, FarAwayCornersAndHugeWindowsScanOnlyThePlane) {
   TSurfaces surfaces;
   TCoordinates geometry(surfaces);
-  TPlaneBoolean plane(100, 100, 1);
+  // A pitch of 10^8 pixels: the corner window would hold 10^18 pixels.
+  geometry.SetCentres({0, 0}, {1400000000, 0}, {0, 1400000000});
+  geometry.SettleVersion(1);
+  TPlaneBoolean plane(300, 200);
+  plane[299][0] = 1;
+  plane[0][199] = 1;
   const auto start = std::chrono::steady_clock::now();
-  // Every pixel of the plane is nearer than 0.3 of this edge.
-  EXPECT_EQ(geometry.RightEdgeAngle(plane, 100, 100, {10, 10}, {2000000000, 1999999999}), 2 * kPi);
-  // Seen from far to the left, the rectangle's lowest row (y = 90) is level with the corner.
-  EXPECT_EQ(geometry.BottomEdgeAngle(plane, 100, 100, {-2000000000, 90}, {90, -2000000000}), 0.0L);
+  ASSERT_TRUE(geometry.FindFarthestDark(plane, 300, 200, {150, 100}, {0, 0}, 6));
+  EXPECT_EQ(geometry.SearchHit(), (TPoint{299, 0}));
+  // Every pixel of the plane is nearer to the corner than 0.3 of this edge.
+  EXPECT_EQ(geometry.RightEdgeAngle(plane, 300, 200, {10, 10}, {2000000000, 1999999999}), 2 * kPi);
+  EXPECT_EQ(geometry.BottomEdgeAngle(plane, 300, 200, {10, 10}, {2000000000, 1999999999}), -2 * kPi);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
@@ -221,17 +162,11 @@ class FrameEdgeCheck : public ::testing::Test {
   TPlaneBoolean plane{100, 100};
 };
 
-TEST_F(FrameEdgeCheck, LightIntersectionAwayFromTheHitReplacesIt) {
+TEST_F(FrameEdgeCheck, OnlyALightIntersectionAwayFromTheHitReplacesIt) {
+  EXPECT_EQ(CheckFrom({77, 77}), (TPoint{77, 77}));  // within half a module
   EXPECT_EQ(CheckFrom({70, 70}), (TPoint{80, 80}));
-}
-
-TEST_F(FrameEdgeCheck, DarkIntersectionKeepsTheHit) {
   plane[80][80] = 1;
-  EXPECT_EQ(CheckFrom({70, 70}), (TPoint{70, 70}));
-}
-
-TEST_F(FrameEdgeCheck, IntersectionWithinHalfAModuleKeepsTheHit) {
-  EXPECT_EQ(CheckFrom({77, 77}), (TPoint{77, 77}));
+  EXPECT_EQ(CheckFrom({70, 70}), (TPoint{70, 70}));  // dark intersection
 }
 
 TEST_F(FrameEdgeCheck, ParallelEdgesAreAProgramError) {
@@ -250,7 +185,7 @@ TEST_F(FrameEdgeCheck, CornerOnTheBottomLeftCornerIsABaseAngleError) {
   EXPECT_EQ(MessageOf([&] { geometry.CheckBottomRightCorner(plane, 100, 100); }), "Base Angle Error");
 }
 
-TEST(FrameValues, ParallelogramCornerAndDeviation) {
+TEST(FrameValues, ParallelogramCornerDeviationAndEdgeAngles) {
   TSurfaces surfaces;
   TCoordinates geometry(surfaces);
   geometry.SetCorners({40, 40}, {249, 40}, {40, 249}, {259, 254});
@@ -259,11 +194,8 @@ TEST(FrameValues, ParallelogramCornerAndDeviation) {
   // Not normalised: up and to the left of the parallelogram corner is negative.
   geometry.SetCorners({40, 40}, {249, 40}, {40, 249}, {239, 239});
   EXPECT_EQ(geometry.DeviationAngle(), -3 * kPi / 4);
-}
 
-TEST(FrameValues, EdgeAnglesAreNormalisedToAFullTurn) {
-  TSurfaces surfaces;
-  TCoordinates geometry(surfaces);
+  // Edge angles, unlike the deviation, lie in 0 to 2 pi.
   geometry.SetCorners({0, 100}, {1000, 90}, {10, 1100}, {1000, 1090});
   EXPECT_EQ(geometry.TopAngle(), atan2l(-10.0L, 1000.0L) + 2 * kPi);
   EXPECT_GT(geometry.TopAngle(), 6.27L);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <numbers>
 
@@ -10,75 +9,54 @@ namespace {
 
 constexpr long double kPi = std::numbers::pi_v<long double>;
 
-TEST(PrincipalPatternAxes, UprightCentresGiveEqualPerpendicularAxes) {
-  const TPrincipalPattern model({100, 100}, {200, 100}, {100, 200});
+TEST(PrincipalPattern, UprightCentresGiveAxesWidthsAndModulePositions) {
+  TPrincipalPattern model({100, 100}, {200, 100}, {100, 200});
   EXPECT_EQ(model.GetLengthX(), 100.0L);
-  EXPECT_EQ(model.GetLengthY(), 100.0L);
   EXPECT_EQ(model.GetAngleX(), 0.0L);
   EXPECT_EQ(model.GetAngleY(), kPi / 2);
   EXPECT_EQ(model.GetModuleWidthX(), 0.0L);
-  EXPECT_EQ(model.GetModuleWidthY(), 0.0L);
+  EXPECT_EQ(model.ModuleToImage(-7, -3, {200, 100}), (TPoint{200, 100}));  // no version yet
+  model.SetVersion(1);
+  EXPECT_EQ(model.GetModuleWidthX(), 100.0L / 14);
+  EXPECT_EQ(model.GetModuleWidthY(), 100.0L / 14);
+  EXPECT_EQ(model.ModuleToImage(-7, -3, {200, 100}), (TPoint{150, 79}));  // y = 100 - 21.43
+  model.SetVersion(40);
+  EXPECT_EQ(model.GetModuleWidthY(), 100.0L / 170);
 }
 
-TEST(PrincipalPatternAxes, HalfTurnGivesPlusPi) {
+TEST(PrincipalPattern, HalfTurnGivesPlusPi) {
   const TPrincipalPattern model({200, 100}, {100, 100}, {200, 0});
   EXPECT_EQ(model.GetAngleX(), kPi);
   EXPECT_EQ(model.GetAngleY(), -kPi / 2);
 }
 
-TEST(PrincipalPatternAxes, IdenticalCentresAreDegenerateButHarmless) {
-  TPrincipalPattern model({50, 60}, {50, 60}, {50, 60});
-  model.SetVersion(3);
-  EXPECT_EQ(model.GetLengthX(), 0.0L);
-  EXPECT_EQ(model.GetAngleX(), 0.0L);
-  EXPECT_EQ(model.GetModuleWidthY(), 0.0L);
-  EXPECT_EQ(model.ModuleToImage(-7, 12, {9, -4}), (TPoint{9, -4}));
+TEST(PrincipalPattern, DegenerateCentresAndLargestVersionStayHarmless) {
+  TPrincipalPattern same({50, 60}, {50, 60}, {50, 60});
+  same.SetVersion(3);
+  EXPECT_EQ(same.GetModuleWidthY(), 0.0L);
+  EXPECT_EQ(same.ModuleToImage(-7, 12, {9, -4}), (TPoint{9, -4}));
+
+  TPrincipalPattern far({0, 0}, {1000, 0}, {0, 1000});
+  far.SetVersion(std::numeric_limits<std::int32_t>::max());
+  EXPECT_GT(far.GetModuleWidthX(), 0.0L);
+  EXPECT_LT(far.GetModuleWidthX(), 1e-6L);
 }
 
-TEST(PrincipalPatternVersion, ModuleWidthIsCentreDistanceOverFourVPlusTen) {
-  TPrincipalPattern model({100, 100}, {200, 100}, {100, 200});
-  model.SetVersion(1);
-  EXPECT_EQ(model.GetModuleWidthX(), 100.0L / 14);
-  EXPECT_EQ(model.GetModuleWidthY(), 100.0L / 14);
-  model.SetVersion(7);
-  EXPECT_EQ(model.GetModuleWidthX(), 100.0L / 38);
-  model.SetVersion(40);
-  EXPECT_EQ(model.GetModuleWidthY(), 100.0L / 170);
-}
-
-TEST(PrincipalPatternVersion, LargestForcedVersionDoesNotOverflow) {
-  TPrincipalPattern model({0, 0}, {1000, 0}, {0, 1000});
-  model.SetVersion(std::numeric_limits<std::int32_t>::max());
-  EXPECT_GT(model.GetModuleWidthX(), 0.0L);
-  EXPECT_LT(model.GetModuleWidthX(), 1e-6L);
-  EXPECT_EQ(model.ModuleToImage(-7, -3, {10, 10}), (TPoint{10, 10}));
-}
-
-TEST(PrincipalPatternMapping, VersionBlockOffsetFromTopRightCentre) {
-  TPrincipalPattern model({100, 100}, {200, 100}, {100, 200});
-  EXPECT_EQ(model.ModuleToImage(-7, -3, {200, 100}), (TPoint{200, 100}));  // no version yet
-  model.SetVersion(1);
-  // x = 200 - 50 exactly, y = 100 - 21.43.
-  EXPECT_EQ(model.ModuleToImage(-7, -3, {200, 100}), (TPoint{150, 79}));
-}
-
-TEST(PrincipalPatternMapping, ExactHalvesGoToEven) {
+TEST(PrincipalPattern, WholeSumIsRoundedHalfToEven) {
   // Half a pixel per module along both axes.
   TPrincipalPattern model({0, 0}, {7, 0}, {0, 7});
   model.SetVersion(1);
   EXPECT_EQ(model.ModuleToImage(25, 0, {0, 0}).x, 12);  // 12.5
   EXPECT_EQ(model.ModuleToImage(27, 0, {0, 0}).x, 14);  // 13.5
-  // The origin is part of the rounded sum: 12.5 + 1 = 13.5 goes to 14, not 12 + 1.
+  // The origin is inside the rounding: 12.5 + 1 gives 14, not 12 + 1.
   EXPECT_EQ(model.ModuleToImage(25, 0, {1, 0}).x, 14);
   EXPECT_EQ(model.ModuleToImage(0, 25, {0, 0}).y, 12);
 }
 
-TEST(PrincipalPatternMapping, ShearedAxesMapAffinely) {
+TEST(PrincipalPattern, ShearedAxesMapAffinely) {
   TPrincipalPattern model({0, 0}, {140, 0}, {70, 140});
   model.SetVersion(1);
-  // One module along X is 10 pixels to the right; one along Y is (5, 10) scaled by 1/14 of its length.
   EXPECT_EQ(model.ModuleToImage(1, 0, {0, 0}), (TPoint{10, 0}));
-  EXPECT_EQ(model.ModuleToImage(0, 14, {0, 0}), (TPoint{70, 140}));
   EXPECT_EQ(model.ModuleToImage(14, 14, {0, 0}), (TPoint{210, 140}));
 }
 

@@ -90,10 +90,6 @@ TEST_F(VersionInformationRead, ThreeWrongModulesStillGiveTheVersion) {
 TEST_F(VersionInformationRead, FourWrongModulesInTheFirstBlockFallBackToTheSecond) {
   Damage(true, 4);
   EXPECT_EQ(Read(), 7);
-}
-
-TEST_F(VersionInformationRead, FourWrongModulesInBothBlocksGiveNothing) {
-  Damage(true, 4);
   Damage(false, 4);
   EXPECT_EQ(Read(), 0);
 }
@@ -102,18 +98,6 @@ TEST_F(VersionInformationRead, FirstBlockOutsideThePictureEndsTheReading) {
   // Six modules cut off the top: the first block starts above the picture,
   // while the second block is whole and clean.
   EXPECT_EQ(Read(6 * kModule), 0);
-}
-
-TEST_F(VersionInformationRead, EveryVersionFromSevenIsReadFromItsEncoderSymbol) {
-  for (int version = 7; version <= 40; ++version) {
-    const auto other = testing_support::EncodeBytes("V", version, 0);
-    ASSERT_EQ(other.version, version);
-    const TPlaneBoolean plane = PlaneFromModules(other.Matrix(), 3);
-    const std::int32_t far = other.size - 4;
-    geometry.SetCentres(ModuleCentre(3, 3, 3), ModuleCentre(far, 3, 3), ModuleCentre(3, far, 3));
-    geometry.SettleVersion(version);
-    EXPECT_EQ(geometry.ReadVersionInformation(plane), version);
-  }
 }
 
 }  // namespace
