@@ -73,14 +73,6 @@ QFont MemoFont() {
                     true);
 }
 
-// The reason of the last failure: the message of the stage's error code, or,
-// for a failure that set no code (a geometry check), the message it raised,
-// so that a failed analysis never reads as failed without a reason.
-std::string ErrorText(const TVeltrix& decoder) {
-  const std::string coded = decoder.GetErrorText();
-  return coded.empty() ? decoder.FailureText() : coded;
-}
-
 // Keeps a pane at a fixed distance from all four sides of its page.
 class TAnchorAllSides : public QObject {
  public:
@@ -368,7 +360,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::ShowDecoded(TVeltrix&) { surfaces_->SetStatus(1, "Ｏｋ"); }
 
-void TForm1::ShowDecodeError(TVeltrix& sender) { surfaces_->SetStatus(1, ErrorText(sender)); }
+void TForm1::ShowDecodeError(TVeltrix& sender) { surfaces_->SetStatus(1, sender.FailureReason()); }
 
 void TForm1::ImageReadBtnClick() {
   surfaces_->SetStatus(1, "");
@@ -426,7 +418,7 @@ void TForm1::AnalyBtnClick() {
   TTextPane& result = surfaces_->Text(TTextPaneId::ResultMemo);
   result.AppendLine("データ :" + ShiftJisToUtf8(decoder_->DecodedText()));
   result.AppendLine(decoded ? "完了" : "失敗");
-  result.AppendLine(ErrorText(*decoder_));
+  result.AppendLine(decoder_->GetErrorText());
   surfaces_->SetStatus(0, decoder_->GetVersionText());
   surfaces_->Refresh();
 }

@@ -254,7 +254,7 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   // The analysis command, with the window's two status handlers.
   TVeltrix veltrix(surfaces);
   veltrix.OnDecoded = [&surfaces](TVeltrix&) { surfaces.SetStatus(1, "Ｏｋ"); };
-  veltrix.OnError = [&surfaces](TVeltrix& sender) { surfaces.SetStatus(1, sender.GetErrorText()); };
+  veltrix.OnError = [&surfaces](TVeltrix& sender) { surfaces.SetStatus(1, sender.FailureReason()); };
   bool decoded = false;
   std::string failure;
   try {
@@ -282,9 +282,8 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
     out.flush();
     return kExitDecoded;
   }
-  std::string reason = veltrix.GetErrorText();
+  std::string reason = veltrix.FailureReason();
   if (reason.empty()) reason = failure;
-  if (reason.empty()) reason = veltrix.FailureText();
   if (reason.empty()) reason = "the symbol could not be decoded";
   err << OneLine(reason) << "\n";
   return kExitNotDecoded;

@@ -51,6 +51,9 @@ class TVeltrix {
   // The message of the failure raised inside the last decode, or empty. It
   // explains failures that set no error code (GetErrorText empty).
   const std::string& FailureText() const { return failureText_; }
+  // What the status panel shows after a failure: the error text, or the raised
+  // message when the failing stage set no code, so a failure always has a reason.
+  std::string FailureReason() const { return GetErrorText().empty() ? failureText_ : GetErrorText(); }
 
   // The binary plane of the last decode (empty before the first and after a
   // picture too small to binarize).
