@@ -2,35 +2,85 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
+#include <vector>
+
+namespace {
+
+void CheckSize(std::int32_t width, std::int32_t height) {
+  if (width < 0 || height < 0) throw std::invalid_argument("bitmap size must not be negative");
+}
+
+// Beyond this share of painted pixels a picture made from a plane becomes an
+// ordinary one: the painted pixels would soon cost more than the colour values.
+constexpr std::size_t kPaintedShare = 16;
+
+// Colours of one plane row: black where dark.
+void PlaneRow(const std::uint8_t* dark, std::int32_t width, TColor* out) {
+  for (std::int32_t x = 0; x < width; ++x) out[x] = dark[x] ? kBlack : kWhite;
+}
+
+}  // namespace
+
+TBitmap TBitmap::WithoutFill(std::int32_t width, std::int32_t height) {
+  CheckSize(width, height);
+  TBitmap bitmap;
+  bitmap.width_ = width;
+  bitmap.height_ = height;
+  bitmap.pixels_ = std::make_shared_for_overwrite<TColor[]>(bitmap.Area());
+  return bitmap;
+}
 
 TBitmap TBitmap::FromPlane(const TPlaneBoolean& plane) {
-  TBitmap bitmap(plane.Width(), plane.Height());
-  for (std::int32_t y = 0; y < plane.Height(); ++y) {
-    const std::uint8_t* source = plane.Row(y);
-    TColor* target = bitmap.MutableRow(y);
-    for (std::int32_t x = 0; x < plane.Width(); ++x) target[x] = source[x] ? kBlack : kWhite;
-  }
+  return FromSharedPlane(std::make_shared<const TPlaneBoolean>(plane), plane.Width(), plane.Height());
+}
+
+TBitmap TBitmap::FromSharedPlane(std::shared_ptr<const TPlaneBoolean> plane, std::int32_t width,
+                                 std::int32_t height) {
+  TBitmap bitmap;
+  if (!plane) return bitmap;
+  bitmap.width_ = std::clamp(width, 0, plane->Width());
+  bitmap.height_ = std::clamp(height, 0, plane->Height());
+  bitmap.plane_ = std::move(plane);
   return bitmap;
 }
 
 void TBitmap::SetSize(std::int32_t width, std::int32_t height) {
-  if (width < 0 || height < 0) throw std::invalid_argument("bitmap size must not be negative");
+  CheckSize(width, height);
   width_ = width;
   height_ = height;
-  pixels_ = std::make_shared<std::vector<TColor>>(
-      static_cast<std::size_t>(width) * static_cast<std::size_t>(height), kWhite);
+  plane_.reset();
+  painted_.reset();
+  pixels_ = std::make_shared_for_overwrite<TColor[]>(Area());
+  std::fill_n(pixels_.get(), Area(), kWhite);
 }
 
 TColor TBitmap::Pixel(std::int32_t x, std::int32_t y) const {
   if (!Contains(x, y)) return kWhite;
-  return (*pixels_)[static_cast<std::size_t>(y) * width_ + x];
+  if (plane_) {
+    if (painted_) {
+      const auto found = painted_->find(Index(x, y));
+      if (found != painted_->end()) return found->second;
+    }
+    return (*plane_)(x, y) ? kBlack : kWhite;
+  }
+  return pixels_[Index(x, y)];
 }
 
 void TBitmap::SetPixel(std::int32_t x, std::int32_t y, TColor color) {
   if (!Contains(x, y)) return;
+  if (plane_) {
+    if (!painted_)
+      painted_ = std::make_shared<TPainted>();
+    else if (painted_.use_count() > 1)
+      painted_ = std::make_shared<TPainted>(*painted_);
+    (*painted_)[Index(x, y)] = color;
+    if (painted_->size() > Area() / kPaintedShare) Materialise();
+    return;
+  }
   Unshare();
-  (*pixels_)[static_cast<std::size_t>(y) * width_ + x] = color;
+  pixels_[Index(x, y)] = color;
 }
 
 void TBitmap::Line(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, TColor color) {
@@ -57,22 +107,58 @@ void TBitmap::Line(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32
   }
 }
 
+const TColor* TBitmap::ReadRow(std::int32_t y, TColor* scratch) const {
+  if (!plane_) return pixels_.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
+  PlaneRow(plane_->Row(y), width_, scratch);
+  if (painted_) {
+    const std::size_t first = Index(0, y);
+    for (auto it = painted_->lower_bound(first); it != painted_->end() && it->first < first + width_; ++it)
+      scratch[it->first - first] = it->second;
+  }
+  return scratch;
+}
+
 const TColor* TBitmap::Row(std::int32_t y) const {
-  return pixels_->data() + static_cast<std::size_t>(y) * width_;
+  if (plane_) Materialise();
+  return pixels_.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
 }
 
 TColor* TBitmap::MutableRow(std::int32_t y) {
-  Unshare();
-  return pixels_->data() + static_cast<std::size_t>(y) * width_;
+  if (plane_)
+    Materialise();
+  else
+    Unshare();
+  return pixels_.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
+}
+
+void TBitmap::Materialise() const {
+  if (!plane_) return;
+  std::shared_ptr<TColor[]> pixels = std::make_shared_for_overwrite<TColor[]>(Area());
+  for (std::int32_t y = 0; y < height_; ++y) PlaneRow(plane_->Row(y), width_, pixels.get() + Index(0, y));
+  if (painted_)
+    for (const auto& [index, color] : *painted_) pixels[index] = color;
+  pixels_ = std::move(pixels);
+  plane_.reset();
+  painted_.reset();
 }
 
 void TBitmap::Unshare() {
-  if (pixels_ && pixels_.use_count() > 1) pixels_ = std::make_shared<std::vector<TColor>>(*pixels_);
+  if (pixels_ && pixels_.use_count() > 1) {
+    std::shared_ptr<TColor[]> copy = std::make_shared_for_overwrite<TColor[]>(Area());
+    std::memcpy(copy.get(), pixels_.get(), Area() * sizeof(TColor));
+    pixels_ = std::move(copy);
+  }
 }
 
 bool operator==(const TBitmap& a, const TBitmap& b) {
   if (a.width_ != b.width_ || a.height_ != b.height_) return false;
-  if (a.pixels_ == b.pixels_) return true;
-  if (!a.pixels_ || !b.pixels_) return a.pixels_ == b.pixels_ || a.Empty();
-  return *a.pixels_ == *b.pixels_;
+  if (a.Empty()) return true;
+  if (!a.plane_ && !b.plane_ && a.pixels_ == b.pixels_) return true;
+  if (a.plane_ && a.plane_ == b.plane_ && a.painted_ == b.painted_) return true;
+  std::vector<TColor> scratchA(static_cast<std::size_t>(a.width_));
+  std::vector<TColor> scratchB(static_cast<std::size_t>(a.width_));
+  const std::size_t bytes = static_cast<std::size_t>(a.width_) * sizeof(TColor);
+  for (std::int32_t y = 0; y < a.height_; ++y)
+    if (std::memcmp(a.ReadRow(y, scratchA.data()), b.ReadRow(y, scratchB.data()), bytes) != 0) return false;
+  return true;
 }

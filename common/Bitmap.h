@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
-#include <vector>
 
 #include "Plane.h"
 
@@ -17,13 +17,29 @@ inline constexpr TColor kYellow = 0x00FFFF;
 // A picture of width x height colour values. Copies share their pixels until
 // one of them is painted (copy on write), so handing the same picture to
 // several panes costs no memory.
+//
+// A picture made from a binary plane keeps the plane (one byte a pixel, shared
+// by every picture made from the same plane) and, apart from it, only the
+// pixels painted since; its colour values are worked out when they are read.
+// Asking such a picture for a writable row, or painting a large part of it,
+// turns it into an ordinary picture of four bytes a pixel. Both forms read
+// and compare the same.
 class TBitmap {
  public:
   TBitmap() = default;
+  // Every pixel white.
   TBitmap(std::int32_t width, std::int32_t height) { SetSize(width, height); }
 
-  // Black where the plane is dark (True), white elsewhere.
+  // A picture whose pixels are not set: for callers that write every row at
+  // once (through MutableRow), which would make the white fill wasted work.
+  static TBitmap WithoutFill(std::int32_t width, std::int32_t height);
+  // Black where the plane is dark (True), white elsewhere. Keeps its own copy of the plane.
   static TBitmap FromPlane(const TPlaneBoolean& plane);
+  // The same over the plane itself, cut to width x height (each clamped to the
+  // plane's size). The plane must not change while a picture uses it, which the
+  // const pointee promises to every holder.
+  static TBitmap FromSharedPlane(std::shared_ptr<const TPlaneBoolean> plane, std::int32_t width,
+                                 std::int32_t height);
 
   // Resizes; every pixel of the new picture is white.
   void SetSize(std::int32_t width, std::int32_t height);
@@ -43,17 +59,41 @@ class TBitmap {
   // (integer Bresenham, stepping from the first point to the second).
   void Line(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, TColor color);
 
-  // Row y as width colour values, for front ends that copy the whole picture.
+  // Row y as width colour values: a pointer into the picture when it holds its
+  // colour values, otherwise `scratch` (room for Width() values) filled with
+  // them. Reading a picture made from a plane this way costs no memory.
+  const TColor* ReadRow(std::int32_t y, TColor* scratch) const;
+  // Row y as width colour values. A picture made from a plane becomes an
+  // ordinary picture first (four bytes a pixel); prefer ReadRow.
   const TColor* Row(std::int32_t y) const;
   // Writable row y (unshares the pixels first).
   TColor* MutableRow(std::int32_t y);
 
+  // The plane behind a picture made from a plane, or nullptr.
+  const TPlaneBoolean* Plane() const { return plane_.get(); }
+  // Number of pixels painted over the plane (0 for an ordinary picture).
+  std::size_t PaintedCount() const { return painted_ ? painted_->size() : 0; }
+
   friend bool operator==(const TBitmap& a, const TBitmap& b);
 
  private:
+  // Painted pixels by position y * width + x.
+  using TPainted = std::map<std::size_t, TColor>;
+
   void Unshare();
+  // Turns a picture made from a plane into an ordinary one.
+  void Materialise() const;
+  std::size_t Index(std::int32_t x, std::int32_t y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+  }
+  std::size_t Area() const { return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_); }
 
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
-  std::shared_ptr<std::vector<TColor>> pixels_;
+  // Ordinary picture: the colour values, row after row. Mutable because Row()
+  // may change the form of the picture, never its pixels.
+  mutable std::shared_ptr<TColor[]> pixels_;
+  // Picture made from a plane: the plane and the pixels painted over it.
+  mutable std::shared_ptr<const TPlaneBoolean> plane_;
+  mutable std::shared_ptr<TPainted> painted_;
 };

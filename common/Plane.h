@@ -2,10 +2,35 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "Types.h"
+
+// An allocator that leaves new elements of trivial types unset when a vector
+// grows without a value given (resize(n)); with a value, elements are set as usual.
+template <typename T>
+class TNoFillAllocator : public std::allocator<T> {
+ public:
+  template <typename U>
+  struct rebind {
+    using other = TNoFillAllocator<U>;
+  };
+  TNoFillAllocator() = default;
+  template <typename U>
+  TNoFillAllocator(const TNoFillAllocator<U>&) noexcept {}
+
+  template <typename U>
+  void construct(U* place) noexcept(noexcept(::new(static_cast<void*>(place)) U)) {
+    ::new (static_cast<void*>(place)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* place, Args&&... args) {
+    ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
+  }
+};
 
 // A two-dimensional array addressed [x][y] (first the column, then the row).
 // Storage is one contiguous block, row after row, so that scanning a row walks
@@ -44,6 +69,16 @@ class TPlane {
     height_ = height;
     cells_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
   }
+  // Resizes to width x height leaving the elements unset: for callers that
+  // write every element before reading any.
+  void ResizeForOverwrite(std::int32_t width, std::int32_t height) {
+    if (width < 0 || height < 0) throw std::invalid_argument("plane size must not be negative");
+    width_ = width;
+    height_ = height;
+    // Emptied first, so that growing copies no old element.
+    cells_.clear();
+    cells_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  }
   void Clear() {
     width_ = height_ = 0;
     cells_.clear();
@@ -78,7 +113,7 @@ class TPlane {
 
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
-  std::vector<T> cells_;
+  std::vector<T, TNoFillAllocator<T>> cells_;
 };
 
 using TPlaneInteger = TPlane<std::int32_t>;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,6 +72,15 @@ class TSurfaces {
   TTextPane& Text(TTextPaneId id) { return *texts_[static_cast<std::size_t>(id)]; }
   const TTextPane& Text(TTextPaneId id) const { return *texts_[static_cast<std::size_t>(id)]; }
 
+  // The binary plane of the current analysis, which several panes show: the
+  // pictures PlanePicture makes of it share its pixels instead of holding four
+  // bytes a pixel each.
+  void ShareBinaryPlane(std::shared_ptr<const TPlaneBoolean> plane) { binaryPlane_ = std::move(plane); }
+  // The plane drawn black (dark) on white, cut to width x height (each clamped
+  // to the plane's own size). Over the shared binary plane when `plane` is that
+  // plane, otherwise over a copy of the part shown.
+  TBitmap PlanePicture(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) const;
+
   // Status panels 0 and 1; other indexes are ignored.
   virtual void SetStatus(int panel, const std::string& text);
   std::string Status(int panel) const;
@@ -86,4 +96,5 @@ class TSurfaces {
   std::array<TImagePane*, kImagePaneCount> images_{};
   std::array<TTextPane*, kTextPaneCount> texts_{};
   std::array<std::string, 2> status_;
+  std::shared_ptr<const TPlaneBoolean> binaryPlane_;
 };

@@ -1,7 +1,6 @@
 #include "Veltrix.h"
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 
 #include "common/Messages.h"
@@ -46,13 +45,8 @@ bool TVeltrix::Decode(const TBitmap& picture) {
     binary_ = nullptr;
     result = false;
   } else {
-    {
-      // The colour plane lives only as long as the binarizer needs it.
-      TPlaneInteger colours(width, height);
-      for (std::int32_t y = 0; y < height; ++y)
-        std::memcpy(colours.Row(y), picture.Row(y), static_cast<std::size_t>(width) * sizeof(std::int32_t));
-      binary_ = &frontImage_->Binarize(colours, width, height);
-    }
+    // The binarizer reads the picture's rows directly; no colour plane is copied.
+    binary_ = &frontImage_->Binarize(picture);
     try {
       decorder_->SetForceVersion(forceVersion_);
       decodedText_ = decorder_->Decode(*binary_, width, height);

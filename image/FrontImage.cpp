@@ -1,8 +1,8 @@
 #include "FrontImage.h"
 
+#include <algorithm>
 #include <stdexcept>
-
-#include "common/Bitmap.h"
+#include <vector>
 
 TFrontImage::TFrontImage(TSurfaces& surfaces) : surfaces_(surfaces) {}
 
@@ -17,36 +17,55 @@ const TPlaneBoolean& TFrontImage::Binarize(const TPlaneInteger& colours, std::in
     throw std::invalid_argument("a picture needs at least two columns and one row to be binarized");
   if (colours.Width() != width || colours.Height() != height)
     throw std::invalid_argument("the colour plane does not match the picture size");
+  return BinarizeRows(width, height, [&colours](std::int32_t y, std::uint32_t*) {
+    return reinterpret_cast<const std::uint32_t*>(colours.Row(y));
+  });
+}
+
+const TPlaneBoolean& TFrontImage::Binarize(const TBitmap& picture) {
+  if (!CanBinarize(picture.Width(), picture.Height()))
+    throw std::invalid_argument("a picture needs at least two columns and one row to be binarized");
+  return BinarizeRows(picture.Width(), picture.Height(),
+                      [&picture](std::int32_t y, std::uint32_t* scratch) { return picture.ReadRow(y, scratch); });
+}
+
+template <typename RowOf>
+const TPlaneBoolean& TFrontImage::BinarizeRows(std::int32_t width, std::int32_t height, RowOf rowOf) {
   width_ = width;
   height_ = height;
+  std::vector<std::uint32_t> scratch(static_cast<std::size_t>(width));
 
   // Threshold: the sum of the middle row's grey levels divided by W - 1 (not W),
   // so it sits a little above the row mean. The empty picture has threshold 0.
   threshold_ = 0;
   if (width > 0) {
-    const std::int32_t* middle = colours.Row(height / 2);
+    const std::uint32_t* middle = rowOf(height / 2, scratch.data());
     std::int64_t sum = 0;
-    for (std::int32_t x = 0; x < width; ++x) sum += Grey(middle[x]);
+    for (std::int32_t x = 0; x < width; ++x) sum += Grey(static_cast<std::int32_t>(middle[x]));
     threshold_ = static_cast<std::int32_t>(sum / (width - 1));
   }
 
-  // Decision and picture in one pass over the rows. The grey level of every
-  // pixel is recomputed here rather than kept in a plane of its own: it is
-  // cheap, and a large photograph would otherwise cost four more bytes a pixel.
-  // A pixel is dark when grey + offset < threshold; equal is light.
-  binary_.Resize(width, height);
-  TBitmap picture(width, height);
+  // A pixel is dark when grey + offset < threshold; equal is light. With the
+  // weighted sum s = 30 red + 59 green + 11 blue (0 to 25500) and grey = s / 100
+  // truncated, grey < limit holds exactly when s < 100 * limit, which spares
+  // the division in the loop over every pixel.
   const std::int64_t limit = static_cast<std::int64_t>(threshold_) - offset_;
+  const std::int32_t scaled = static_cast<std::int32_t>(std::clamp<std::int64_t>(limit, -1, 256) * 100);
+
+  // Pictures of the previous plane may still be shown: never write into it then.
+  if (!binary_ || binary_.use_count() > 1) binary_ = std::make_shared<TPlaneBoolean>();
+  binary_->ResizeForOverwrite(width, height);
   for (std::int32_t y = 0; y < height; ++y) {
-    const std::int32_t* source = colours.Row(y);
-    std::uint8_t* dark = binary_.Row(y);
-    TColor* pixels = picture.MutableRow(y);
+    const std::uint32_t* source = rowOf(y, scratch.data());
+    std::uint8_t* dark = binary_->Row(y);
     for (std::int32_t x = 0; x < width; ++x) {
-      const bool isDark = Grey(source[x]) < limit;
-      dark[x] = isDark ? 1 : 0;
-      pixels[x] = isDark ? kBlack : kWhite;
+      const std::uint32_t c = source[x];
+      const std::int32_t weighted = static_cast<std::int32_t>(30 * (c & 0xFF) + 59 * ((c >> 8) & 0xFF) +
+                                                              11 * ((c >> 16) & 0xFF));
+      dark[x] = weighted < scaled ? 1 : 0;
     }
   }
-  surfaces_.Image(TImagePaneId::FrontImage).ReplacePicture(picture);
-  return binary_;
+  surfaces_.ShareBinaryPlane(binary_);
+  surfaces_.Image(TImagePaneId::FrontImage).ReplacePicture(TBitmap::FromSharedPlane(binary_, width, height));
+  return *binary_;
 }

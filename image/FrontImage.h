@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "common/Bitmap.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 
@@ -25,9 +27,14 @@ class TFrontImage {
   // other smaller size, or a colour plane of another size, throws
   // std::invalid_argument: the caller refuses such pictures before.
   const TPlaneBoolean& Binarize(const TPlaneInteger& colours, std::int32_t width, std::int32_t height);
+  // The same, reading the colours straight from the picture's rows.
+  const TPlaneBoolean& Binarize(const TBitmap& picture);
 
   // True when Binarize can handle a picture of this size.
   static bool CanBinarize(std::int32_t width, std::int32_t height);
+
+  // The FrontImage picture shares the plane's pixels, and so do the pictures
+  // that later stages make of it (TSurfaces::PlanePicture).
 
   // Grey level 0 to 255 of a 0x00BBGGRR colour (weights 30, 59 and 11 per cent, truncated).
   static std::int32_t Grey(std::int32_t colour) {
@@ -41,8 +48,14 @@ class TFrontImage {
   std::int32_t Threshold() const { return threshold_; }
 
  private:
+  // RowOf(y, scratch) gives row y of the colours.
+  template <typename RowOf>
+  const TPlaneBoolean& BinarizeRows(std::int32_t width, std::int32_t height, RowOf rowOf);
+
   TSurfaces& surfaces_;
-  TPlaneBoolean binary_;
+  // Shared with the pictures of the plane; a new plane is made whenever a
+  // picture of the previous one is still held.
+  std::shared_ptr<TPlaneBoolean> binary_;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
   std::int32_t offset_ = 7;

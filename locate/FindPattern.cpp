@@ -62,19 +62,6 @@ void ScanLine(const std::uint8_t* first, std::ptrdiff_t stride, std::int32_t cou
 
 }  // namespace
 
-TBitmap PlanePicture(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
-  width = std::clamp(width, 0, plane.Width());
-  height = std::clamp(height, 0, plane.Height());
-  if (width == plane.Width() && height == plane.Height()) return TBitmap::FromPlane(plane);
-  TBitmap picture(width, height);
-  for (std::int32_t y = 0; y < height; ++y) {
-    const std::uint8_t* source = plane.Row(y);
-    TColor* target = picture.MutableRow(y);
-    for (std::int32_t x = 0; x < width; ++x) target[x] = source[x] ? kBlack : kWhite;
-  }
-  return picture;
-}
-
 TFindPattern::TFindPattern(TSurfaces& surfaces) : surfaces_(surfaces) {}
 
 TPoint TFindPattern::GetPattern(std::int32_t index) const {
@@ -153,7 +140,7 @@ std::int32_t TFindPattern::Search(const TPlaneBoolean& plane, std::int32_t width
   width = std::clamp(width, 0, plane.Width());
   height = std::clamp(height, 0, plane.Height());
   TImagePane& pane = surfaces_.Image(TImagePaneId::ClossLineImage);
-  pane.ReplacePicture(PlanePicture(plane, width, height));
+  pane.ReplacePicture(surfaces_.PlanePicture(plane, width, height));
 
   ScanRows(plane, width, height);
   ScanColumns(plane, width, height);

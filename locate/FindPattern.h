@@ -57,7 +57,3 @@ class TFindPattern {
   TCenterDots centerDots_;
   std::array<TPoint, 3> patterns_{};
 };
-
-// The plane drawn black (dark) on white, cut to width x height (each clamped to
-// the plane's own size).
-TBitmap PlanePicture(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);

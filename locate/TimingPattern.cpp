@@ -74,7 +74,7 @@ std::int32_t TTimingPattern::EstimateVersion(const TPlaneBoolean& plane) {
 bool TTimingPattern::CheckVersion(std::int32_t version, const TPlaneBoolean& plane, std::int32_t width,
                                   std::int32_t height) {
   TImagePane& pane = surfaces_.Image(TImagePaneId::TimeImage);
-  pane.ReplacePicture(PlanePicture(plane, width, height));
+  pane.ReplacePicture(surfaces_.PlanePicture(plane, width, height));
   if (version < kLowestVersion || version > kHighestVersion) return false;
 
   width = std::clamp(width, 0, plane.Width());

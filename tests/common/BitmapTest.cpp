@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "common/Bitmap.h"
@@ -72,6 +74,95 @@ TEST(BitmapLine, SinglePointAndClippedLines) {
   EXPECT_EQ(Painted(bitmap).size(), 1u);
   bitmap.Line(-3, 4, 7, 4, kBlue);
   EXPECT_EQ(Painted(bitmap).size(), 6u);
+}
+
+// ---- Pictures made from a plane ----
+
+TPlaneBoolean Diagonal(int size) {
+  TPlaneBoolean plane(size, size);
+  for (int i = 0; i < size; ++i) plane[i][i] = 1;
+  return plane;
+}
+
+// Every pixel through every way of reading: Pixel, ReadRow and, on a copy, Row.
+void ExpectReadsAlike(const TBitmap& bitmap) {
+  std::vector<TColor> scratch(static_cast<std::size_t>(bitmap.Width()));
+  const TBitmap ordinary = bitmap;
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    const TColor* read = bitmap.ReadRow(y, scratch.data());
+    const TColor* row = ordinary.Row(y);
+    for (int x = 0; x < bitmap.Width(); ++x) {
+      ASSERT_EQ(read[x], bitmap.Pixel(x, y)) << x << "," << y;
+      ASSERT_EQ(row[x], bitmap.Pixel(x, y)) << x << "," << y;
+    }
+  }
+}
+
+TEST(BitmapFromPlane, SharedPlaneIsCutAndPaintedPixelsStayWithTheirCopy) {
+  auto plane = std::make_shared<const TPlaneBoolean>(Diagonal(40));
+  TBitmap cut = TBitmap::FromSharedPlane(plane, 25, 50);
+  EXPECT_EQ(cut.Width(), 25);
+  EXPECT_EQ(cut.Height(), 40);  // clamped to the plane
+  EXPECT_EQ(cut.Plane(), plane.get());
+  EXPECT_EQ(cut.Pixel(24, 24), kBlack);
+  EXPECT_EQ(cut.Pixel(25, 25), kWhite);  // outside the cut
+
+  TBitmap painted = cut;
+  painted.Line(0, 7, 4, 7, kRed);
+  painted.SetPixel(2, 2, kBlue);
+  EXPECT_EQ(painted.Plane(), plane.get());
+  EXPECT_EQ(painted.PaintedCount(), 6u);
+  EXPECT_EQ(painted.Pixel(2, 2), kBlue);
+  EXPECT_EQ(painted.Pixel(3, 7), kRed);
+  EXPECT_EQ(cut.Pixel(2, 2), kBlack);
+  EXPECT_EQ(cut.Pixel(3, 7), kWhite);
+  EXPECT_EQ(cut.PaintedCount(), 0u);
+  ExpectReadsAlike(cut);
+  ExpectReadsAlike(painted);
+}
+
+TEST(BitmapFromPlane, BothFormsCompareAndReadTheSame) {
+  const TPlaneBoolean plane = Diagonal(6);
+  TBitmap compact = TBitmap::FromPlane(plane);
+  compact.SetPixel(5, 0, kYellow);
+  TBitmap ordinary(6, 6);
+  for (int i = 0; i < 6; ++i) ordinary.SetPixel(i, i, kBlack);
+  ordinary.SetPixel(5, 0, kYellow);
+  EXPECT_EQ(compact, ordinary);
+  EXPECT_EQ(ordinary, compact);
+  ordinary.SetPixel(1, 0, kRed);
+  EXPECT_FALSE(compact == ordinary);
+
+  // A writable row turns the picture into an ordinary one with the same pixels.
+  TBitmap written = compact;
+  written.MutableRow(3)[0] = kBlue;
+  EXPECT_EQ(written.Plane(), nullptr);
+  EXPECT_EQ(written.Pixel(0, 3), kBlue);
+  EXPECT_EQ(written.Pixel(3, 3), kBlack);
+  EXPECT_EQ(written.Pixel(5, 0), kYellow);
+  EXPECT_EQ(compact.Pixel(0, 3), kWhite);
+}
+
+TEST(BitmapFromPlane, PaintingMuchOfThePictureMakesItOrdinary) {
+  auto plane = std::make_shared<const TPlaneBoolean>(Diagonal(16));
+  TBitmap bitmap = TBitmap::FromSharedPlane(plane, 16, 16);
+  for (int x = 0; x < 16; ++x) bitmap.SetPixel(x, 3, kRed);
+  EXPECT_EQ(bitmap.Plane(), plane.get());
+  for (int x = 0; x < 16; ++x) bitmap.SetPixel(x, 9, kBlue);
+  // 32 painted pixels are more than a sixteenth of 256.
+  EXPECT_EQ(bitmap.Plane(), nullptr);
+  EXPECT_EQ(bitmap.Pixel(9, 9), kBlue);
+  EXPECT_EQ(bitmap.Pixel(5, 5), kBlack);
+  EXPECT_EQ(bitmap.Pixel(0, 3), kRed);
+}
+
+TEST(BitmapFromPlane, PicturesWithoutFillAreWrittenRowByRow) {
+  TBitmap bitmap = TBitmap::WithoutFill(3, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) bitmap.MutableRow(y)[x] = static_cast<TColor>(10 * y + x);
+  EXPECT_EQ(bitmap.Pixel(2, 1), 12u);
+  EXPECT_TRUE(TBitmap::WithoutFill(0, 4).Empty());
+  EXPECT_THROW(TBitmap::WithoutFill(-1, 4), std::invalid_argument);
 }
 
 }  // namespace

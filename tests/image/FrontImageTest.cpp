@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 #include "common/Surfaces.h"
 #include "image/FrontImage.h"
@@ -128,6 +129,29 @@ TEST(FrontImagePicture, EmptyPictureGivesEmptyPlaneAndReplacesThePane) {
   EXPECT_TRUE(plane.Empty());
   EXPECT_EQ(b.Picture().Width(), 0);
   EXPECT_EQ(b.Picture().Height(), 0);
+}
+
+TEST(FrontImagePicture, PictureReadFromABitmapMatchesTheColourPlaneAndSharesThePlane) {
+  Binarizer b;
+  TPlaneInteger colours(5, 3, GreyColour(220));
+  TBitmap picture(5, 3);
+  for (const auto& [x, y, colour] : {std::tuple{0, 0, Rgb(10, 200, 30)}, std::tuple{4, 1, Rgb(90, 90, 90)},
+                                     std::tuple{2, 2, Rgb(200, 120, 255)}}) {
+    colours[x][y] = colour;
+  }
+  for (std::int32_t y = 0; y < 3; ++y)
+    for (std::int32_t x = 0; x < 5; ++x) picture.SetPixel(x, y, static_cast<TColor>(colours[x][y]));
+  const TPlaneBoolean fromColours = b.front.Binarize(colours, 5, 3);
+  const std::int32_t threshold = b.front.Threshold();
+  const TBitmap firstPicture = b.Picture();
+  const TPlaneBoolean& fromPicture = b.front.Binarize(picture);
+  EXPECT_EQ(b.front.Threshold(), threshold);
+  for (std::int32_t y = 0; y < 3; ++y)
+    for (std::int32_t x = 0; x < 5; ++x) EXPECT_EQ(fromPicture[x][y], fromColours[x][y]) << x << "," << y;
+  // The pane shows the plane itself, and the plane shown before is left as it was.
+  EXPECT_EQ(b.Picture().Plane(), &fromPicture);
+  EXPECT_NE(firstPicture.Plane(), &fromPicture);
+  EXPECT_EQ(firstPicture, b.Picture());
 }
 
 TEST(FrontImageRefusal, SizesWithoutThresholdAreRefused) {
