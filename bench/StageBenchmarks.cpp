@@ -1,0 +1,248 @@
+// Google Benchmark programs for the stages of a decode, on generated
+// photographs of 1 and 12 megapixels (48 with --large): binarization, finder
+// search, grouping of the finder stretches, location, sampling, the driver and
+// the whole facade; plus the pictures of bench/compare.sh's ratios (crossed
+// stripes, version 40 against version 10).
+//
+//   morilux-bench-stages [--large] [benchmark options, e.g. --benchmark_filter=Finder]
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PhotoScene.h"
+#include "TestSymbols.h"
+#include "common/Plane.h"
+#include "common/Surfaces.h"
+#include "decoder/Decorder.h"
+#include "decoder/Veltrix.h"
+#include "image/FrontImage.h"
+#include "image/ImageReader.h"
+#include "locate/CenterDots.h"
+#include "locate/Coordinates.h"
+#include "locate/FindPattern.h"
+
+namespace ts = testing_support;
+
+namespace {
+
+// ---- Pictures, made once per size ----
+
+struct TScene {
+  TBitmap picture;
+  TPlaneBoolean plane;  // as the binarizer makes it with the default offset
+};
+
+TPlaneBoolean Binary(const TBitmap& picture) {
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  veltrix.Decode(picture);
+  return veltrix.BinaryPlane();
+}
+
+// A photograph of about `megapixels` million pixels, 4:3, with a version-7 symbol
+// over roughly a third of the height.
+const TScene& Photo(int megapixels) {
+  static std::map<int, std::unique_ptr<TScene>> scenes;
+  std::unique_ptr<TScene>& scene = scenes[megapixels];
+  if (!scene) {
+    ts::TPhotoOptions options;
+    options.height = megapixels == 1 ? 864 : (megapixels == 12 ? 3000 : 6000);
+    options.width = options.height * 4 / 3;
+    options.seed = 20261207;
+    options.moduleSize = options.height / 130.0;
+    options.degrees = 7.0;
+    options.centreX = 0.47;
+    options.centreY = 0.52;
+    scene = std::make_unique<TScene>();
+    scene->picture = ts::RenderPhoto(
+        ts::EncodeBytes("MORILUX BENCHMARK PHOTO 12MP - https://example.org/morilux/benchmark", 7, 1), options);
+    scene->plane = Binary(scene->picture);
+  }
+  return *scene;
+}
+
+const TScene& Stripes() {
+  static std::unique_ptr<TScene> scene;
+  if (!scene) {
+    scene = std::make_unique<TScene>();
+    scene->picture = ts::RenderCrossedStripes(2000, 2000, 6);
+    scene->plane = Binary(scene->picture);
+  }
+  return *scene;
+}
+
+// Version 40 at 4 pixels per module, or version 10 in a picture of the same size.
+const TScene& Version(int version) {
+  static std::map<int, std::unique_ptr<TScene>> scenes;
+  std::unique_ptr<TScene>& scene = scenes[version];
+  if (!scene) {
+    std::string text;
+    for (int i = 0; text.size() < (version == 40 ? 1200u : 30u); ++i) text += "VERSION " + std::to_string(i) + " ";
+    const ts::TTestSymbol symbol = ts::EncodeBytes(text, version, 1);
+    const int side = (177 + 16) * 4;
+    const int module = version == 40 ? 4 : side / (symbol.size + 16);
+    const TBitmap drawn = ts::RenderSymbol(symbol, module, 0);
+    scene = std::make_unique<TScene>();
+    scene->picture = TBitmap(side, side);
+    const int offset = (side - drawn.Width()) / 2;
+    for (int y = 0; y < drawn.Height(); ++y)
+      for (int x = 0; x < drawn.Width(); ++x)
+        if (drawn.Pixel(x, y) == kBlack) scene->picture.SetPixel(offset + x, offset + y, kBlack);
+    scene->plane = Binary(scene->picture);
+  }
+  return *scene;
+}
+
+void SetPixels(benchmark::State& state, const TBitmap& picture) {
+  state.counters["MP"] = picture.Width() * static_cast<double>(picture.Height()) / 1e6;
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(picture.Width()) * picture.Height());
+}
+
+// ---- Stages ----
+
+void BM_Binarize(benchmark::State& state) {
+  const TScene& scene = Photo(static_cast<int>(state.range(0)));
+  TSurfaces surfaces;
+  TFrontImage front(surfaces);
+  for (auto _ : state) {
+    const TPlaneBoolean& plane = front.Binarize(scene.picture);
+    benchmark::DoNotOptimize(plane.Data());
+  }
+  SetPixels(state, scene.picture);
+}
+
+void BM_FinderSearch(benchmark::State& state) {
+  const TScene& scene = Photo(static_cast<int>(state.range(0)));
+  TSurfaces surfaces;
+  TFindPattern finder(surfaces);
+  for (auto _ : state) benchmark::DoNotOptimize(finder.Search(scene.plane, scene.plane.Width(), scene.plane.Height()));
+  state.counters["stretches"] = finder.HorizontalLines().Count() + finder.VerticalLines().Count();
+  SetPixels(state, scene.picture);
+}
+
+void Grouping(benchmark::State& state, const TScene& scene) {
+  TSurfaces surfaces;
+  TFindPattern finder(surfaces);
+  finder.Search(scene.plane, scene.plane.Width(), scene.plane.Height());
+  TCenterDots dots;
+  for (auto _ : state) {
+    state.PauseTiming();
+    TLines horizontal = finder.HorizontalLines();
+    TLines vertical = finder.VerticalLines();
+    for (std::int32_t i = 0; i < horizontal.Count(); ++i) {
+      TLine line = horizontal.GetLine(i);
+      line.Active = true;
+      horizontal.SetLine(i, line);
+    }
+    for (std::int32_t i = 0; i < vertical.Count(); ++i) {
+      TLine line = vertical.GetLine(i);
+      line.Active = true;
+      vertical.SetLine(i, line);
+    }
+    state.ResumeTiming();
+    dots.Compute(horizontal, vertical);
+    benchmark::DoNotOptimize(dots.Count());
+  }
+  state.counters["stretches"] = finder.HorizontalLines().Count() + finder.VerticalLines().Count();
+}
+
+void BM_Grouping(benchmark::State& state) { Grouping(state, Photo(static_cast<int>(state.range(0)))); }
+void BM_GroupingStripes(benchmark::State& state) { Grouping(state, Stripes()); }
+
+void BM_Location(benchmark::State& state) {
+  const TScene& scene = Photo(static_cast<int>(state.range(0)));
+  TSurfaces surfaces;
+  TCoordinates coordinates(surfaces);
+  coordinates.SetWarp(6);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(coordinates.Locate(scene.plane, scene.plane.Width(), scene.plane.Height()));
+  SetPixels(state, scene.picture);
+}
+
+void BM_Sampling(benchmark::State& state) {
+  const TScene& scene = Photo(static_cast<int>(state.range(0)));
+  TSurfaces surfaces;
+  TImageReader reader(surfaces);
+  reader.SetWarp(6);
+  for (auto _ : state) benchmark::DoNotOptimize(reader.Read(scene.plane, scene.plane.Width(), scene.plane.Height()));
+  SetPixels(state, scene.picture);
+}
+
+void BM_Driver(benchmark::State& state) {
+  const TScene& scene = Photo(static_cast<int>(state.range(0)));
+  TSurfaces surfaces;
+  TDecorder driver(surfaces);
+  driver.SetWarp(6);
+  for (auto _ : state) {
+    surfaces.Text(TTextPaneId::BLMemo).Clear();
+    benchmark::DoNotOptimize(driver.Decode(scene.plane, scene.plane.Width(), scene.plane.Height()));
+  }
+  SetPixels(state, scene.picture);
+}
+
+// The whole analysis as a front end runs it, panes included.
+void Facade(benchmark::State& state, const TScene& scene, std::int32_t forceVersion) {
+  TSurfaces surfaces;
+  surfaces.Image(TImagePaneId::Image1).ReplacePicture(scene.picture);
+  surfaces.Image(TImagePaneId::Image2).ReplacePicture(scene.picture);
+  TVeltrix veltrix(surfaces);
+  veltrix.SetWarp(6);
+  veltrix.SetForceVersion(forceVersion);
+  for (auto _ : state) {
+    surfaces.Text(TTextPaneId::BLMemo).Clear();
+    surfaces.Text(TTextPaneId::ImgMemo).Clear();
+    surfaces.Text(TTextPaneId::RdSnMemo).Clear();
+    benchmark::DoNotOptimize(veltrix.Decode(scene.picture));
+  }
+  SetPixels(state, scene.picture);
+}
+
+void BM_Facade(benchmark::State& state) { Facade(state, Photo(static_cast<int>(state.range(0))), 0); }
+void BM_FacadeStripes(benchmark::State& state) { Facade(state, Stripes(), 0); }
+void BM_FacadeVersion40(benchmark::State& state) { Facade(state, Version(40), 40); }
+void BM_FacadeVersion10(benchmark::State& state) { Facade(state, Version(10), 0); }
+
+void Sizes(benchmark::internal::Benchmark* b, bool large) {
+  b->Arg(1)->Arg(12);
+  if (large) b->Arg(48);
+  b->Unit(benchmark::kMillisecond);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // --large adds the 48-megapixel photograph; it is taken out before Google Benchmark reads the options.
+  bool large = false;
+  std::vector<char*> arguments;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--large") == 0)
+      large = true;
+    else
+      arguments.push_back(argv[i]);
+  }
+  int count = static_cast<int>(arguments.size());
+
+  Sizes(benchmark::RegisterBenchmark("Binarize", BM_Binarize), large);
+  Sizes(benchmark::RegisterBenchmark("FinderSearch", BM_FinderSearch), large);
+  Sizes(benchmark::RegisterBenchmark("Grouping", BM_Grouping), large);
+  Sizes(benchmark::RegisterBenchmark("Location", BM_Location), large);
+  Sizes(benchmark::RegisterBenchmark("Sampling", BM_Sampling), large);
+  Sizes(benchmark::RegisterBenchmark("Driver", BM_Driver), large);
+  Sizes(benchmark::RegisterBenchmark("Facade", BM_Facade), large);
+  benchmark::RegisterBenchmark("GroupingStripes2k", BM_GroupingStripes)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("FacadeStripes2k", BM_FacadeStripes)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("FacadeVersion40", BM_FacadeVersion40)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("FacadeVersion10", BM_FacadeVersion10)->Unit(benchmark::kMillisecond);
+
+  benchmark::Initialize(&count, arguments.data());
+  if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
