@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "ModulePlanes.h"
 #include "TestSymbols.h"
 #include "common/Bitmap.h"
 #include "common/Surfaces.h"
@@ -11,110 +13,78 @@
 
 namespace {
 
-using testing_support::EncodeBytes;
-using testing_support::RenderSymbol;
-using testing_support::ThresholdPlane;
+using namespace testing_support;
+using TRuns = std::array<std::int32_t, 5>;
 
-// Paints a 7 x 7-module finder pattern with its top-left pixel at (left, top).
-void PaintFinder(TPlaneBoolean& plane, std::int32_t left, std::int32_t top, std::int32_t module) {
-  for (std::int32_t my = 0; my < 7; ++my)
-    for (std::int32_t mx = 0; mx < 7; ++mx) {
-      const bool ring = mx == 0 || my == 0 || mx == 6 || my == 6;
-      const bool core = mx >= 2 && mx <= 4 && my >= 2 && my <= 4;
-      if (!ring && !core) continue;
-      for (std::int32_t dy = 0; dy < module; ++dy)
-        for (std::int32_t dx = 0; dx < module; ++dx) plane[left + mx * module + dx][top + my * module + dy] = 1;
-    }
-}
-
-// A version-1 symbol at 10 pixels per module with a 4-module quiet zone, in
-// which only the three finder patterns are dark.
-TPlaneBoolean FindersOnly(bool withBottomLeft = true) {
-  TPlaneBoolean plane(290, 290);
-  PaintFinder(plane, 40, 40, 10);
-  PaintFinder(plane, 180, 40, 10);
-  if (withBottomLeft) PaintFinder(plane, 40, 180, 10);
+// A square plane in which only 7 x 7-module finder patterns with the given
+// top-left pixels are dark. The default is an upright version-1 symbol at 10
+// pixels per module with a 4-module quiet zone: centres (75, 75), (215, 75), (75, 215).
+TPlaneBoolean Finders(std::initializer_list<TPoint> corners = {{40, 40}, {180, 40}, {40, 180}}, std::int32_t side = 290,
+                      std::int32_t module = 10) {
+  TPlaneBoolean plane(side, side);
+  for (const TPoint c : corners)
+    for (std::int32_t y = 0; y < 7 * module; ++y)
+      for (std::int32_t x = 0; x < 7 * module; ++x) {
+        const std::int32_t mx = x / module, my = y / module;
+        const bool ring = mx == 0 || my == 0 || mx == 6 || my == 6;
+        plane[c.x + x][c.y + y] = ring || (mx >= 2 && mx <= 4 && my >= 2 && my <= 4);
+      }
   return plane;
 }
 
-// Turned clockwise by a quarter.
-TPlaneBoolean QuarterTurn(const TPlaneBoolean& plane) {
-  TPlaneBoolean turned(plane.Height(), plane.Width());
-  for (std::int32_t y = 0; y < plane.Height(); ++y)
-    for (std::int32_t x = 0; x < plane.Width(); ++x) turned[plane.Height() - 1 - y][x] = plane[x][y];
-  return turned;
+TEST(FindPatternRunTest, InclusiveHalfModuleBoundsInExtendedPrecision) {
+  struct TCase {
+    TRuns runs;
+    std::int32_t slot;
+    bool passes;
+  };
+  const TCase cases[] = {
+      {{2, 2, 6, 2, 2}, 4, true},   {{3, 1, 7, 1, 2}, 4, true},    // both bounds reached
+      {{4, 1, 6, 1, 2}, 4, false},  {{1, 1, 2, 1, 1}, 4, false},   // 4 exceeds 3; middle below 3m - m/2
+      {{3, 1, 3, 1, 1}, 4, false},  {{0, 1, 3, 1, 1}, 4, false},   // a missing run never passes
+      {{1, 1, 1, 1, 3}, 1, true},   {{1, 1, 1, 1, 3}, 4, false},   // slot 1 newest: oldest first 1 1 3 1 1
+      // A middle run of exactly half the stretch: extended precision puts the
+      // bound just below half at totals 10 and 20, just above at 12 and 14.
+      {{1, 1, 5, 1, 2}, 4, false},  {{2, 2, 10, 3, 3}, 4, false},
+      {{1, 2, 6, 1, 2}, 4, true},   {{2, 2, 7, 1, 2}, 4, true},
+  };
+  for (const TCase& c : cases)
+    EXPECT_EQ(TFindPattern::FinderRunTest(c.runs, c.slot), c.passes)
+        << c.runs[0] << ' ' << c.runs[1] << ' ' << c.runs[2] << ' ' << c.runs[3] << ' ' << c.runs[4] << " slot " << c.slot;
 }
 
-bool RunTest(std::array<std::int32_t, 5> lengths) { return TFindPattern::FinderRunTest(lengths, 4); }
-
-TEST(FindPatternRunTest, BoundsAreHalfAModuleInclusive) {
-  EXPECT_TRUE(RunTest({2, 2, 6, 2, 2}));
-  EXPECT_TRUE(RunTest({3, 1, 7, 1, 2}));   // both bounds reached
-  EXPECT_FALSE(RunTest({4, 1, 6, 1, 2}));  // 4 exceeds 3
-  EXPECT_FALSE(RunTest({1, 1, 2, 1, 1}));  // middle below 3 * 6/7 - 3/7
-  EXPECT_FALSE(RunTest({3, 1, 3, 1, 1}));
-  EXPECT_FALSE(RunTest({0, 1, 3, 1, 1}));  // a missing run never passes
-}
-
-TEST(FindPatternRunTest, OldestRunFollowsTheCurrentSlot) {
-  // Slot 1 holds the newest run, so the runs oldest first are 1, 1, 3, 1, 1.
-  EXPECT_TRUE(TFindPattern::FinderRunTest({1, 1, 1, 1, 3}, 1));
-  EXPECT_FALSE(TFindPattern::FinderRunTest({1, 1, 1, 1, 3}, 4));
-}
-
-TEST(FindPatternRunTest, ExtendedPrecisionDecidesAMiddleRunOfExactlyHalf) {
-  // Mathematically the upper bound of the middle run is half the stretch. In
-  // extended precision it lands just below half for a stretch of 10 and just
-  // above for 12 (double precision has it the other way round).
-  EXPECT_FALSE(RunTest({1, 1, 5, 1, 2}));
-  EXPECT_FALSE(RunTest({2, 2, 10, 3, 3}));  // 20
-  EXPECT_TRUE(RunTest({1, 2, 6, 1, 2}));    // 12
-  EXPECT_TRUE(RunTest({2, 2, 7, 1, 2}));    // 14: module exactly 2
-}
-
-// The test as plain extended-precision arithmetic.
-bool LiteralRunTest(const std::array<std::int32_t, 5>& lengths, std::int32_t slot) {
-  const std::array<long double, 5> ratios = {1, 1, 3, 1, 1};
-  long double total = 0;
-  for (std::int32_t length : lengths) total += length;
-  const long double m = total / 7;
-  for (std::size_t k = 0; k < 5; ++k) {
-    const long double e = lengths[(static_cast<std::size_t>(slot) + 1 + k) % 5];
-    if (e < m * ratios[k] - m / 2 || e > m * ratios[k] + m / 2) return false;
-  }
+// The test as plain extended-precision arithmetic, oldest run first.
+bool LiteralRunTest(const TRuns& runs) {
+  const long double ratios[] = {1, 1, 3, 1, 1};
+  const long double m = static_cast<long double>(runs[0] + runs[1] + runs[2] + runs[3] + runs[4]) / 7;
+  for (std::size_t k = 0; k < 5; ++k)
+    if (runs[k] < m * ratios[k] - m / 2 || runs[k] > m * ratios[k] + m / 2) return false;
   return true;
 }
 
-TEST(FindPatternRunTest, AgreesWithPlainExtendedArithmeticEverywhere) {
-  std::array<std::int32_t, 5> c{};
-  std::int64_t passed = 0;
-  for (c[0] = 0; c[0] <= 14; ++c[0])
-    for (c[1] = 0; c[1] <= 14; ++c[1])
-      for (c[2] = 0; c[2] <= 40; ++c[2])
-        for (c[3] = 0; c[3] <= 14; ++c[3])
-          for (c[4] = 1; c[4] <= 14; ++c[4]) {
-            const bool expected = LiteralRunTest(c, 4);
-            ASSERT_EQ(TFindPattern::FinderRunTest(c, 4), expected) << c[0] << ' ' << c[1] << ' ' << c[2] << ' ' << c[3] << ' ' << c[4];
-            passed += expected;
-          }
-  EXPECT_GT(passed, 1000);
+TEST(FindPatternRunTest, AgreesWithPlainExtendedArithmetic) {
+  TRuns c{};
+  for (c[0] = 0; c[0] <= 9; ++c[0])
+    for (c[1] = 0; c[1] <= 9; ++c[1])
+      for (c[2] = 0; c[2] <= 30; ++c[2])
+        for (c[3] = 0; c[3] <= 9; ++c[3])
+          for (c[4] = 1; c[4] <= 9; ++c[4])
+            ASSERT_EQ(TFindPattern::FinderRunTest(c, 4), LiteralRunTest(c)) << c[0] << c[1] << ' ' << c[2] << ' ' << c[3] << c[4];
   // Large stretches on and next to the bounds, where rounding matters most.
-  for (std::int32_t module = 1000; module < 400000000; module = module * 3 + 7) {
+  for (std::int32_t module = 1000; module < 400000000; module = module * 3 + 7)
     for (std::int32_t delta = -2; delta <= 2; ++delta) {
       const std::int32_t half = module / 2 + delta;
-      for (const auto& lengths : {std::array<std::int32_t, 5>{module, module, 3 * module + half, module, module},
-                                  std::array<std::int32_t, 5>{module + half, module, 3 * module, module, module - half},
-                                  std::array<std::int32_t, 5>{module, module, 7 * half, module, 2 * half}}) {
-        ASSERT_EQ(TFindPattern::FinderRunTest(lengths, 4), LiteralRunTest(lengths, 4)) << module << ' ' << delta;
-      }
+      for (const TRuns& runs : {TRuns{module, module, 3 * module + half, module, module},
+                                TRuns{module + half, module, 3 * module, module, module - half},
+                                TRuns{module, module, 7 * half, module, 2 * half}})
+        ASSERT_EQ(TFindPattern::FinderRunTest(runs, 4), LiteralRunTest(runs)) << module << ' ' << delta;
     }
-  }
 }
 
-TEST(FindPatternScan, FindsAndOrdersTheThreeFindersOfASyntheticSymbol) {
+TEST(FindPatternScan, SyntheticVersionOneSymbolFromRunsToColouredTriangle) {
   TSurfaces surfaces;
   TFindPattern finder(surfaces);
-  const TPlaneBoolean plane = FindersOnly();
+  const TPlaneBoolean plane = Finders();
   ASSERT_EQ(finder.Search(plane, 290, 290), 0);
 
   EXPECT_EQ(finder.HorizontalLines().Count(), 90);
@@ -124,7 +94,6 @@ TEST(FindPatternScan, FindsAndOrdersTheThreeFindersOfASyntheticSymbol) {
   EXPECT_EQ(finder.HorizontalLines().GetLine(0).EndPt, (TPoint{109, 60}));
   EXPECT_EQ(finder.VerticalLines().GetLine(0).StartPt, (TPoint{60, 40}));
   EXPECT_EQ(finder.VerticalLines().GetLine(0).EndPt, (TPoint{60, 109}));
-
   const TCenterDots& dots = finder.CenterDots();
   ASSERT_EQ(dots.RowCentres().Count(), 3);
   ASSERT_EQ(dots.ColumnCentres().Count(), 3);
@@ -134,122 +103,66 @@ TEST(FindPatternScan, FindsAndOrdersTheThreeFindersOfASyntheticSymbol) {
   }
   // 30 rows from row 60: the middle one is row 75.
   EXPECT_EQ(dots.Dots(), (std::vector<TCentreDot>{{60, 215, 75}, {60, 75, 215}, {60, 75, 75}}));
-
   EXPECT_EQ(finder.GetPattern(0), (TPoint{75, 75}));
   EXPECT_EQ(finder.GetPattern(1), (TPoint{215, 75}));
   EXPECT_EQ(finder.GetPattern(2), (TPoint{75, 215}));
   EXPECT_EQ(finder.GetPattern(3), (TPoint{}));
   EXPECT_EQ(finder.GetPattern(-1), (TPoint{}));
-}
 
-TEST(FindPatternDrawing, PlaneThenRedBlueYellowTriangle) {
-  TSurfaces surfaces;
-  TFindPattern finder(surfaces);
-  const TPlaneBoolean plane = FindersOnly();
-  ASSERT_EQ(finder.Search(plane, 290, 290), 0);
-
+  // The plane, then red 0-1, blue 0-2 and yellow 1-2: later lines cover the shared corners.
   TBitmap expected = TBitmap::FromPlane(plane);
-  for (std::int32_t x = 75; x <= 215; ++x) expected.SetPixel(x, 75, kRed);
-  for (std::int32_t y = 75; y <= 215; ++y) expected.SetPixel(75, y, kBlue);
+  for (std::int32_t k = 0; k <= 140; ++k) expected.SetPixel(75 + k, 75, kRed);
+  for (std::int32_t k = 0; k <= 140; ++k) expected.SetPixel(75, 75 + k, kBlue);
   for (std::int32_t k = 0; k <= 140; ++k) expected.SetPixel(215 - k, 75 + k, kYellow);
-  const TBitmap& picture = surfaces.Image(TImagePaneId::ClossLineImage).CurrentPicture();
-  EXPECT_EQ(picture, expected);
-  // Later lines cover the shared corners.
-  EXPECT_EQ(picture.Pixel(75, 75), kBlue);
-  EXPECT_EQ(picture.Pixel(215, 75), kYellow);
-  EXPECT_EQ(picture.Pixel(75, 215), kYellow);
-}
+  EXPECT_EQ(surfaces.Image(TImagePaneId::ClossLineImage).CurrentPicture(), expected);
 
-TEST(FindPatternOrdering, QuarterTurnPutsTheCornerTopRight) {
-  TSurfaces surfaces;
-  TFindPattern finder(surfaces);
-  ASSERT_EQ(finder.Search(QuarterTurn(FindersOnly()), 290, 290), 0);
+  // The same plane turned clockwise by a quarter: the corner is top-right.
+  ASSERT_EQ(finder.Search(Finders({{180, 40}, {180, 180}, {40, 40}}), 290, 290), 0);
   EXPECT_EQ(finder.GetPattern(0), (TPoint{215, 75}));
   EXPECT_EQ(finder.GetPattern(1), (TPoint{215, 215}));
   EXPECT_EQ(finder.GetPattern(2), (TPoint{75, 75}));
 }
 
-TEST(FindPatternOrdering, CornerIsOppositeTheLongestSideWhateverTheInputOrder) {
-  const std::array<TPoint, 3> upright = {TPoint{75, 75}, TPoint{215, 75}, TPoint{75, 215}};
-  const std::array<std::array<int, 3>, 6> orders = {{{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}}};
-  for (const auto& order : orders) {
-    EXPECT_EQ(TFindPattern::OrderCentres(upright[order[0]], upright[order[1]], upright[order[2]]), upright);
-  }
-  // Turned by half a turn: the corner is bottom-right and the second centre
-  // lies to its left.
-  const std::array<TPoint, 3> halfTurn = {TPoint{215, 215}, TPoint{75, 215}, TPoint{215, 75}};
-  EXPECT_EQ(TFindPattern::OrderCentres({75, 215}, {215, 75}, {215, 215}), halfTurn);
-  // A mirrored symbol is ordered by the same rule: the corner's clockwise neighbour comes second.
-  EXPECT_EQ(TFindPattern::OrderCentres({75, 75}, {75, 215}, {215, 75}), upright);
-}
-
-TEST(FindPatternOrdering, DegenerateTrianglesStillGiveThreeCentres) {
-  // All equal: no side is longer than 0, the corner falls back to the first point.
-  const TPoint same{10, 10};
-  EXPECT_EQ(TFindPattern::OrderCentres(same, same, same), (std::array<TPoint, 3>{same, same, same}));
-  // Two equal points: every point is an end of the longest side, so the
-  // corner falls back to the first; both angles are 0, which puts the third
-  // point second.
-  EXPECT_EQ(TFindPattern::OrderCentres({0, 0}, {0, 0}, {50, 0}),
-            (std::array<TPoint, 3>{TPoint{0, 0}, TPoint{50, 0}, TPoint{0, 0}}));
-}
-
-TEST(FindPatternScan, TwoFindersFailAndShowOnlyThePlane) {
+TEST(FindPatternScan, FailuresShowOnlyThePlaneAndKeepTheCentres) {
   TSurfaces surfaces;
   TFindPattern finder(surfaces);
-  ASSERT_EQ(finder.Search(FindersOnly(), 290, 290), 0);
+  const TPlaneBoolean plane = Finders();
+  ASSERT_EQ(finder.Search(plane, 5000, 5000), 0);  // the size is cut to the plane
+  EXPECT_EQ(surfaces.Image(TImagePaneId::ClossLineImage).CurrentPicture().Width(), 290);
 
-  const TPlaneBoolean two = FindersOnly(false);
+  const TPlaneBoolean two = Finders({{40, 40}, {180, 40}});
   EXPECT_EQ(finder.Search(two, 290, 290), 1);
   EXPECT_EQ(surfaces.Image(TImagePaneId::ClossLineImage).CurrentPicture(), TBitmap::FromPlane(two));
-  // The centres of the last successful search stay.
-  EXPECT_EQ(finder.GetPattern(0), (TPoint{75, 75}));
-  EXPECT_EQ(finder.GetPattern(1), (TPoint{215, 75}));
-  EXPECT_EQ(finder.GetPattern(2), (TPoint{75, 215}));
-}
-
-TEST(FindPatternScan, PatternTouchingTheEndOfALineIsNotReported) {
-  TSurfaces surfaces;
-  TFindPattern finder(surfaces);
-  // The picture ends inside the last dark run of the top-right pattern's rows
-  // and the bottom-left pattern's columns.
-  TPlaneBoolean plane(105, 105);
-  PaintFinder(plane, 0, 0, 5);   // no quiet zone needed in front
-  PaintFinder(plane, 70, 0, 5);  // columns 70 .. 104: rows end in its right ring
-  PaintFinder(plane, 0, 70, 5);
-  EXPECT_EQ(finder.Search(plane, 105, 105), 1);
-  for (const TLine& line : finder.HorizontalLines().Items()) {
-    EXPECT_EQ(line.StartPt.x, 0);
-    EXPECT_EQ(line.EndPt.x, 34);
-  }
-  EXPECT_EQ(finder.HorizontalLines().Count(), 30);  // rows 10..24 and 80..94
-  EXPECT_EQ(finder.VerticalLines().Count(), 30);    // columns 10..24 and 80..94
-}
-
-TEST(FindPatternScan, SizeIsCutToThePlane) {
-  TSurfaces surfaces;
-  TFindPattern finder(surfaces);
-  const TPlaneBoolean plane = FindersOnly();
-  EXPECT_EQ(finder.Search(plane, 5000, 5000), 0);
-  EXPECT_EQ(surfaces.Image(TImagePaneId::ClossLineImage).CurrentPicture().Width(), 290);
   // Only the top half is scanned: the bottom-left pattern is outside.
   EXPECT_EQ(finder.Search(plane, 290, 150), 1);
   EXPECT_EQ(surfaces.Image(TImagePaneId::ClossLineImage).CurrentPicture().Height(), 150);
   EXPECT_EQ(finder.Search(plane, -3, 0), 1);
   EXPECT_EQ(finder.Search(TPlaneBoolean{}, 10, 10), 1);
+  EXPECT_EQ(finder.GetPattern(0), (TPoint{75, 75}));
+  EXPECT_EQ(finder.GetPattern(1), (TPoint{215, 75}));
+  EXPECT_EQ(finder.GetPattern(2), (TPoint{75, 215}));
+
+  // A 105-pixel picture ending inside the last dark run of the right pattern's
+  // rows and the bottom pattern's columns: those runs are never reported.
+  EXPECT_EQ(finder.Search(Finders({{0, 0}, {70, 0}, {0, 70}}, 105, 5), 105, 105), 1);
+  EXPECT_EQ(finder.HorizontalLines().Count(), 30);  // rows 10..24 and 80..94
+  EXPECT_EQ(finder.VerticalLines().Count(), 30);    // columns 10..24 and 80..94
+  for (const TLine& line : finder.HorizontalLines().Items()) EXPECT_TRUE(line.StartPt.x == 0 && line.EndPt.x == 34);
 }
 
-// The pixel at which the search puts the centre of the finder pattern around
-// module (mx, my) after the clockwise quarter turns: the middle of the 3 x s
-// stretches through its core, taken at index n div 2.
-TPoint ExpectedCentre(std::int32_t size, std::int32_t mx, std::int32_t my, int turns, std::int32_t s) {
-  for (int t = 0; t < turns; ++t) {
-    const std::int32_t nx = size - 1 - my;
-    my = mx;
-    mx = nx;
-  }
-  constexpr std::int32_t kQuiet = 4;
-  return {(mx - 1 + kQuiet) * s + 3 * s / 2, (my - 1 + kQuiet) * s + 3 * s / 2};
+TEST(FindPatternOrdering, CornerOppositeTheLongestSideThenClockwise) {
+  const std::array<TPoint, 3> upright = {TPoint{75, 75}, TPoint{215, 75}, TPoint{75, 215}};
+  const std::array<std::array<int, 3>, 6> orders = {{{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}}};
+  for (const auto& o : orders) EXPECT_EQ(TFindPattern::OrderCentres(upright[o[0]], upright[o[1]], upright[o[2]]), upright);
+  // Half a turn: the corner is bottom-right and the second centre lies to its left.
+  EXPECT_EQ(TFindPattern::OrderCentres({75, 215}, {215, 75}, {215, 215}),
+            (std::array<TPoint, 3>{TPoint{215, 215}, TPoint{75, 215}, TPoint{215, 75}}));
+  // Degenerate: all equal, the corner falls back to the first point; with two
+  // equal points both angles are 0, which puts the third point second.
+  const TPoint same{10, 10};
+  EXPECT_EQ(TFindPattern::OrderCentres(same, same, same), (std::array<TPoint, 3>{same, same, same}));
+  EXPECT_EQ(TFindPattern::OrderCentres({0, 0}, {0, 0}, {50, 0}),
+            (std::array<TPoint, 3>{TPoint{0, 0}, TPoint{50, 0}, TPoint{0, 0}}));
 }
 
 TEST(FindPatternSymbols, EncodedSymbolsGiveTheirFinderCentresInEveryQuarterTurn) {
@@ -257,18 +170,21 @@ TEST(FindPatternSymbols, EncodedSymbolsGiveTheirFinderCentresInEveryQuarterTurn)
     const auto symbol = EncodeBytes("F" + std::to_string(version), version, 1);
     ASSERT_EQ(symbol.version, version);
     const std::int32_t far = symbol.size - 4;
-    for (int s = 3; s <= 10; ++s) {
+    for (int s = 3; s <= 10; ++s)
       for (int turns = 0; turns < 4; ++turns) {
         SCOPED_TRACE(testing::Message() << "version " << version << " module " << s << " turns " << turns);
         const TPlaneBoolean plane = ThresholdPlane(RenderSymbol(symbol, s, 4, turns));
         TSurfaces surfaces;
         TFindPattern finder(surfaces);
         ASSERT_EQ(finder.Search(plane, plane.Width(), plane.Height()), 0);
-        EXPECT_EQ(finder.GetPattern(0), ExpectedCentre(symbol.size, 3, 3, turns, s));
-        EXPECT_EQ(finder.GetPattern(1), ExpectedCentre(symbol.size, far, 3, turns, s));
-        EXPECT_EQ(finder.GetPattern(2), ExpectedCentre(symbol.size, 3, far, turns, s));
+        const auto at = [&](TPoint m) {
+          const TPoint t = TurnedModule(symbol.size, m, turns);
+          return ModuleCentre(t.x, t.y, s);
+        };
+        EXPECT_EQ(finder.GetPattern(0), at({3, 3}));
+        EXPECT_EQ(finder.GetPattern(1), at({far, 3}));
+        EXPECT_EQ(finder.GetPattern(2), at({3, far}));
       }
-    }
   }
 }
 

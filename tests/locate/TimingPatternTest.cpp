@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "ModulePlanes.h"
 #include "TestSymbols.h"
 #include "common/Bitmap.h"
 #include "common/Surfaces.h"
@@ -11,79 +13,46 @@
 
 namespace {
 
-using testing_support::EncodeBytes;
-using testing_support::RenderSymbol;
-using testing_support::ThresholdPlane;
-
-constexpr TPoint kP0{75, 75};
-constexpr TPoint kP1{215, 75};
-constexpr TPoint kP2{75, 215};
-constexpr TColor kGrey = 0x808080;
+using namespace testing_support;
 
 // An upright version-1 symbol at 10 pixels per module with a 4-module quiet
 // zone: the finder centres are kP0, kP1, kP2 and the timing patterns run
 // along pixel row and column 100 .. 109.
-TPlaneBoolean VersionOnePlane() {
-  return ThresholdPlane(RenderSymbol(EncodeBytes("TIMING", 1, 0), 10, 4, 0));
-}
-
-std::vector<TPoint> RedPixels(const TBitmap& picture) {
-  std::vector<TPoint> red;
-  for (std::int32_t y = 0; y < picture.Height(); ++y)
-    for (std::int32_t x = 0; x < picture.Width(); ++x)
-      if (picture.Pixel(x, y) == kRed) red.push_back({x, y});
-  return red;
-}
-
+constexpr TPoint kP0{75, 75}, kP1{215, 75}, kP2{75, 215};
+TPlaneBoolean VersionOnePlane() { return ThresholdPlane(RenderSymbol(EncodeBytes("TIMING", 1, 0), 10, 4, 0)); }
 const TBitmap& TimeImage(TSurfaces& surfaces) { return surfaces.Image(TImagePaneId::TimeImage).CurrentPicture(); }
 
-TEST(TimingPatternCheck, VersionOneAtPitchTenSamplesTheTimingRow) {
+TEST(TimingPatternCheck, VersionOnePassesAtPitchTenVersionTwoFallsOutOfStep) {
   TSurfaces surfaces;
-  const TPlaneBoolean plane = VersionOnePlane();
+  TPlaneBoolean plane = VersionOnePlane();
   TTimingPattern timing(surfaces, kP0, kP1, kP2);
   EXPECT_EQ(timing.Length1(), 140);
   EXPECT_EQ(timing.Length2(), 140);
   ASSERT_TRUE(timing.CheckVersion(1, plane, 290, 290));
   EXPECT_EQ(timing.Size(), 21);
   EXPECT_EQ(timing.Pitch1(), 10);
-
   // Nine samples on row 105 from x = 105; axis 2 is not sampled once axis 1 passes.
   TBitmap expected = TBitmap::FromPlane(plane);
   for (std::int32_t x = 105; x <= 185; x += 10) expected.SetPixel(x, 105, kRed);
   EXPECT_EQ(TimeImage(surfaces), expected);
-}
 
-TEST(TimingPatternCheck, VersionTwoFallsOutOfStep) {
-  TSurfaces surfaces;
-  const TPlaneBoolean plane = VersionOnePlane();
-  TTimingPattern timing(surfaces, kP0, kP1, kP2);
   EXPECT_FALSE(timing.CheckVersion(2, plane, 290, 290));
   EXPECT_EQ(timing.Size(), 25);
   EXPECT_EQ(timing.Pitch1(), 140.0L / 18);
-  // Both axes were sampled, 13 samples each from the shared start point, on
-  // the picture of this check alone.
+  // Both axes were sampled, 13 samples each from the shared start point, on a fresh picture.
   EXPECT_EQ(RedPixels(TimeImage(surfaces)).size(), 25u);
-}
 
-TEST(TimingPatternCheck, DamagedTimingRowPassesOnTheColumn) {
-  TSurfaces surfaces;
-  TPlaneBoolean plane = VersionOnePlane();
+  // With the timing row damaged, the column passes.
   for (std::int32_t y = 100; y <= 109; ++y)
     for (std::int32_t x = 110; x <= 179; ++x) plane[x][y] = 0;
-  TTimingPattern timing(surfaces, kP0, kP1, kP2);
   EXPECT_TRUE(timing.CheckVersion(1, plane, 290, 290));
-  std::vector<TPoint> expected;
-  for (std::int32_t y = 105; y <= 185; y += 10) {
-    if (y == 105) {
-      for (std::int32_t x = 105; x <= 185; x += 10) expected.push_back({x, 105});
-    } else {
-      expected.push_back({105, y});
-    }
-  }
-  EXPECT_EQ(RedPixels(TimeImage(surfaces)), expected);
+  std::vector<TPoint> samples;
+  for (std::int32_t x = 105; x <= 185; x += 10) samples.push_back({x, 105});
+  for (std::int32_t y = 115; y <= 185; y += 10) samples.push_back({105, y});
+  EXPECT_EQ(RedPixels(TimeImage(surfaces)), samples);
 }
 
-TEST(TimingPatternCheck, SamplesOutsideThePlaneAreMismatchesNotReads) {
+TEST(TimingPatternCheck, SamplesOutsideThePlaneAndVersionsOutsideTheSymbologyFail) {
   TSurfaces surfaces;
   const TPlaneBoolean plane = VersionOnePlane();
   // The timing row lies inside the plane but beyond the given width: it is not read.
@@ -91,8 +60,13 @@ TEST(TimingPatternCheck, SamplesOutsideThePlaneAreMismatchesNotReads) {
   EXPECT_FALSE(timing.CheckVersion(1, plane, 150, 150));
   EXPECT_EQ(TimeImage(surfaces).Width(), 150);
   for (const TPoint& p : RedPixels(TimeImage(surfaces))) EXPECT_LT(p.x, 150);
-
-  // Centres far off the plane, on it and partly off it.
+  // Refused after drawing the plane.
+  for (std::int32_t version : {0, -5, 41, std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()}) {
+    surfaces.Image(TImagePaneId::TimeImage).ReplacePicture(TBitmap(3, 3));
+    EXPECT_FALSE(timing.CheckVersion(version, plane, 290, 290));
+    EXPECT_EQ(TimeImage(surfaces), TBitmap::FromPlane(plane));
+  }
+  // Centres far off the plane, and partly off it.
   TTimingPattern outside(surfaces, {-400, -400}, {-100, -400}, {-400, -100});
   EXPECT_FALSE(outside.CheckVersion(1, plane, 290, 290));
   EXPECT_EQ(outside.EstimateVersion(plane), 1);
@@ -101,56 +75,33 @@ TEST(TimingPatternCheck, SamplesOutsideThePlaneAreMismatchesNotReads) {
   EXPECT_GE(across.EstimateVersion(plane), 1);
 }
 
-TEST(TimingPatternCheck, VersionsOutsideTheSymbologyAreRefusedAfterDrawing) {
-  TSurfaces surfaces;
-  const TPlaneBoolean plane = VersionOnePlane();
-  TTimingPattern timing(surfaces, kP0, kP1, kP2);
-  for (std::int32_t version : {0, -5, 41, std::numeric_limits<std::int32_t>::max(),
-                               std::numeric_limits<std::int32_t>::min()}) {
-    surfaces.Image(TImagePaneId::TimeImage).ReplacePicture(TBitmap(3, 3));
-    EXPECT_FALSE(timing.CheckVersion(version, plane, 290, 290));
-    EXPECT_EQ(TimeImage(surfaces), TBitmap::FromPlane(plane));
-  }
-}
-
 // A light plane in which the walk beside axis 1 (row 76 from x = 75) meets
 // `changes1` colour changes and the walk beside axis 2 (column 76 from y = 75)
 // meets `changes2`: the first light pixel is one change, each lone dark pixel
 // two more, and a dark run to the end one more.
 TPlaneBoolean ChangesPlane(std::int32_t changes1, std::int32_t changes2) {
   TPlaneBoolean plane(290, 290);
-  auto paint = [&plane](std::int32_t changes, bool row) {
+  for (const bool row : {true, false}) {
+    const std::int32_t changes = row ? changes1 : changes2;
     auto set = [&](std::int32_t t) { (row ? plane[t][76] : plane[76][t]) = 1; };
-    std::int32_t t = 80;
-    for (std::int32_t left = changes - 1; left >= 2; left -= 2, t += 2) set(t);
+    for (std::int32_t left = changes - 1, t = 80; left >= 2; left -= 2, t += 2) set(t);
     if (changes % 2 == 0)
       for (std::int32_t u = 200; u <= 215; ++u) set(u);
-  };
-  paint(changes1, true);
-  paint(changes2, false);
+  }
   return plane;
 }
 
-TEST(TimingPatternEstimate, ChangesBetweenCentresGiveALowerEstimate) {
-  struct TCase {
-    std::int32_t changes1, changes2, version;
-  };
-  for (const TCase& c : {TCase{24, 24, 1}, TCase{30, 12, 3}, TCase{25, 3, 2}, TCase{12, 28, 2}, TCase{29, 1, 3},
-                         TCase{33, 1, 4}, TCase{1, 1, 1}}) {
-    SCOPED_TRACE(testing::Message() << c.changes1 << " / " << c.changes2);
+TEST(TimingPatternEstimate, ChangesBetweenCentresGiveALowerEstimatePaintedOnTheCurrentPicture) {
+  for (const auto [changes1, changes2, version] :
+       {std::array{24, 24, 1}, {30, 12, 3}, {25, 3, 2}, {12, 28, 2}, {29, 1, 3}, {33, 1, 4}, {1, 1, 1}}) {
     TSurfaces surfaces;
     TTimingPattern timing(surfaces, kP0, kP1, kP2);
-    EXPECT_EQ(timing.EstimateVersion(ChangesPlane(c.changes1, c.changes2)), c.version);
+    EXPECT_EQ(timing.EstimateVersion(ChangesPlane(changes1, changes2)), version) << changes1 << " / " << changes2;
   }
-}
 
-TEST(TimingPatternEstimate, ChangesArePaintedOnWhateverTimeImageShows) {
   TSurfaces surfaces;
-  TBitmap grey(290, 290);
-  for (std::int32_t y = 0; y < 290; ++y)
-    for (std::int32_t x = 0; x < 290; ++x) grey.SetPixel(x, y, kGrey);
+  const TBitmap grey = TBitmap::FromPlane(TPlaneBoolean(290, 290, 1));
   surfaces.Image(TImagePaneId::TimeImage).ReplacePicture(grey);
-
   TTimingPattern timing(surfaces, kP0, kP1, kP2);
   EXPECT_EQ(timing.EstimateVersion(ChangesPlane(3, 2)), 1);
   // Row 76: light at 75, dark at 80, light at 81. Column 76: light at 75, dark from 200.
@@ -158,23 +109,6 @@ TEST(TimingPatternEstimate, ChangesArePaintedOnWhateverTimeImageShows) {
   for (const TPoint& p : {TPoint{75, 76}, TPoint{80, 76}, TPoint{81, 76}, TPoint{76, 75}, TPoint{76, 200}})
     expected.SetPixel(p.x, p.y, kRed);
   EXPECT_EQ(TimeImage(surfaces), expected);
-
-  // The next check replaces the picture.
-  const TPlaneBoolean plane = VersionOnePlane();
-  timing.CheckVersion(1, plane, 290, 290);
-  EXPECT_EQ(TimeImage(surfaces).Pixel(0, 0), kWhite);
-  EXPECT_EQ(RedPixels(TimeImage(surfaces)).size(), 9u);
-}
-
-// Where the search centres the finder pattern around module (mx, my) after
-// the clockwise quarter turns (the middle of its 3 x s core stretches).
-TPoint FinderCentre(std::int32_t size, std::int32_t mx, std::int32_t my, int turns, std::int32_t s) {
-  for (int t = 0; t < turns; ++t) {
-    const std::int32_t nx = size - 1 - my;
-    my = mx;
-    mx = nx;
-  }
-  return {(mx + 3) * s + 3 * s / 2, (my + 3) * s + 3 * s / 2};
 }
 
 TEST(TimingPatternSymbols, EncodedSymbolsPassTheirOwnVersionAboveTheEstimate) {
@@ -182,17 +116,19 @@ TEST(TimingPatternSymbols, EncodedSymbolsPassTheirOwnVersionAboveTheEstimate) {
     const auto symbol = EncodeBytes("T" + std::to_string(version), version, 0);
     ASSERT_EQ(symbol.version, version);
     const std::int32_t far = symbol.size - 4;
-    for (int s : {3, 4, 7}) {
+    for (int s : {3, 4, 7})
       for (int turns = 0; turns < 4; ++turns) {
         SCOPED_TRACE(testing::Message() << "version " << version << " module " << s << " turns " << turns);
         const TPlaneBoolean plane = ThresholdPlane(RenderSymbol(symbol, s, 4, turns));
+        const auto at = [&](TPoint m) {
+          const TPoint t = TurnedModule(symbol.size, m, turns);
+          return ModuleCentre(t.x, t.y, s);
+        };
         TSurfaces surfaces;
-        TTimingPattern timing(surfaces, FinderCentre(symbol.size, 3, 3, turns, s),
-                              FinderCentre(symbol.size, far, 3, turns, s), FinderCentre(symbol.size, 3, far, turns, s));
+        TTimingPattern timing(surfaces, at({3, 3}), at({far, 3}), at({3, far}));
         EXPECT_LE(timing.EstimateVersion(plane), version);
         EXPECT_TRUE(timing.CheckVersion(version, plane, plane.Width(), plane.Height()));
       }
-    }
   }
 }
 

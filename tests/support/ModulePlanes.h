@@ -1,10 +1,13 @@
 #pragma once
 
 // Binary planes drawn straight from a module matrix, for tests that need to
-// change single modules of an encoder's symbol before looking at it.
+// change single modules of an encoder's symbol before looking at it, and the
+// pixel positions of modules in such planes and in RenderSymbol's pictures.
 
 #include <cstdint>
+#include <vector>
 
+#include "common/Bitmap.h"
 #include "common/Plane.h"
 
 namespace testing_support {
@@ -14,20 +17,43 @@ namespace testing_support {
 inline TPlaneBoolean PlaneFromModules(const TPlaneBoolean& modules, int moduleSize, int quietModules = 4) {
   const std::int32_t side = (modules.Width() + 2 * quietModules) * moduleSize;
   TPlaneBoolean plane(side, side);
-  for (std::int32_t my = 0; my < modules.Height(); ++my)
-    for (std::int32_t mx = 0; mx < modules.Width(); ++mx) {
-      if (!modules[mx][my]) continue;
-      const std::int32_t left = (mx + quietModules) * moduleSize;
-      const std::int32_t top = (my + quietModules) * moduleSize;
-      for (std::int32_t dy = 0; dy < moduleSize; ++dy)
-        for (std::int32_t dx = 0; dx < moduleSize; ++dx) plane[left + dx][top + dy] = 1;
+  for (std::int32_t y = 0; y < side; ++y)
+    for (std::int32_t x = 0; x < side; ++x) {
+      const std::int32_t mx = x / moduleSize - quietModules, my = y / moduleSize - quietModules;
+      plane[x][y] = modules.Contains(mx, my) && modules[mx][my];
     }
   return plane;
 }
 
-// Pixel at the centre of module (mx, my) in a plane drawn by PlaneFromModules.
+// Pixel at the centre of module (mx, my) in a plane drawn by PlaneFromModules
+// or RenderSymbol; for the centre module of a finder pattern this is where the
+// finder search puts the pattern's centre.
 inline TPoint ModuleCentre(std::int32_t mx, std::int32_t my, int moduleSize, int quietModules = 4) {
   return TPoint{(mx + quietModules) * moduleSize + moduleSize / 2, (my + quietModules) * moduleSize + moduleSize / 2};
+}
+
+// Module m of a symbol of `size` modules per side after `turns` clockwise quarter turns.
+inline TPoint TurnedModule(std::int32_t size, TPoint m, int turns) {
+  for (int t = 0; t < turns; ++t) m = {size - 1 - m.y, m.x};
+  return m;
+}
+
+// Same size and same cells.
+inline bool SamePlane(const TPlaneBoolean& a, const TPlaneBoolean& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+  for (std::int32_t y = 0; y < a.Height(); ++y)
+    for (std::int32_t x = 0; x < a.Width(); ++x)
+      if (a[x][y] != b[x][y]) return false;
+  return true;
+}
+
+// The red pixels of a picture, row after row.
+inline std::vector<TPoint> RedPixels(const TBitmap& picture) {
+  std::vector<TPoint> red;
+  for (std::int32_t y = 0; y < picture.Height(); ++y)
+    for (std::int32_t x = 0; x < picture.Width(); ++x)
+      if (picture.Pixel(x, y) == kRed) red.push_back({x, y});
+  return red;
 }
 
 }  // namespace testing_support
