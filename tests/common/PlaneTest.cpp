@@ -2,7 +2,7 @@
 
 #include "common/Plane.h"
 
-TEST(Plane, AddressesColumnThenRow) {
+TEST(Plane, AddressesColumnThenRowResizeRefillsAndRefusesNegativeSizes) {
   TPlaneInteger plane(3, 2);
   plane[2][1] = 7;
   plane[1][0] = 5;
@@ -12,15 +12,11 @@ TEST(Plane, AddressesColumnThenRow) {
   EXPECT_EQ(plane[0][1], 0);
   EXPECT_TRUE(plane.Contains(2, 1));
   EXPECT_FALSE(plane.Contains(1, 2));
-}
-
-TEST(Plane, ResizeRefillsAndRefusesNegativeSizes) {
-  TPlaneBoolean plane(2, 2, 1);
-  plane.Resize(3, 1);
-  EXPECT_EQ(plane.Width(), 3);
-  EXPECT_EQ(plane[2][0], 0);
-  EXPECT_THROW(plane.Resize(-1, 2), std::invalid_argument);
-  TPlaneBoolean empty;
-  EXPECT_TRUE(empty.Empty());
-  EXPECT_FALSE(empty.Contains(0, 0));
+  TPlaneBoolean dark(2, 2, 1);
+  dark.Resize(3, 1);
+  EXPECT_EQ(dark.Width(), 3);
+  EXPECT_EQ(dark[2][0], 0);
+  EXPECT_THROW(dark.Resize(-1, 2), std::invalid_argument);
+  EXPECT_TRUE(TPlaneBoolean().Empty());
+  EXPECT_FALSE(TPlaneBoolean().Contains(0, 0));
 }
