@@ -1,8 +1,11 @@
 #include "FindPattern.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -32,31 +35,93 @@ inline bool PassesRunTest(const std::array<std::int32_t, 5>& lengths, std::int32
   return true;
 }
 
-// Walks one row or column of `count` pixels, `stride` elements apart, keeping
-// the five most recent runs; whenever a dark run ends at a light pixel and the
-// five runs pass the finder test, reports the first and last position of the
-// whole stretch. A pattern whose last dark run touches the end of the line is
-// not reported.
-template <typename Report>
-void ScanLine(const std::uint8_t* first, std::ptrdiff_t stride, std::int32_t count, Report report) {
-  std::array<std::int32_t, 5> lengths{};
-  std::int32_t slot = 0;
+// The five most recent runs of one row or column, as the scan keeps them:
+// the four completed runs before the current one, oldest first, and the
+// current run from `start` on. Before the first pixel the line counts as
+// light, with four empty runs before it.
+struct TRuns {
+  std::int32_t before[4] = {0, 0, 0, 0};
+  std::int32_t start = 0;
   bool dark = false;
-  const std::uint8_t* pixel = first;
-  for (std::int32_t t = 0; t < count; ++t, pixel += stride) {
-    const bool isDark = *pixel != 0;
-    if (isDark == dark) {
-      ++lengths[static_cast<std::size_t>(slot)];
-      continue;
+
+  // The pixel at position t differs from the one before. When a dark run ends
+  // at a light pixel and the five runs pass the finder test, reports the first
+  // and last position of the whole stretch. A pattern whose last dark run
+  // touches the end of the line is never reported, since no change follows it.
+  template <typename Report>
+  void Change(std::int32_t t, Report report) {
+    const std::int32_t current = t - start;
+    const std::int64_t total = static_cast<std::int64_t>(before[0]) + before[1] + before[2] + before[3] + current;
+    // Most changes fail the test by a clear margin: |14 e - 2 r total| > total
+    // for some run e, found here without a branch per run; the full test
+    // decides the rest.
+    const std::int64_t worst =
+        std::max({std::llabs(14 * static_cast<std::int64_t>(before[0]) - 2 * total),
+                  std::llabs(14 * static_cast<std::int64_t>(before[1]) - 2 * total),
+                  std::llabs(14 * static_cast<std::int64_t>(before[2]) - 6 * total),
+                  std::llabs(14 * static_cast<std::int64_t>(before[3]) - 2 * total),
+                  std::llabs(14 * static_cast<std::int64_t>(current) - 2 * total)});
+    if (dark & (worst <= total)) {
+      const std::array<std::int32_t, 5> lengths = {before[0], before[1], before[2], before[3], current};
+      if (PassesRunTest(lengths, 4)) report(static_cast<std::int32_t>(t - total), t - 1);
     }
-    if (!isDark && PassesRunTest(lengths, slot)) {
-      std::int64_t total = 0;
-      for (std::int32_t length : lengths) total += length;
-      report(static_cast<std::int32_t>(t - total), t - 1);
+    before[0] = before[1];
+    before[1] = before[2];
+    before[2] = before[3];
+    before[3] = current;
+    start = t;
+    dark = !dark;
+  }
+};
+
+// The high bit of every byte of `word` that is not zero (a dark pixel).
+inline std::uint64_t DarkBits(std::uint64_t word) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  return (((word & kLow7) + kLow7) | word) & ~kLow7;
+}
+
+inline std::uint64_t Load(const std::uint8_t* at) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+// Calls change(i) for every position i < count at which row `now` differs in
+// darkness from row `before` (nullptr: an all-light row), eight pixels a step.
+template <typename Change>
+void ForEachDifference(const std::uint8_t* before, const std::uint8_t* now, std::int32_t count, Change change) {
+  std::int32_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t differ = DarkBits(Load(now + i)) ^ (before ? DarkBits(Load(before + i)) : 0);
+    while (differ != 0) {
+      change(i + std::countr_zero(differ) / 8);
+      differ &= differ - 1;
     }
-    slot = (slot + 1) % 5;
-    lengths[static_cast<std::size_t>(slot)] = 1;
-    dark = isDark;
+  }
+  for (; i < count; ++i)
+    if ((now[i] != 0) != (before != nullptr && before[i] != 0)) change(i);
+}
+
+// Calls change(i) for every position i < count of the row at which the
+// darkness differs from the pixel before it (the first pixel from light).
+template <typename Change>
+void ForEachChange(const std::uint8_t* row, std::int32_t count, Change change) {
+  std::int32_t i = 0;
+  std::uint64_t previous = 0;  // dark bit of the pixel before, at the high bit of byte 0
+  for (; i + 8 <= count; i += 8) {
+    const std::uint64_t dark = DarkBits(Load(row + i));
+    std::uint64_t differ = dark ^ ((dark << 8) | previous);
+    previous = dark >> 56;
+    while (differ != 0) {
+      change(i + std::countr_zero(differ) / 8);
+      differ &= differ - 1;
+    }
+  }
+  bool before = previous != 0;
+  for (; i < count; ++i) {
+    const bool dark = row[i] != 0;
+    if (dark != before) change(i);
+    before = dark;
   }
 }
 
@@ -118,22 +183,33 @@ std::array<TPoint, 3> TFindPattern::OrderCentres(TPoint p0, TPoint p1, TPoint p2
   return q1First ? std::array<TPoint, 3>{c, q1, q2} : std::array<TPoint, 3>{c, q2, q1};
 }
 
-void TFindPattern::ScanRows(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+// Rows and columns in one pass down the plane, so that memory is read in
+// order: a row's own changes give its stretches, the differences to the row
+// above continue the runs of every column. The columns' stretches come out
+// row by row and are put back into column order afterwards.
+void TFindPattern::Scan(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
   horizontal_.Clear();
-  for (std::int32_t y = 0; y < height; ++y) {
-    ScanLine(plane.Row(y), 1, width, [this, y](std::int32_t start, std::int32_t end) {
-      horizontal_.Add({true, 0, {start, y}, {end, y}});
-    });
-  }
-}
-
-void TFindPattern::ScanColumns(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
   vertical_.Clear();
-  for (std::int32_t x = 0; x < width; ++x) {
-    ScanLine(plane.Data() + x, plane.Width(), height, [this, x](std::int32_t start, std::int32_t end) {
-      vertical_.Add({true, 0, {x, start}, {x, end}});
+  std::vector<TRuns> columns(static_cast<std::size_t>(width));
+  struct TFound {
+    std::int32_t x, start, end;
+  };
+  std::vector<TFound> found;
+  const std::uint8_t* above = nullptr;
+  for (std::int32_t y = 0; y < height; ++y) {
+    const std::uint8_t* row = plane.Row(y);
+    TRuns runs;
+    ForEachChange(row, width, [&](std::int32_t x) {
+      runs.Change(x, [&](std::int32_t start, std::int32_t end) { horizontal_.Add({true, 0, {start, y}, {end, y}}); });
     });
+    ForEachDifference(above, row, width, [&](std::int32_t x) {
+      columns[static_cast<std::size_t>(x)].Change(
+          y, [&](std::int32_t start, std::int32_t end) { found.push_back({x, start, end}); });
+    });
+    above = row;
   }
+  std::stable_sort(found.begin(), found.end(), [](const TFound& a, const TFound& b) { return a.x < b.x; });
+  for (const TFound& f : found) vertical_.Add({true, 0, {f.x, f.start}, {f.x, f.end}});
 }
 
 std::int32_t TFindPattern::Search(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
@@ -142,8 +218,7 @@ std::int32_t TFindPattern::Search(const TPlaneBoolean& plane, std::int32_t width
   TImagePane& pane = surfaces_.Image(TImagePaneId::ClossLineImage);
   pane.ReplacePicture(surfaces_.PlanePicture(plane, width, height));
 
-  ScanRows(plane, width, height);
-  ScanColumns(plane, width, height);
+  Scan(plane, width, height);
   centerDots_.Compute(horizontal_, vertical_);
   if (centerDots_.Count() < 3) return 1;
 

@@ -48,8 +48,7 @@ class TFindPattern {
   const TCenterDots& CenterDots() const { return centerDots_; }
 
  private:
-  void ScanRows(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
-  void ScanColumns(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
+  void Scan(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
 
   TSurfaces& surfaces_;
   TLines horizontal_;
