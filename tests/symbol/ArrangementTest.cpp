@@ -27,9 +27,8 @@ TEST(Arrangement, FunctionModulesAndCodewordCountEqualTheEncodersForEveryVersion
     for (int y = -1; y <= symbol.size; ++y)
       EXPECT_FALSE(arrangement.IsFunctionModule(-1, y) || arrangement.IsFunctionModule(symbol.size, y));
   }
-  EXPECT_EQ(TArrangement(1).CodewordCount(), 26);
-  EXPECT_EQ(TArrangement(7).CodewordCount(), 196);
-  EXPECT_EQ(TArrangement(40).CodewordCount(), 3706);
+  for (auto [version, count] : {std::pair{1, 26}, {2, 44}, {7, 196}, {40, 3706}})
+    EXPECT_EQ(TArrangement(version).CodewordCount(), count) << "version " << version;
 }
 
 TEST(Arrangement, RefusesVersionsOutsideTheStandard) {

@@ -4,15 +4,9 @@
 
 TEST(Base, StartsWithoutErrorAndSetErrorCodeKeepsOnlyTableCodes) {
   TBase base;
-  EXPECT_EQ(base.ErrorCode, 0);
-  EXPECT_EQ(base.MajorVersion * 10 + base.MinorVersion, 30);
-  base.SetErrorCode(10);
-  EXPECT_EQ(base.ErrorCode, 10);
-  base.SetErrorCode(5);
-  for (int ignored : {11, -1}) {
-    base.SetErrorCode(ignored);
-    EXPECT_EQ(base.ErrorCode, 5) << ignored;
+  EXPECT_EQ(base.MajorVersion * 10 + base.MinorVersion + base.ErrorCode, 30);
+  for (auto [code, kept] : {std::pair{10, 10}, {5, 5}, {11, 5}, {-1, 5}, {0, 0}}) {
+    base.SetErrorCode(code);
+    EXPECT_EQ(base.ErrorCode, kept) << code;
   }
-  base.SetErrorCode(0);
-  EXPECT_EQ(base.ErrorCode, 0);
 }
