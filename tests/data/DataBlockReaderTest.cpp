@@ -29,25 +29,20 @@ std::string DecodeBits(const std::string& text, int version) {
 }
 
 // Block structure at level L of versions in each count-length range (1-9, 10-26, 27-40).
-struct TLevelL {
-  int version, blocks, ecTotal;
-};
+struct TLevelL { int version, blocks, ecTotal; };
 constexpr TLevelL kLevelL[] = {{1, 1, 7}, {9, 2, 60}, {10, 4, 72}, {26, 12, 336}, {27, 12, 360}, {40, 25, 750}};
 
-// The data codewords, block after block, of an encoder-made symbol at level L.
-TIntegers EncoderStream(const std::vector<TSegment>& segments, const TLevelL& level) {
+// Decodes the data codewords, block after block, of an encoder-made symbol at level L
+// and compares the text with the segments'.
+void ExpectRoundTrip(const std::vector<TSegment>& segments, const TLevelL& level) {
   const TTestSymbol symbol = EncodeSegments(segments, level.version, 0);
-  EXPECT_EQ(symbol.version, level.version);
+  ASSERT_EQ(symbol.version, level.version);
   TIntegers data;
   for (const auto& block : SplitBlocks(PlacementCodewords(symbol), level.blocks, level.ecTotal))
     data.insert(data.end(), block.begin(), block.end() - level.ecTotal / level.blocks);
-  return data;
-}
-
-std::string Concatenated(const std::vector<TSegment>& segments) {
   std::string text;
   for (const TSegment& segment : segments) text += segment.data;
-  return text;
+  EXPECT_EQ(Decode(data, level.version), text) << "version " << level.version << ", " << segments.size() << " segments";
 }
 
 }  // namespace
@@ -133,17 +128,13 @@ TEST(DataRoundTrips, EncoderStreamsInEveryModeAndCountRange) {
   for (const TLevelL& level : kLevelL) {
     std::vector<std::vector<TSegment>> streams = {level.version == 1 ? kSmall : kModes};
     for (const TSegment& segment : kModes) streams.push_back({segment});
-    for (const auto& segments : streams)
-      EXPECT_EQ(Decode(EncoderStream(segments, level), level.version), Concatenated(segments))
-          << "version " << level.version << ", " << segments.size() << " segments";
+    for (const auto& segments : streams) ExpectRoundTrip(segments, level);
   }
 }
 
 TEST(DataRoundTrips, SixteenBitCountSpanningThreeCodewords) {
   // A numeric group of 3 (26 bits) puts the byte count at bit 1 of a codeword, a Kanji
   // character (27 bits) at bit 0; count 259 = 0x0103 has bits set at both ends.
-  for (const TSegment& lead : {TSegment{TSegmentMode::Numeric, "123"}, TSegment{TSegmentMode::Kanji, "\x93\x5F"}}) {
-    const std::vector<TSegment> segments = {lead, {TSegmentMode::Byte, std::string(259, 'q')}};
-    EXPECT_EQ(Decode(EncoderStream(segments, kLevelL[2]), 10), Concatenated(segments));
-  }
+  for (const TSegment& lead : {TSegment{TSegmentMode::Numeric, "123"}, TSegment{TSegmentMode::Kanji, "\x93\x5F"}})
+    ExpectRoundTrip({lead, {TSegmentMode::Byte, std::string(259, 'q')}}, kLevelL[2]);
 }
