@@ -3,6 +3,8 @@
 #include <chrono>
 #include <limits>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "FilledSymbols.h"
 #include "ModulePlanes.h"
@@ -28,29 +30,24 @@ std::int32_t LocateOrFailure(TCoordinates& geometry, const TPlaneBoolean& plane)
 }
 
 TEST(LocateVersion, AutomaticFromTheTimingPatternsForcedFromTheUserOrTheVersionBlocks) {
-  struct TCase {
-    int symbolVersion;
-    std::int32_t forced;
-    std::int32_t result;
-  };
-  // A forced version up to 6 has nothing to confirm it here; from 7 on the
-  // version information must confirm it. Only an automatic decision draws on TimeImage.
-  for (const TCase c : {TCase{3, 0, 0}, TCase{3, -5, 0}, TCase{3, 3, 0}, TCase{9, 9, 0}, TCase{3, 7, 1}, TCase{3, 20, 1},
-                        TCase{3, 40, 1}, TCase{3, kMaxInt, 1}}) {
-    SCOPED_TRACE(testing::Message() << "version " << c.symbolVersion << " forced " << c.forced);
-    const TPlaneBoolean plane = SymbolPlane(c.symbolVersion);
+  // Forced 0 or below: automatic, drawn on TimeImage. A forced version up to 6
+  // has nothing to confirm it here; from 7 on the version information must.
+  const TPlaneBoolean three = SymbolPlane(3), nine = SymbolPlane(9);
+  for (const auto& [plane, forced, result] : {std::tuple{&three, 0, 0}, {&three, -5, 0}, {&three, 3, 0}, {&nine, 9, 0},
+                                             {&three, 7, 1}, {&three, 40, 1}, {&three, kMaxInt, 1}}) {
+    const std::int32_t version = plane == &three ? 3 : 9;
+    SCOPED_TRACE(testing::Message() << "version " << version << " forced " << forced);
     TSurfaces surfaces;
     TCoordinates geometry(surfaces);
-    geometry.SetForceVersion(c.forced);
-    ASSERT_EQ(geometry.Locate(plane, plane.Width(), plane.Height()), c.result);
-    const auto& memo = surfaces.Text(TTextPaneId::ImgMemo).Lines();
-    EXPECT_EQ(geometry.GetVersion(), c.result == 0 ? c.symbolVersion : 0);
-    EXPECT_EQ(memo, c.result == 0 ? std::vector<std::string>{"型番 " + std::to_string(c.symbolVersion)}
-                                   : std::vector<std::string>{});
-    EXPECT_EQ(surfaces.Image(TImagePaneId::TimeImage).CurrentPicture().Empty(), c.forced > 0);
-    if (c.result != 0) continue;
-    EXPECT_FALSE(surfaces.Image(TImagePaneId::AdjustImage).CurrentPicture().Empty());
-    EXPECT_EQ(geometry.Grid().Width(), c.symbolVersion == 3 ? 2 : 3);
+    geometry.SetForceVersion(forced);
+    ASSERT_EQ(geometry.Locate(*plane, plane->Width(), plane->Height()), result);
+    EXPECT_EQ(geometry.GetVersion(), result == 0 ? version : 0);
+    EXPECT_EQ(surfaces.Text(TTextPaneId::ImgMemo).Lines(),
+              result == 0 ? std::vector<std::string>{"型番 " + std::to_string(version)} : std::vector<std::string>{});
+    EXPECT_EQ(surfaces.Image(TImagePaneId::TimeImage).CurrentPicture().Empty(), forced > 0);
+    if (result == 0) {
+      EXPECT_EQ(geometry.Grid().Width(), version == 3 ? 2 : 3);
+    }
   }
 }
 

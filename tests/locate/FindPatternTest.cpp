@@ -32,25 +32,22 @@ TPlaneBoolean Finders(std::initializer_list<TPoint> corners = {{40, 40}, {180, 4
   return plane;
 }
 
+using TCentres = std::array<TPoint, 3>;
+TCentres Patterns(const TFindPattern& finder) { return {finder.GetPattern(0), finder.GetPattern(1), finder.GetPattern(2)}; }
+
 TEST(FindPatternRunTest, InclusiveHalfModuleBoundsInExtendedPrecision) {
-  struct TCase {
-    TRuns runs;
-    std::int32_t slot;
-    bool passes;
-  };
-  const TCase cases[] = {
-      {{2, 2, 6, 2, 2}, 4, true},   {{3, 1, 7, 1, 2}, 4, true},    // both bounds reached
-      {{4, 1, 6, 1, 2}, 4, false},  {{1, 1, 2, 1, 1}, 4, false},   // 4 exceeds 3; middle below 3m - m/2
-      {{3, 1, 3, 1, 1}, 4, false},  {{0, 1, 3, 1, 1}, 4, false},   // a missing run never passes
-      {{1, 1, 1, 1, 3}, 1, true},   {{1, 1, 1, 1, 3}, 4, false},   // slot 1 newest: oldest first 1 1 3 1 1
-      // A middle run of exactly half the stretch: extended precision puts the
-      // bound just below half at totals 10 and 20, just above at 12 and 14.
-      {{1, 1, 5, 1, 2}, 4, false},  {{2, 2, 10, 3, 3}, 4, false},
-      {{1, 2, 6, 1, 2}, 4, true},   {{2, 2, 7, 1, 2}, 4, true},
-  };
-  for (const TCase& c : cases)
-    EXPECT_EQ(TFindPattern::FinderRunTest(c.runs, c.slot), c.passes)
-        << c.runs[0] << ' ' << c.runs[1] << ' ' << c.runs[2] << ' ' << c.runs[3] << ' ' << c.runs[4] << " slot " << c.slot;
+  // Both bounds reached; 4 above 3; a missing run; slot 1 newest, so oldest first 1 1 3 1 1.
+  EXPECT_TRUE(TFindPattern::FinderRunTest({3, 1, 7, 1, 2}, 4));
+  EXPECT_FALSE(TFindPattern::FinderRunTest({4, 1, 6, 1, 2}, 4));
+  EXPECT_FALSE(TFindPattern::FinderRunTest({0, 1, 3, 1, 1}, 4));
+  EXPECT_TRUE(TFindPattern::FinderRunTest({1, 1, 1, 1, 3}, 1));
+  EXPECT_FALSE(TFindPattern::FinderRunTest({1, 1, 1, 1, 3}, 4));
+  // A middle run of exactly half the stretch: extended precision puts the
+  // bound just below half at totals 10 and 20, just above at 12 and 14.
+  EXPECT_FALSE(TFindPattern::FinderRunTest({1, 1, 5, 1, 2}, 4));
+  EXPECT_FALSE(TFindPattern::FinderRunTest({2, 2, 10, 3, 3}, 4));
+  EXPECT_TRUE(TFindPattern::FinderRunTest({1, 2, 6, 1, 2}, 4));
+  EXPECT_TRUE(TFindPattern::FinderRunTest({2, 2, 7, 1, 2}, 4));
 }
 
 // The test as plain extended-precision arithmetic, oldest run first.
@@ -95,17 +92,13 @@ TEST(FindPatternScan, SyntheticVersionOneSymbolFromRunsToColouredTriangle) {
   EXPECT_EQ(finder.VerticalLines().GetLine(0).StartPt, (TPoint{60, 40}));
   EXPECT_EQ(finder.VerticalLines().GetLine(0).EndPt, (TPoint{60, 109}));
   const TCenterDots& dots = finder.CenterDots();
-  ASSERT_EQ(dots.RowCentres().Count(), 3);
-  ASSERT_EQ(dots.ColumnCentres().Count(), 3);
-  for (std::int32_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(dots.RowCentres().GetLine(i).Weight, 30);
-    EXPECT_EQ(dots.ColumnCentres().GetLine(i).Weight, 30);
+  for (const TLines* centres : {&dots.RowCentres(), &dots.ColumnCentres()}) {
+    ASSERT_EQ(centres->Count(), 3);
+    for (const TLine& line : centres->Items()) EXPECT_EQ(line.Weight, 30);
   }
   // 30 rows from row 60: the middle one is row 75.
   EXPECT_EQ(dots.Dots(), (std::vector<TCentreDot>{{60, 215, 75}, {60, 75, 215}, {60, 75, 75}}));
-  EXPECT_EQ(finder.GetPattern(0), (TPoint{75, 75}));
-  EXPECT_EQ(finder.GetPattern(1), (TPoint{215, 75}));
-  EXPECT_EQ(finder.GetPattern(2), (TPoint{75, 215}));
+  EXPECT_EQ(Patterns(finder), (TCentres{{{75, 75}, {215, 75}, {75, 215}}}));
   EXPECT_EQ(finder.GetPattern(3), (TPoint{}));
   EXPECT_EQ(finder.GetPattern(-1), (TPoint{}));
 
@@ -118,9 +111,7 @@ TEST(FindPatternScan, SyntheticVersionOneSymbolFromRunsToColouredTriangle) {
 
   // The same plane turned clockwise by a quarter: the corner is top-right.
   ASSERT_EQ(finder.Search(Finders({{180, 40}, {180, 180}, {40, 40}}), 290, 290), 0);
-  EXPECT_EQ(finder.GetPattern(0), (TPoint{215, 75}));
-  EXPECT_EQ(finder.GetPattern(1), (TPoint{215, 215}));
-  EXPECT_EQ(finder.GetPattern(2), (TPoint{75, 75}));
+  EXPECT_EQ(Patterns(finder), (TCentres{{{215, 75}, {215, 215}, {75, 75}}}));
 }
 
 TEST(FindPatternScan, FailuresShowOnlyThePlaneAndKeepTheCentres) {
@@ -138,9 +129,7 @@ TEST(FindPatternScan, FailuresShowOnlyThePlaneAndKeepTheCentres) {
   EXPECT_EQ(surfaces.Image(TImagePaneId::ClossLineImage).CurrentPicture().Height(), 150);
   EXPECT_EQ(finder.Search(plane, -3, 0), 1);
   EXPECT_EQ(finder.Search(TPlaneBoolean{}, 10, 10), 1);
-  EXPECT_EQ(finder.GetPattern(0), (TPoint{75, 75}));
-  EXPECT_EQ(finder.GetPattern(1), (TPoint{215, 75}));
-  EXPECT_EQ(finder.GetPattern(2), (TPoint{75, 215}));
+  EXPECT_EQ(Patterns(finder), (TCentres{{{75, 75}, {215, 75}, {75, 215}}}));
 
   // A 105-pixel picture ending inside the last dark run of the right pattern's
   // rows and the bottom pattern's columns: those runs are never reported.
@@ -151,18 +140,16 @@ TEST(FindPatternScan, FailuresShowOnlyThePlaneAndKeepTheCentres) {
 }
 
 TEST(FindPatternOrdering, CornerOppositeTheLongestSideThenClockwise) {
-  const std::array<TPoint, 3> upright = {TPoint{75, 75}, TPoint{215, 75}, TPoint{75, 215}};
+  const TCentres upright = {{{75, 75}, {215, 75}, {75, 215}}};
   const std::array<std::array<int, 3>, 6> orders = {{{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}}};
   for (const auto& o : orders) EXPECT_EQ(TFindPattern::OrderCentres(upright[o[0]], upright[o[1]], upright[o[2]]), upright);
   // Half a turn: the corner is bottom-right and the second centre lies to its left.
-  EXPECT_EQ(TFindPattern::OrderCentres({75, 215}, {215, 75}, {215, 215}),
-            (std::array<TPoint, 3>{TPoint{215, 215}, TPoint{75, 215}, TPoint{215, 75}}));
+  EXPECT_EQ(TFindPattern::OrderCentres({75, 215}, {215, 75}, {215, 215}), (TCentres{{{215, 215}, {75, 215}, {215, 75}}}));
   // Degenerate: all equal, the corner falls back to the first point; with two
   // equal points both angles are 0, which puts the third point second.
   const TPoint same{10, 10};
-  EXPECT_EQ(TFindPattern::OrderCentres(same, same, same), (std::array<TPoint, 3>{same, same, same}));
-  EXPECT_EQ(TFindPattern::OrderCentres({0, 0}, {0, 0}, {50, 0}),
-            (std::array<TPoint, 3>{TPoint{0, 0}, TPoint{50, 0}, TPoint{0, 0}}));
+  EXPECT_EQ(TFindPattern::OrderCentres(same, same, same), (TCentres{same, same, same}));
+  EXPECT_EQ(TFindPattern::OrderCentres({0, 0}, {0, 0}, {50, 0}), (TCentres{{{0, 0}, {50, 0}, {0, 0}}}));
 }
 
 TEST(FindPatternSymbols, EncodedSymbolsGiveTheirFinderCentresInEveryQuarterTurn) {
@@ -178,12 +165,10 @@ TEST(FindPatternSymbols, EncodedSymbolsGiveTheirFinderCentresInEveryQuarterTurn)
         TFindPattern finder(surfaces);
         ASSERT_EQ(finder.Search(plane, plane.Width(), plane.Height()), 0);
         const auto at = [&](TPoint m) {
-          const TPoint t = TurnedModule(symbol.size, m, turns);
-          return ModuleCentre(t.x, t.y, s);
+          for (int t = 0; t < turns; ++t) m = {symbol.size - 1 - m.y, m.x};  // turned clockwise
+          return ModuleCentre(m.x, m.y, s);
         };
-        EXPECT_EQ(finder.GetPattern(0), at({3, 3}));
-        EXPECT_EQ(finder.GetPattern(1), at({far, 3}));
-        EXPECT_EQ(finder.GetPattern(2), at({3, far}));
+        EXPECT_EQ(Patterns(finder), (TCentres{at({3, 3}), at({far, 3}), at({3, far})}));
       }
   }
 }

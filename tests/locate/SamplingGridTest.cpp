@@ -44,6 +44,8 @@ TEST(SamplingGridMapping, VersionOneFrameSamplesAtTheFramePositions) {
   EXPECT_EQ(geometry.MapModule(0, 20), (TPoint{5, 205}));
   EXPECT_EQ(geometry.MapModule(20, 0), (TPoint{205, 5}));     // 205 + 20.5 / 21 * 0.5 / 21 * 21 = 205.49
   EXPECT_EQ(geometry.MapModule(20, 20), (TPoint{225, 205}));  // 205 + 20.5 / 21 * 20.5 / 21 * 21
+  geometry.SetCorners({0, 0}, {210, 0}, {0, 210}, {189, 189});  // up and to the left: both coordinates shrink
+  EXPECT_EQ(geometry.MapModule(20, 20), (TPoint{185, 185}));
   geometry.SetCorners({10, 10}, {10, 10}, {10, 50}, {50, 50});
   EXPECT_THROW(geometry.MapModule(3, 3), TMathError);
 }

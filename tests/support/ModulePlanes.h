@@ -32,12 +32,6 @@ inline TPoint ModuleCentre(std::int32_t mx, std::int32_t my, int moduleSize, int
   return TPoint{(mx + quietModules) * moduleSize + moduleSize / 2, (my + quietModules) * moduleSize + moduleSize / 2};
 }
 
-// Module m of a symbol of `size` modules per side after `turns` clockwise quarter turns.
-inline TPoint TurnedModule(std::int32_t size, TPoint m, int turns) {
-  for (int t = 0; t < turns; ++t) m = {size - 1 - m.y, m.x};
-  return m;
-}
-
 // Same size and same cells.
 inline bool SamePlane(const TPlaneBoolean& a, const TPlaneBoolean& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
