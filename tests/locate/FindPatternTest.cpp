@@ -2,18 +2,14 @@
 
 #include <array>
 #include <initializer_list>
-#include <string>
 #include <vector>
 
-#include "ModulePlanes.h"
-#include "TestSymbols.h"
 #include "common/Bitmap.h"
 #include "common/Surfaces.h"
 #include "locate/FindPattern.h"
 
 namespace {
 
-using namespace testing_support;
 using TRuns = std::array<std::int32_t, 5>;
 
 // A square plane in which only 7 x 7-module finder patterns with the given
@@ -150,27 +146,6 @@ TEST(FindPatternOrdering, CornerOppositeTheLongestSideThenClockwise) {
   const TPoint same{10, 10};
   EXPECT_EQ(TFindPattern::OrderCentres(same, same, same), (TCentres{same, same, same}));
   EXPECT_EQ(TFindPattern::OrderCentres({0, 0}, {0, 0}, {50, 0}), (TCentres{{{0, 0}, {50, 0}, {0, 0}}}));
-}
-
-TEST(FindPatternSymbols, EncodedSymbolsGiveTheirFinderCentresInEveryQuarterTurn) {
-  for (int version : {1, 2, 4, 7, 10}) {
-    const auto symbol = EncodeBytes("F" + std::to_string(version), version, 1);
-    ASSERT_EQ(symbol.version, version);
-    const std::int32_t far = symbol.size - 4;
-    for (int s = 3; s <= 10; ++s)
-      for (int turns = 0; turns < 4; ++turns) {
-        SCOPED_TRACE(testing::Message() << "version " << version << " module " << s << " turns " << turns);
-        const TPlaneBoolean plane = ThresholdPlane(RenderSymbol(symbol, s, 4, turns));
-        TSurfaces surfaces;
-        TFindPattern finder(surfaces);
-        ASSERT_EQ(finder.Search(plane, plane.Width(), plane.Height()), 0);
-        const auto at = [&](TPoint m) {
-          for (int t = 0; t < turns; ++t) m = {symbol.size - 1 - m.y, m.x};  // turned clockwise
-          return ModuleCentre(m.x, m.y, s);
-        };
-        EXPECT_EQ(Patterns(finder), (TCentres{at({3, 3}), at({far, 3}), at({3, far})}));
-      }
-  }
 }
 
 }  // namespace
