@@ -29,11 +29,27 @@ long double CheckFinite(long double value, std::string_view what) {
 
 std::int32_t RoundHalfEven(long double value, std::string_view what) {
   CheckFinite(value, what);
+  // Quick way: the integer the hardware rounds to is the answer whenever it
+  // lies less than one half away (in any rounding mode, that is then the one
+  // nearest integer). Halves, and anything odd, take the careful way below.
+  const long double nearest = __builtin_rintl(value);
+  const long double gap = value - nearest;
+  if (gap < 0.5L && gap > -0.5L) return ToInt32(nearest, what);
+
   // The fraction decides unless it is exactly one half; then the even neighbour wins.
   const long double floor = std::floor(value);
   const long double fraction = value - floor;
   long double whole = floor;
-  if (fraction > 0.5L || (fraction == 0.5L && std::fmod(floor, 2.0L) != 0.0L)) whole = floor + 1.0L;
+  if (fraction > 0.5L) {
+    whole = floor + 1.0L;
+  } else if (fraction == 0.5L) {
+    // Odd or even: through an integer where the value fits one, which is much
+    // cheaper than the remainder of a division.
+    constexpr long double kExact = 4611686018427387904.0L;  // 2^62
+    const bool odd = (floor > -kExact && floor < kExact) ? (static_cast<std::int64_t>(floor) & 1) != 0
+                                                         : std::fmod(floor, 2.0L) != 0.0L;
+    if (odd) whole = floor + 1.0L;
+  }
   return ToInt32(whole, what);
 }
 

@@ -7,6 +7,7 @@
 #include <limits>
 #include <numbers>
 #include <string>
+#include <vector>
 
 #include "common/Bitmap.h"
 #include "common/Errors.h"
@@ -125,9 +126,15 @@ void TCoordinates::SettleVersion(std::int32_t version) {
     pitch2_ = model_->GetModuleWidthY();
     angle1_ = model_->GetAngleX();
     angle2_ = model_->GetAngleY();
+    cos1_ = cosl(angle1_);
+    sin1_ = sinl(angle1_);
+    cos2_ = cosl(angle2_);
+    sin2_ = sinl(angle2_);
   }
   seeds_.reset();
+  positions_.clear();
   seeds_.emplace(version);
+  for (std::int32_t i = 0; i < seeds_->Count(); ++i) positions_.push_back(seeds_->Position(i));
   grid_.Clear();
 }
 
@@ -169,8 +176,8 @@ std::int32_t TCoordinates::MatchVersionCode(std::uint32_t bits) {
 // Corners and frame
 
 TPoint TCoordinates::ModuleOffsetToImage(TPoint origin, long double a, long double b) const {
-  const long double x = a * pitch1_ * cosl(angle1_) + b * pitch2_ * cosl(angle2_) + origin.x;
-  const long double y = a * pitch1_ * sinl(angle1_) + b * pitch2_ * sinl(angle2_) + origin.y;
+  const long double x = a * pitch1_ * cos1_ + b * pitch2_ * cos2_ + origin.x;
+  const long double y = a * pitch1_ * sin1_ + b * pitch2_ * sin2_ + origin.y;
   return TPoint{RoundHalfEven(x, "corner prediction x"), RoundHalfEven(y, "corner prediction y")};
 }
 
@@ -213,17 +220,23 @@ void TCoordinates::DeriveFrame() {
   leftAngle_ = atan2l(static_cast<long double>(static_cast<std::int64_t>(c_[2].y) - c_[0].y),
                       static_cast<long double>(static_cast<std::int64_t>(c_[2].x) - c_[0].x));
   if (leftAngle_ < 0) leftAngle_ += 2 * kPi;
+  cosTop_ = cosl(topAngle_);
+  sinTop_ = sinl(topAngle_);
+  cosLeft_ = cosl(leftAngle_);
+  sinLeft_ = sinl(leftAngle_);
 
   // The corner that would complete a parallelogram; C3's deviation from it
   // carries the perspective distortion.
   const TPoint parallelogram{
-      Shift(RoundHalfEven(cosl(topAngle_) * topLength_ + cosl(leftAngle_) * leftLength_, "frame corner x"),
-            c_[0].x, "frame corner x"),
-      Shift(RoundHalfEven(sinl(topAngle_) * topLength_ + sinl(leftAngle_) * leftLength_, "frame corner y"),
-            c_[0].y, "frame corner y")};
+      Shift(RoundHalfEven(cosTop_ * topLength_ + cosLeft_ * leftLength_, "frame corner x"), c_[0].x,
+            "frame corner x"),
+      Shift(RoundHalfEven(sinTop_ * topLength_ + sinLeft_ * leftLength_, "frame corner y"), c_[0].y,
+            "frame corner y")};
   deviationLength_ = Distance(parallelogram, c_[3]);
   deviationAngle_ = atan2l(static_cast<long double>(static_cast<std::int64_t>(c_[3].y) - parallelogram.y),
                            static_cast<long double>(static_cast<std::int64_t>(c_[3].x) - parallelogram.x));
+  cosDeviation_ = cosl(deviationAngle_);
+  sinDeviation_ = sinl(deviationAngle_);
 }
 
 bool TCoordinates::FindFarthestDark(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
@@ -236,12 +249,21 @@ bool TCoordinates::FindFarthestDark(const TPlaneBoolean& plane, std::int32_t wid
   const TSpan ys = Clip(static_cast<std::int64_t>(centre.y) - radius, static_cast<std::int64_t>(centre.y) + radius,
                         std::min(height, plane.Height()));
   long double best = 0;
+  // The squared distance behind `best`: the root grows with the square, so a
+  // pixel whose square is not larger cannot be farther, and only the few that
+  // are need a root. The first pixel at the largest distance wins, as before.
+  long double bestSquare = 0;
   for (std::int32_t x = xs.low; x <= xs.high; ++x) {
     for (std::int32_t y = ys.low; y <= ys.high; ++y) {
       if (!plane[x][y]) continue;
-      const long double d = Distance(TPoint{x, y}, reference);
+      const long double dx = static_cast<long double>(static_cast<std::int64_t>(reference.x) - x);
+      const long double dy = static_cast<long double>(static_cast<std::int64_t>(reference.y) - y);
+      const long double square = dx * dx + dy * dy;
+      if (square <= bestSquare) continue;
+      const long double d = sqrtl(square);
       if (d > best) {
         best = d;
+        bestSquare = square;
         searchHit_ = TPoint{x, y};
       }
     }
@@ -289,6 +311,51 @@ long double TCoordinates::EdgeAngle(const TPlaneBoolean& plane, std::int32_t wid
   long double best = largest ? -2 * kPi : 2 * kPi;
   const TSpan xs = Clip(std::min(q.x, r.x), std::max(q.x, r.x), std::min(width, plane.Width()));
   const TSpan ys = Clip(std::min(q.y, r.y), std::max(q.y, r.y), std::min(height, plane.Height()));
+
+  // The rectangle lies in one quadrant around q, where the direction angle
+  // grows with the turn from one pixel to the next, so the extreme direction
+  // is found with exact integer cross products; the angle is then worked out
+  // only for the pixels that lie in that direction. Distinct directions of
+  // pixels differ by far more than the rounding of an angle, so the result is
+  // the extreme of all the pixels' angles. Needs coordinates whose products fit
+  // 64 bits; far-off corners take the pixel-by-pixel way below.
+  constexpr std::int64_t kReach = std::int64_t{1} << 30;
+  const bool small = q.x > -kReach && q.x < kReach && q.y > -kReach && q.y < kReach && plane.Width() < kReach &&
+                     plane.Height() < kReach;
+  if (small) {
+    // Distance(q, p) < nearest exactly when the integer square sum is below `inner`.
+    std::int64_t inner = static_cast<std::int64_t>(std::min(floorl(nearest * nearest), 4.0e18L));
+    while (inner > 0 && sqrtl(static_cast<long double>(inner - 1)) >= nearest) --inner;
+    while (sqrtl(static_cast<long double>(inner)) < nearest) ++inner;
+    std::int64_t bestX = 0, bestY = 0;
+    bool found = false;
+    std::vector<TPoint> extreme;
+    for (std::int32_t y = ys.low; y <= ys.high; ++y) {
+      const std::uint8_t* row = plane.Row(y);
+      const std::int64_t py = static_cast<std::int64_t>(y) - q.y;
+      for (std::int32_t x = xs.low; x <= xs.high; ++x) {
+        if (!row[x]) continue;
+        const std::int64_t px = static_cast<std::int64_t>(x) - q.x;
+        if (px * px + py * py < inner) continue;
+        const std::int64_t turn = found ? bestX * py - bestY * px : 0;
+        if (!found || (largest ? turn > 0 : turn < 0)) {
+          found = true;
+          bestX = px;
+          bestY = py;
+          extreme.clear();
+          extreme.push_back({x, y});
+        } else if (turn == 0) {
+          extreme.push_back({x, y});
+        }
+      }
+    }
+    for (const TPoint pixel : extreme) {
+      const long double angle = (upLeft && pixel.y == q.y && pixel.x < q.x) ? -kPi : DirectionAngle(q, pixel);
+      if (largest ? angle > best : angle < best) best = angle;
+    }
+    return best;
+  }
+
   for (std::int32_t y = ys.low; y <= ys.high; ++y) {
     const std::uint8_t* row = plane.Row(y);
     for (std::int32_t x = xs.low; x <= xs.high; ++x) {
@@ -330,7 +397,7 @@ void TCoordinates::CheckBottomRightCorner(const TPlaneBoolean& plane, std::int32
 // ---------------------------------------------------------------------------
 // Sampling grid
 
-std::int32_t TCoordinates::Position(std::int32_t index) const { return seeds_->Position(index); }
+std::int32_t TCoordinates::Position(std::int32_t index) const { return positions_[static_cast<std::size_t>(index)]; }
 
 TPoint TCoordinates::MapModule(std::int32_t a, std::int32_t b) const {
   if (topLength_ == 0 || leftLength_ == 0) {
@@ -340,8 +407,8 @@ TPoint TCoordinates::MapModule(std::int32_t a, std::int32_t b) const {
   const long double u = topLength_ / side * (a + 0.5L);
   const long double v = leftLength_ / side * (b + 0.5L);
   const long double w = (u / topLength_) * deviationLength_ * (v / leftLength_);
-  const long double x = u * cosl(topAngle_) + v * cosl(leftAngle_) + w * cosl(deviationAngle_);
-  const long double y = u * sinl(topAngle_) + v * sinl(leftAngle_) + w * sinl(deviationAngle_);
+  const long double x = u * cosTop_ + v * cosLeft_ + w * cosDeviation_;
+  const long double y = u * sinTop_ + v * sinLeft_ + w * sinDeviation_;
   return TPoint{Shift(RoundHalfEven(x, "module position x"), c_[0].x, "module position x"),
                 Shift(RoundHalfEven(y, "module position y"), c_[0].y, "module position y")};
 }
@@ -408,21 +475,28 @@ TPoint TCoordinates::SnapToDarkCentre(const TPlaneBoolean& plane, std::int32_t w
 
 TPoint TCoordinates::NearestGridNode(std::int32_t a, std::int32_t b) const {
   if (!seeds_) return TPoint{};
+  // The node (i, j) with the smallest (a - P(i))^2 + (b - P(j))^2, the first
+  // in the order i, then j, among equals, and none at 100000 or beyond. The
+  // sum splits into a part for i and a part for j, so the first smallest of
+  // each part gives the first smallest sum.
   const std::int32_t n = seeds_->Count();
-  std::int64_t best = 100000;
-  TPoint node{};
-  for (std::int32_t i = 0; i < n; ++i) {
-    for (std::int32_t j = 0; j < n; ++j) {
-      const std::int64_t da = static_cast<std::int64_t>(a) - Position(i);
-      const std::int64_t db = static_cast<std::int64_t>(b) - Position(j);
-      const std::int64_t d = da * da + db * db;
-      if (d < best) {
-        best = d;
-        node = TPoint{i, j};
+  auto firstNearest = [&](std::int32_t m, std::int64_t& square) {
+    std::int32_t index = 0;
+    square = -1;
+    for (std::int32_t i = 0; i < n; ++i) {
+      const std::int64_t d = static_cast<std::int64_t>(m) - Position(i);
+      if (square < 0 || d * d < square) {
+        square = d * d;
+        index = i;
       }
     }
-  }
-  return node;
+    return index;
+  };
+  std::int64_t squareA = 0, squareB = 0;
+  const std::int32_t i = firstNearest(a, squareA);
+  const std::int32_t j = firstNearest(b, squareB);
+  if (n <= 0 || squareA + squareB >= 100000) return TPoint{};
+  return TPoint{i, j};
 }
 
 TPoint TCoordinates::GetSamplePoint(const TPlaneBoolean& /*plane*/, std::int32_t a, std::int32_t b) const {
@@ -442,7 +516,9 @@ TPoint TCoordinates::GetSamplePoint(const TPlaneBoolean& /*plane*/, std::int32_t
 }
 
 void TCoordinates::DrawAdjustImage(const TPlaneBoolean& plane, std::int32_t /*width*/, std::int32_t /*height*/) {
-  TBitmap picture = TBitmap::FromPlane(plane);
+  // Over the binary plane itself when it is the analysis' shared plane: the
+  // pane then holds only the nodes and sampling points painted on it.
+  TBitmap picture = surfaces_.PlanePicture(plane, plane.Width(), plane.Height());
   for (std::int32_t j = 0; j < grid_.Height(); ++j) {
     for (std::int32_t i = 0; i < grid_.Width(); ++i) picture.SetPixel(grid_[i][j].x, grid_[i][j].y, kBlue);
   }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "common/Plane.h"
 #include "common/Surfaces.h"
@@ -117,6 +118,8 @@ class TCoordinates {
   std::unique_ptr<TFindPattern> finder_;
   std::optional<TPrincipalPattern> model_;
   std::optional<TSeedModule> seeds_;
+  // The positions of seeds_, looked up for every module.
+  std::vector<std::int32_t> positions_;
   TPoint p_[3]{};
   TPlanePoint grid_;
   long double pitch1_ = 0;
@@ -131,6 +134,10 @@ class TCoordinates {
   long double leftAngle_ = 0;
   long double deviationLength_ = 0;
   long double deviationAngle_ = 0;
+  // Cosines and sines of the angles above, worked out once when an angle is set
+  // (the module mapping uses them for every module).
+  long double cos1_ = 1, sin1_ = 0, cos2_ = 1, sin2_ = 0;
+  long double cosTop_ = 1, sinTop_ = 0, cosLeft_ = 1, sinLeft_ = 0, cosDeviation_ = 1, sinDeviation_ = 0;
   std::int32_t version_ = 0;
   std::int32_t forcedVersion_ = 0;
   std::int32_t warp_ = 1;

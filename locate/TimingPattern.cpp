@@ -37,11 +37,15 @@ TTimingPattern::TTimingPattern(TSurfaces& surfaces, TPoint p0, TPoint p1, TPoint
       length1_(Distance(p0, p1)),
       length2_(Distance(p0, p2)),
       angle1_(Direction(p0, p1)),
-      angle2_(Direction(p0, p2)) {}
+      angle2_(Direction(p0, p2)),
+      cos1_(cosl(angle1_)),
+      sin1_(sinl(angle1_)),
+      cos2_(cosl(angle2_)),
+      sin2_(sinl(angle2_)) {}
 
 TPoint TTimingPattern::AxisPoint(std::int64_t a, std::int64_t b) const {
-  const long double x = static_cast<long double>(a) * cosl(angle1_) + static_cast<long double>(b) * cosl(angle2_) + p0_.x;
-  const long double y = static_cast<long double>(a) * sinl(angle1_) + static_cast<long double>(b) * sinl(angle2_) + p0_.y;
+  const long double x = static_cast<long double>(a) * cos1_ + static_cast<long double>(b) * cos2_ + p0_.x;
+  const long double y = static_cast<long double>(a) * sin1_ + static_cast<long double>(b) * sin2_ + p0_.y;
   return {RoundHalfEven(x, "timing walk x"), RoundHalfEven(y, "timing walk y")};
 }
 
@@ -83,8 +87,8 @@ bool TTimingPattern::CheckVersion(std::int32_t version, const TPlaneBoolean& pla
   // The finder centres of a version-V symbol lie size - 7 modules apart.
   pitch1_ = static_cast<long double>(length1_) / (size_ - 7);
   pitch2_ = static_cast<long double>(length2_) / (size_ - 7);
-  const long double cos1 = cosl(angle1_), sin1 = sinl(angle1_);
-  const long double cos2 = cosl(angle2_), sin2 = sinl(angle2_);
+  const long double cos1 = cos1_, sin1 = sin1_;
+  const long double cos2 = cos2_, sin2 = sin2_;
   // Module (6, 6), where the two timing patterns meet: three modules along
   // both axes from the corner centre. The real offset is rounded before the
   // integer origin is added.

@@ -51,4 +51,6 @@ class TTimingPattern {
   long double pitch2_ = 0;
   long double angle1_ = 0;
   long double angle2_ = 0;
+  // Cosines and sines of the two angles, for the walks along the axes.
+  long double cos1_ = 1, sin1_ = 0, cos2_ = 1, sin2_ = 0;
 };
