@@ -18,18 +18,50 @@ stage_build() {
   cmake --build build -j2
 }
 
+# ctest's closing summary of each test run, repeated at the very end.
+summaries=()
+
+# run_ctest LABEL BUILD_DIR: runs the suite of BUILD_DIR and keeps its summary.
+run_ctest() {
+  local label=$1 dir=$2 log
+  log=$(mktemp)
+  QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j2 | tee "$log"
+  summaries+=("$label: $(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -1)")
+  rm -f "$log"
+}
+
 stage_unit_tests() {
   stage "Running the tests"
-  QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
+  run_ctest "Release" build
+}
+
+# The whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer.
+stage_sanitizer_tests() {
+  stage "Building and running the tests with sanitizers (build-asan/)"
+  local log
+  log=$(mktemp)
+  scripts/sanitize.sh "$PWD/build-asan" | tee "$log"
+  summaries+=("Sanitizers: $(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -1)")
+  rm -f "$log"
+}
+
+# Every fuzz harness for a bounded time; any crash, sanitizer report or time-out fails.
+stage_fuzzing() {
+  stage "Fuzzing each harness for ${MORILUX_FUZZ_SECONDS:-45} s (build-fuzz/)"
+  scripts/fuzz.sh -t "${MORILUX_FUZZ_SECONDS:-45}" -b "$PWD/build-fuzz"
+  summaries+=("Fuzzing: no finding")
 }
 
 stages=(
   stage_install
   stage_build
   stage_unit_tests
+  stage_sanitizer_tests
+  stage_fuzzing
 )
 
 for step in "${stages[@]}"; do
   "$step"
 done
 printf '\nAll stages passed.\n'
+printf '%s\n' "${summaries[@]}"
