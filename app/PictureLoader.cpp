@@ -162,7 +162,9 @@ TBitmap LoadJpeg(const std::string& path) {
   if (info.output_components != 4 || TooLarge(info.output_width, info.output_height))
     Fail(path, "not a readable JPEG picture: unexpected output format");
 
-  TBitmap bitmap(static_cast<std::int32_t>(info.output_width), static_cast<std::int32_t>(info.output_height));
+  // libjpeg writes every row, so the picture is not filled first.
+  TBitmap bitmap = TBitmap::WithoutFill(static_cast<std::int32_t>(info.output_width),
+                                        static_cast<std::int32_t>(info.output_height));
   TColor* pixels = bitmap.Empty() ? nullptr : bitmap.MutableRow(0);
   if (pixels != nullptr && !JpegReadRows(&session, pixels, info.output_width)) Fail(path, JpegReason(session));
   return bitmap;
@@ -245,7 +247,7 @@ TBitmap LoadBmp(const std::string& path) {
     Fail(path, "not a readable BMP picture: " + reader.errorString().toStdString());
   if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
 
-  TBitmap bitmap(image.width(), image.height());
+  TBitmap bitmap = TBitmap::WithoutFill(image.width(), image.height());
   for (int y = 0; y < image.height(); ++y) {
     const QRgb* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     TColor* target = bitmap.MutableRow(y);

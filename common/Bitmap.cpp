@@ -1,5 +1,7 @@
 #include "Bitmap.h"
 
+#include "Memory.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +18,12 @@ void CheckSize(std::int32_t width, std::int32_t height) {
 // ordinary one: the painted pixels would soon cost more than the colour values.
 constexpr std::size_t kPaintedShare = 16;
 
+// Room for `count` colour values, not set.
+std::shared_ptr<TColor[]> NewColours(std::size_t count) {
+  TColor* block = static_cast<TColor*>(AllocateBlock(count * sizeof(TColor)));
+  return std::shared_ptr<TColor[]>(block, [](TColor* colours) { FreeBlock(colours); });
+}
+
 // Colours of one plane row: black where dark.
 void PlaneRow(const std::uint8_t* dark, std::int32_t width, TColor* out) {
   for (std::int32_t x = 0; x < width; ++x) out[x] = dark[x] ? kBlack : kWhite;
@@ -28,7 +36,7 @@ TBitmap TBitmap::WithoutFill(std::int32_t width, std::int32_t height) {
   TBitmap bitmap;
   bitmap.width_ = width;
   bitmap.height_ = height;
-  bitmap.pixels_ = std::make_shared_for_overwrite<TColor[]>(bitmap.Area());
+  bitmap.pixels_ = NewColours(bitmap.Area());
   return bitmap;
 }
 
@@ -52,7 +60,7 @@ void TBitmap::SetSize(std::int32_t width, std::int32_t height) {
   height_ = height;
   plane_.reset();
   painted_.reset();
-  pixels_ = std::make_shared_for_overwrite<TColor[]>(Area());
+  pixels_ = NewColours(Area());
   std::fill_n(pixels_.get(), Area(), kWhite);
 }
 
@@ -133,7 +141,7 @@ TColor* TBitmap::MutableRow(std::int32_t y) {
 
 void TBitmap::Materialise() const {
   if (!plane_) return;
-  std::shared_ptr<TColor[]> pixels = std::make_shared_for_overwrite<TColor[]>(Area());
+  std::shared_ptr<TColor[]> pixels = NewColours(Area());
   for (std::int32_t y = 0; y < height_; ++y) PlaneRow(plane_->Row(y), width_, pixels.get() + Index(0, y));
   if (painted_)
     for (const auto& [index, color] : *painted_) pixels[index] = color;
@@ -144,7 +152,7 @@ void TBitmap::Materialise() const {
 
 void TBitmap::Unshare() {
   if (pixels_ && pixels_.use_count() > 1) {
-    std::shared_ptr<TColor[]> copy = std::make_shared_for_overwrite<TColor[]>(Area());
+    std::shared_ptr<TColor[]> copy = NewColours(Area());
     std::memcpy(copy.get(), pixels_.get(), Area() * sizeof(TColor));
     pixels_ = std::move(copy);
   }

@@ -7,10 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "Memory.h"
 #include "Types.h"
 
 // An allocator that leaves new elements of trivial types unset when a vector
-// grows without a value given (resize(n)); with a value, elements are set as usual.
+// grows without a value given (resize(n)); with a value, elements are set as
+// usual. Its blocks come from AllocateBlock.
 template <typename T>
 class TNoFillAllocator : public std::allocator<T> {
  public:
@@ -21,6 +23,10 @@ class TNoFillAllocator : public std::allocator<T> {
   TNoFillAllocator() = default;
   template <typename U>
   TNoFillAllocator(const TNoFillAllocator<U>&) noexcept {}
+
+  // Large blocks come with huge pages where the system offers them.
+  T* allocate(std::size_t count) { return static_cast<T*>(AllocateBlock(count * sizeof(T))); }
+  void deallocate(T* block, std::size_t) noexcept { FreeBlock(block); }
 
   template <typename U>
   void construct(U* place) noexcept(noexcept(::new(static_cast<void*>(place)) U)) {

@@ -20,3 +20,25 @@ TEST(Plane, AddressesColumnThenRowResizeRefillsAndRefusesNegativeSizes) {
   EXPECT_TRUE(TPlaneBoolean().Empty());
   EXPECT_FALSE(TPlaneBoolean().Contains(0, 0));
 }
+
+TEST(Plane, LargePlanesAndPlanesFilledByTheirWriter) {
+  // Above the size from which blocks come with huge pages: copies stay apart.
+  TPlaneInteger large(3000, 1000, 9);
+  large[2999][999] = 4;
+  TPlaneInteger copy = large;
+  copy[0][0] = 1;
+  EXPECT_EQ(large[0][0], 9);
+  EXPECT_EQ(copy[2999][999], 4);
+  EXPECT_EQ(copy[1500][500], 9);
+
+  TPoint point{3, 4};
+  TPlanePoint points(2, 2, point);
+  points.ResizeForOverwrite(5, 3);
+  EXPECT_EQ(points.Width(), 5);
+  EXPECT_EQ(points.Height(), 3);
+  points[4][2] = point;
+  EXPECT_EQ(points(4, 2), point);
+  EXPECT_THROW(points.ResizeForOverwrite(2, -1), std::invalid_argument);
+  large.ResizeForOverwrite(0, 7);
+  EXPECT_TRUE(large.Empty());
+}
