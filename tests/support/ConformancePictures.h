@@ -1,9 +1,8 @@
 #pragma once
 
 // Further test pictures for the end-to-end tests: symbols with chosen codewords
-// damaged, JPEG files read back the way the program's loader reads them, and the
-// data codewords an encoder writes for one byte segment. Header only, so that it
-// adds nothing to the shared test library.
+// damaged, and JPEG files read back the way the program's loader reads them.
+// Header only, so that it adds nothing to the shared test library.
 
 #include <jpeglib.h>
 
@@ -120,67 +119,6 @@ inline TBitmap ReadJpeg(const std::string& path) {
   jpeg_destroy_decompress(&info);
   std::fclose(in);
   return bitmap;
-}
-
-// The data codewords that an encoder writes for one 8-bit byte segment in a
-// symbol of the given version with `capacity` data codewords: mode 0100, the
-// count, the bytes, up to four terminator bits, zero bits to the codeword
-// boundary, then the pad codewords 0xEC and 0x11 in turn.
-inline std::vector<std::int32_t> ByteSegmentCodewords(const std::string& bytes, std::int32_t version,
-                                                      std::int32_t capacity) {
-  std::vector<std::uint8_t> bits;
-  auto put = [&bits](std::uint32_t value, int count) {
-    for (int i = count - 1; i >= 0; --i) bits.push_back(static_cast<std::uint8_t>((value >> i) & 1));
-  };
-  put(4, 4);
-  put(static_cast<std::uint32_t>(bytes.size()), version <= 9 ? 8 : 16);
-  for (const char c : bytes) put(static_cast<std::uint8_t>(c), 8);
-  const std::size_t room = static_cast<std::size_t>(capacity) * 8;
-  for (int i = 0; i < 4 && bits.size() < room; ++i) bits.push_back(0);
-  while (bits.size() % 8 != 0) bits.push_back(0);
-  std::vector<std::int32_t> codewords;
-  for (std::size_t i = 0; i < bits.size(); i += 8) {
-    std::int32_t value = 0;
-    for (std::size_t j = 0; j < 8; ++j) value = value * 2 + bits[i + j];
-    codewords.push_back(value);
-  }
-  for (std::int32_t pad = 0; static_cast<std::int32_t>(codewords.size()) < capacity; ++pad)
-    codewords.push_back(pad % 2 == 0 ? 0xEC : 0x11);
-  return codewords;
-}
-
-// The error-correction codewords of one block: the remainder of the data
-// polynomial times x^ecCount divided by the generator with the roots α^0 … α^(ecCount−1)
-// over GF(256) with the polynomial 0x11D.
-inline std::vector<std::int32_t> ErrorCorrectionCodewords(const std::vector<std::int32_t>& data, int ecCount) {
-  std::int32_t exp[510];
-  std::int32_t log[256] = {};
-  std::int32_t value = 1;
-  for (int i = 0; i < 255; ++i) {
-    exp[i] = exp[i + 255] = value;
-    log[value] = i;
-    value <<= 1;
-    if (value & 0x100) value ^= 0x11D;
-  }
-  auto multiply = [&](std::int32_t a, std::int32_t b) { return a == 0 || b == 0 ? 0 : exp[log[a] + log[b]]; };
-  // Generator coefficients, highest power first.
-  std::vector<std::int32_t> generator = {1};
-  for (int i = 0; i < ecCount; ++i) {
-    std::vector<std::int32_t> next(generator.size() + 1, 0);
-    for (std::size_t j = 0; j < generator.size(); ++j) {
-      next[j] ^= generator[j];
-      next[j + 1] ^= multiply(generator[j], exp[i]);
-    }
-    generator = next;
-  }
-  std::vector<std::int32_t> remainder(static_cast<std::size_t>(ecCount), 0);
-  for (const std::int32_t codeword : data) {
-    const std::int32_t factor = codeword ^ remainder[0];
-    remainder.erase(remainder.begin());
-    remainder.push_back(0);
-    for (int i = 0; i < ecCount; ++i) remainder[static_cast<std::size_t>(i)] ^= multiply(generator[static_cast<std::size_t>(i) + 1], factor);
-  }
-  return remainder;
 }
 
 }  // namespace testing_support
