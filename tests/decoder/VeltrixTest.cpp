@@ -38,17 +38,6 @@ struct Recorded {
   const TBitmap& Front() const { return surfaces.Image(TImagePaneId::FrontImage).CurrentPicture(); }
 };
 
-// A colour ramp without a symbol, with both colours under any threshold.
-TBitmap Ramp(std::int32_t width, std::int32_t height) {
-  TBitmap bitmap(width, height);
-  for (std::int32_t y = 0; y < height; ++y)
-    for (std::int32_t x = 0; x < width; ++x) {
-      const std::uint32_t v = static_cast<std::uint32_t>((x * 7 + y * 3) % 256);
-      bitmap.SetPixel(x, y, v | ((255 - v) << 8) | ((v / 2) << 16));
-    }
-  return bitmap;
-}
-
 TBitmap SymbolPicture(const std::string& text) { return RenderSymbol(EncodeBytes(text, 2, 1), 4); }
 
 TEST(VeltrixParameters, ClampedOrStoredAndPassedOn) {
@@ -84,7 +73,7 @@ TEST(VeltrixParameters, ClampedOrStoredAndPassedOn) {
   EXPECT_EQ(r.veltrix.ForceVersion(), 0);
   r.veltrix.SetForceVersion(57);
   EXPECT_EQ(r.veltrix.Driver().ForceVersion(), 0);
-  r.veltrix.Decode(Ramp(8, 8));
+  r.veltrix.Decode(TBitmap(8, 8));
   EXPECT_EQ(r.veltrix.Driver().ForceVersion(), 57);
 }
 
@@ -107,7 +96,7 @@ TEST(VeltrixDecode, OneEventPerDecodeAndNoTextAfterAFailure) {
   EXPECT_FALSE(r.veltrix.FailureText().empty());
 
   // No symbol in a picture wider than high: binarized with width and height kept apart.
-  EXPECT_FALSE(r.veltrix.Decode(Ramp(64, 48)));
+  EXPECT_FALSE(r.veltrix.Decode(TBitmap(64, 48)));
   EXPECT_EQ(r.veltrix.FailureText(), "");
   EXPECT_EQ(r.veltrix.BinaryPlane().Width(), 64);
   EXPECT_EQ(r.Front().Width(), 64);
@@ -117,7 +106,7 @@ TEST(VeltrixDecode, OneEventPerDecodeAndNoTextAfterAFailure) {
   // Without events the result is still returned.
   r.veltrix.OnDecoded = nullptr;
   r.veltrix.OnError = nullptr;
-  EXPECT_FALSE(r.veltrix.Decode(Ramp(4, 4)));
+  EXPECT_FALSE(r.veltrix.Decode(TBitmap(4, 4)));
   EXPECT_TRUE(r.veltrix.Decode(SymbolPicture(text)));
 }
 
