@@ -31,6 +31,21 @@ void PlaneRow(const std::uint8_t* dark, std::int32_t width, TColor* out) {
 
 }  // namespace
 
+const std::vector<TBitmap::TPainted::TEntry>& TBitmap::TPainted::Sorted() {
+  if (sorted_ == entries_.size()) return entries_;
+  // In order of position; of the entries of one position the last written stays.
+  std::stable_sort(entries_.begin(), entries_.end(),
+                   [](const TEntry& a, const TEntry& b) { return a.first < b.first; });
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (i + 1 < entries_.size() && entries_[i + 1].first == entries_[i].first) continue;
+    entries_[kept++] = entries_[i];
+  }
+  entries_.resize(kept);
+  sorted_ = kept;
+  return entries_;
+}
+
 TBitmap TBitmap::WithoutFill(std::int32_t width, std::int32_t height) {
   CheckSize(width, height);
   TBitmap bitmap;
@@ -68,8 +83,11 @@ TColor TBitmap::Pixel(std::int32_t x, std::int32_t y) const {
   if (!Contains(x, y)) return kWhite;
   if (plane_) {
     if (painted_) {
-      const auto found = painted_->find(Index(x, y));
-      if (found != painted_->end()) return found->second;
+      const std::vector<TPainted::TEntry>& painted = painted_->Sorted();
+      const std::size_t index = Index(x, y);
+      const auto found = std::lower_bound(painted.begin(), painted.end(), index,
+                                          [](const TPainted::TEntry& e, std::size_t i) { return e.first < i; });
+      if (found != painted.end() && found->first == index) return found->second;
     }
     return (*plane_)(x, y) ? kBlack : kWhite;
   }
@@ -83,8 +101,8 @@ void TBitmap::SetPixel(std::int32_t x, std::int32_t y, TColor color) {
       painted_ = std::make_shared<TPainted>();
     else if (painted_.use_count() > 1)
       painted_ = std::make_shared<TPainted>(*painted_);
-    (*painted_)[Index(x, y)] = color;
-    if (painted_->size() > Area() / kPaintedShare) Materialise();
+    painted_->Add(Index(x, y), color);
+    if (painted_->Written() > Area() / kPaintedShare) Materialise();
     return;
   }
   Unshare();
@@ -119,8 +137,11 @@ const TColor* TBitmap::ReadRow(std::int32_t y, TColor* scratch) const {
   if (!plane_) return pixels_.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
   PlaneRow(plane_->Row(y), width_, scratch);
   if (painted_) {
+    const std::vector<TPainted::TEntry>& painted = painted_->Sorted();
     const std::size_t first = Index(0, y);
-    for (auto it = painted_->lower_bound(first); it != painted_->end() && it->first < first + width_; ++it)
+    auto it = std::lower_bound(painted.begin(), painted.end(), first,
+                               [](const TPainted::TEntry& e, std::size_t i) { return e.first < i; });
+    for (; it != painted.end() && it->first < first + static_cast<std::size_t>(width_); ++it)
       scratch[it->first - first] = it->second;
   }
   return scratch;
@@ -144,7 +165,7 @@ void TBitmap::Materialise() const {
   std::shared_ptr<TColor[]> pixels = NewColours(Area());
   for (std::int32_t y = 0; y < height_; ++y) PlaneRow(plane_->Row(y), width_, pixels.get() + Index(0, y));
   if (painted_)
-    for (const auto& [index, color] : *painted_) pixels[index] = color;
+    for (const auto& [index, color] : painted_->Sorted()) pixels[index] = color;
   pixels_ = std::move(pixels);
   plane_.reset();
   painted_.reset();
@@ -156,6 +177,13 @@ void TBitmap::Unshare() {
     std::memcpy(copy.get(), pixels_.get(), Area() * sizeof(TColor));
     pixels_ = std::move(copy);
   }
+}
+
+bool TBitmap::SharesPixels(const TBitmap& other) const {
+  if (width_ != other.width_ || height_ != other.height_) return false;
+  if (Empty()) return true;
+  if (plane_) return plane_ == other.plane_ && painted_ == other.painted_;
+  return !other.plane_ && pixels_ == other.pixels_;
 }
 
 bool operator==(const TBitmap& a, const TBitmap& b) {

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "Plane.h"
 
@@ -71,14 +72,38 @@ class TBitmap {
 
   // The plane behind a picture made from a plane, or nullptr.
   const TPlaneBoolean* Plane() const { return plane_.get(); }
+  std::shared_ptr<const TPlaneBoolean> SharedPlane() const { return plane_; }
   // Number of pixels painted over the plane (0 for an ordinary picture).
-  std::size_t PaintedCount() const { return painted_ ? painted_->size() : 0; }
+  std::size_t PaintedCount() const { return painted_ ? painted_->Sorted().size() : 0; }
+  // Calls visit(x, y, colour) for every pixel painted over the plane, row after row.
+  template <typename Visit>
+  void ForEachPainted(Visit visit) const {
+    if (!painted_) return;
+    for (const auto& [index, colour] : painted_->Sorted())
+      visit(static_cast<std::int32_t>(index % static_cast<std::size_t>(width_)),
+            static_cast<std::int32_t>(index / static_cast<std::size_t>(width_)), colour);
+  }
+  // True when both pictures hold the very same pixels (a copy not painted
+  // since): the same size and the same storage, without comparing pixels.
+  bool SharesPixels(const TBitmap& other) const;
 
   friend bool operator==(const TBitmap& a, const TBitmap& b);
 
  private:
-  // Painted pixels by position y * width + x.
-  using TPainted = std::map<std::size_t, TColor>;
+  // Pixels painted over a plane, by position y * width + x. Painting only
+  // appends; reading puts them in order of position first, keeping the last
+  // colour painted on each (a change of form, not of content).
+  class TPainted {
+   public:
+    using TEntry = std::pair<std::size_t, TColor>;
+    void Add(std::size_t index, TColor colour) { entries_.push_back({index, colour}); }
+    std::size_t Written() const { return entries_.size(); }
+    const std::vector<TEntry>& Sorted();
+
+   private:
+    std::vector<TEntry> entries_;
+    std::size_t sorted_ = 0;  // entries_[0, sorted_) are in order, one per position
+  };
 
   void Unshare();
   // Turns a picture made from a plane into an ordinary one.

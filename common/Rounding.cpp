@@ -27,15 +27,8 @@ long double CheckFinite(long double value, std::string_view what) {
   return value;
 }
 
-std::int32_t RoundHalfEven(long double value, std::string_view what) {
+std::int32_t rounding_detail::RoundHalfEvenCarefully(long double value, std::string_view what) {
   CheckFinite(value, what);
-  // Quick way: the integer the hardware rounds to is the answer whenever it
-  // lies less than one half away (in any rounding mode, that is then the one
-  // nearest integer). Halves, and anything odd, take the careful way below.
-  const long double nearest = __builtin_rintl(value);
-  const long double gap = value - nearest;
-  if (gap < 0.5L && gap > -0.5L) return ToInt32(nearest, what);
-
   // The fraction decides unless it is exactly one half; then the even neighbour wins.
   const long double floor = std::floor(value);
   const long double fraction = value - floor;

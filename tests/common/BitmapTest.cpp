@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,54 @@ TEST(BitmapLine, IntegerBresenhamFromTheFirstPoint) {
   EXPECT_EQ(Painted(small).size(), 1u);
   small.Line(-3, 4, 7, 4, kBlue);
   EXPECT_EQ(Painted(small).size(), 6u);
+}
+
+// A picture over a shared plane holds the plane and the pixels painted over
+// it; every way of reading it agrees with the pixels, copies keep their own
+// paint, and painting much of it turns it into an ordinary picture.
+TEST(BitmapFromPlane, SharedPlanePaintedOverReadsAsOnePicture) {
+  auto plane = std::make_shared<TPlaneBoolean>(40, 40);
+  for (int i = 0; i < 40; ++i) (*plane)[i][i] = 1;
+  const TBitmap cut = TBitmap::FromSharedPlane(plane, 25, 50);
+  EXPECT_EQ(cut.Width(), 25);
+  EXPECT_EQ(cut.Height(), 40);  // clamped to the plane
+  EXPECT_EQ(cut.Plane(), plane.get());
+
+  TBitmap painted = cut;
+  painted.Line(0, 7, 4, 7, kRed);
+  painted.SetPixel(2, 7, kBlue);  // painted twice: the last colour stays
+  EXPECT_EQ(painted.Plane(), plane.get());
+  EXPECT_EQ(painted.PaintedCount(), 5u);
+  EXPECT_EQ(painted.Pixel(2, 7), kBlue);
+  EXPECT_EQ(cut.Pixel(2, 7), kWhite);
+  EXPECT_TRUE(painted.SharesPixels(TBitmap(painted)));
+  EXPECT_FALSE(painted.SharesPixels(cut));
+
+  TBitmap ordinary(25, 40);
+  for (int i = 0; i < 25; ++i) ordinary.SetPixel(i, i, kBlack);
+  ordinary.Line(0, 7, 4, 7, kRed);
+  ordinary.SetPixel(2, 7, kBlue);
+  EXPECT_EQ(painted, ordinary);
+  std::vector<TColor> scratch(25);
+  const TBitmap materialised = painted;
+  for (int y = 0; y < 40; ++y) {
+    const TColor* read = painted.ReadRow(y, scratch.data());
+    for (int x = 0; x < 25; ++x) {
+      ASSERT_EQ(read[x], ordinary.Pixel(x, y)) << x << "," << y;
+      ASSERT_EQ(materialised.Row(y)[x], ordinary.Pixel(x, y)) << x << "," << y;
+    }
+  }
+
+  // More painted pixels than a sixteenth of the picture: four bytes a pixel from then on.
+  for (int y = 10; y < 20; ++y) painted.Line(0, y, 24, y, kYellow);
+  EXPECT_EQ(painted.Plane(), nullptr);
+  EXPECT_EQ(painted.Pixel(30 - 20, 30 - 20), kYellow);
+  EXPECT_EQ(painted.Pixel(22, 22), kBlack);
+
+  TBitmap unfilled = TBitmap::WithoutFill(3, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) unfilled.MutableRow(y)[x] = static_cast<TColor>(10 * y + x);
+  EXPECT_EQ(unfilled.Pixel(2, 1), 12u);
 }
 
 }  // namespace
