@@ -1,5 +1,8 @@
 #include "WindowSurfaces.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -7,8 +10,9 @@ QImage ToQImage(const TBitmap& bitmap) {
   if (bitmap.Empty()) return {};
   QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
   const std::int32_t width = bitmap.Width();
+  std::vector<TColor> scratch(static_cast<std::size_t>(width));
   for (std::int32_t y = 0; y < bitmap.Height(); ++y) {
-    const TColor* source = bitmap.Row(y);
+    const TColor* source = bitmap.ReadRow(y, scratch.data());
     auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
     // 0x00BBGGRR to 0xFFRRGGBB: swap the red and blue bytes.
     for (std::int32_t x = 0; x < width; ++x) {
@@ -21,34 +25,209 @@ QImage ToQImage(const TBitmap& bitmap) {
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// The source positions [begin, end) averaged into each of `target` positions:
+// equal shares of the source, at least one position each.
+struct TBox {
+  std::int32_t begin;
+  std::int32_t end;
+};
+
+std::vector<TBox> Boxes(std::int32_t source, std::int32_t target) {
+  std::vector<TBox> boxes(static_cast<std::size_t>(target));
+  for (std::int32_t t = 0; t < target; ++t) {
+    auto& box = boxes[static_cast<std::size_t>(t)];
+    box.begin = static_cast<std::int32_t>(static_cast<std::int64_t>(t) * source / target);
+    box.end = static_cast<std::int32_t>(static_cast<std::int64_t>(t + 1) * source / target);
+    if (box.end <= box.begin) box.end = box.begin + 1;
+  }
+  return boxes;
+}
+
+// For every source position, the first and one past the last target position whose box holds it.
+void Owners(const std::vector<TBox>& boxes, std::int32_t source, std::vector<std::int32_t>& first,
+            std::vector<std::int32_t>& last) {
+  first.assign(static_cast<std::size_t>(source), 0);
+  last.assign(static_cast<std::size_t>(source), 0);
+  std::vector<std::uint8_t> seen(static_cast<std::size_t>(source), 0);
+  for (std::int32_t t = 0; t < static_cast<std::int32_t>(boxes.size()); ++t)
+    for (std::int32_t i = boxes[static_cast<std::size_t>(t)].begin; i < boxes[static_cast<std::size_t>(t)].end; ++i) {
+      const auto at = static_cast<std::size_t>(i);
+      if (!seen[at]) first[at] = t;
+      seen[at] = 1;
+      last[at] = t + 1;
+    }
+}
+
+std::int32_t Area(const TBox& column, const TBox& row) {
+  return (column.end - column.begin) * (row.end - row.begin);
+}
+
+QRgb Average(std::uint64_t red, std::uint64_t green, std::uint64_t blue, std::uint64_t count) {
+  const std::uint64_t half = count / 2;
+  return qRgb(static_cast<int>((red + half) / count), static_cast<int>((green + half) / count),
+              static_cast<int>((blue + half) / count));
+}
+
+}  // namespace
+
+QImage TPaneScaler::Scale(const TBitmap& picture, QSize size) {
+  if (picture.Empty() || size.isEmpty()) return {};
+  const bool shrinking = picture.Width() > size.width() || picture.Height() > size.height();
+  if (!shrinking) return ToQImage(picture).scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  if (lastSize_ == size && lastPicture_.SharesPixels(picture)) return lastImage_;
+  QImage image = picture.Plane() != nullptr ? ShrinkPlanePicture(picture, size) : Shrink(picture, size);
+  lastPicture_ = picture;
+  lastSize_ = size;
+  lastImage_ = image;
+  return image;
+}
+
+QImage TPaneScaler::Shrink(const TBitmap& picture, QSize size) {
+  const std::vector<TBox> columns = Boxes(picture.Width(), size.width());
+  const std::vector<TBox> rows = Boxes(picture.Height(), size.height());
+  const auto width = static_cast<std::size_t>(picture.Width());
+  QImage image(size, QImage::Format_RGB32);
+  std::vector<TColor> scratch(width);
+  // Column sums of the rows of one box row first (a loop the compiler turns
+  // into vector instructions), then the sums of each box from them.
+  std::vector<std::uint32_t> red(width), green(width), blue(width);
+  for (std::int32_t y = 0; y < size.height(); ++y) {
+    const TBox& row = rows[static_cast<std::size_t>(y)];
+    std::fill(red.begin(), red.end(), 0);
+    std::fill(green.begin(), green.end(), 0);
+    std::fill(blue.begin(), blue.end(), 0);
+    for (std::int32_t sourceY = row.begin; sourceY < row.end; ++sourceY) {
+      const TColor* source = picture.ReadRow(sourceY, scratch.data());
+      for (std::size_t x = 0; x < width; ++x) {
+        const TColor c = source[x];
+        red[x] += c & 0xFFu;
+        green[x] += (c >> 8) & 0xFFu;
+        blue[x] += (c >> 16) & 0xFFu;
+      }
+    }
+    auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (std::int32_t x = 0; x < size.width(); ++x) {
+      const TBox& column = columns[static_cast<std::size_t>(x)];
+      std::uint64_t r = 0, g = 0, b = 0;
+      for (std::int32_t i = column.begin; i < column.end; ++i) {
+        r += red[static_cast<std::size_t>(i)];
+        g += green[static_cast<std::size_t>(i)];
+        b += blue[static_cast<std::size_t>(i)];
+      }
+      target[x] = Average(r, g, b, static_cast<std::uint64_t>(Area(column, row)));
+    }
+  }
+  return image;
+}
+
+QImage TPaneScaler::ShrinkPlanePicture(const TBitmap& picture, QSize size) {
+  const std::vector<TBox> columns = Boxes(picture.Width(), size.width());
+  const std::vector<TBox> rows = Boxes(picture.Height(), size.height());
+  const std::size_t boxes = static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height());
+  const std::shared_ptr<const TPlaneBoolean> plane = picture.SharedPlane();
+
+  // Dark pixels per box, shared by every pane over the same plane: column
+  // counts over the rows of a box row, then the counts of each box.
+  if (plane_ != plane || planeWidth_ != picture.Width() || planeHeight_ != picture.Height() || planeSize_ != size) {
+    darkCounts_.assign(boxes, 0);
+    const auto width = static_cast<std::size_t>(picture.Width());
+    std::vector<std::uint32_t> dark(width);
+    for (std::int32_t y = 0; y < size.height(); ++y) {
+      const TBox& row = rows[static_cast<std::size_t>(y)];
+      std::fill(dark.begin(), dark.end(), 0);
+      for (std::int32_t sourceY = row.begin; sourceY < row.end; ++sourceY) {
+        const std::uint8_t* source = plane->Row(sourceY);
+        for (std::size_t x = 0; x < width; ++x) dark[x] += source[x] != 0 ? 1u : 0u;
+      }
+      std::uint32_t* count = &darkCounts_[static_cast<std::size_t>(y) * static_cast<std::size_t>(size.width())];
+      for (std::int32_t x = 0; x < size.width(); ++x) {
+        const TBox& column = columns[static_cast<std::size_t>(x)];
+        std::uint32_t n = 0;
+        for (std::int32_t i = column.begin; i < column.end; ++i) n += dark[static_cast<std::size_t>(i)];
+        count[x] = n;
+      }
+    }
+    plane_ = plane;
+    planeWidth_ = picture.Width();
+    planeHeight_ = picture.Height();
+    planeSize_ = size;
+  }
+
+  // The painted pixels change the sums of the boxes that hold them.
+  std::vector<std::int64_t> change;
+  std::vector<std::uint8_t> changed;
+  if (picture.PaintedCount() > 0) {
+    change.assign(boxes * 3, 0);
+    changed.assign(boxes, 0);
+    std::vector<std::int32_t> firstColumn, lastColumn, firstRow, lastRow;
+    Owners(columns, picture.Width(), firstColumn, lastColumn);
+    Owners(rows, picture.Height(), firstRow, lastRow);
+    picture.ForEachPainted([&](std::int32_t x, std::int32_t y, TColor colour) {
+      const std::int64_t base = (*plane)(x, y) != 0 ? 0 : 255;
+      const std::int64_t delta[3] = {static_cast<std::int64_t>(colour & 0xFFu) - base,
+                                     static_cast<std::int64_t>((colour >> 8) & 0xFFu) - base,
+                                     static_cast<std::int64_t>((colour >> 16) & 0xFFu) - base};
+      for (std::int32_t row = firstRow[static_cast<std::size_t>(y)]; row < lastRow[static_cast<std::size_t>(y)]; ++row)
+        for (std::int32_t column = firstColumn[static_cast<std::size_t>(x)];
+             column < lastColumn[static_cast<std::size_t>(x)]; ++column) {
+          const std::size_t box = static_cast<std::size_t>(row) * static_cast<std::size_t>(size.width()) +
+                                  static_cast<std::size_t>(column);
+          changed[box] = 1;
+          for (int c = 0; c < 3; ++c) change[box * 3 + static_cast<std::size_t>(c)] += delta[c];
+        }
+    });
+  }
+
+  QImage image(size, QImage::Format_RGB32);
+  for (std::int32_t y = 0; y < size.height(); ++y) {
+    auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (std::int32_t x = 0; x < size.width(); ++x) {
+      const std::size_t box = static_cast<std::size_t>(y) * static_cast<std::size_t>(size.width()) +
+                              static_cast<std::size_t>(x);
+      const auto area = static_cast<std::uint64_t>(Area(columns[static_cast<std::size_t>(x)], rows[static_cast<std::size_t>(y)]));
+      const std::uint64_t light = 255 * (area - darkCounts_[box]);
+      if (changed.empty() || !changed[box]) {
+        target[x] = Average(light, light, light, area);
+      } else {
+        const std::int64_t* d = &change[box * 3];
+        target[x] = Average(static_cast<std::uint64_t>(static_cast<std::int64_t>(light) + d[0]),
+                            static_cast<std::uint64_t>(static_cast<std::int64_t>(light) + d[1]),
+                            static_cast<std::uint64_t>(static_cast<std::int64_t>(light) + d[2]), area);
+      }
+    }
+  }
+  return image;
+}
+
+// ---------------------------------------------------------------------------
+
 TImageView::TImageView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
-void TImageView::SetPicture(const TBitmap& picture) {
+void TImageView::SetPicture(const TBitmap& picture, TPaneScaler* scaler) {
+  picture_ = picture;
   pictureSize_ = QSize(picture.Width(), picture.Height());
-  source_ = ToQImage(picture);
   shown_ = QImage();
-  Rescale();
+  Rescale(scaler);
   update();
 }
 
-void TImageView::Rescale() {
-  // Before the widget has its size the full picture is kept; afterwards only
-  // the stretched copy (a photograph in full on every pane would cost too much).
-  const QImage& from = source_.isNull() ? shown_ : source_;
-  if (from.isNull() || width() <= 0 || height() <= 0) return;
-  // Shrinking averages (a 1-pixel line of a photograph stays visible);
-  // enlarging repeats pixels so that module matrices keep sharp edges.
-  const bool shrinking = from.width() > width() || from.height() > height();
-  shown_ = from.scaled(size(), Qt::IgnoreAspectRatio,
-                       shrinking ? Qt::SmoothTransformation : Qt::FastTransformation);
-  source_ = QImage();
+void TImageView::Rescale(TPaneScaler* scaler) {
+  if (picture_.Empty()) {
+    shown_ = QImage();
+    return;
+  }
+  if (width() <= 0 || height() <= 0) return;
+  TPaneScaler own;
+  shown_ = (scaler != nullptr ? scaler : &own)->Scale(picture_, size());
 }
 
 void TImageView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Rescale();
+  Rescale(nullptr);
 }
 
 void TImageView::paintEvent(QPaintEvent*) {
@@ -136,14 +315,14 @@ void TWindowSurfaces::SetStatus(int panel, const std::string& text) {
 }
 
 void TWindowSurfaces::Refresh() {
-  // Stages may paint on a pane's current picture in place, so every pane is shown anew.
-  for (auto& pane : imagePanes_) {
-    if (pane->view) pane->view->SetPicture(pane->CurrentPicture());
-  }
+  for (std::size_t i = 0; i < kImagePaneCount; ++i) RefreshImage(static_cast<TImagePaneId>(i));
   for (auto& pane : textPanes_) pane->Flush();
 }
 
 void TWindowSurfaces::RefreshImage(TImagePaneId id) {
+  // A view keeps a copy of the picture it shows, so a stage that painted on
+  // the pane's picture since has given the pane pixels of its own: only
+  // pictures that the view shows already are passed over.
   TViewImagePane& pane = *imagePanes_[static_cast<std::size_t>(id)];
-  if (pane.view) pane.view->SetPicture(pane.CurrentPicture());
+  if (pane.view && !pane.view->Shows(pane.CurrentPicture())) pane.view->SetPicture(pane.CurrentPicture(), &scaler_);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include <QImage>
 #include <QLabel>
@@ -16,14 +18,44 @@
 // An empty bitmap gives a null image.
 QImage ToQImage(const TBitmap& bitmap);
 
+// Stretches pictures to the size of a pane, the aspect ratio not kept.
+// Shrinking averages the pixels of each box (a 1-pixel line of a photograph
+// stays visible); enlarging repeats pixels, so that module matrices keep sharp
+// edges. No full-size copy of a picture is made. The panes that show the same
+// binary plane share the count of its dark pixels per box, and only the pixels
+// painted over it are looked at for each pane; a picture shown on two panes
+// is shrunk once.
+class TPaneScaler {
+ public:
+  QImage Scale(const TBitmap& picture, QSize size);
+
+ private:
+  QImage Shrink(const TBitmap& picture, QSize size);
+  QImage ShrinkPlanePicture(const TBitmap& picture, QSize size);
+
+  // The last picture shrunk, for a second pane that shows it.
+  TBitmap lastPicture_;
+  QSize lastSize_;
+  QImage lastImage_;
+  // Dark pixels per box of the last plane, for the next pane over the same plane.
+  std::shared_ptr<const TPlaneBoolean> plane_;
+  std::int32_t planeWidth_ = 0;
+  std::int32_t planeHeight_ = 0;
+  QSize planeSize_;
+  std::vector<std::uint32_t> darkCounts_;
+};
+
 // An image pane on a page: shows its picture stretched to the whole widget,
 // the aspect ratio not kept.
 class TImageView : public QWidget {
  public:
   explicit TImageView(QWidget* parent = nullptr);
 
-  // Converts and scales the picture once; painting only copies the result.
-  void SetPicture(const TBitmap& picture);
+  // Scales the picture once (through `scaler` when given, else through one of
+  // the view's own); painting only copies the result.
+  void SetPicture(const TBitmap& picture, TPaneScaler* scaler = nullptr);
+  // True when the pane shows exactly this picture already.
+  bool Shows(const TBitmap& picture) const { return picture_.SharesPixels(picture); }
   // The picture as shown (widget size), null while the pane is empty.
   const QImage& Shown() const { return shown_; }
   // Size of the picture the pane holds, before stretching.
@@ -34,9 +66,9 @@ class TImageView : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void Rescale();
+  void Rescale(TPaneScaler* scaler);
 
-  QImage source_;  // the full picture, kept only until the widget has a size
+  TBitmap picture_;  // shares the pane's pixels; kept for a change of the widget's size
   QImage shown_;
   QSize pictureSize_;
 };
@@ -70,7 +102,8 @@ class TWindowSurfaces : public TSurfaces {
 
   void SetStatus(int panel, const std::string& text) override;
 
-  // Shows every pane's current picture and the lines appended since the last refresh.
+  // Shows every pane's current picture and the lines appended since the last
+  // refresh. A pane whose picture has not changed since it was shown is left alone.
   void Refresh();
   // Shows one image pane's current picture.
   void RefreshImage(TImagePaneId id);
@@ -82,4 +115,5 @@ class TWindowSurfaces : public TSurfaces {
   std::array<std::unique_ptr<TViewImagePane>, kImagePaneCount> imagePanes_;
   std::array<std::unique_ptr<TMemoTextPane>, kTextPaneCount> textPanes_;
   std::array<QLabel*, 2> statusPanels_{};
+  TPaneScaler scaler_;
 };
