@@ -146,6 +146,43 @@ TEST(WindowPicture, ToolkitColoursAndStretchedPanes) {
   EXPECT_EQ(view.Shown().pixel(20, 9), qRgb(255, 0, 0));
 }
 
+// Shrinking averages boxes of pixels; a picture over a binary plane, with its
+// painted pixels, shrinks exactly as the same pixels in an ordinary picture,
+// also when the scaler reuses the plane's counts for another pane.
+TEST(WindowPicture, ShrunkPanesAverageBoxesAlikeInBothFormsOfPicture) {
+  ASSERT_NE(QApplication::instance(), nullptr);
+  for (const QSize size : {QSize(1000, 700), QSize(30, 900), QSize(421, 1260)}) {
+    auto plane = std::make_shared<TPlaneBoolean>(size.width(), size.height());
+    for (int y = 0; y < size.height(); ++y)
+      for (int x = 0; x < size.width(); ++x) (*plane)[x][y] = ((x / 7 + y / 5) % 3 == 0) ? 1 : 0;
+    TBitmap lines = TBitmap::FromSharedPlane(plane, size.width(), size.height());
+    lines.Line(0, 0, size.width() - 1, size.height() - 1, kRed);
+    TBitmap dots = TBitmap::FromSharedPlane(plane, size.width(), size.height());
+    for (int y = 3; y < size.height(); y += 17) dots.SetPixel(y % size.width(), y, kBlue);
+    ASSERT_NE(lines.Plane(), nullptr);
+
+    TPaneScaler shared;
+    for (const TBitmap& picture : {lines, dots, lines}) {
+      TBitmap ordinary = picture;
+      ordinary.MutableRow(0);  // the same pixels, four bytes each
+      ASSERT_EQ(ordinary.Plane(), nullptr);
+      TPaneScaler own;
+      const QImage expected = own.Scale(ordinary, QSize(420, 420));
+      EXPECT_EQ(shared.Scale(picture, QSize(420, 420)), expected) << size.width() << " x " << size.height();
+    }
+  }
+  // Whole boxes of one colour keep it; a box of half black and half white is mid-grey.
+  TBitmap half(840, 420);
+  for (int y = 0; y < 420; ++y) half.SetPixel(2 * (y % 2), y, kBlack);
+  for (int y = 0; y < 420; ++y)
+    for (int x = 420; x < 840; ++x) half.SetPixel(x, y, kBlack);
+  TPaneScaler scaler;
+  const QImage shown = scaler.Scale(half, QSize(420, 420));
+  EXPECT_EQ(shown.pixel(0, 0), qRgb(128, 128, 128));
+  EXPECT_EQ(shown.pixel(1, 0), qRgb(255, 255, 255));
+  EXPECT_EQ(shown.pixel(300, 7), qRgb(0, 0, 0));
+}
+
 TEST_F(MainWindow, LoadShowsThePictureOrKeepsThePreviousOne) {
   TBitmap picture(60, 40);
   picture.SetPixel(3, 4, kRed);
