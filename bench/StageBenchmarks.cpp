@@ -1,20 +1,27 @@
 // Google Benchmark programs for the stages of a decode, on generated
 // photographs of 1 and 12 megapixels (48 with --large): binarization, finder
 // search, grouping of the finder stretches, location, sampling, the driver and
-// the whole facade; plus the pictures of bench/compare.sh's ratios (crossed
+// the whole facade, and the JPEG loader when the front ends are built; plus the pictures of bench/compare.sh's ratios (crossed
 // stripes, version 40 against version 10).
 //
 //   morilux-bench-stages [--large] [benchmark options, e.g. --benchmark_filter=Finder]
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#ifdef MORILUX_BENCH_LOADER
+#include "app/PictureLoader.h"
+#endif
 #include "PhotoScene.h"
 #include "TestSymbols.h"
 #include "common/Plane.h"
@@ -105,6 +112,28 @@ void SetPixels(benchmark::State& state, const TBitmap& picture) {
 }
 
 // ---- Stages ----
+
+#ifdef MORILUX_BENCH_LOADER
+// The 12-megapixel photo as a JPEG file of quality 90, written once.
+const std::string& PhotoFile() {
+  static std::string path;
+  if (path.empty()) {
+    path = (std::filesystem::temp_directory_path() / ("morilux-bench-" + std::to_string(::getpid()) + ".jpg")).string();
+    ts::WriteJpeg(Photo(12).picture, path, 90);
+    std::atexit([] { std::filesystem::remove(path); });
+  }
+  return path;
+}
+
+void BM_LoadJpeg(benchmark::State& state) {
+  const std::string& path = PhotoFile();
+  for (auto _ : state) {
+    const std::optional<TBitmap> picture = LoadPicture(path);
+    benchmark::DoNotOptimize(picture->Width());
+  }
+  SetPixels(state, Photo(12).picture);
+}
+#endif
 
 void BM_Binarize(benchmark::State& state) {
   const TScene& scene = Photo(static_cast<int>(state.range(0)));
@@ -228,6 +257,9 @@ int main(int argc, char** argv) {
   }
   int count = static_cast<int>(arguments.size());
 
+#ifdef MORILUX_BENCH_LOADER
+  benchmark::RegisterBenchmark("LoadJpeg/12", BM_LoadJpeg)->Unit(benchmark::kMillisecond);
+#endif
   Sizes(benchmark::RegisterBenchmark("Binarize", BM_Binarize), large);
   Sizes(benchmark::RegisterBenchmark("FinderSearch", BM_FinderSearch), large);
   Sizes(benchmark::RegisterBenchmark("Grouping", BM_Grouping), large);

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Speed and memory of a large photograph, side by side with reference programs.
+#
+#   bench/compare.sh [RUNS]      (default 7 runs of every command; at least 5)
+#
+# Generates the test pictures (bench/MakePictures.cpp: a 4000 x 3000 JPEG
+# photograph of a printed symbol on a textured, unevenly lit background, and
+# smaller pictures), builds Release in MORILUX_BUILD_DIR (default build/),
+# installs the reference programs when missing (ZXingReader from
+# zxing-cpp-tools, djpeg from libjpeg-turbo-progs), then times every command
+# RUNS times, the commands of one figure alternating, and prints five figures
+# as ratios of medians with the medians behind them:
+#   1. morilux-cli PHOTO against ZXingReader and against djpeg    (<= 0.7, <= 3)
+#   2. peak resident memory of morilux-cli PHOTO, bytes per pixel (<= 16)
+#   3. 2000 x 2000 crossed stripes against a 2000 x 2000 photo    (<= 3)
+#   4. version 40 at 4 pixels per module (forced) against version 10 (<= 2)
+#   5. the window loading and analysing PHOTO, every pane brought up to date and
+#      the window painted, against morilux-cli PHOTO                (<= 1.5)
+# The exit status is 0 when every figure is within its target.
+set -euo pipefail
+
+runs=${1:-7}
+if ! [[ $runs =~ ^[0-9]+$ ]] || [ "$runs" -lt 5 ]; then
+  echo "usage: bench/compare.sh [RUNS]   (RUNS >= 5)" >&2
+  exit 2
+fi
+cd "$(dirname "$(realpath "$0")")/.."
+build=$(realpath -m -- "${MORILUX_BUILD_DIR:-build}")
+. scripts/lib.sh
+
+# ---- Packages: the project's own, then the reference programs (same way as install-deps.sh) ----
+scripts/install-deps.sh
+references=(zxing-cpp-tools libjpeg-turbo-progs time)
+missing=()
+for package in "${references[@]}"; do
+  dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2>/dev/null | grep -q '^ii' || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing missing packages: ${missing[*]}"
+  sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# ---- Build (Release) ----
+morilux_configure "$build" Release -DMORILUX_FRONTENDS=ON -DMORILUX_BENCH=ON >/dev/null
+cmake --build "$build" --target morilux-cli morilux morilux-make-pictures -j2 >/dev/null
+
+# ---- Pictures ----
+pictures=$(mktemp -d)
+trap 'rm -rf "$pictures"' EXIT
+"$build/bench/morilux-make-pictures" "$pictures" >/dev/null
+photo=$pictures/photo-12mp.jpg
+cli=$build/cli/morilux-cli
+window=$build/app/morilux
+export QT_QPA_PLATFORM=offscreen
+
+# ---- Timing ----
+# seconds NAME COMMAND...: wall time of one run, appended to the list of NAME.
+# The window times itself from the load command on (its start-up excluded)
+# and prints the seconds, which are taken instead.
+declare -A times
+seconds() {
+  local name=$1
+  shift
+  local start=$EPOCHREALTIME printed
+  printed=$("$@" 2>/dev/null) || true
+  local end=$EPOCHREALTIME
+  if [ "$name" = window ]; then
+    [[ $printed =~ ^[0-9.]+$ ]] || { echo "compare.sh: the window printed no time: $printed" >&2; exit 1; }
+    times[$name]+="$printed "
+  else
+    times[$name]+="$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", b - a }') "
+  fi
+}
+median() {
+  tr ' ' '\n' <<<"${times[$1]}" | grep -v '^$' | sort -g |
+    awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+# alternate NAME=COMMAND ...: one warm-up run of each, then RUNS rounds in which every command runs once.
+alternate() {
+  local spec
+  for spec in "$@"; do eval "${spec#*=}" >/dev/null 2>&1 || true; done
+  for ((round = 0; round < runs; ++round)); do
+    for spec in "$@"; do eval "seconds ${spec%%=*} ${spec#*=}"; done
+  done
+}
+
+alternate cli="$cli $photo" zxing="ZXingReader -format QRCode $photo" djpeg="djpeg -dct int -outfile /dev/null $photo" \
+  window="$window --analyse-and-quit $photo"
+alternate stripes="$cli $pictures/stripes-2k.jpg" photo2k="$cli $pictures/photo-2k.jpg"
+alternate v40="$cli --force-version 40 $pictures/v40.jpg" v10="$cli $pictures/v10.jpg"
+
+peak=0
+for ((round = 0; round < runs; ++round)); do
+  kb=$(/usr/bin/time -f '%M' "$cli" "$photo" 2>&1 >/dev/null | tail -1)
+  [ "$kb" -gt "$peak" ] && peak=$kb
+done
+
+# ---- Report ----
+status=0
+# figure LABEL NUMERATOR DENOMINATOR LIMIT: a ratio of two medians.
+figure() {
+  local label=$1 a=$2 b=$3 limit=$4
+  local ma mb
+  ma=$(median "$a")
+  mb=$(median "$b")
+  awk -v label="$label" -v a="$a" -v b="$b" -v ma="$ma" -v mb="$mb" -v limit="$limit" 'BEGIN {
+    ratio = ma / mb
+    printf "%-42s %5.2f  (target <= %-4s) %s  median %s %.1f ms / %s %.1f ms\n", label, ratio, limit,
+           ratio <= limit ? "ok  " : "MISS", a, ma * 1000, b, mb * 1000
+    exit ratio <= limit ? 0 : 1 }' || status=1
+}
+
+echo "Morilux against reference programs, $runs alternated runs each, medians ($(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg))"
+figure "1a. morilux-cli photo / ZXingReader" cli zxing 0.7
+figure "1b. morilux-cli photo / djpeg" cli djpeg 3
+awk -v kb="$peak" 'BEGIN {
+  perPixel = kb * 1024 / (4000 * 3000)
+  printf "%-42s %5.2f  (target <= %-4s) %s  peak RSS %.1f MB for 12 megapixels\n", "2.  peak memory, bytes per pixel", perPixel, 16,
+         perPixel <= 16 ? "ok  " : "MISS", kb / 1024
+  exit perPixel <= 16 ? 0 : 1 }' || status=1
+figure "3.  stripes 2000x2000 / photo 2000x2000" stripes photo2k 3
+figure "4.  version 40 (forced) / version 10" v40 v10 2
+figure "5.  window analysis, panes shown / cli" window cli 1.5
+exit $status
