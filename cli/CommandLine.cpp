@@ -14,6 +14,7 @@
 #include <optional>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 #include "app/PictureLoader.h"
 #include "common/ShiftJis.h"
@@ -103,8 +104,10 @@ TOptions ParseArguments(const QStringList& arguments) {
 QImage ToImage(const TBitmap& bitmap) {
   QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
   if (image.isNull()) throw std::runtime_error("not enough memory for a picture of the panes");
+  // Row by row, so that a pane over the binary plane is never widened to four bytes a pixel.
+  std::vector<TColor> scratch(static_cast<std::size_t>(bitmap.Width()));
   for (std::int32_t y = 0; y < bitmap.Height(); ++y) {
-    const TColor* source = bitmap.Row(y);
+    const TColor* source = bitmap.ReadRow(y, scratch.data());
     QRgb* target = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (std::int32_t x = 0; x < bitmap.Width(); ++x) {
       const TColor c = source[x];
