@@ -42,14 +42,17 @@ namespace {
 
 struct TScene {
   TBitmap picture;
-  TPlaneBoolean plane;  // as the binarizer makes it with the default offset
+  // As the binarizer makes it with the default offset; the stages' panes share
+  // it as they share the binarizer's plane in a whole decode.
+  std::shared_ptr<const TPlaneBoolean> shared;
+  const TPlaneBoolean& plane() const { return *shared; }
 };
 
-TPlaneBoolean Binary(const TBitmap& picture) {
+std::shared_ptr<const TPlaneBoolean> Binary(const TBitmap& picture) {
   TSurfaces surfaces;
   TVeltrix veltrix(surfaces);
   veltrix.Decode(picture);
-  return veltrix.BinaryPlane();
+  return std::make_shared<const TPlaneBoolean>(veltrix.BinaryPlane());
 }
 
 // A photograph of about `megapixels` million pixels, 4:3, with a version-7 symbol
@@ -69,7 +72,7 @@ const TScene& Photo(int megapixels) {
     scene = std::make_unique<TScene>();
     scene->picture = ts::RenderPhoto(
         ts::EncodeBytes("MORILUX BENCHMARK PHOTO 12MP - https://example.org/morilux/benchmark", 7, 1), options);
-    scene->plane = Binary(scene->picture);
+    scene->shared = Binary(scene->picture);
   }
   return *scene;
 }
@@ -79,7 +82,7 @@ const TScene& Stripes() {
   if (!scene) {
     scene = std::make_unique<TScene>();
     scene->picture = ts::RenderCrossedStripes(2000, 2000, 6);
-    scene->plane = Binary(scene->picture);
+    scene->shared = Binary(scene->picture);
   }
   return *scene;
 }
@@ -101,7 +104,7 @@ const TScene& Version(int version) {
     for (int y = 0; y < drawn.Height(); ++y)
       for (int x = 0; x < drawn.Width(); ++x)
         if (drawn.Pixel(x, y) == kBlack) scene->picture.SetPixel(offset + x, offset + y, kBlack);
-    scene->plane = Binary(scene->picture);
+    scene->shared = Binary(scene->picture);
   }
   return *scene;
 }
@@ -149,8 +152,9 @@ void BM_Binarize(benchmark::State& state) {
 void BM_FinderSearch(benchmark::State& state) {
   const TScene& scene = Photo(static_cast<int>(state.range(0)));
   TSurfaces surfaces;
+  surfaces.ShareBinaryPlane(scene.shared);
   TFindPattern finder(surfaces);
-  for (auto _ : state) benchmark::DoNotOptimize(finder.Search(scene.plane, scene.plane.Width(), scene.plane.Height()));
+  for (auto _ : state) benchmark::DoNotOptimize(finder.Search(scene.plane(), scene.plane().Width(), scene.plane().Height()));
   state.counters["stretches"] = finder.HorizontalLines().Count() + finder.VerticalLines().Count();
   SetPixels(state, scene.picture);
 }
@@ -158,7 +162,7 @@ void BM_FinderSearch(benchmark::State& state) {
 void Grouping(benchmark::State& state, const TScene& scene) {
   TSurfaces surfaces;
   TFindPattern finder(surfaces);
-  finder.Search(scene.plane, scene.plane.Width(), scene.plane.Height());
+  finder.Search(scene.plane(), scene.plane().Width(), scene.plane().Height());
   TCenterDots dots;
   for (auto _ : state) {
     state.PauseTiming();
@@ -187,30 +191,33 @@ void BM_GroupingStripes(benchmark::State& state) { Grouping(state, Stripes()); }
 void BM_Location(benchmark::State& state) {
   const TScene& scene = Photo(static_cast<int>(state.range(0)));
   TSurfaces surfaces;
+  surfaces.ShareBinaryPlane(scene.shared);
   TCoordinates coordinates(surfaces);
   coordinates.SetWarp(6);
   for (auto _ : state)
-    benchmark::DoNotOptimize(coordinates.Locate(scene.plane, scene.plane.Width(), scene.plane.Height()));
+    benchmark::DoNotOptimize(coordinates.Locate(scene.plane(), scene.plane().Width(), scene.plane().Height()));
   SetPixels(state, scene.picture);
 }
 
 void BM_Sampling(benchmark::State& state) {
   const TScene& scene = Photo(static_cast<int>(state.range(0)));
   TSurfaces surfaces;
+  surfaces.ShareBinaryPlane(scene.shared);
   TImageReader reader(surfaces);
   reader.SetWarp(6);
-  for (auto _ : state) benchmark::DoNotOptimize(reader.Read(scene.plane, scene.plane.Width(), scene.plane.Height()));
+  for (auto _ : state) benchmark::DoNotOptimize(reader.Read(scene.plane(), scene.plane().Width(), scene.plane().Height()));
   SetPixels(state, scene.picture);
 }
 
 void BM_Driver(benchmark::State& state) {
   const TScene& scene = Photo(static_cast<int>(state.range(0)));
   TSurfaces surfaces;
+  surfaces.ShareBinaryPlane(scene.shared);
   TDecorder driver(surfaces);
   driver.SetWarp(6);
   for (auto _ : state) {
     surfaces.Text(TTextPaneId::BLMemo).Clear();
-    benchmark::DoNotOptimize(driver.Decode(scene.plane, scene.plane.Width(), scene.plane.Height()));
+    benchmark::DoNotOptimize(driver.Decode(scene.plane(), scene.plane().Width(), scene.plane().Height()));
   }
   SetPixels(state, scene.picture);
 }

@@ -42,17 +42,19 @@ inline bool PassesRunTest(const std::array<std::int32_t, 5>& lengths, std::int32
 struct TRuns {
   std::int32_t before[4] = {0, 0, 0, 0};
   std::int32_t start = 0;
-  bool dark = false;
 
-  // The pixel at position t differs from the one before. When a dark run ends
-  // at a light pixel and the five runs pass the finder test, reports the first
-  // and last position of the whole stretch. A pattern whose last dark run
-  // touches the end of the line is never reported, since no change follows it.
+  // The pixel at position t is dark and the one before light: a light run ends.
+  void LightEnds(std::int32_t t) { Push(t); }
+
+  // The pixel at position t is light and the one before dark: a dark run ends.
+  // When the five runs pass the finder test, reports the first and last
+  // position of the whole stretch. A pattern whose last dark run touches the
+  // end of the line is never reported, since no change follows it.
   template <typename Report>
-  void Change(std::int32_t t, Report report) {
+  void DarkEnds(std::int32_t t, Report report) {
     const std::int32_t current = t - start;
     const std::int64_t total = static_cast<std::int64_t>(before[0]) + before[1] + before[2] + before[3] + current;
-    // Most changes fail the test by a clear margin: |14 e - 2 r total| > total
+    // Most dark runs fail the test by a clear margin: |14 e - 2 r total| > total
     // for some run e, found here without a branch per run; the full test
     // decides the rest.
     const std::int64_t worst =
@@ -61,16 +63,20 @@ struct TRuns {
                   std::llabs(14 * static_cast<std::int64_t>(before[2]) - 6 * total),
                   std::llabs(14 * static_cast<std::int64_t>(before[3]) - 2 * total),
                   std::llabs(14 * static_cast<std::int64_t>(current) - 2 * total)});
-    if (dark & (worst <= total)) {
+    if (worst <= total) {
       const std::array<std::int32_t, 5> lengths = {before[0], before[1], before[2], before[3], current};
       if (PassesRunTest(lengths, 4)) report(static_cast<std::int32_t>(t - total), t - 1);
     }
+    Push(t);
+  }
+
+ private:
+  void Push(std::int32_t t) {
     before[0] = before[1];
     before[1] = before[2];
     before[2] = before[3];
-    before[3] = current;
+    before[3] = t - start;
     start = t;
-    dark = !dark;
   }
 };
 
@@ -86,26 +92,41 @@ inline std::uint64_t Load(const std::uint8_t* at) {
   return word;
 }
 
-// Calls change(i) for every position i < count at which row `now` differs in
-// darkness from row `before` (nullptr: an all-light row), eight pixels a step.
-template <typename Change>
-void ForEachDifference(const std::uint8_t* before, const std::uint8_t* now, std::int32_t count, Change change) {
-  std::int32_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    std::uint64_t differ = DarkBits(Load(now + i)) ^ (before ? DarkBits(Load(before + i)) : 0);
-    while (differ != 0) {
-      change(i + std::countr_zero(differ) / 8);
-      differ &= differ - 1;
-    }
+template <typename Call>
+inline void ForEachBit(std::uint64_t bits, std::int32_t offset, Call call) {
+  while (bits != 0) {
+    call(offset + std::countr_zero(bits) / 8);
+    bits &= bits - 1;
   }
-  for (; i < count; ++i)
-    if ((now[i] != 0) != (before != nullptr && before[i] != 0)) change(i);
 }
 
-// Calls change(i) for every position i < count of the row at which the
-// darkness differs from the pixel before it (the first pixel from light).
-template <typename Change>
-void ForEachChange(const std::uint8_t* row, std::int32_t count, Change change) {
+// For every position i < count at which row `now` differs in darkness from
+// row `before` (nullptr: an all-light row), eight pixels a step: darkEnds(i)
+// where `before` is dark, lightEnds(i) where it is light. Positions of one
+// kind come in order; the two kinds are not interleaved in order.
+template <typename DarkEnds, typename LightEnds>
+void ForEachDifference(const std::uint8_t* before, const std::uint8_t* now, std::int32_t count, DarkEnds darkEnds,
+                       LightEnds lightEnds) {
+  std::int32_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const std::uint64_t dark = DarkBits(Load(now + i));
+    const std::uint64_t above = before ? DarkBits(Load(before + i)) : 0;
+    ForEachBit(above & ~dark, i, darkEnds);
+    ForEachBit(dark & ~above, i, lightEnds);
+  }
+  for (; i < count; ++i) {
+    const bool dark = now[i] != 0;
+    const bool above = before != nullptr && before[i] != 0;
+    if (above && !dark) darkEnds(i);
+    if (dark && !above) lightEnds(i);
+  }
+}
+
+// For every position i < count of the row at which the darkness differs from
+// the pixel before it (the first pixel from light), in order: darkEnds(i)
+// where pixel i is light, lightEnds(i) where it is dark.
+template <typename DarkEnds, typename LightEnds>
+void ForEachChange(const std::uint8_t* row, std::int32_t count, DarkEnds darkEnds, LightEnds lightEnds) {
   std::int32_t i = 0;
   std::uint64_t previous = 0;  // dark bit of the pixel before, at the high bit of byte 0
   for (; i + 8 <= count; i += 8) {
@@ -113,14 +134,24 @@ void ForEachChange(const std::uint8_t* row, std::int32_t count, Change change) {
     std::uint64_t differ = dark ^ ((dark << 8) | previous);
     previous = dark >> 56;
     while (differ != 0) {
-      change(i + std::countr_zero(differ) / 8);
+      const std::uint64_t bit = differ & (~differ + 1);
+      const std::int32_t at = i + std::countr_zero(differ) / 8;
+      if (dark & bit)
+        lightEnds(at);
+      else
+        darkEnds(at);
       differ &= differ - 1;
     }
   }
   bool before = previous != 0;
   for (; i < count; ++i) {
     const bool dark = row[i] != 0;
-    if (dark != before) change(i);
+    if (dark != before) {
+      if (dark)
+        lightEnds(i);
+      else
+        darkEnds(i);
+    }
     before = dark;
   }
 }
@@ -191,25 +222,28 @@ void TFindPattern::Scan(const TPlaneBoolean& plane, std::int32_t width, std::int
   horizontal_.Clear();
   vertical_.Clear();
   std::vector<TRuns> columns(static_cast<std::size_t>(width));
-  struct TFound {
-    std::int32_t x, start, end;
-  };
-  std::vector<TFound> found;
+  std::vector<TLine> found;
   const std::uint8_t* above = nullptr;
   for (std::int32_t y = 0; y < height; ++y) {
     const std::uint8_t* row = plane.Row(y);
     TRuns runs;
-    ForEachChange(row, width, [&](std::int32_t x) {
-      runs.Change(x, [&](std::int32_t start, std::int32_t end) { horizontal_.Add({true, 0, {start, y}, {end, y}}); });
-    });
-    ForEachDifference(above, row, width, [&](std::int32_t x) {
-      columns[static_cast<std::size_t>(x)].Change(
-          y, [&](std::int32_t start, std::int32_t end) { found.push_back({x, start, end}); });
-    });
+    ForEachChange(
+        row, width,
+        [&](std::int32_t x) {
+          runs.DarkEnds(x, [&](std::int32_t start, std::int32_t end) { horizontal_.Add({true, 0, {start, y}, {end, y}}); });
+        },
+        [&](std::int32_t x) { runs.LightEnds(x); });
+    ForEachDifference(
+        above, row, width,
+        [&](std::int32_t x) {
+          columns[static_cast<std::size_t>(x)].DarkEnds(
+              y, [&](std::int32_t start, std::int32_t end) { found.push_back({true, 0, {x, start}, {x, end}}); });
+        },
+        [&](std::int32_t x) { columns[static_cast<std::size_t>(x)].LightEnds(y); });
     above = row;
   }
-  std::stable_sort(found.begin(), found.end(), [](const TFound& a, const TFound& b) { return a.x < b.x; });
-  for (const TFound& f : found) vertical_.Add({true, 0, {f.x, f.start}, {f.x, f.end}});
+  std::stable_sort(found.begin(), found.end(), [](const TLine& a, const TLine& b) { return a.StartPt.x < b.StartPt.x; });
+  for (const TLine& line : found) vertical_.Add(line);
 }
 
 std::int32_t TFindPattern::Search(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {

@@ -527,7 +527,8 @@ TEST(FinderScan, FindsTheStretchesOfAPlainWalkInTheSameOrder) {
   std::uint32_t seed = 1;
   for (const auto& [width, height, longest] :
        {std::tuple{37, 29, 4}, std::tuple{64, 64, 6}, std::tuple{203, 117, 9}, std::tuple{8, 300, 3},
-        std::tuple{300, 9, 5}, std::tuple{1, 50, 2}, std::tuple{513, 257, 16}}) {
+        std::tuple{300, 9, 5}, std::tuple{1, 50, 2}, std::tuple{513, 257, 16},
+        std::tuple{1100, 950, 12}}) {
     const TPlaneBoolean plane = RandomRuns(width, height, longest, seed++);
     // The whole plane, and a part of it cut at an odd width and height.
     for (const auto& [w, h] : {std::pair{width, height}, std::pair{width - width / 3, height - height / 4}}) {
