@@ -543,7 +543,9 @@ TEST(FinderScan, FindsTheStretchesOfAPlainWalkInTheSameOrder) {
       for (TLine& line : foundColumns) line.Active = true;
       EXPECT_EQ(foundRows, rows.Items()) << w << " x " << h;
       EXPECT_EQ(foundColumns, columns.Items()) << w << " x " << h;
-      if (w > 8) EXPECT_GT(rows.Count() + columns.Count(), 0) << w << " x " << h;
+      if (w > 8) {
+        EXPECT_GT(rows.Count() + columns.Count(), 0) << w << " x " << h;
+      }
     }
   }
 }
