@@ -80,10 +80,10 @@ median() {
 }
 # alternate NAME=COMMAND ...: one warm-up run of each, then RUNS rounds in which every command runs once.
 alternate() {
-  local spec
-  for spec in "$@"; do eval "${spec#*=}" >/dev/null 2>&1 || true; done
+  local entry
+  for entry in "$@"; do eval "${entry#*=}" >/dev/null 2>&1 || true; done
   for ((round = 0; round < runs; ++round)); do
-    for spec in "$@"; do eval "seconds ${spec%%=*} ${spec#*=}"; done
+    for entry in "$@"; do eval "seconds ${entry%%=*} ${entry#*=}"; done
   done
 }
 
