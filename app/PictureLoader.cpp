@@ -106,28 +106,25 @@ bool JpegStart(TJpegSession* session) {
   jpeg_decompress_struct* info = &session->info;
   if (setjmp(session->errors.jump)) return false;
   // Best quality: block smoothing on, the accurate integer transform, full
-  // size, no colour quantization; four bytes a pixel in the order red, green,
-  // blue, pad, which is the bitmap's colour value once the pad is cleared.
+  // size, no colour quantization; three bytes a pixel in the order red, green,
+  // blue, which is the bitmap's packed form.
   info->do_block_smoothing = TRUE;
   info->dct_method = JDCT_ISLOW;
   info->scale_num = 1;
   info->scale_denom = 1;
   info->quantize_colors = FALSE;
-  info->out_color_space = JCS_EXT_RGBX;
+  info->out_color_space = JCS_RGB;
   jpeg_start_decompress(info);
   return true;
 }
 
-// Decodes every row straight into the bitmap's pixels (width values a row).
-bool JpegReadRows(TJpegSession* session, TColor* pixels, JDIMENSION width) {
+// Decodes every row straight into the packed bitmap's bytes (3 x width a row).
+bool JpegReadRows(TJpegSession* session, std::uint8_t* bytes, JDIMENSION width) {
   jpeg_decompress_struct* info = &session->info;
   if (setjmp(session->errors.jump)) return false;
   while (info->output_scanline < info->output_height) {
-    TColor* row = pixels + static_cast<std::size_t>(info->output_scanline) * width;
-    JSAMPROW rows[1] = {reinterpret_cast<JSAMPROW>(row)};
+    JSAMPROW rows[1] = {bytes + static_cast<std::size_t>(info->output_scanline) * width * 3};
     if (jpeg_read_scanlines(info, rows, 1) != 1) return false;
-    // The pad byte comes out as 0xFF; the colour value has 0 there.
-    for (JDIMENSION x = 0; x < width; ++x) row[x] &= 0x00FFFFFFu;
   }
   jpeg_finish_decompress(info);
   return true;
@@ -159,14 +156,15 @@ TBitmap LoadJpeg(const std::string& path) {
       Fail(path, "the JPEG colour space is not supported (only colour and greyscale)");
   }
   if (!JpegStart(&session)) Fail(path, JpegReason(session));
-  if (info.output_components != 4 || TooLarge(info.output_width, info.output_height))
+  if (info.output_components != 3 || TooLarge(info.output_width, info.output_height))
     Fail(path, "not a readable JPEG picture: unexpected output format");
 
-  // libjpeg writes every row, so the picture is not filled first.
-  TBitmap bitmap = TBitmap::WithoutFill(static_cast<std::int32_t>(info.output_width),
-                                        static_cast<std::int32_t>(info.output_height));
-  TColor* pixels = bitmap.Empty() ? nullptr : bitmap.MutableRow(0);
-  if (pixels != nullptr && !JpegReadRows(&session, pixels, info.output_width)) Fail(path, JpegReason(session));
+  // libjpeg writes every row, so the picture is not filled first; packed, three
+  // bytes a pixel, a photograph costs a quarter less memory than as colour values.
+  TBitmap bitmap = TBitmap::PackedWithoutFill(static_cast<std::int32_t>(info.output_width),
+                                              static_cast<std::int32_t>(info.output_height));
+  std::uint8_t* bytes = bitmap.Empty() ? nullptr : bitmap.MutablePackedRow(0);
+  if (bytes != nullptr && !JpegReadRows(&session, bytes, info.output_width)) Fail(path, JpegReason(session));
   return bitmap;
 }
 

@@ -149,6 +149,25 @@ void BM_Binarize(benchmark::State& state) {
   SetPixels(state, scene.picture);
 }
 
+// The same on the picture packed three bytes a pixel, as the JPEG loader gives it.
+void BM_BinarizePacked(benchmark::State& state) {
+  const TScene& scene = Photo(static_cast<int>(state.range(0)));
+  TBitmap packed = TBitmap::PackedWithoutFill(scene.picture.Width(), scene.picture.Height());
+  for (std::int32_t y = 0; y < packed.Height(); ++y) {
+    std::uint8_t* rgb = packed.MutablePackedRow(y);
+    const TColor* row = scene.picture.Row(y);
+    for (std::int32_t x = 0; x < packed.Width(); ++x)
+      for (int c = 0; c < 3; ++c) rgb[3 * x + c] = static_cast<std::uint8_t>(row[x] >> (8 * c));
+  }
+  TSurfaces surfaces;
+  TFrontImage front(surfaces);
+  for (auto _ : state) {
+    const TPlaneBoolean& plane = front.Binarize(packed);
+    benchmark::DoNotOptimize(plane.Data());
+  }
+  SetPixels(state, scene.picture);
+}
+
 void BM_FinderSearch(benchmark::State& state) {
   const TScene& scene = Photo(static_cast<int>(state.range(0)));
   TSurfaces surfaces;
@@ -268,6 +287,7 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("LoadJpeg/12", BM_LoadJpeg)->Unit(benchmark::kMillisecond);
 #endif
   Sizes(benchmark::RegisterBenchmark("Binarize", BM_Binarize), large);
+  Sizes(benchmark::RegisterBenchmark("BinarizePacked", BM_BinarizePacked), large);
   Sizes(benchmark::RegisterBenchmark("FinderSearch", BM_FinderSearch), large);
   Sizes(benchmark::RegisterBenchmark("Grouping", BM_Grouping), large);
   Sizes(benchmark::RegisterBenchmark("Location", BM_Location), large);

@@ -24,6 +24,21 @@ std::shared_ptr<TColor[]> NewColours(std::size_t count) {
   return std::shared_ptr<TColor[]>(block, [](TColor* colours) { FreeBlock(colours); });
 }
 
+// Room for `count` bytes, not set.
+std::shared_ptr<std::uint8_t[]> NewBytes(std::size_t count) {
+  auto* block = static_cast<std::uint8_t*>(AllocateBlock(count));
+  return std::shared_ptr<std::uint8_t[]>(block, [](std::uint8_t* bytes) { FreeBlock(bytes); });
+}
+
+TColor PackedColour(const std::uint8_t* rgb) {
+  return static_cast<TColor>(rgb[0]) | (static_cast<TColor>(rgb[1]) << 8) | (static_cast<TColor>(rgb[2]) << 16);
+}
+
+// Colours of one packed row.
+void PackedRowColours(const std::uint8_t* rgb, std::int32_t width, TColor* out) {
+  for (std::int32_t x = 0; x < width; ++x) out[x] = PackedColour(rgb + 3 * static_cast<std::size_t>(x));
+}
+
 // Colours of one plane row: black where dark.
 void PlaneRow(const std::uint8_t* dark, std::int32_t width, TColor* out) {
   for (std::int32_t x = 0; x < width; ++x) out[x] = dark[x] ? kBlack : kWhite;
@@ -55,6 +70,15 @@ TBitmap TBitmap::WithoutFill(std::int32_t width, std::int32_t height) {
   return bitmap;
 }
 
+TBitmap TBitmap::PackedWithoutFill(std::int32_t width, std::int32_t height) {
+  CheckSize(width, height);
+  TBitmap bitmap;
+  bitmap.width_ = width;
+  bitmap.height_ = height;
+  bitmap.packed_ = NewBytes(bitmap.Area() * 3);
+  return bitmap;
+}
+
 TBitmap TBitmap::FromPlane(const TPlaneBoolean& plane) {
   return FromSharedPlane(std::make_shared<const TPlaneBoolean>(plane), plane.Width(), plane.Height());
 }
@@ -75,6 +99,7 @@ void TBitmap::SetSize(std::int32_t width, std::int32_t height) {
   height_ = height;
   plane_.reset();
   painted_.reset();
+  packed_.reset();
   pixels_ = NewColours(Area());
   std::fill_n(pixels_.get(), Area(), kWhite);
 }
@@ -91,6 +116,7 @@ TColor TBitmap::Pixel(std::int32_t x, std::int32_t y) const {
     }
     return (*plane_)(x, y) ? kBlack : kWhite;
   }
+  if (packed_) return PackedColour(packed_.get() + 3 * Index(x, y));
   return pixels_[Index(x, y)];
 }
 
@@ -105,6 +131,7 @@ void TBitmap::SetPixel(std::int32_t x, std::int32_t y, TColor color) {
     if (painted_->Written() > Area() / kPaintedShare) Materialise();
     return;
   }
+  if (packed_) Materialise();
   Unshare();
   pixels_[Index(x, y)] = color;
 }
@@ -134,6 +161,10 @@ void TBitmap::Line(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32
 }
 
 const TColor* TBitmap::ReadRow(std::int32_t y, TColor* scratch) const {
+  if (packed_) {
+    PackedRowColours(packed_.get() + 3 * Index(0, y), width_, scratch);
+    return scratch;
+  }
   if (!plane_) return pixels_.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
   PlaneRow(plane_->Row(y), width_, scratch);
   if (painted_) {
@@ -148,19 +179,41 @@ const TColor* TBitmap::ReadRow(std::int32_t y, TColor* scratch) const {
 }
 
 const TColor* TBitmap::Row(std::int32_t y) const {
-  if (plane_) Materialise();
+  Materialise();
   return pixels_.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
 }
 
 TColor* TBitmap::MutableRow(std::int32_t y) {
-  if (plane_)
+  if (plane_ || packed_)
     Materialise();
   else
     Unshare();
   return pixels_.get() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
 }
 
+const std::uint8_t* TBitmap::PackedRow(std::int32_t y) const {
+  return packed_ ? packed_.get() + 3 * Index(0, y) : nullptr;
+}
+
+std::uint8_t* TBitmap::MutablePackedRow(std::int32_t y) {
+  if (!packed_) return nullptr;
+  if (packed_.use_count() > 1) {
+    std::shared_ptr<std::uint8_t[]> copy = NewBytes(Area() * 3);
+    std::memcpy(copy.get(), packed_.get(), Area() * 3);
+    packed_ = std::move(copy);
+  }
+  return packed_.get() + 3 * Index(0, y);
+}
+
 void TBitmap::Materialise() const {
+  if (packed_) {
+    std::shared_ptr<TColor[]> pixels = NewColours(Area());
+    for (std::int32_t y = 0; y < height_; ++y)
+      PackedRowColours(packed_.get() + 3 * Index(0, y), width_, pixels.get() + Index(0, y));
+    pixels_ = std::move(pixels);
+    packed_.reset();
+    return;
+  }
   if (!plane_) return;
   std::shared_ptr<TColor[]> pixels = NewColours(Area());
   for (std::int32_t y = 0; y < height_; ++y) PlaneRow(plane_->Row(y), width_, pixels.get() + Index(0, y));
@@ -183,13 +236,15 @@ bool TBitmap::SharesPixels(const TBitmap& other) const {
   if (width_ != other.width_ || height_ != other.height_) return false;
   if (Empty()) return true;
   if (plane_) return plane_ == other.plane_ && painted_ == other.painted_;
-  return !other.plane_ && pixels_ == other.pixels_;
+  if (packed_) return packed_ == other.packed_;
+  return !other.plane_ && !other.packed_ && pixels_ == other.pixels_;
 }
 
 bool operator==(const TBitmap& a, const TBitmap& b) {
   if (a.width_ != b.width_ || a.height_ != b.height_) return false;
   if (a.Empty()) return true;
-  if (!a.plane_ && !b.plane_ && a.pixels_ == b.pixels_) return true;
+  if (!a.plane_ && !b.plane_ && !a.packed_ && !b.packed_ && a.pixels_ == b.pixels_) return true;
+  if (a.packed_ && a.packed_ == b.packed_) return true;
   if (a.plane_ && a.plane_ == b.plane_ && a.painted_ == b.painted_) return true;
   std::vector<TColor> scratchA(static_cast<std::size_t>(a.width_));
   std::vector<TColor> scratchB(static_cast<std::size_t>(a.width_));

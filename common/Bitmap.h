@@ -23,8 +23,10 @@ inline constexpr TColor kYellow = 0x00FFFF;
 // by every picture made from the same plane) and, apart from it, only the
 // pixels painted since; its colour values are worked out when they are read.
 // Asking such a picture for a writable row, or painting a large part of it,
-// turns it into an ordinary picture of four bytes a pixel. Both forms read
-// and compare the same.
+// turns it into an ordinary picture of four bytes a pixel. A loaded photograph
+// may come packed, three bytes a pixel (red, green, blue), and is widened the
+// same way when painted or asked for a writable row. All forms read and
+// compare the same.
 class TBitmap {
  public:
   TBitmap() = default;
@@ -41,6 +43,9 @@ class TBitmap {
   // const pointee promises to every holder.
   static TBitmap FromSharedPlane(std::shared_ptr<const TPlaneBoolean> plane, std::int32_t width,
                                  std::int32_t height);
+  // A packed picture whose bytes are not set, for loaders that write every
+  // row through MutablePackedRow.
+  static TBitmap PackedWithoutFill(std::int32_t width, std::int32_t height);
 
   // Resizes; every pixel of the new picture is white.
   void SetSize(std::int32_t width, std::int32_t height);
@@ -69,6 +74,10 @@ class TBitmap {
   const TColor* Row(std::int32_t y) const;
   // Writable row y (unshares the pixels first).
   TColor* MutableRow(std::int32_t y);
+  // Row y of a packed picture as red, green and blue bytes (3 x Width()); nullptr for other pictures.
+  const std::uint8_t* PackedRow(std::int32_t y) const;
+  // Writable row y of a packed picture (unshares the bytes first); nullptr for other pictures.
+  std::uint8_t* MutablePackedRow(std::int32_t y);
 
   // The plane behind a picture made from a plane, or nullptr.
   const TPlaneBoolean* Plane() const { return plane_.get(); }
@@ -106,7 +115,7 @@ class TBitmap {
   };
 
   void Unshare();
-  // Turns a picture made from a plane into an ordinary one.
+  // Turns a picture made from a plane, or a packed one, into an ordinary one.
   void Materialise() const;
   std::size_t Index(std::int32_t x, std::int32_t y) const {
     return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
@@ -121,4 +130,6 @@ class TBitmap {
   // Picture made from a plane: the plane and the pixels painted over it.
   mutable std::shared_ptr<const TPlaneBoolean> plane_;
   mutable std::shared_ptr<TPainted> painted_;
+  // Packed picture: three bytes a pixel, row after row.
+  mutable std::shared_ptr<std::uint8_t[]> packed_;
 };

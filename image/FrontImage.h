@@ -48,7 +48,7 @@ class TFrontImage {
   std::int32_t Threshold() const { return threshold_; }
 
  private:
-  // RowOf(y, scratch) gives row y of the colours.
+  // rowOf(y)(x) gives 30 red + 59 green + 11 blue of pixel x of row y.
   template <typename RowOf>
   const TPlaneBoolean& BinarizeRows(std::int32_t width, std::int32_t height, RowOf rowOf);
 

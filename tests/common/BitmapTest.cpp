@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -102,6 +103,41 @@ TEST(BitmapFromPlane, SharedPlanePaintedOverReadsAsOnePicture) {
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 3; ++x) unfilled.MutableRow(y)[x] = static_cast<TColor>(10 * y + x);
   EXPECT_EQ(unfilled.Pixel(2, 1), 12u);
+}
+
+// A packed picture (three bytes a pixel, as loaded from a JPEG file) reads and
+// compares like the ordinary one with the same pixels; painting a copy or
+// asking it for a writable row widens only that copy.
+TEST(BitmapPacked, ReadsLikeAnOrdinaryPictureAndWidensWhenWritten) {
+  TBitmap packed = TBitmap::PackedWithoutFill(3, 2);
+  TBitmap ordinary(3, 2);
+  for (int y = 0; y < 2; ++y) {
+    std::uint8_t* rgb = packed.MutablePackedRow(y);
+    for (int x = 0; x < 3; ++x) {
+      const TColor colour = static_cast<TColor>(0x102030 * (x + 1) + 0x050505 * y);
+      rgb[3 * x] = static_cast<std::uint8_t>(colour);
+      rgb[3 * x + 1] = static_cast<std::uint8_t>(colour >> 8);
+      rgb[3 * x + 2] = static_cast<std::uint8_t>(colour >> 16);
+      ordinary.SetPixel(x, y, colour);
+    }
+  }
+  EXPECT_EQ(packed, ordinary);
+  EXPECT_EQ(packed.Pixel(2, 1), ordinary.Pixel(2, 1));
+  std::vector<TColor> scratch(3);
+  EXPECT_EQ(packed.ReadRow(1, scratch.data())[1], ordinary.Pixel(1, 1));
+  EXPECT_EQ(ordinary.PackedRow(0), nullptr);
+
+  TBitmap painted = packed;
+  EXPECT_TRUE(painted.SharesPixels(packed));
+  painted.SetPixel(0, 0, kRed);
+  EXPECT_EQ(painted.PackedRow(0), nullptr);  // widened to colour values
+  EXPECT_EQ(painted.Pixel(0, 0), kRed);
+  EXPECT_EQ(painted.Pixel(2, 1), ordinary.Pixel(2, 1));
+  EXPECT_EQ(packed.Pixel(0, 0), ordinary.Pixel(0, 0));
+  EXPECT_NE(packed.PackedRow(0), nullptr);
+  EXPECT_EQ(packed.Row(1)[2], ordinary.Pixel(2, 1));  // Row widens the picture itself
+  EXPECT_EQ(packed.PackedRow(0), nullptr);
+  EXPECT_EQ(packed, ordinary);
 }
 
 }  // namespace

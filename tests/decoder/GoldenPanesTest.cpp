@@ -231,12 +231,23 @@ std::vector<TCase> Cases() {
 // Test names in failure reports.
 void PrintTo(const TCase& testCase, std::ostream* out) { *out << testCase.name; }
 
-TRecord RunCase(const TCase& testCase) {
+// The same pixels in a packed picture of three bytes a pixel, as the JPEG loader makes them.
+TBitmap Packed(const TBitmap& picture) {
+  TBitmap packed = TBitmap::PackedWithoutFill(picture.Width(), picture.Height());
+  for (std::int32_t y = 0; y < picture.Height(); ++y) {
+    std::uint8_t* rgb = packed.MutablePackedRow(y);
+    for (std::int32_t x = 0; x < picture.Width(); ++x)
+      for (int c = 0; c < 3; ++c) rgb[3 * x + c] = static_cast<std::uint8_t>(picture.Pixel(x, y) >> (8 * c));
+  }
+  return packed;
+}
+
+TRecord RunCase(const TCase& testCase, bool packed) {
   TSurfaces surfaces;
   TVeltrix veltrix(surfaces);
   bool decoded = false;
   for (const TRun& run : testCase.runs) {
-    const TBitmap picture = run.picture();
+    const TBitmap picture = packed ? Packed(run.picture()) : run.picture();
     // As the front ends do: the loaded picture on both picture panes, then the analysis.
     surfaces.Image(TImagePaneId::Image1).ReplacePicture(picture);
     surfaces.Image(TImagePaneId::Image2).ReplacePicture(picture);
@@ -441,28 +452,32 @@ class GoldenPanes : public ::testing::TestWithParam<TCase> {};
 
 TEST_P(GoldenPanes, EveryPaneAndLineIsAsRecorded) {
   const TCase& testCase = GetParam();
-  const TRecord actual = RunCase(testCase);
-  if (std::getenv("MORILUX_GOLDEN_PRINT") != nullptr) Print(testCase.name, actual);
-  const TRecord* expected = Find(testCase.name);
-  ASSERT_NE(expected, nullptr) << "no recorded values for " << testCase.name;
-  EXPECT_EQ(actual.decoded, expected->decoded);
-  EXPECT_EQ(actual.text, expected->text);
-  EXPECT_EQ(actual.error, expected->error);
-  EXPECT_EQ(actual.failure, expected->failure);
-  for (std::size_t i = 0; i < kImagePaneCount; ++i) {
-    const TPaneDigest& a = actual.pictures[i];
-    const TPaneDigest& e = expected->pictures[i];
-    EXPECT_TRUE(a == e) << PaneName(static_cast<TImagePaneId>(i)) << ": " << a.width << " x " << a.height << " "
-                        << std::hex << a.hash << ", recorded " << std::dec << e.width << " x " << e.height << " "
-                        << std::hex << e.hash;
+  // The pictures as they are, and packed three bytes a pixel as a loaded photograph is.
+  for (const bool packed : {false, true}) {
+    SCOPED_TRACE(packed ? "packed picture" : "ordinary picture");
+    const TRecord actual = RunCase(testCase, packed);
+    if (std::getenv("MORILUX_GOLDEN_PRINT") != nullptr && !packed) Print(testCase.name, actual);
+    const TRecord* expected = Find(testCase.name);
+    ASSERT_NE(expected, nullptr) << "no recorded values for " << testCase.name;
+    EXPECT_EQ(actual.decoded, expected->decoded);
+    EXPECT_EQ(actual.text, expected->text);
+    EXPECT_EQ(actual.error, expected->error);
+    EXPECT_EQ(actual.failure, expected->failure);
+    for (std::size_t i = 0; i < kImagePaneCount; ++i) {
+      const TPaneDigest& a = actual.pictures[i];
+      const TPaneDigest& e = expected->pictures[i];
+      EXPECT_TRUE(a == e) << PaneName(static_cast<TImagePaneId>(i)) << ": " << a.width << " x " << a.height << " "
+                          << std::hex << a.hash << ", recorded " << std::dec << e.width << " x " << e.height << " "
+                          << std::hex << e.hash;
+    }
+    for (std::size_t i = 0; i < kTextPaneCount; ++i) {
+      const TTextDigest& a = actual.texts[i];
+      const TTextDigest& e = expected->texts[i];
+      EXPECT_TRUE(a == e) << PaneName(static_cast<TTextPaneId>(i)) << ": " << a.lines << " lines " << std::hex
+                          << a.hash << ", recorded " << std::dec << e.lines << " lines " << std::hex << e.hash;
+    }
+    EXPECT_EQ(actual.imgMemo, expected->imgMemo);
   }
-  for (std::size_t i = 0; i < kTextPaneCount; ++i) {
-    const TTextDigest& a = actual.texts[i];
-    const TTextDigest& e = expected->texts[i];
-    EXPECT_TRUE(a == e) << PaneName(static_cast<TTextPaneId>(i)) << ": " << a.lines << " lines " << std::hex
-                        << a.hash << ", recorded " << std::dec << e.lines << " lines " << std::hex << e.hash;
-  }
-  EXPECT_EQ(actual.imgMemo, expected->imgMemo);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, GoldenPanes, ::testing::ValuesIn(Cases()),
