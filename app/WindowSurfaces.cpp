@@ -60,6 +60,34 @@ void Owners(const std::vector<TBox>& boxes, std::int32_t source, std::vector<std
     }
 }
 
+// sums[i] = bytes[i] for the first row of a box, sums[i] += bytes[i] for the
+// others; and the same for the darkness of plane rows. The arrays never
+// overlap, which lets the compiler use vector instructions (a byte pointer
+// might otherwise alias anything).
+template <typename Sum>
+void AddBytes(Sum* __restrict sums, const std::uint8_t* __restrict bytes, std::size_t count, bool first) {
+  if (first)
+    for (std::size_t i = 0; i < count; ++i) sums[i] = bytes[i];
+  else
+    for (std::size_t i = 0; i < count; ++i) sums[i] = static_cast<Sum>(sums[i] + bytes[i]);
+}
+
+template <typename Sum>
+void AddDark(Sum* __restrict counts, const std::uint8_t* __restrict dark, std::size_t count, bool first) {
+  if (first)
+    for (std::size_t i = 0; i < count; ++i) counts[i] = dark[i] != 0 ? 1 : 0;
+  else
+    for (std::size_t i = 0; i < count; ++i) counts[i] = static_cast<Sum>(counts[i] + (dark[i] != 0 ? 1 : 0));
+}
+
+// Sixteen-bit sums suffice (and take half the vector instructions) while a
+// box spans at most 257 rows of bytes.
+bool ShortSums(const std::vector<TBox>& rows) {
+  for (const TBox& row : rows)
+    if (row.end - row.begin > 257) return false;
+  return true;
+}
+
 std::int32_t Area(const TBox& column, const TBox& row) {
   return (column.end - column.begin) * (row.end - row.begin);
 }
@@ -70,37 +98,23 @@ QRgb Average(std::uint64_t red, std::uint64_t green, std::uint64_t blue, std::ui
               static_cast<int>((blue + half) / count));
 }
 
-}  // namespace
-
-QImage TPaneScaler::Scale(const TBitmap& picture, QSize size) {
-  if (picture.Empty() || size.isEmpty()) return {};
-  const bool shrinking = picture.Width() > size.width() || picture.Height() > size.height();
-  if (!shrinking) return ToQImage(picture).scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-  if (lastSize_ == size && lastPicture_.SharesPixels(picture)) return lastImage_;
-  QImage image = picture.Plane() != nullptr ? ShrinkPlanePicture(picture, size) : Shrink(picture, size);
-  lastPicture_ = picture;
-  lastSize_ = size;
-  lastImage_ = image;
-  return image;
-}
-
-QImage TPaneScaler::Shrink(const TBitmap& picture, QSize size) {
-  const std::vector<TBox> columns = Boxes(picture.Width(), size.width());
-  const std::vector<TBox> rows = Boxes(picture.Height(), size.height());
+template <typename Sum>
+QImage ShrinkRows(const TBitmap& picture, QSize size, const std::vector<TBox>& columns,
+                               const std::vector<TBox>& rows) {
   const auto width = static_cast<std::size_t>(picture.Width());
   QImage image(size, QImage::Format_RGB32);
   std::vector<TColor> scratch(width);
   // Column sums of red, green and blue over the rows of one box row first,
-  // three to a pixel as in a packed row (a loop the compiler turns into vector
-  // instructions), then the sums of each box from them.
-  std::vector<std::uint32_t> sums(width * 3);
+  // three to a pixel as in a packed row, then the sums of each box from them.
+  std::vector<Sum> sums(width * 3);
   for (std::int32_t y = 0; y < size.height(); ++y) {
     const TBox& row = rows[static_cast<std::size_t>(y)];
-    std::fill(sums.begin(), sums.end(), 0);
     for (std::int32_t sourceY = row.begin; sourceY < row.end; ++sourceY) {
+      const bool first = sourceY == row.begin;
       if (const std::uint8_t* rgb = picture.PackedRow(sourceY)) {
-        for (std::size_t i = 0; i < width * 3; ++i) sums[i] += rgb[i];
+        AddBytes(sums.data(), rgb, width * 3, first);
       } else {
+        if (first) std::fill(sums.begin(), sums.end(), 0);
         const TColor* source = picture.ReadRow(sourceY, scratch.data());
         for (std::size_t x = 0; x < width; ++x) {
           const TColor c = source[x];
@@ -125,6 +139,27 @@ QImage TPaneScaler::Shrink(const TBitmap& picture, QSize size) {
   return image;
 }
 
+}  // namespace
+
+QImage TPaneScaler::Scale(const TBitmap& picture, QSize size) {
+  if (picture.Empty() || size.isEmpty()) return {};
+  const bool shrinking = picture.Width() > size.width() || picture.Height() > size.height();
+  if (!shrinking) return ToQImage(picture).scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  if (lastSize_ == size && lastPicture_.SharesPixels(picture)) return lastImage_;
+  QImage image = picture.Plane() != nullptr ? ShrinkPlanePicture(picture, size) : Shrink(picture, size);
+  lastPicture_ = picture;
+  lastSize_ = size;
+  lastImage_ = image;
+  return image;
+}
+
+QImage TPaneScaler::Shrink(const TBitmap& picture, QSize size) {
+  const std::vector<TBox> columns = Boxes(picture.Width(), size.width());
+  const std::vector<TBox> rows = Boxes(picture.Height(), size.height());
+  return picture.PackedRow(0) != nullptr && ShortSums(rows) ? ShrinkRows<std::uint16_t>(picture, size, columns, rows)
+                                                            : ShrinkRows<std::uint32_t>(picture, size, columns, rows);
+}
+
 QImage TPaneScaler::ShrinkPlanePicture(const TBitmap& picture, QSize size) {
   const std::vector<TBox> columns = Boxes(picture.Width(), size.width());
   const std::vector<TBox> rows = Boxes(picture.Height(), size.height());
@@ -139,11 +174,8 @@ QImage TPaneScaler::ShrinkPlanePicture(const TBitmap& picture, QSize size) {
     std::vector<std::uint32_t> dark(width);
     for (std::int32_t y = 0; y < size.height(); ++y) {
       const TBox& row = rows[static_cast<std::size_t>(y)];
-      std::fill(dark.begin(), dark.end(), 0);
-      for (std::int32_t sourceY = row.begin; sourceY < row.end; ++sourceY) {
-        const std::uint8_t* source = plane->Row(sourceY);
-        for (std::size_t x = 0; x < width; ++x) dark[x] += source[x] != 0 ? 1u : 0u;
-      }
+      for (std::int32_t sourceY = row.begin; sourceY < row.end; ++sourceY)
+        AddDark(dark.data(), plane->Row(sourceY), width, sourceY == row.begin);
       std::uint32_t* count = &darkCounts_[static_cast<std::size_t>(y) * static_cast<std::size_t>(size.width())];
       for (std::int32_t x = 0; x < size.width(); ++x) {
         const TBox& column = columns[static_cast<std::size_t>(x)];
