@@ -21,6 +21,8 @@ packages=(
   xauth
   clang
   libclang-rt-14-dev
+  desktop-file-utils
+  appstream
 )
 
 # One query for all: the packages that are installed, one name a line.
