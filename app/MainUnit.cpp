@@ -25,7 +25,7 @@
 #include <QVBoxLayout>
 
 #include "WindowSurfaces.h"
-#include "app/PictureLoader.h"
+#include "picture/PictureLoader.h"
 #include "common/ShiftJis.h"
 #include "decoder/Veltrix.h"
 

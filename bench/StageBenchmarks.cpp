@@ -20,7 +20,7 @@
 #include <vector>
 
 #ifdef MORILUX_BENCH_LOADER
-#include "app/PictureLoader.h"
+#include "picture/PictureLoader.h"
 #endif
 #include "PhotoScene.h"
 #include "TestSymbols.h"

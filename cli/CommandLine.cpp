@@ -16,7 +16,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/PictureLoader.h"
+#include "picture/PictureLoader.h"
 #include "common/ShiftJis.h"
 #include "decoder/Veltrix.h"
 

@@ -14,7 +14,7 @@
 
 #include <unistd.h>
 
-#include "app/PictureLoader.h"
+#include "picture/PictureLoader.h"
 
 #ifndef MORILUX_FUZZ_EXTENSION
 #error "MORILUX_FUZZ_EXTENSION must name the picture type"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "TestSymbols.h"
-#include "app/PictureLoader.h"
+#include "picture/PictureLoader.h"
 
 namespace {
 

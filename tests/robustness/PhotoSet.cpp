@@ -13,7 +13,7 @@
 
 #include "RobustnessSupport.h"
 #include "TestSymbols.h"
-#include "app/PictureLoader.h"
+#include "picture/PictureLoader.h"
 #include "common/ShiftJis.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <jpeglib.h>
 
 #include "TestSymbols.h"
-#include "app/PictureLoader.h"
+#include "picture/PictureLoader.h"
 
 namespace fs = std::filesystem;
 using namespace testing_support;
