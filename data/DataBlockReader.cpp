@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/Errors.h"
+#include "symbol/Versions.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ TDataBlockReader::TDataBlockReader(const TIntegers& codewords, std::int32_t coun
       count_(static_cast<std::int32_t>(
           std::clamp<std::int64_t>(count, 0, static_cast<std::int64_t>(std::min<std::size_t>(codewords.size(), 0x7FFFFFFF))))),
       version_(version) {
-  if (version < 1 || version > 40) throw TDecodeError("Unsupported version " + std::to_string(version));
+  RequireVersion(version);
 }
 
 std::uint32_t TDataBlockReader::ReadBits(std::int32_t n) {
@@ -49,17 +49,7 @@ std::uint32_t TDataBlockReader::ReadBits(std::int32_t n) {
   return value;
 }
 
-std::int32_t TDataBlockReader::CountLength(std::uint32_t mode) const {
-  // Character-count indicator lengths for versions 1-9, 10-26 and 27-40.
-  const int range = version_ <= 9 ? 0 : (version_ <= 26 ? 1 : 2);
-  switch (mode) {
-    case kNumeric: return std::array<std::int32_t, 3>{10, 12, 14}[static_cast<std::size_t>(range)];
-    case kAlphanumeric: return std::array<std::int32_t, 3>{9, 11, 13}[static_cast<std::size_t>(range)];
-    case kByte: return std::array<std::int32_t, 3>{8, 16, 16}[static_cast<std::size_t>(range)];
-    case kKanji: return std::array<std::int32_t, 3>{8, 10, 12}[static_cast<std::size_t>(range)];
-    default: return 0;
-  }
-}
+std::int32_t TDataBlockReader::CountLength(std::uint32_t mode) const { return CharacterCountBits(version_, mode); }
 
 std::string TDataBlockReader::Decode() {
   std::string text;

@@ -2,6 +2,7 @@
 
 #include "common/Bitmap.h"
 #include "locate/Coordinates.h"
+#include "symbol/Versions.h"
 
 TImageReader::TImageReader(TSurfaces& surfaces)
     : surfaces_(surfaces), coordinates_(std::make_unique<TCoordinates>(surfaces)) {}
@@ -16,7 +17,7 @@ std::int32_t TImageReader::Read(const TPlaneBoolean& plane, std::int32_t width, 
   lastResult_ = coordinates_->Locate(plane, width, height);
   if (lastResult_ > 0) return lastResult_;
 
-  const std::int32_t size = 4 * coordinates_->GetVersion() + 17;
+  const auto size = static_cast<std::int32_t>(SymbolSide(coordinates_->GetVersion()));
   // A fresh, all-light matrix: nothing of an earlier read survives.
   matrix_.Resize(size, size, 0);
   size_ = size;

@@ -14,19 +14,11 @@
 #include "common/Rounding.h"
 #include "locate/FindPattern.h"
 #include "locate/TimingPattern.h"
+#include "symbol/Versions.h"
 
 namespace {
 
 constexpr long double kPi = std::numbers::pi_v<long double>;
-
-// Version-information codewords for versions 7 to 40 (ISO/IEC 18004: the
-// 6-bit version followed by its 12 BCH check bits, generator 0x1F25).
-constexpr std::array<std::uint32_t, 34> kVersionCodes = {
-    0x07C94, 0x085BC, 0x09A99, 0x0A4D3, 0x0BBF6, 0x0C762, 0x0D847, 0x0E60D, 0x0F928,
-    0x10B78, 0x1145D, 0x12A17, 0x13532, 0x149A6, 0x15683, 0x168C9, 0x177EC, 0x18EC4,
-    0x191E1, 0x1AFAB, 0x1B08E, 0x1CC1A, 0x1D33F, 0x1ED75, 0x1F250, 0x209D5, 0x216F0,
-    0x228BA, 0x2379F, 0x24B0B, 0x2542E, 0x26A64, 0x27541, 0x28C69,
-};
 
 // An integer coordinate plus an offset, refused when the sum leaves the 32-bit range.
 std::int32_t Shift(std::int32_t value, std::int64_t offset, const char* what) {
@@ -98,7 +90,7 @@ std::int32_t TCoordinates::LocateFromCentres(const TPlaneBoolean& plane, std::in
 
   // From version 7 on the version information decides, also over a forced
   // version: the candidate only sets the pitch with which its blocks are found.
-  if (candidate > 6) {
+  if (HasVersionInformation(candidate)) {
     version_ = ReadVersionInformation(plane);
     if (version_ == 0) return 1;
   }
@@ -165,8 +157,8 @@ std::int32_t TCoordinates::ReadVersionInformation(const TPlaneBoolean& plane) co
 
 std::int32_t TCoordinates::MatchVersionCode(std::uint32_t bits) {
   // The lowest version within 3 bits wins; there is no search for the closest.
-  for (std::size_t i = 0; i < kVersionCodes.size(); ++i) {
-    const std::uint32_t differ = (kVersionCodes[i] ^ bits) & 0x3FFFFu;
+  for (std::size_t i = 0; i < kVersionInformationCodes.size(); ++i) {
+    const std::uint32_t differ = (kVersionInformationCodes[i] ^ bits) & 0x3FFFFu;
     if (std::popcount(differ) <= 3) return static_cast<std::int32_t>(i) + 7;
   }
   return 0;
@@ -186,8 +178,8 @@ void TCoordinates::FrameSymbol(const TPlaneBoolean& plane, std::int32_t width, s
   c_[0] = ModuleOffsetToImage(p_[0], -3.5L, -3.5L);
   c_[1] = ModuleOffsetToImage(p_[1], 3.5L, -3.5L);
   c_[2] = ModuleOffsetToImage(p_[2], -3.5L, 3.5L);
-  // One module inside the bottom-right corner: 4V + 12.5 pitches from P0 along both axes.
-  const long double reach = 4.0L * (static_cast<long double>(version_) - 1) + 16.5L;
+  // One module inside the bottom-right corner: the side less 4.5 pitches from P0 along both axes.
+  const long double reach = static_cast<long double>(SymbolSide(version_)) - 4.5L;
   const TPoint estimate = ModuleOffsetToImage(p_[0], reach, reach);
 
   // Each corner is the dark pixel farthest from a point across the symbol.
@@ -403,7 +395,7 @@ TPoint TCoordinates::MapModule(std::int32_t a, std::int32_t b) const {
   if (topLength_ == 0 || leftLength_ == 0) {
     throw TMathError("Degenerate frame: an edge of the symbol has length 0");
   }
-  const long double side = static_cast<long double>(4 * static_cast<std::int64_t>(version_) + 17);
+  const long double side = static_cast<long double>(SymbolSide(version_));
   const long double u = topLength_ / side * (a + 0.5L);
   const long double v = leftLength_ / side * (b + 0.5L);
   const long double w = (u / topLength_) * deviationLength_ * (v / leftLength_);
@@ -500,7 +492,7 @@ TPoint TCoordinates::NearestGridNode(std::int32_t a, std::int32_t b) const {
 }
 
 TPoint TCoordinates::GetSamplePoint(const TPlaneBoolean& /*plane*/, std::int32_t a, std::int32_t b) const {
-  if (version_ < 1 || version_ > 40) return TPoint{};
+  if (!IsVersion(version_)) return TPoint{};
   if (version_ == 1) return MapModule(a, b);
   if (!seeds_ || seeds_->Version() != version_ || grid_.Width() != seeds_->Count()) {
     throw TDecodeError("GetSamplePoint: the sampling grid has not been built");

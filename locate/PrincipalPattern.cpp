@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/Rounding.h"
+#include "symbol/Versions.h"
 
 namespace {
 
@@ -24,9 +25,9 @@ TPrincipalPattern::TPrincipalPattern(TPoint centre0, TPoint centre1, TPoint cent
 }
 
 void TPrincipalPattern::SetVersion(std::int32_t version) {
-  // 64-bit: a forced version up to the largest 32-bit value must not overflow.
-  // 4V + 10 is never zero for an integer V.
-  const long double modules = static_cast<long double>(4 * static_cast<std::int64_t>(version) + 10);
+  // The finder centres lie seven modules less than the side apart; never zero
+  // for an integer version, and computed in 64 bits for any forced one.
+  const long double modules = static_cast<long double>(SymbolSide(version) - 7);
   widthX_ = lengthX_ / modules;
   widthY_ = lengthY_ / modules;
 }

@@ -13,8 +13,8 @@ class TPrincipalPattern {
  public:
   TPrincipalPattern(TPoint centre0, TPoint centre1, TPoint centre2);
 
-  // Derives both module widths: the finder centres of a version-V symbol are
-  // 4V + 10 modules apart.
+  // Derives both module widths: the finder centres of a symbol are seven
+  // modules less than its side apart.
   void SetVersion(std::int32_t version);
 
   long double GetModuleWidthX() const { return widthX_; }

@@ -6,6 +6,7 @@
 #include "common/Bitmap.h"
 #include "common/Rounding.h"
 #include "locate/FindPattern.h"
+#include "symbol/Versions.h"
 
 namespace {
 
@@ -20,12 +21,6 @@ long double Direction(TPoint from, TPoint to) {
   return atan2l(static_cast<long double>(static_cast<std::int64_t>(to.y) - from.y),
                 static_cast<long double>(static_cast<std::int64_t>(to.x) - from.x));
 }
-
-// Timing samples are taken on module positions 6 .. size - 7, so checking a
-// version means n = 4V + 5 samples per axis; versions beyond the symbology
-// are refused rather than sampled.
-constexpr std::int32_t kLowestVersion = 1;
-constexpr std::int32_t kHighestVersion = 40;
 
 }  // namespace
 
@@ -79,11 +74,12 @@ bool TTimingPattern::CheckVersion(std::int32_t version, const TPlaneBoolean& pla
                                   std::int32_t height) {
   TImagePane& pane = surfaces_.Image(TImagePaneId::TimeImage);
   pane.ReplacePicture(surfaces_.PlanePicture(plane, width, height));
-  if (version < kLowestVersion || version > kHighestVersion) return false;
+  // Versions beyond the symbology are refused rather than sampled.
+  if (!IsVersion(version)) return false;
 
   width = std::clamp(width, 0, plane.Width());
   height = std::clamp(height, 0, plane.Height());
-  size_ = 4 * version + 17;
+  size_ = static_cast<std::int32_t>(SymbolSide(version));
   // The finder centres of a version-V symbol lie size - 7 modules apart.
   pitch1_ = static_cast<long double>(length1_) / (size_ - 7);
   pitch2_ = static_cast<long double>(length2_) / (size_ - 7);
@@ -96,6 +92,7 @@ bool TTimingPattern::CheckVersion(std::int32_t version, const TPlaneBoolean& pla
       static_cast<std::int64_t>(RoundHalfEven(cos1 * (pitch1_ * 3) + cos2 * (pitch2_ * 3), "timing start x")) + p0_.x;
   const std::int64_t startY =
       static_cast<std::int64_t>(RoundHalfEven(sin1 * (pitch1_ * 3) + sin2 * (pitch2_ * 3), "timing start y")) + p0_.y;
+  // Timing samples are taken on module positions 6 .. size - 7.
   const std::int32_t samples = size_ - 12;
 
   TBitmap& picture = pane.CurrentPicture();

@@ -1,5 +1,7 @@
 #include "Arrangement.h"
 
+#include "Versions.h"
+
 namespace {
 
 constexpr std::uint8_t kCentre = 1;
@@ -56,28 +58,10 @@ void TArrangement::MarkFunctionPatterns() {
     if (GetPatternKind(6, y) == 0) SetPatternKind(6, y, kTiming);
 
   // Version information blocks beside the top-right and bottom-left finders.
-  if (version_ >= 7) {
+  if (HasVersionInformation(version_)) {
     FillArea(w - 11, 0, w - 9, 5, kFunction);
     FillArea(0, h - 11, 5, h - 9, kFunction);
   }
 }
 
-std::int32_t TArrangement::CodewordCount() const {
-  // Alignment patterns outside the finder areas (a) and alignment patterns
-  // sitting on each timing line (m), per version range.
-  std::int32_t a = 0;
-  std::int32_t m = 0;
-  if (version_ >= 2 && version_ <= 6) {
-    a = 1;
-  } else if (version_ >= 7) {
-    m = (version_ - 7) / 7 + 1;
-    constexpr std::int32_t kAlignmentCounts[] = {6, 13, 22, 33, 46};
-    a = kAlignmentCounts[m - 1];
-  }
-  const std::int32_t side = 4 * version_ + 17;
-  const std::int32_t timing = 2 * (side - 16 - 5 * m);
-  const std::int32_t formatAndVersion = version_ < 7 ? 31 : 31 + 36;
-  // 192: three finder patterns with their separators, 64 modules each.
-  const std::int32_t dataModules = Width() * Height() - 192 - formatAndVersion - timing - 25 * a;
-  return dataModules / 8;
-}
+std::int32_t TArrangement::CodewordCount() const { return TotalCodewords(version_); }

@@ -1,14 +1,12 @@
 #include "Module.h"
 
-#include <string>
-
-#include "common/Errors.h"
+#include "Versions.h"
 
 namespace {
 
 std::int32_t SideFor(std::int32_t version) {
-  if (version < 1 || version > 40) throw TDecodeError("Unsupported version " + std::to_string(version));
-  return 4 * version + 17;
+  RequireVersion(version);
+  return static_cast<std::int32_t>(SymbolSide(version));
 }
 
 }  // namespace

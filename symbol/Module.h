@@ -18,7 +18,7 @@ struct TModuleCell {
 // Callers rely on that, e.g. the codeword walk asks about the column left of the grid.
 class TModule {
  public:
-  // Width = Height = 4 * version + 17. Refuses a version outside 1 to 40 with a TDecodeError.
+  // Width = Height = the version's side. Refuses a version outside 1 to 40 with a TDecodeError.
   explicit TModule(std::int32_t version);
 
   std::int32_t Width() const { return width_; }

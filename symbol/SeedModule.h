@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 // The centre positions (module row/column coordinates) from which the alignment
 // patterns and the sampling grid of one version are built.
@@ -16,5 +17,6 @@ class TSeedModule {
 
  private:
   std::int32_t version_;
+  std::span<const std::int32_t> positions_;
   std::int32_t count_;
 };

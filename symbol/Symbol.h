@@ -20,7 +20,7 @@ class TSymbol : public TBase {
   TSymbol& operator=(const TSymbol&) = delete;
 
   // Builds the model from the sampled plane (True = dark, [x][y]) of rows x columns
-  // modules: version (rows - 17) div 4, a new matrix, the modules copied, the format
+  // modules: the version of that side, a new matrix, the modules copied, the format
   // information read. Raises a TDecodeError for a version outside 1 to 40 or a plane
   // smaller than the given size; on unreadable format information sets ErrorCode 5
   // and raises "Format Information Error".
