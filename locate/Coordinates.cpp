@@ -13,12 +13,11 @@
 #include "common/Errors.h"
 #include "common/Rounding.h"
 #include "locate/FindPattern.h"
+#include "locate/Geometry.h"
 #include "locate/TimingPattern.h"
 #include "symbol/Versions.h"
 
 namespace {
-
-constexpr long double kPi = std::numbers::pi_v<long double>;
 
 // An integer coordinate plus an offset, refused when the sum leaves the 32-bit range.
 std::int32_t Shift(std::int32_t value, std::int64_t offset, const char* what) {
@@ -27,13 +26,6 @@ std::int32_t Shift(std::int32_t value, std::int64_t offset, const char* what) {
     throw TMathError(std::string(what) + ": value does not fit a 32-bit integer");
   }
   return static_cast<std::int32_t>(sum);
-}
-
-// Distance between two integer points: the square root of an integer sum of squares.
-long double Distance(TPoint a, TPoint b) {
-  const long double dx = static_cast<long double>(static_cast<std::int64_t>(b.x) - a.x);
-  const long double dy = static_cast<long double>(static_cast<std::int64_t>(b.y) - a.y);
-  return sqrtl(dx * dx + dy * dy);
 }
 
 // Inclusive range [low, high] clipped to [0, limit - 1]; empty when low > high afterwards.
@@ -206,11 +198,9 @@ void TCoordinates::SetCorners(TPoint c0, TPoint c1, TPoint c2, TPoint c3) {
 void TCoordinates::DeriveFrame() {
   topLength_ = Distance(c_[0], c_[1]);
   leftLength_ = Distance(c_[0], c_[2]);
-  topAngle_ = atan2l(static_cast<long double>(static_cast<std::int64_t>(c_[1].y) - c_[0].y),
-                     static_cast<long double>(static_cast<std::int64_t>(c_[1].x) - c_[0].x));
+  topAngle_ = Direction(c_[0], c_[1]);
   if (topAngle_ < 0) topAngle_ += 2 * kPi;
-  leftAngle_ = atan2l(static_cast<long double>(static_cast<std::int64_t>(c_[2].y) - c_[0].y),
-                      static_cast<long double>(static_cast<std::int64_t>(c_[2].x) - c_[0].x));
+  leftAngle_ = Direction(c_[0], c_[2]);
   if (leftAngle_ < 0) leftAngle_ += 2 * kPi;
   cosTop_ = cosl(topAngle_);
   sinTop_ = sinl(topAngle_);
@@ -225,8 +215,7 @@ void TCoordinates::DeriveFrame() {
       Shift(RoundHalfEven(sinTop_ * topLength_ + sinLeft_ * leftLength_, "frame corner y"), c_[0].y,
             "frame corner y")};
   deviationLength_ = Distance(parallelogram, c_[3]);
-  deviationAngle_ = atan2l(static_cast<long double>(static_cast<std::int64_t>(c_[3].y) - parallelogram.y),
-                           static_cast<long double>(static_cast<std::int64_t>(c_[3].x) - parallelogram.x));
+  deviationAngle_ = Direction(parallelogram, c_[3]);
   cosDeviation_ = cosl(deviationAngle_);
   sinDeviation_ = sinl(deviationAngle_);
 }
@@ -248,9 +237,8 @@ bool TCoordinates::FindFarthestDark(const TPlaneBoolean& plane, std::int32_t wid
   for (std::int32_t x = xs.low; x <= xs.high; ++x) {
     for (std::int32_t y = ys.low; y <= ys.high; ++y) {
       if (!plane[x][y]) continue;
-      const long double dx = static_cast<long double>(static_cast<std::int64_t>(reference.x) - x);
-      const long double dy = static_cast<long double>(static_cast<std::int64_t>(reference.y) - y);
-      const long double square = dx * dx + dy * dy;
+      const TDelta delta = Delta(TPoint{x, y}, reference);
+      const long double square = delta.x * delta.x + delta.y * delta.y;
       if (square <= bestSquare) continue;
       const long double d = sqrtl(square);
       if (d > best) {
@@ -269,7 +257,7 @@ long double TCoordinates::DirectionAngle(TPoint q, TPoint p) {
   if (dx == 0 && dy == 0) throw TMathError("Base Angle Error");
   if (dy == 0) return dx > 0 ? 0.0L : kPi;
   if (dx == 0) return dy > 0 ? kPi / 2 : -kPi / 2;
-  return atan2l(static_cast<long double>(dy), static_cast<long double>(dx));
+  return Direction(q, p);
 }
 
 long double TCoordinates::BottomEdgeAngle(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,

@@ -1,5 +1,7 @@
 #include "FindPattern.h"
 
+#include "locate/Geometry.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -8,8 +10,6 @@
 #include <vector>
 
 namespace {
-
-constexpr long double kPi = 3.141592653589793238462643383279502884L;
 
 inline bool PassesRunTest(const std::array<std::int32_t, 5>& lengths, std::int32_t slot) {
   static constexpr std::array<std::int32_t, 5> kRatios = {1, 1, 3, 1, 1};
@@ -175,11 +175,7 @@ std::array<TPoint, 3> TFindPattern::OrderCentres(TPoint p0, TPoint p1, TPoint p2
   std::size_t longest = 0;
   std::int64_t longestLength = 0;
   for (std::size_t k = 0; k < 3; ++k) {
-    const TPoint& a = p[k];
-    const TPoint& b = p[(k + 1) % 3];
-    const long double dx = static_cast<long double>(std::llabs(static_cast<std::int64_t>(b.x) - a.x));
-    const long double dy = static_cast<long double>(std::llabs(static_cast<std::int64_t>(b.y) - a.y));
-    const std::int64_t length = static_cast<std::int64_t>(sqrtl(dx * dx + dy * dy));
+    const std::int64_t length = static_cast<std::int64_t>(Distance(p[k], p[(k + 1) % 3]));
     if (length > longestLength) {
       longestLength = length;
       longest = k;
@@ -199,8 +195,7 @@ std::array<TPoint, 3> TFindPattern::OrderCentres(TPoint p0, TPoint p1, TPoint p2
   const TPoint q1 = p[corner == 0 ? 1 : 0];
   const TPoint q2 = p[corner == 2 ? 1 : 2];
   auto angle = [&c](TPoint q) {
-    long double a = atan2l(static_cast<long double>(static_cast<std::int64_t>(q.y) - c.y),
-                           static_cast<long double>(static_cast<std::int64_t>(q.x) - c.x));
+    long double a = Direction(c, q);
     if (a < 0) a += 2 * kPi;
     return a;
   };

@@ -3,26 +3,15 @@
 #include <cmath>
 
 #include "common/Rounding.h"
+#include "locate/Geometry.h"
 #include "symbol/Versions.h"
 
-namespace {
-
-// Length and direction of from -> to. The differences are taken in 64 bits so
-// that no pair of 32-bit points overflows.
-void Measure(TPoint from, TPoint to, long double& length, long double& angle) {
-  const long double dx = static_cast<long double>(static_cast<std::int64_t>(to.x) - from.x);
-  const long double dy = static_cast<long double>(static_cast<std::int64_t>(to.y) - from.y);
-  length = sqrtl(dx * dx + dy * dy);
-  angle = atan2l(dy, dx);
-}
-
-}  // namespace
-
 TPrincipalPattern::TPrincipalPattern(TPoint centre0, TPoint centre1, TPoint centre2)
-    : centres_{centre0, centre1, centre2} {
-  Measure(centre0, centre1, lengthX_, angleX_);
-  Measure(centre0, centre2, lengthY_, angleY_);
-}
+    : centres_{centre0, centre1, centre2},
+      lengthX_(Distance(centre0, centre1)),
+      angleX_(Direction(centre0, centre1)),
+      lengthY_(Distance(centre0, centre2)),
+      angleY_(Direction(centre0, centre2)) {}
 
 void TPrincipalPattern::SetVersion(std::int32_t version) {
   // The finder centres lie seven modules less than the side apart; never zero

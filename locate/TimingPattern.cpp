@@ -5,21 +5,14 @@
 
 #include "common/Bitmap.h"
 #include "common/Rounding.h"
-#include "locate/FindPattern.h"
+#include "locate/Geometry.h"
 #include "symbol/Versions.h"
 
 namespace {
 
 // Pixel distance between two centres, rounded.
-std::int32_t Distance(TPoint from, TPoint to) {
-  const long double dx = static_cast<long double>(static_cast<std::int64_t>(to.x) - from.x);
-  const long double dy = static_cast<long double>(static_cast<std::int64_t>(to.y) - from.y);
-  return RoundHalfEven(sqrtl(dx * dx + dy * dy), "finder centre distance");
-}
-
-long double Direction(TPoint from, TPoint to) {
-  return atan2l(static_cast<long double>(static_cast<std::int64_t>(to.y) - from.y),
-                static_cast<long double>(static_cast<std::int64_t>(to.x) - from.x));
+std::int32_t RoundedDistance(TPoint from, TPoint to) {
+  return RoundHalfEven(Distance(from, to), "finder centre distance");
 }
 
 }  // namespace
@@ -29,8 +22,8 @@ TTimingPattern::TTimingPattern(TSurfaces& surfaces, TPoint p0, TPoint p1, TPoint
       p0_(p0),
       p1_(p1),
       p2_(p2),
-      length1_(Distance(p0, p1)),
-      length2_(Distance(p0, p2)),
+      length1_(RoundedDistance(p0, p1)),
+      length2_(RoundedDistance(p0, p2)),
       angle1_(Direction(p0, p1)),
       angle2_(Direction(p0, p2)),
       cos1_(cosl(angle1_)),
