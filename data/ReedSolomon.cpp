@@ -1,5 +1,6 @@
 #include "ReedSolomon.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -10,11 +11,10 @@ constexpr std::int32_t kMaxErrors = 3;
 // Coefficients 0 .. 8 of the locator are tried in the root search.
 constexpr std::int32_t kRootSearchDegree = 8;
 
-std::string HexLine(const TIntegers* block, const char* format) {
+std::string HexLine(const TIntegers& block, const char* format) {
   std::string line;
-  if (block == nullptr) return line;
   char digits[16];
-  for (std::int32_t value : *block) {
+  for (std::int32_t value : block) {
     std::snprintf(digits, sizeof digits, format, static_cast<unsigned>(value));
     line += digits;
   }
@@ -23,7 +23,7 @@ std::string HexLine(const TIntegers* block, const char* format) {
 
 }  // namespace
 
-TReedSolomon::TReedSolomon(TSurfaces& surfaces) : surfaces_(surfaces) {}
+TReedSolomon::TReedSolomon(TSurfaces& surfaces) : surfaces_(surfaces) { BuildTables(); }
 
 void TReedSolomon::BuildTables() {
   expTable_[0] = 1;
@@ -49,18 +49,12 @@ std::int32_t TReedSolomon::GFInverse(std::int32_t a) const {
   return expTable_[static_cast<std::size_t>(255 - logTable_[static_cast<std::size_t>(a)])];
 }
 
-void TReedSolomon::LoadBlock(TIntegers& block) {
-  BuildTables();
-  block_ = &block;
-}
-
-void TReedSolomon::Decode() {
+void TReedSolomon::Decode(TIntegers& block) {
   errorCount_ = 0;
   rootCount_ = 0;
-  if (block_ == nullptr) BuildTables();  // no block loaded: decoded as an empty one
   TTextPane& memo = surfaces_.Text(TTextPaneId::RdSnMemo);
 
-  ComputeSyndromes();
+  ComputeSyndromes(block);
   memo.AppendLine("--- Syndrome ---");
   bool intact = true;
   for (std::size_t i = 0; i < syndromes_.size(); ++i) {
@@ -69,29 +63,37 @@ void TReedSolomon::Decode() {
   }
   if (intact) return;
 
-  CorrectErrors(block_ == nullptr ? 0 : static_cast<std::int32_t>(block_->size()));
+  CorrectErrors(block);
   memo.AppendLine("--- Corrected Data ---");
-  memo.AppendLine(HexLine(block_, "%02X"));
+  memo.AppendLine(HexLine(block, "%02X"));
   memo.AppendLine(" ");
 }
 
-void TReedSolomon::ComputeSyndromes() {
-  TTextPane& memo = surfaces_.Text(TTextPaneId::RdSnMemo);
-  memo.AppendLine("--- Decode Data ---");
-  memo.AppendLine(HexLine(block_, "%02x"));
-  syndromes_.fill(0);
-  if (block_ == nullptr) return;
-  for (std::int32_t i = 0; i < kSyndromeCount; ++i) {
-    const std::int32_t root = expTable_[static_cast<std::size_t>(i + 1)];
-    std::int32_t sum = 0;
-    // Horner's rule from the first codeword, the highest power; only the low
-    // 8 bits of a codeword belong to the field.
-    for (std::int32_t codeword : *block_) sum = GFMul(root, sum) ^ (codeword & 0xFF);
-    syndromes_[static_cast<std::size_t>(i)] = sum;
-  }
+bool TReedSolomon::IsCodeword(const TIntegers& block, std::int32_t ecLength) const {
+  const std::int32_t powers = std::min<std::int32_t>(kSyndromeCount, ecLength - 1);
+  for (std::int32_t k = 1; k <= powers; ++k)
+    if (Syndrome(block, k) != 0) return false;
+  return true;
 }
 
-void TReedSolomon::CorrectErrors(std::int32_t length) {
+std::int32_t TReedSolomon::Syndrome(const TIntegers& block, std::int32_t power) const {
+  const std::int32_t root = expTable_[static_cast<std::size_t>(power)];
+  std::int32_t sum = 0;
+  // Horner's rule from the first codeword, the highest power.
+  for (std::int32_t codeword : block) sum = GFMul(root, sum) ^ (codeword & 0xFF);
+  return sum;
+}
+
+void TReedSolomon::ComputeSyndromes(const TIntegers& block) {
+  TTextPane& memo = surfaces_.Text(TTextPaneId::RdSnMemo);
+  memo.AppendLine("--- Decode Data ---");
+  memo.AppendLine(HexLine(block, "%02x"));
+  syndromes_.fill(0);
+  for (std::int32_t i = 0; i < kSyndromeCount; ++i) syndromes_[static_cast<std::size_t>(i)] = Syndrome(block, i + 1);
+}
+
+void TReedSolomon::CorrectErrors(TIntegers& block) {
+  const auto length = static_cast<std::int32_t>(block.size());
   const std::int32_t degree = FindLocator();
   if (degree < 1 || degree > kMaxErrors) return;
   FindRoots();
@@ -115,7 +117,7 @@ void TReedSolomon::CorrectErrors(std::int32_t length) {
   }
   for (std::int32_t n = 0; n < rootCount_; ++n) {
     const std::int32_t location = errorLocations_[static_cast<std::size_t>(n)];
-    (*block_)[static_cast<std::size_t>(length - 1 - location)] ^= values[static_cast<std::size_t>(n)];
+    block[static_cast<std::size_t>(length - 1 - location)] ^= values[static_cast<std::size_t>(n)];
   }
   errorCount_ = rootCount_;
 }

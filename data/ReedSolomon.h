@@ -15,23 +15,32 @@ class TReedSolomon {
  public:
   explicit TReedSolomon(TSurfaces& surfaces);
 
-  // Rebuilds the field tables and takes the caller's array as the block: the
-  // corrections of Decode appear in it. Element 0 is the first codeword of the block.
-  void LoadBlock(TIntegers& block);
   // Lists the block and its syndromes and, when a syndrome is non-zero, corrects
-  // the block and lists it again. A block is changed only when the locator has
-  // degree 1 to 3 and exactly that many roots, all inside the block, with
-  // non-zero Forney denominators; otherwise it stays as received.
-  void Decode();
+  // the block in place and lists it again. Element 0 is the first codeword of
+  // the block. A block is changed only when the locator has degree 1 to 3 and
+  // exactly that many roots, all inside the block, with non-zero Forney
+  // denominators; otherwise it stays as received. Nothing of the block is kept
+  // after the call.
+  void Decode(TIntegers& block);
   // Codewords corrected by the last Decode (0 when intact or left unchanged).
   std::int32_t ErrorCount() const { return errorCount_; }
+
+  // True when the block, whose last ecLength codewords are the error
+  // correction, reads as a codeword to this decoder: a block of E such
+  // codewords is a multiple of a generator with the roots alpha^0 ..
+  // alpha^(E - 1), and the decoder sees it through alpha^1 .. alpha^8, so the
+  // block must vanish at alpha^1 .. alpha^m, m = min(8, E - 1).
+  bool IsCodeword(const TIntegers& block, std::int32_t ecLength) const;
 
  private:
   using TPolynomial = std::array<std::int32_t, 16>;
 
   void BuildTables();
-  void ComputeSyndromes();
-  void CorrectErrors(std::int32_t length);
+  // The block evaluated at alpha^power, codeword 0 being the highest power;
+  // only the low 8 bits of a codeword belong to the field.
+  std::int32_t Syndrome(const TIntegers& block, std::int32_t power) const;
+  void ComputeSyndromes(const TIntegers& block);
+  void CorrectErrors(TIntegers& block);
   std::int32_t FindLocator();
   void ComputeEvaluator();
   void FindRoots();
@@ -39,7 +48,6 @@ class TReedSolomon {
   std::int32_t GFInverse(std::int32_t a) const;
 
   TSurfaces& surfaces_;
-  TIntegers* block_ = nullptr;
   std::array<std::int32_t, 511> expTable_{};
   std::array<std::int32_t, 256> logTable_{};
   TPolynomial syndromes_{};

@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 #include "common/Types.h"
 #include "data/ReedSolomon.h"
 #include "image/ImageReader.h"
+#include "symbol/Placement.h"
 #include "symbol/Symbol.h"
 
 // The decoder driver: runs the stages from the binary plane to the text. It has
@@ -37,39 +39,34 @@ class TDecorder : public TSymbol {
   std::int32_t Warp() const { return warp_; }
   std::int32_t ForceVersion() const { return forceVersion_; }
 
-  // What the last decode produced, for inspection.
+  // What the last decode produced, for inspection: the codewords as read (in
+  // reading order, before correction), the blocks after correction with the
+  // layout that placed the codewords in them, and the data codewords handed
+  // to the data decoder (CodewordsRead counts them).
   const TIntegers& Codewords() const { return codewords_; }
   std::int32_t CodewordsRead() const { return codewordsRead_; }
   const TIntegers& DataCodewords() const { return dataCodewords_; }
-  // Blocks as [block][index].
-  const TPlaneInteger& EqualBlocks() const { return equalBlocks_; }
-  const TPlaneInteger& ShortBlocks() const { return shortBlocks_; }
-  const TPlaneInteger& LongBlocks() const { return longBlocks_; }
+  const std::vector<TIntegers>& Blocks() const { return blocks_; }
+  const std::vector<TBlockLayout>& BlockLayout() const { return layout_; }
 
  private:
   void DrawSampled(const TPlaneBoolean& matrix, std::int32_t size);
   void MakeMask();
-  void DrawMask();
   void Unmask();
-  void DrawUnmasked();
   void ReadCodewords();
   // Returns false when a block is still not a codeword after correction.
   bool CorrectBlocks();
   std::string DecodeData();
 
-  // Gives one block to the Reed-Solomon decoder, which corrects it in place,
-  // and tells whether the block now checks as a codeword.
-  bool GiveBlock(TIntegers& block, std::int32_t ecPerBlock);
   std::int32_t CodewordAt(std::int32_t index) const;
 
   TImageReader reader_;
   TReedSolomon reedSolomon_;
-  TIntegers codewords_ = TIntegers(1, 0);
+  TIntegers codewords_;
   std::int32_t codewordsRead_ = 0;
   TIntegers dataCodewords_;
-  TPlaneInteger equalBlocks_;
-  TPlaneInteger shortBlocks_;
-  TPlaneInteger longBlocks_;
+  std::vector<TIntegers> blocks_;
+  std::vector<TBlockLayout> layout_;
   std::string errorText_;
   std::int32_t warp_ = 1;
   std::int32_t forceVersion_ = 0;

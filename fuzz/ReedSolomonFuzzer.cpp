@@ -62,8 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto last = b + 1 == blockCount ? codewords.end() : first + static_cast<std::ptrdiff_t>(share);
     TIntegers block(first, last);
     const TIntegers received = block;
-    decoder.LoadBlock(block);
-    decoder.Decode();
+    decoder.Decode(block);
     const std::int32_t corrected = decoder.ErrorCount();
     if (corrected < 0 || corrected > 3) std::abort();
     if (block.size() != received.size()) std::abort();

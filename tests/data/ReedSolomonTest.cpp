@@ -59,8 +59,7 @@ std::vector<std::string> ExpectedTrace(const TIntegers& received, const TInteger
 void ExpectDecoded(TReedSolomon& decoder, TSurfaces& surfaces, TIntegers block, const TIntegers& passedOn, int errorCount) {
   surfaces.Text(TTextPaneId::RdSnMemo).Clear();
   const TIntegers received = block;
-  decoder.LoadBlock(block);
-  decoder.Decode();
+  decoder.Decode(block);
   EXPECT_EQ(block, passedOn);
   EXPECT_EQ(decoder.ErrorCount(), errorCount);
   EXPECT_EQ(surfaces.Text(TTextPaneId::RdSnMemo).Lines(), ExpectedTrace(received, passedOn));
@@ -138,4 +137,26 @@ TEST(ReedSolomonTrace, OneDecoderForManyBlocks0aThen0AIntactBlocksShortEmptyBloc
   EXPECT_EQ(lines.size(), 19u);
   ExpectDecoded(decoder, surfaces, {}, {}, 0);
   EXPECT_EQ(lines[1], "");
+}
+
+// The check after correction sees a block as the decoder does: through
+// alpha^1 .. alpha^min(8, E - 1). A block of 7 error-correction codewords
+// passes on six powers, one codeword changed fails at alpha^1.
+TEST(ReedSolomonCheck, ACodewordPassesAndAnyOneChangedCodewordFails) {
+  TSurfaces surfaces;
+  const TReedSolomon decoder(surfaces);
+  std::mt19937 random(11);
+  std::vector<TBlockSource> sources(std::begin(kSources), std::end(kSources));
+  sources.push_back({7, 1, 0, 1});
+  for (const TBlockSource& source : sources) {
+    SCOPED_TRACE("ec " + std::to_string(source.ecLength));
+    const TIntegers block = EncoderBlock(source, 5);
+    EXPECT_TRUE(decoder.IsCodeword(block, source.ecLength));
+    for (int trial = 0; trial < 4; ++trial) {
+      TIntegers damaged = block;
+      damaged[random() % damaged.size()] ^= 1 + static_cast<int>(random() % 255);
+      EXPECT_FALSE(decoder.IsCodeword(damaged, source.ecLength));
+    }
+  }
+  EXPECT_TRUE(decoder.IsCodeword({1, 2, 3}, 1));  // nothing to check
 }

@@ -63,17 +63,13 @@ TEST(DecorderCodewords, ReadInPlacementOrderSplitIntoBlocksAndHandedOnAsData) {
     ASSERT_EQ(Decode(decorder, symbol), c.text);
     EXPECT_TRUE(decorder.ErrorText().empty());
 
-    // Every codeword as read (a single block is corrected in place), and the count line right after them.
+    // Every codeword as read, before correction, and the count line right after them.
     EXPECT_EQ(Ints(decorder.Codewords()), PlacementCodewords(symbol));
     EXPECT_EQ(Lines(surfaces, TTextPaneId::BLMemo).at(2 + c.total), "プロック数：" + std::to_string(c.total));
-    // The blocks, corrected, in the block planes; only their data parts reach the data decoder.
-    std::vector<std::vector<int>> planes;
-    for (const TPlaneInteger* plane : {&decorder.EqualBlocks(), &decorder.ShortBlocks(), &decorder.LongBlocks()})
-      for (int b = 0; b < plane->Width(); ++b) {
-        planes.emplace_back();
-        for (int i = 0; i < plane->Height(); ++i) planes.back().push_back((*plane)[b][i]);
-      }
-    EXPECT_EQ(planes, c.blocks == 1 ? std::vector<std::vector<int>>{} : blocks);
+    // The blocks, corrected; only their data parts reach the data decoder.
+    std::vector<std::vector<int>> corrected;
+    for (const TIntegers& block : decorder.Blocks()) corrected.push_back(Ints(block));
+    EXPECT_EQ(corrected, blocks);
     std::vector<int> data;
     for (const auto& block : blocks) data.insert(data.end(), block.begin(), block.end() - c.ec / c.blocks);
     EXPECT_EQ(Ints(decorder.DataCodewords()), data);
