@@ -26,7 +26,6 @@
 
 #include "WindowSurfaces.h"
 #include "picture/PictureLoader.h"
-#include "common/ShiftJis.h"
 #include "decoder/Veltrix.h"
 
 namespace {
@@ -125,9 +124,9 @@ class TSlimSpinStyle : public QProxyStyle {
 
 // ---------------------------------------------------------------------------
 
-TSpinEdit::TSpinEdit(int minimum, int maximum, int initial, QWidget* parent) : QSpinBox(parent) {
-  setRange(minimum, maximum);
-  setValue(initial);
+TSpinEdit::TSpinEdit(const TParameterRange& range, QWidget* parent) : QSpinBox(parent) {
+  setRange(range.minimum, range.maximum);
+  setValue(range.preset);
   setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
 }
 
@@ -224,19 +223,19 @@ QWidget* TForm1::BuildTopBar() {
   slimSpins->setParent(this);
 
   AddLabel(panel, QStringLiteral("Resolver"), 104, 16, "Label8");
-  SpinEdit1 = new TSpinEdit(-128, 128, 7, panel);
+  SpinEdit1 = new TSpinEdit(RangeOf(TParameter::Resolver), panel);
   SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
   SpinEdit1->setStyle(slimSpins);
   SpinEdit1->setGeometry(152, 8, 41, 22);
 
   AddLabel(panel, QStringLiteral("Warp"), 200, 16, "Label11");
-  SpinEdit3 = new TSpinEdit(1, 6, 6, panel);
+  SpinEdit3 = new TSpinEdit(RangeOf(TParameter::Warp), panel);
   SpinEdit3->setObjectName(QStringLiteral("SpinEdit3"));
   SpinEdit3->setStyle(slimSpins);
   SpinEdit3->setGeometry(232, 8, 33, 22);
 
   AddLabel(panel, QStringLiteral("ForceVertion"), 280, 16, "Label10");
-  SpinEdit2 = new TSpinEdit(0, 40, 0, panel);
+  SpinEdit2 = new TSpinEdit(RangeOf(TParameter::ForceVersion), panel);
   SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
   SpinEdit2->setStyle(slimSpins);
   SpinEdit2->setGeometry(352, 8, 33, 22);
@@ -341,11 +340,11 @@ void TForm1::AddLabel(QWidget* page, const QString& text, int x, int y, const ch
 
 // ---------------------------------------------------------------------------
 
+// The status panels follow the facade's outcome through the analysis command
+// itself, so the facade's events are left free.
 void TForm1::FormCreate() {
   decoder_ = std::make_unique<TVeltrix>(*surfaces_);
   picture_ = TBitmap();
-  decoder_->OnDecoded = [this](TVeltrix& sender) { ShowDecoded(sender); };
-  decoder_->OnError = [this](TVeltrix& sender) { ShowDecodeError(sender); };
 }
 
 void TForm1::FormClose() {
@@ -357,10 +356,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
   FormClose();
   QMainWindow::closeEvent(event);
 }
-
-void TForm1::ShowDecoded(TVeltrix&) { surfaces_->SetStatus(1, "Ｏｋ"); }
-
-void TForm1::ShowDecodeError(TVeltrix& sender) { surfaces_->SetStatus(1, sender.FailureReason()); }
 
 void TForm1::ImageReadBtnClick() {
   surfaces_->SetStatus(1, "");
@@ -391,36 +386,13 @@ TForm1::TLoadResult TForm1::LoadPictureFile(const QString& path) {
 
 void TForm1::AnalyBtnClick() {
   if (!decoder_) return;
-  // BLMemo keeps its listings from one analysis to the next.
-  surfaces_->Text(TTextPaneId::ResultMemo).Clear();
-  surfaces_->Text(TTextPaneId::RdSnMemo).Clear();
-  surfaces_->Text(TTextPaneId::ImgMemo).Clear();
-  surfaces_->SetStatus(1, "解析中");
-  // Show the state before the long synchronous decode; user input waits, so
-  // that no second command can start inside this one.
-  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-
-  decoder_->SetWarp(SpinEdit3->ReadValue());
-  decoder_->SetResolver(SpinEdit1->ReadValue());
-  decoder_->SetForceVersion(SpinEdit2->ReadValue());
-
-  bool decoded = false;
-  try {
-    decoded = decoder_->Decode(picture_);
-  } catch (const std::exception& error) {
-    // A failure before the decoder's own guard: the command stops and reports it.
-    surfaces_->SetStatus(1, error.what());
-    surfaces_->Refresh();
-    ShowMessage(QString::fromUtf8(error.what()));
-    return;
-  }
-
-  TTextPane& result = surfaces_->Text(TTextPaneId::ResultMemo);
-  result.AppendLine("データ :" + ShiftJisToUtf8(decoder_->DecodedText()));
-  result.AppendLine(decoded ? "完了" : "失敗");
-  result.AppendLine(decoder_->GetErrorText());
-  surfaces_->SetStatus(0, decoder_->GetVersionText());
+  const TAnalysisParameters parameters{SpinEdit1->ReadValue(), SpinEdit3->ReadValue(), SpinEdit2->ReadValue()};
+  // The state is shown before the long synchronous decode; user input waits,
+  // so that no second command can start inside this one.
+  lastAnalysis_ = Analyse(*decoder_, *surfaces_, picture_, parameters,
+                          [] { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
   surfaces_->Refresh();
+  if (lastAnalysis_.aborted) ShowMessage(QString::fromUtf8(lastAnalysis_.failureReason));
 }
 
 void TForm1::N6Click() {

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "common/Bitmap.h"
+#include "decoder/Analysis.h"
 
 class QCloseEvent;
 class QFileDialog;
@@ -18,12 +19,13 @@ class TImageView;
 class TVeltrix;
 class TWindowSurfaces;
 
-// A spin field whose reading never fails: a text that is not an integer reads
-// as the minimum, and a typed value is brought back into the range when the
-// field loses the keyboard focus.
+// A spin field over one parameter's range, starting at its preset, whose
+// reading never fails: a text that is not an integer reads as the minimum,
+// and a typed value is brought back into the range when the field loses the
+// keyboard focus.
 class TSpinEdit : public QSpinBox {
  public:
-  TSpinEdit(int minimum, int maximum, int initial, QWidget* parent);
+  TSpinEdit(const TParameterRange& range, QWidget* parent);
   int ReadValue() const;
 
  protected:
@@ -47,8 +49,6 @@ class TForm1 : public QMainWindow {
   void ImageReadBtnClick();
   void AnalyBtnClick();
   void N6Click();
-  void ShowDecoded(TVeltrix& sender);
-  void ShowDecodeError(TVeltrix& sender);
 
   // The load command after the file has been chosen: reads the file by its
   // lower-cased extension, shows the picture on "読み込み画像" and
@@ -60,6 +60,8 @@ class TForm1 : public QMainWindow {
   void SetMessageSink(std::function<void(const QString&)> sink) { messageSink_ = std::move(sink); }
 
   const TBitmap& Picture() const { return picture_; }
+  // The result of the last analysis command.
+  const TAnalysisResult& LastAnalysis() const { return lastAnalysis_; }
   TWindowSurfaces& Surfaces() { return *surfaces_; }
   const TWindowSurfaces& Surfaces() const { return *surfaces_; }
 
@@ -79,6 +81,7 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TWindowSurfaces> surfaces_;
   std::unique_ptr<TVeltrix> decoder_;
   TBitmap picture_;
+  TAnalysisResult lastAnalysis_;
   std::function<void(const QString&)> messageSink_;
 
   TSpinEdit* SpinEdit1 = nullptr;  // Resolver

@@ -59,7 +59,7 @@ int AnalyseAndQuit(TForm1& window, const QString& picture) {
   window.AnalyBtnClick();
   window.repaint();
   std::printf("%.6f\n", static_cast<double>(clock.nsecsElapsed()) / 1e9);
-  return window.Surfaces().Status(1) == "Ｏｋ" ? 0 : 1;
+  return window.LastAnalysis().decoded ? 0 : 1;
 }
 
 }  // namespace

@@ -8,7 +8,8 @@
 #
 # Without pictures: the generated set (morilux-make-pictures --symbols), the
 # sample of scripts/make-sample.sh, the bench pictures but the 12-megapixel one,
-# and the photographs in ../shared/photos when they are there. Without -p:
+# and the photographs in MORILUX_PHOTOS (default ../shared/photos) when they
+# are there. Without -p:
 # every combination of Resolver -128, 7, 128, Warp 1, 6 and ForceVersion 0, 15, 40.
 # Builds Release in MORILUX_BUILD_DIR (default build/) for the generator and
 # the picture comparison. Prints one line per difference and a summary; the
@@ -49,7 +50,8 @@ if [ ${#sources[@]} -eq 0 ]; then
   rm -f "$work/bench/photo-12mp.jpg"
   scripts/make-sample.sh "$work/pictures/sample.bmp" >/dev/null
   sources=("$work/pictures" "$work/bench")
-  [ -d ../shared/photos ] && sources+=("$(realpath ../shared/photos)")
+  photos=${MORILUX_PHOTOS:-../shared/photos}
+  [ -d "$photos" ] && sources+=("$(realpath -- "$photos")")
 fi
 pictures=()
 for source in "${sources[@]}"; do

@@ -18,15 +18,9 @@
 
 #include "picture/PictureLoader.h"
 #include "common/ShiftJis.h"
-#include "decoder/Veltrix.h"
+#include "decoder/Analysis.h"
 
 namespace {
-
-// Presets of the window's fields.
-constexpr std::int32_t kDefaultResolver = 7;
-constexpr std::int32_t kDefaultWarp = 6;
-constexpr std::int32_t kDefaultForceVersion = 0;
-constexpr std::int32_t kMaxForceVersion = 40;
 
 const char* const kProgram = "morilux-cli";
 
@@ -50,9 +44,8 @@ std::int32_t ParseInteger(const QString& option, const QString& text) {
 }
 
 struct TOptions {
-  std::int32_t resolver = kDefaultResolver;
-  std::int32_t warp = kDefaultWarp;
-  std::int32_t forceVersion = kDefaultForceVersion;
+  // The window's presets until given.
+  TAnalysisParameters parameters;
   std::optional<QString> out;
   bool raw = false;
   bool help = false;
@@ -79,13 +72,15 @@ TOptions ParseArguments(const QStringList& arguments) {
   for (const QCommandLineOption* single : {&resolver, &warp, &forceVersion, &out})
     if (parser.values(*single).size() > 1)
       throw TUsageError("--" + single->names().constFirst().toStdString() + " is given more than once");
-  if (parser.isSet(resolver)) options.resolver = ParseInteger("resolver", parser.value(resolver));
-  if (parser.isSet(warp)) options.warp = ParseInteger("warp", parser.value(warp));
+  // Resolver and Warp are clamped by the facade; ForceVersion must lie in its range.
+  if (parser.isSet(resolver)) options.parameters.resolver = ParseInteger("resolver", parser.value(resolver));
+  if (parser.isSet(warp)) options.parameters.warp = ParseInteger("warp", parser.value(warp));
   if (parser.isSet(forceVersion)) {
-    options.forceVersion = ParseInteger("force-version", parser.value(forceVersion));
-    if (options.forceVersion < 0 || options.forceVersion > kMaxForceVersion)
-      throw TUsageError("--force-version must lie between 0 and 40, not '" + parser.value(forceVersion).toStdString() +
-                        "'");
+    const TParameterRange& range = RangeOf(TParameter::ForceVersion);
+    options.parameters.forceVersion = ParseInteger("force-version", parser.value(forceVersion));
+    if (range.Clamp(options.parameters.forceVersion) != options.parameters.forceVersion)
+      throw TUsageError("--force-version must lie between " + std::to_string(range.minimum) + " and " +
+                        std::to_string(range.maximum) + ", not '" + parser.value(forceVersion).toStdString() + "'");
   }
   if (parser.isSet(out)) {
     options.out = parser.value(out);
@@ -124,24 +119,6 @@ void WriteText(const std::filesystem::path& path, const std::vector<std::string>
   if (!file) throw std::runtime_error("cannot write " + path.string());
 }
 
-// The analysis command of the window, on the given panes: returns Decode's result.
-bool Analyse(TSurfaces& surfaces, TVeltrix& veltrix, const TBitmap& picture, const TOptions& options) {
-  surfaces.Text(TTextPaneId::ResultMemo).Clear();
-  surfaces.Text(TTextPaneId::RdSnMemo).Clear();
-  surfaces.Text(TTextPaneId::ImgMemo).Clear();
-  surfaces.SetStatus(1, "解析中");
-  veltrix.SetWarp(options.warp);
-  veltrix.SetResolver(options.resolver);
-  veltrix.SetForceVersion(options.forceVersion);
-  const bool decoded = veltrix.Decode(picture);
-  TTextPane& result = surfaces.Text(TTextPaneId::ResultMemo);
-  result.AppendLine("データ :" + ShiftJisToUtf8(veltrix.DecodedText()));
-  result.AppendLine(decoded ? "完了" : "失敗");
-  result.AppendLine(veltrix.GetErrorText());
-  surfaces.SetStatus(0, veltrix.GetVersionText());
-  return decoded;
-}
-
 std::string OneLine(std::string text) {
   for (char& c : text)
     if (c == '\n' || c == '\r') c = ' ';
@@ -151,6 +128,9 @@ std::string OneLine(std::string text) {
 }  // namespace
 
 std::string HelpText() {
+  const TParameterRange& resolver = RangeOf(TParameter::Resolver);
+  const TParameterRange& warp = RangeOf(TParameter::Warp);
+  const auto number = [](std::int32_t value) { return std::to_string(value); };
   return R"(Usage: morilux-cli [--resolver N] [--warp N] [--force-version N] [--out DIR] [--raw] PICTURE
 
 Decodes the QR Code symbol in PICTURE (.jpg, .jpeg or .bmp, any letter case)
@@ -158,12 +138,13 @@ and prints its text, running every stage the window shows.
 
 Options:
   --resolver N       Binarization offset added to every grey level before it is
-                     compared with the threshold (default 7). Any integer; values
-                     outside -128..128 are brought to the nearest limit.
+                     compared with the threshold (default )" + number(resolver.preset) + R"(). Any integer; values
+                     outside )" + number(resolver.minimum) + ".." + number(resolver.maximum) + R"( are brought to the nearest limit.
   --warp N           Half-size, in module pitches, of the window in which the
-                     symbol's bottom-right corner is sought (default 6). Any
-                     integer; values outside 1..6 are brought to the nearest limit.
-  --force-version N  0 detects the version from the picture (default); 1 to 40
+                     symbol's bottom-right corner is sought (default )" + number(warp.preset) + R"(). Any
+                     integer; values outside )" + number(warp.minimum) + ".." + number(warp.maximum) + R"( are brought to the nearest limit.
+  --force-version N  0 detects the version from the picture (default); 1 to )" +
+         number(RangeOf(TParameter::ForceVersion).maximum) + R"(
                      imposes that version.
   --out DIR          Writes every pane into DIR (created when missing):
                        <Pane>.png     each image pane that holds a picture, full
@@ -254,18 +235,9 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   surfaces.Image(TImagePaneId::Image1).ReplacePicture(*picture);
   surfaces.Image(TImagePaneId::Image2).ReplacePicture(*picture);
 
-  // The analysis command, with the window's two status handlers.
+  // The analysis command of the window.
   TVeltrix veltrix(surfaces);
-  veltrix.OnDecoded = [&surfaces](TVeltrix&) { surfaces.SetStatus(1, "Ｏｋ"); };
-  veltrix.OnError = [&surfaces](TVeltrix& sender) { surfaces.SetStatus(1, sender.FailureReason()); };
-  bool decoded = false;
-  std::string failure;
-  try {
-    decoded = Analyse(surfaces, veltrix, *picture, options);
-  } catch (const std::exception& escaped) {
-    // Only the steps before the driver can get here (for instance memory for the planes).
-    failure = escaped.what();
-  }
+  const TAnalysisResult result = Analyse(veltrix, surfaces, *picture, options.parameters);
 
   if (options.out) {
     try {
@@ -276,17 +248,16 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
     }
   }
 
-  if (decoded) {
+  if (result.decoded) {
     if (options.raw) {
-      out << veltrix.DecodedText();
+      out << result.text;
     } else {
-      out << ShiftJisToUtf8(veltrix.DecodedText()) << "\n";
+      out << ShiftJisToUtf8(result.text) << "\n";
     }
     out.flush();
     return kExitDecoded;
   }
-  std::string reason = veltrix.FailureReason();
-  if (reason.empty()) reason = failure;
+  std::string reason = result.failureReason;
   if (reason.empty()) reason = "the symbol could not be decoded";
   err << OneLine(reason) << "\n";
   return kExitNotDecoded;

@@ -37,7 +37,8 @@ TBitmap ModulePicture(std::int32_t size, ColourOf colourOf) {
 
 }  // namespace
 
-TDecorder::TDecorder(TSurfaces& surfaces) : TSymbol(surfaces), reader_(surfaces), reedSolomon_(surfaces) {}
+TDecorder::TDecorder(TSurfaces& surfaces, TDecodeObserver& observer)
+    : TSymbol(surfaces, observer), reader_(surfaces, observer), reedSolomon_(surfaces) {}
 
 void TDecorder::SetWarp(std::int32_t value) {
   warp_ = value;
@@ -72,6 +73,7 @@ std::string TDecorder::Decode(const TPlaneBoolean& plane, std::int32_t width, st
 
   Unmask();
 
+  Observer().Enter(TStage::Codewords);
   TTextPane& listing = Surfaces().Text(TTextPaneId::BLMemo);
   listing.AppendLine(decoding_report::kReadBlocksHeader);
   listing.AppendLine(decoding_report::kListingHeader);
@@ -86,6 +88,7 @@ std::string TDecorder::Decode(const TPlaneBoolean& plane, std::int32_t width, st
     errorText_ = ErrorMessage(3);
     return {};
   }
+  Observer().Enter(TStage::Data);
   return DecodeData();
 }
 

@@ -20,7 +20,7 @@
 // mask and unmasked matrices and writes the block listing and correction report.
 class TDecorder : public TSymbol {
  public:
-  explicit TDecorder(TSurfaces& surfaces);
+  explicit TDecorder(TSurfaces& surfaces, TDecodeObserver& observer = TDecodeObserver::Nobody());
 
   // Passed through to the image reader; no check here.
   void SetWarp(std::int32_t value);

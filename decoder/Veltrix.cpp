@@ -1,10 +1,10 @@
 #include "Veltrix.h"
 
-#include <algorithm>
 #include <exception>
 
 #include "common/Messages.h"
 #include "decoder/Decorder.h"
+#include "decoder/Parameters.h"
 #include "image/FrontImage.h"
 
 namespace {
@@ -17,22 +17,23 @@ const TPlaneBoolean kNoPlane;
 }  // namespace
 
 TVeltrix::TVeltrix(TSurfaces& surfaces)
-    : frontImage_(std::make_unique<TFrontImage>(surfaces)), decorder_(std::make_unique<TDecorder>(surfaces)) {
+    : frontImage_(std::make_unique<TFrontImage>(surfaces, progress_)),
+      decorder_(std::make_unique<TDecorder>(surfaces, progress_)) {
   resolver_ = frontImage_->Offset();
 }
 
 TVeltrix::~TVeltrix() = default;
 
-void TVeltrix::SetWarp(std::int32_t value) { decorder_->SetWarp(std::clamp<std::int32_t>(value, 1, 6)); }
+void TVeltrix::SetWarp(std::int32_t value) { decorder_->SetWarp(RangeOf(TParameter::Warp).Clamp(value)); }
 
 void TVeltrix::SetResolver(std::int32_t value) {
-  resolver_ = std::clamp<std::int32_t>(value, -128, 128);
+  resolver_ = RangeOf(TParameter::Resolver).Clamp(value);
   frontImage_->SetOffset(resolver_);
 }
 
 bool TVeltrix::Decode(const TBitmap& picture) {
   bool result = true;
-  decodedText_.clear();
+  progress_.Enter(TStage::Binarization);
   failureText_.clear();
   tooSmall_ = false;
   const std::int32_t width = picture.Width();
@@ -48,25 +49,25 @@ bool TVeltrix::Decode(const TBitmap& picture) {
     // The binarizer reads the picture's rows directly; no colour plane is copied.
     binary_ = &frontImage_->Binarize(picture);
     try {
+      decodedText_.clear();
       decorder_->SetForceVersion(forceVersion_);
       decodedText_ = decorder_->Decode(*binary_, width, height);
     } catch (const std::exception& failure) {
       result = false;
-      decodedText_.clear();
       failureText_ = failure.what();
     } catch (...) {
       result = false;
-      decodedText_.clear();
       failureText_ = "unknown failure";
     }
     if (!decorder_->ErrorText().empty()) result = false;
   }
-  if (!result) decodedText_.clear();
 
-  if (!result) {
-    if (OnError) OnError(*this);
-  } else {
+  if (result) {
+    progress_.Enter(TStage::Done);
     if (OnDecoded) OnDecoded(*this);
+  } else {
+    decodedText_.clear();
+    if (OnError) OnError(*this);
   }
   return result;
 }

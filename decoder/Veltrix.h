@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/Bitmap.h"
+#include "common/DecodeStages.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 
@@ -55,6 +56,11 @@ class TVeltrix {
   // message when the failing stage set no code, so a failure always has a reason.
   std::string FailureReason() const { return GetErrorText().empty() ? failureText_ : GetErrorText(); }
 
+  // Where the last decode stopped: the stage that failed, or Done after a
+  // success (Binarization also for a picture too small to binarize). Every
+  // stage before it ran and succeeded; none after it ran.
+  TStage StoppedAt() const { return progress_.Last(); }
+
   // The binary plane of the last decode (empty before the first and after a
   // picture too small to binarize).
   const TPlaneBoolean& BinaryPlane() const;
@@ -62,6 +68,8 @@ class TVeltrix {
   const TDecorder& Driver() const { return *decorder_; }
 
  private:
+  // Handed to every stage, which tells it where the decode stands.
+  TStageRecorder progress_;
   std::unique_ptr<TFrontImage> frontImage_;
   std::unique_ptr<TDecorder> decorder_;
   const TPlaneBoolean* binary_ = nullptr;

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
-TFrontImage::TFrontImage(TSurfaces& surfaces) : surfaces_(surfaces) {}
+TFrontImage::TFrontImage(TSurfaces& surfaces, TDecodeObserver& observer) : surfaces_(surfaces), observer_(observer) {}
 
 bool TFrontImage::CanBinarize(std::int32_t width, std::int32_t height) {
   if (width == 0 && height == 0) return true;
@@ -88,6 +88,7 @@ const TPlaneBoolean& TFrontImage::Binarize(const TBitmap& picture) {
 
 template <typename RowOf>
 const TPlaneBoolean& TFrontImage::BinarizeRows(std::int32_t width, std::int32_t height, RowOf rowOf) {
+  observer_.Enter(TStage::Binarization);
   width_ = width;
   height_ = height;
 

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "common/Bitmap.h"
+#include "common/DecodeStages.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 
@@ -12,7 +13,7 @@
 // grey level of the middle row, and shows the result on the FrontImage pane.
 class TFrontImage {
  public:
-  explicit TFrontImage(TSurfaces& surfaces);
+  explicit TFrontImage(TSurfaces& surfaces, TDecodeObserver& observer = TDecodeObserver::Nobody());
 
   // The offset added to every grey level before it is compared with the threshold.
   std::int32_t Offset() const { return offset_; }
@@ -53,6 +54,7 @@ class TFrontImage {
   const TPlaneBoolean& BinarizeRows(std::int32_t width, std::int32_t height, RowOf rowOf);
 
   TSurfaces& surfaces_;
+  TDecodeObserver& observer_;
   // Shared with the pictures of the plane; a new plane is made whenever a
   // picture of the previous one is still held.
   std::shared_ptr<TPlaneBoolean> binary_;

@@ -4,8 +4,8 @@
 #include "locate/Coordinates.h"
 #include "symbol/Versions.h"
 
-TImageReader::TImageReader(TSurfaces& surfaces)
-    : surfaces_(surfaces), coordinates_(std::make_unique<TCoordinates>(surfaces)) {}
+TImageReader::TImageReader(TSurfaces& surfaces, TDecodeObserver& observer)
+    : surfaces_(surfaces), coordinates_(std::make_unique<TCoordinates>(surfaces, observer)) {}
 
 TImageReader::~TImageReader() = default;
 

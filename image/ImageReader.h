@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/DecodeStages.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 
@@ -14,7 +15,7 @@ class TCoordinates;
 // location has just drawn there.
 class TImageReader {
  public:
-  explicit TImageReader(TSurfaces& surfaces);
+  explicit TImageReader(TSurfaces& surfaces, TDecodeObserver& observer = TDecodeObserver::Nobody());
   ~TImageReader();
   TImageReader(const TImageReader&) = delete;
   TImageReader& operator=(const TImageReader&) = delete;

@@ -40,8 +40,8 @@ TSpan Clip(std::int64_t low, std::int64_t high, std::int32_t limit) {
 
 }  // namespace
 
-TCoordinates::TCoordinates(TSurfaces& surfaces)
-    : surfaces_(surfaces), finder_(std::make_unique<TFindPattern>(surfaces)) {}
+TCoordinates::TCoordinates(TSurfaces& surfaces, TDecodeObserver& observer)
+    : surfaces_(surfaces), observer_(observer), finder_(std::make_unique<TFindPattern>(surfaces, observer)) {}
 
 TCoordinates::~TCoordinates() = default;
 
@@ -61,6 +61,7 @@ std::int32_t TCoordinates::Locate(const TPlaneBoolean& plane, std::int32_t width
 
 std::int32_t TCoordinates::LocateFromCentres(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
                                              TPoint p0, TPoint p1, TPoint p2) {
+  observer_.Enter(TStage::Version);
   SetCentres(p0, p1, p2);
 
   std::int32_t candidate = 0;
@@ -88,8 +89,12 @@ std::int32_t TCoordinates::LocateFromCentres(const TPlaneBoolean& plane, std::in
   }
   surfaces_.Text(TTextPaneId::ImgMemo).AppendLine("型番 " + std::to_string(version_));
 
-  SettleVersion(version_);
+  MeasureVersion(version_);
+  observer_.Enter(TStage::Corners);
   FrameSymbol(plane, width, height);
+  // A failed framing has left the previous alignment positions and grid.
+  observer_.Enter(TStage::Sampling);
+  PlaceSeeds(version_);
   BuildAlignmentGrid(plane, width, height);
   DrawAdjustImage(plane, width, height);
   return 0;
@@ -103,6 +108,11 @@ void TCoordinates::SetCentres(TPoint p0, TPoint p1, TPoint p2) {
 }
 
 void TCoordinates::SettleVersion(std::int32_t version) {
+  MeasureVersion(version);
+  PlaceSeeds(version);
+}
+
+void TCoordinates::MeasureVersion(std::int32_t version) {
   version_ = version;
   if (model_) {
     model_->SetVersion(version);
@@ -115,6 +125,9 @@ void TCoordinates::SettleVersion(std::int32_t version) {
     cos2_ = cosl(angle2_);
     sin2_ = sinl(angle2_);
   }
+}
+
+void TCoordinates::PlaceSeeds(std::int32_t version) {
   seeds_.reset();
   positions_.clear();
   seeds_.emplace(version);

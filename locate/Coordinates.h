@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/DecodeStages.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 #include "common/Types.h"
@@ -26,7 +27,7 @@ class TFindPattern;
 // only decodes needs Locate, GetVersion and GetSamplePoint.
 class TCoordinates {
  public:
-  explicit TCoordinates(TSurfaces& surfaces);
+  explicit TCoordinates(TSurfaces& surfaces, TDecodeObserver& observer = TDecodeObserver::Nobody());
   ~TCoordinates();
   TCoordinates(const TCoordinates&) = delete;
   TCoordinates& operator=(const TCoordinates&) = delete;
@@ -57,6 +58,9 @@ class TCoordinates {
   // Settles the version: module pitches and axis angles from the finder model
   // (when there is one) and the alignment positions of that version.
   void SettleVersion(std::int32_t version);
+  // The two halves of SettleVersion: the pitches and angles, which the framing
+  // needs, and the alignment positions with an empty grid, which replace the
+  // previous ones only once the framing has succeeded.
 
   // Version 7 to 40 read from the two version-information blocks, or 0.
   std::int32_t ReadVersionInformation(const TPlaneBoolean& plane) const;
@@ -109,12 +113,15 @@ class TCoordinates {
   const TPrincipalPattern* Model() const { return model_ ? &*model_ : nullptr; }
 
  private:
+  void MeasureVersion(std::int32_t version);
+  void PlaceSeeds(std::int32_t version);
   long double EdgeAngle(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, TPoint q, TPoint r,
                         bool largest) const;
   void DeriveFrame();
   std::int32_t Position(std::int32_t index) const;
 
   TSurfaces& surfaces_;
+  TDecodeObserver& observer_;
   std::unique_ptr<TFindPattern> finder_;
   std::optional<TPrincipalPattern> model_;
   std::optional<TSeedModule> seeds_;

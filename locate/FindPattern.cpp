@@ -158,7 +158,8 @@ void ForEachChange(const std::uint8_t* row, std::int32_t count, DarkEnds darkEnd
 
 }  // namespace
 
-TFindPattern::TFindPattern(TSurfaces& surfaces) : surfaces_(surfaces) {}
+TFindPattern::TFindPattern(TSurfaces& surfaces, TDecodeObserver& observer)
+    : surfaces_(surfaces), observer_(observer) {}
 
 TPoint TFindPattern::GetPattern(std::int32_t index) const {
   if (index < 0 || index > 2) return {};
@@ -242,6 +243,7 @@ void TFindPattern::Scan(const TPlaneBoolean& plane, std::int32_t width, std::int
 }
 
 std::int32_t TFindPattern::Search(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+  observer_.Enter(TStage::FinderSearch);
   width = std::clamp(width, 0, plane.Width());
   height = std::clamp(height, 0, plane.Height());
   TImagePane& pane = surfaces_.Image(TImagePaneId::ClossLineImage);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "common/Bitmap.h"
+#include "common/DecodeStages.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 #include "common/Types.h"
@@ -22,7 +23,7 @@
 // success the triangle of centres (red 0-1, blue 0-2, yellow 1-2).
 class TFindPattern {
  public:
-  explicit TFindPattern(TSurfaces& surfaces);
+  explicit TFindPattern(TSurfaces& surfaces, TDecodeObserver& observer = TDecodeObserver::Nobody());
 
   // 0 when three centres were found and ordered; 1 when fewer than three
   // candidates exist (the centres keep their previous values). Only the part
@@ -51,6 +52,7 @@ class TFindPattern {
   void Scan(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
 
   TSurfaces& surfaces_;
+  TDecodeObserver& observer_;
   TLines horizontal_;
   TLines vertical_;
   TCenterDots centerDots_;

@@ -26,7 +26,7 @@ const char* const kFormatError = "Format Information Error";
 
 }  // namespace
 
-TSymbol::TSymbol(TSurfaces& surfaces) : surfaces_(surfaces) {}
+TSymbol::TSymbol(TSurfaces& surfaces, TDecodeObserver& observer) : surfaces_(surfaces), observer_(observer) {}
 
 TSymbol::~TSymbol() = default;
 
@@ -41,6 +41,7 @@ const TArrangement& TSymbol::Matrix() const {
 }
 
 void TSymbol::Build(const TPlaneBoolean& plane, std::int32_t rows, std::int32_t columns) {
+  observer_.Enter(TStage::Format);
   const std::int32_t version = VersionOfSide(rows);
   // The new matrix refuses a version outside 1 to 40 before anything is replaced.
   auto matrix = std::make_unique<TArrangement>(version);

@@ -6,6 +6,7 @@
 
 #include "Arrangement.h"
 #include "Base.h"
+#include "common/DecodeStages.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 
@@ -14,7 +15,7 @@
 // the format information beside the top-left finder pattern.
 class TSymbol : public TBase {
  public:
-  explicit TSymbol(TSurfaces& surfaces);
+  explicit TSymbol(TSurfaces& surfaces, TDecodeObserver& observer = TDecodeObserver::Nobody());
   virtual ~TSymbol();
   TSymbol(const TSymbol&) = delete;
   TSymbol& operator=(const TSymbol&) = delete;
@@ -50,9 +51,11 @@ class TSymbol : public TBase {
 
  protected:
   TSurfaces& Surfaces() { return surfaces_; }
+  TDecodeObserver& Observer() { return observer_; }
 
  private:
   TSurfaces& surfaces_;
+  TDecodeObserver& observer_;
   std::unique_ptr<TArrangement> matrix_;
   std::int32_t height_ = 0;
   std::int32_t width_ = 0;

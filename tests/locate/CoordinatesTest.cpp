@@ -68,4 +68,20 @@ TEST(LocateFailure, NoThreeFinderPatternsGiveCodeOneAndKeepTheEarlierResult) {
   EXPECT_THROW(geometry.LocateFromCentres(plane, 200, 200, {0, 0}, {2000000000, 0}, {0, 2000000000}), TMathError);
 }
 
+// The alignment positions and the grid are replaced only once the new frame stands.
+TEST(LocateFailure, AFailedFramingKeepsTheEarlierAlignmentGrid) {
+  const TPlaneBoolean plane = SymbolPlane(7);
+  TSurfaces surfaces;
+  TCoordinates geometry(surfaces);
+  ASSERT_EQ(geometry.Locate(plane, plane.Width(), plane.Height()), 0);
+  const TPlanePoint grid = geometry.Grid();
+  ASSERT_EQ(grid.Width(), 3);
+  // The corner predictions of these centres leave the 32-bit range.
+  geometry.SetForceVersion(1);
+  EXPECT_THROW(geometry.LocateFromCentres(plane, 200, 200, {0, 0}, {2000000000, 0}, {0, 2000000000}), TMathError);
+  ASSERT_EQ(geometry.Grid().Width(), grid.Width());
+  for (std::int32_t j = 0; j < grid.Height(); ++j)
+    for (std::int32_t i = 0; i < grid.Width(); ++i) EXPECT_EQ(geometry.Grid()[i][j], grid[i][j]);
+}
+
 }  // namespace

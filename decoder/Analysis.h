@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "common/Bitmap.h"
+#include "common/DecodeStages.h"
+#include "common/Surfaces.h"
+#include "decoder/Parameters.h"
+#include "decoder/Veltrix.h"
+
+// The analysis command, the same for every front end: the panes of the last
+// result cleared, the parameters written, the picture decoded, the result
+// lines and status panels written.
+
+struct TAnalysisParameters {
+  std::int32_t resolver = RangeOf(TParameter::Resolver).preset;
+  std::int32_t warp = RangeOf(TParameter::Warp).preset;
+  std::int32_t forceVersion = RangeOf(TParameter::ForceVersion).preset;
+};
+
+struct TAnalysisResult {
+  bool decoded = false;
+  // The decoded text as Shift-JIS bytes; empty after a failure.
+  std::string text;
+  // The facade's error text (empty after a success) and the reason status
+  // panel 1 shows after a failure.
+  std::string errorText;
+  std::string failureReason;
+  // Status panel 0.
+  std::string versionText;
+  // As the facade holds them: Resolver and Warp clamped, ForceVersion as written.
+  TAnalysisParameters parameters;
+  // Where the decode stopped; Done after a success.
+  TStage stage = TStage::Binarization;
+  // The decode failed before the facade's own guard (only binarization can,
+  // for want of memory): the command stopped with status panel 1 naming the
+  // failure, without result lines and version text.
+  bool aborted = false;
+};
+
+// Runs the analysis command on the facade and its surfaces: clears ResultMemo,
+// RdSnMemo and ImgMemo (BLMemo keeps its listings), shows "解析中" in status
+// panel 1, calls beforeDecode (a window repaints there), writes Warp, Resolver
+// and ForceVersion in this order, decodes the picture, then writes panel 1
+// (the outcome), the three ResultMemo lines and panel 0 (the version text).
+TAnalysisResult Analyse(TVeltrix& veltrix, TSurfaces& surfaces, const TBitmap& picture,
+                        const TAnalysisParameters& parameters, const std::function<void()>& beforeDecode = {});

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ConformancePictures.h"
+#include "PhotoScene.h"
+#include "SymbolCodewords.h"
+#include "TestSymbols.h"
+#include "common/DecodeStages.h"
+#include "common/Surfaces.h"
+#include "decoder/Analysis.h"
+#include "decoder/Decorder.h"
+#include "image/FrontImage.h"
+
+namespace {
+
+using namespace testing_support;
+
+const std::string kNoSymbol = "位置検出パターンがみつかりません。";
+
+TBitmap FormatUnreadable() {
+  TTestSymbol symbol = EncodeBytes("format", 2, 1);
+  for (const auto& [x, y] : kFormatModules)
+    if (symbol.Dark(x, y)) FlipModule(symbol, x, y);
+  return RenderSymbol(symbol, 4);
+}
+
+TBitmap VersionInformationDamaged() {
+  TTestSymbol symbol = EncodeBytes("version information", 9, 1);
+  for (int i = 0; i < 18; i += 3) {
+    FlipModule(symbol, symbol.size - 11 + i % 3, i / 3);
+    FlipModule(symbol, i / 3, symbol.size - 11 + i % 3);
+  }
+  return RenderSymbol(symbol, 4);
+}
+
+TBitmap BlockBeyondCorrection() {
+  TTestSymbol symbol = EncodeBytes("The quick brown fox jumps over 13 dogs!!", 5, 2);
+  for (const int k : {16, 20, 24, 28}) DamageCodeword(symbol, k);
+  return RenderSymbol(symbol, 4);
+}
+
+// A photograph whose bottom and right edges meet outside the picture.
+TBitmap EdgesMeetOutside() {
+  TPhotoOptions photo;
+  photo.seed = 105;
+  photo.moduleSize = 10;
+  photo.degrees = 10;
+  photo.centreX = 0.55;
+  return RenderPhoto(EncodeBytes("photograph 5", 11, 1), photo);
+}
+
+struct TStageCase {
+  const char* name;
+  TBitmap picture;
+  TAnalysisParameters parameters;
+  TStage stage;
+  std::string status;  // panel 1
+};
+
+TEST(AnalysisStage, EveryFailureStopsAtTheStageThatFailed) {
+  const TBitmap fifteen = RenderSymbol(EncodeBytes("version fifteen", 15, 1), 3);
+  const std::vector<TStageCase> cases = {
+      {"too small to binarize", TBitmap(1, 1), {}, TStage::Binarization, kNoSymbol},
+      {"no symbol", TBitmap(120, 90), {}, TStage::FinderSearch, kNoSymbol},
+      {"beyond the timing test", fifteen, {}, TStage::Version, kNoSymbol},
+      {"version information damaged", VersionInformationDamaged(), {}, TStage::Version, kNoSymbol},
+      {"edges meet outside the picture", EdgesMeetOutside(), {}, TStage::Corners, "Program Error"},
+      {"format unreadable", FormatUnreadable(), {}, TStage::Format, "形式情報の読み込みでエラーが発生しました。"},
+      {"four codewords of a block damaged", BlockBeyondCorrection(), {}, TStage::Codewords,
+       "セルの読み込みでエラーが発生しました。"},
+      {"forced version", fifteen, {7, 6, 15}, TStage::Done, "Ｏｋ"},
+  };
+  // One facade for all: a stage reached before must not linger into a later decode.
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  for (const TStageCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TAnalysisResult result = Analyse(veltrix, surfaces, c.picture, c.parameters);
+    EXPECT_EQ(result.stage, c.stage) << NameOf(result.stage).key;
+    EXPECT_EQ(veltrix.StoppedAt(), c.stage);
+    EXPECT_EQ(result.decoded, c.stage == TStage::Done);
+    EXPECT_EQ(surfaces.Status(1), c.status);
+    EXPECT_EQ(result.failureReason, result.decoded ? "" : c.status);
+  }
+}
+
+// Sampling and the data segments cannot be made to fail from a picture; the
+// order in which the stages report shows that they ran.
+class TStageLog : public TDecodeObserver {
+ public:
+  void Enter(TStage stage) override { stages.push_back(stage); }
+  std::vector<TStage> stages;
+};
+
+TEST(AnalysisStage, StagesReportInPipelineOrderAndOnlyWhenTheyRun) {
+  TSurfaces surfaces;
+  TStageLog log;
+  TFrontImage binarizer(surfaces, log);
+  TDecorder driver(surfaces, log);
+  const auto decode = [&](const TBitmap& picture) {
+    log.stages.clear();
+    const TPlaneBoolean& plane = binarizer.Binarize(picture);
+    try {
+      driver.Decode(plane, picture.Width(), picture.Height());
+    } catch (...) {
+    }
+    return log.stages;
+  };
+  using enum TStage;
+  EXPECT_EQ(decode(RenderSymbol(EncodeBytes("in order", 3, 1), 4)),
+            (std::vector<TStage>{Binarization, FinderSearch, Version, Corners, Sampling, Format, Codewords, Data}));
+  EXPECT_EQ(decode(FormatUnreadable()), (std::vector<TStage>{Binarization, FinderSearch, Version, Corners, Sampling, Format}));
+  EXPECT_EQ(decode(TBitmap(64, 48)), (std::vector<TStage>{Binarization, FinderSearch}));
+}
+
+TEST(AnalysisStage, EveryStageHasAKeyAndAJapaneseName) {
+  for (std::size_t i = 0; i < kStageCount; ++i) {
+    const TStageName& name = kStageNames[i];
+    EXPECT_EQ(static_cast<std::size_t>(name.stage), i);
+    EXPECT_EQ(&NameOf(name.stage), &name);
+    EXPECT_FALSE(name.key.empty());
+    EXPECT_FALSE(name.japanese.empty());
+  }
+  EXPECT_EQ(NameOf(TStage::FinderSearch).key, "finder search");
+}
+
+TEST(AnalysisCommand, PanesClearedParametersWrittenAfterTheHookClampedInTheResult) {
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  const TBitmap picture = RenderSymbol(EncodeBytes("analysis", 2, 1), 4);
+  ASSERT_TRUE(Analyse(veltrix, surfaces, picture, {}).decoded);
+  const std::size_t listing = surfaces.Text(TTextPaneId::BLMemo).Lines().size();
+
+  int hooks = 0;
+  const TAnalysisResult result = Analyse(veltrix, surfaces, picture, {1000, 0, 57}, [&] {
+    ++hooks;
+    // Three panes emptied, "解析中" shown, the parameters not yet written.
+    EXPECT_TRUE(surfaces.Text(TTextPaneId::ResultMemo).Lines().empty());
+    EXPECT_TRUE(surfaces.Text(TTextPaneId::RdSnMemo).Lines().empty());
+    EXPECT_TRUE(surfaces.Text(TTextPaneId::ImgMemo).Lines().empty());
+    EXPECT_EQ(surfaces.Text(TTextPaneId::BLMemo).Lines().size(), listing);
+    EXPECT_EQ(surfaces.Status(1), "解析中");
+    EXPECT_EQ(veltrix.Resolver(), 7);
+  });
+  EXPECT_EQ(hooks, 1);
+  EXPECT_EQ(result.parameters.resolver, 128);
+  EXPECT_EQ(result.parameters.warp, 1);
+  EXPECT_EQ(result.parameters.forceVersion, 57);
+  // A forced version that does not exist leaves the version to the version information, which version 2 lacks.
+  EXPECT_FALSE(result.decoded);
+  EXPECT_EQ(result.stage, TStage::Version);
+  EXPECT_EQ(surfaces.Text(TTextPaneId::ResultMemo).Lines(), (std::vector<std::string>{"データ :", "失敗", kNoSymbol}));
+  EXPECT_EQ(surfaces.Status(0), result.versionText);
+  EXPECT_EQ(result.versionText, "Veltrix Ver 3.0");
+
+  const TAnalysisResult decoded = Analyse(veltrix, surfaces, picture, {});
+  EXPECT_EQ(decoded.text, "analysis");
+  EXPECT_EQ(decoded.errorText, "");
+  EXPECT_EQ(surfaces.Text(TTextPaneId::ResultMemo).Lines(), (std::vector<std::string>{"データ :analysis", "完了", ""}));
+  EXPECT_EQ(surfaces.Status(1), "Ｏｋ");
+  // Only the decodes that read codewords add a listing.
+  EXPECT_EQ(surfaces.Text(TTextPaneId::BLMemo).Lines().size(), 2 * listing);
+}
+
+}  // namespace
