@@ -25,8 +25,8 @@
 #include <QVBoxLayout>
 
 #include "WindowSurfaces.h"
-#include "picture/PictureLoader.h"
 #include "decoder/Veltrix.h"
+#include "picture/PictureLoader.h"
 
 namespace {
 

@@ -6,22 +6,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-QImage ToQImage(const TBitmap& bitmap) {
-  if (bitmap.Empty()) return {};
-  QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
-  const std::int32_t width = bitmap.Width();
-  std::vector<TColor> scratch(static_cast<std::size_t>(width));
-  for (std::int32_t y = 0; y < bitmap.Height(); ++y) {
-    const TColor* source = bitmap.ReadRow(y, scratch.data());
-    auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
-    // 0x00BBGGRR to 0xFFRRGGBB: swap the red and blue bytes.
-    for (std::int32_t x = 0; x < width; ++x) {
-      const TColor c = source[x];
-      target[x] = 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-    }
-  }
-  return image;
-}
+#include "picture/QtPicture.h"
 
 // ---------------------------------------------------------------------------
 

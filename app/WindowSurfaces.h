@@ -14,10 +14,6 @@
 #include "common/Bitmap.h"
 #include "common/Surfaces.h"
 
-// A picture as Qt shows it: 0x00BBGGRR values become QImage::Format_RGB32.
-// An empty bitmap gives a null image.
-QImage ToQImage(const TBitmap& bitmap);
-
 // Stretches pictures to the size of a pane, the aspect ratio not kept.
 // Shrinking averages the pixels of each box (a 1-pixel line of a photograph
 // stays visible); enlarging repeats pixels, so that module matrices keep sharp

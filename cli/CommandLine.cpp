@@ -16,9 +16,10 @@
 #include <system_error>
 #include <vector>
 
-#include "picture/PictureLoader.h"
 #include "common/ShiftJis.h"
 #include "decoder/Analysis.h"
+#include "picture/PictureLoader.h"
+#include "picture/QtPicture.h"
 
 namespace {
 
@@ -93,23 +94,6 @@ TOptions ParseArguments(const QStringList& arguments) {
   options.picture = positional.constFirst();
   if (options.picture.isEmpty()) throw TUsageError("the picture name is empty");
   return options;
-}
-
-// The bitmap (0x00BBGGRR) as an opaque Qt picture, pixel for pixel.
-QImage ToImage(const TBitmap& bitmap) {
-  QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
-  if (image.isNull()) throw std::runtime_error("not enough memory for a picture of the panes");
-  // Row by row, so that a pane over the binary plane is never widened to four bytes a pixel.
-  std::vector<TColor> scratch(static_cast<std::size_t>(bitmap.Width()));
-  for (std::int32_t y = 0; y < bitmap.Height(); ++y) {
-    const TColor* source = bitmap.ReadRow(y, scratch.data());
-    QRgb* target = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (std::int32_t x = 0; x < bitmap.Width(); ++x) {
-      const TColor c = source[x];
-      target[x] = qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
-    }
-  }
-  return image;
 }
 
 void WriteText(const std::filesystem::path& path, const std::vector<std::string>& lines) {
@@ -191,7 +175,7 @@ void WritePanes(const TSurfaces& surfaces, const std::string& folder) {
     }
     QImageWriter writer(QFile::decodeName(path.string().c_str()), "png");
     writer.setCompression(1);  // fast; PNG is lossless at every level
-    if (!writer.write(ToImage(picture)))
+    if (!writer.write(ToQImage(picture)))
       throw std::runtime_error("cannot write " + path.string() + ": " + writer.errorString().toStdString());
   }
   for (std::size_t i = 0; i < kTextPaneCount; ++i) {

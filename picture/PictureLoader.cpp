@@ -1,5 +1,7 @@
 #include "PictureLoader.h"
 
+#include "QtPicture.h"
+
 #include <QImage>
 #include <QImageReader>
 #include <QString>
@@ -243,19 +245,7 @@ TBitmap LoadBmp(const std::string& path) {
   QImage image;
   if (!reader.read(&image) || image.isNull())
     Fail(path, "not a readable BMP picture: " + reader.errorString().toStdString());
-  if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
-
-  TBitmap bitmap = TBitmap::WithoutFill(image.width(), image.height());
-  for (int y = 0; y < image.height(); ++y) {
-    const QRgb* source = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    TColor* target = bitmap.MutableRow(y);
-    for (int x = 0; x < image.width(); ++x) {
-      const QRgb p = source[x];
-      target[x] = static_cast<TColor>(qRed(p)) | (static_cast<TColor>(qGreen(p)) << 8) |
-                  (static_cast<TColor>(qBlue(p)) << 16);
-    }
-  }
-  return bitmap;
+  return FromQImage(image);
 }
 
 }  // namespace
