@@ -125,6 +125,40 @@ void ToListOrder(const TCrossIndex& index, const std::vector<std::size_t>& posit
   std::sort(members.begin(), members.end());
 }
 
+// Every stretch of `takers`, in list order, takes the still active stretches
+// of `taken` that it crosses into one group (they become inactive); the
+// middle member represents the group, weighted by its size. A stretch thus
+// joins the group of the first crossing taker. `takenItem` and `takerItem`
+// put the two kinds of stretch into the index: its lane, and its span across
+// the lanes.
+void GroupCrossing(TLines& taken, TCrossIndex::TItem (*takenItem)(const TLine&, std::int32_t), const TLines& takers,
+                   TCrossIndex::TItem (*takerItem)(const TLine&, std::int32_t), TLines& centres) {
+  const std::vector<TLine>& lines = taken.Items();
+  std::vector<TCrossIndex::TItem> items;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].Active) items.push_back(takenItem(lines[i], static_cast<std::int32_t>(i)));
+  TCrossIndex index(std::move(items));
+
+  std::vector<std::size_t> positions;
+  std::vector<std::int32_t> members;
+  for (const TLine& taker : takers.Items()) {
+    const TCrossIndex::TItem across = takerItem(taker, 0);
+    positions.clear();
+    index.Query(across.lo, across.hi, across.lane, positions);
+    if (positions.empty()) continue;
+    ToListOrder(index, positions, members);
+    TLine centre = taken.GetLine(members[members.size() / 2]);
+    centre.Weight = static_cast<std::int32_t>(members.size());
+    for (std::size_t position : positions) index.Remove(position);
+    for (std::int32_t member : members) {
+      TLine line = taken.GetLine(member);
+      line.Active = false;
+      taken.SetLine(member, line);
+    }
+    centres.Add(centre);
+  }
+}
+
 }  // namespace
 
 void TCenterDots::Clear() {
@@ -138,71 +172,16 @@ TPoint TCenterDots::GetDot(std::int32_t index) const {
   return chosen_[static_cast<std::size_t>(index)];
 }
 
+// Rows first: each vertical stretch gathers the horizontal ones it crosses;
+// then each horizontal stretch, active or not, gathers the vertical ones.
 void TCenterDots::Compute(TLines& horizontal, TLines& vertical) {
   Clear();
-  GroupRows(horizontal, vertical);
-  GroupColumns(horizontal, vertical);
+  GroupCrossing(horizontal, HorizontalItem, vertical, VerticalItem, rowCentres_);
+  GroupCrossing(vertical, VerticalItem, horizontal, HorizontalItem, columnCentres_);
   rowCentres_.Sort();
   columnCentres_.Sort();
   MakeCandidates();
   ChooseThree();
-}
-
-// Each vertical stretch, in list order, takes every still active horizontal
-// stretch it crosses; a horizontal stretch thus joins the group of the first
-// vertical stretch that crosses it.
-void TCenterDots::GroupRows(TLines& horizontal, const TLines& vertical) {
-  const std::vector<TLine>& rows = horizontal.Items();
-  std::vector<TCrossIndex::TItem> items;
-  for (std::size_t i = 0; i < rows.size(); ++i)
-    if (rows[i].Active) items.push_back(HorizontalItem(rows[i], static_cast<std::int32_t>(i)));
-  TCrossIndex index(std::move(items));
-
-  std::vector<std::size_t> positions;
-  std::vector<std::int32_t> members;
-  for (const TLine& v : vertical.Items()) {
-    positions.clear();
-    index.Query(v.StartPt.y, v.EndPt.y, v.StartPt.x, positions);
-    if (positions.empty()) continue;
-    ToListOrder(index, positions, members);
-    TLine centre = horizontal.GetLine(members[members.size() / 2]);
-    centre.Weight = static_cast<std::int32_t>(members.size());
-    for (std::size_t position : positions) index.Remove(position);
-    for (std::int32_t member : members) {
-      TLine line = horizontal.GetLine(member);
-      line.Active = false;
-      horizontal.SetLine(member, line);
-    }
-    rowCentres_.Add(centre);
-  }
-}
-
-// Each horizontal stretch, active or not, takes every still active vertical
-// stretch it crosses.
-void TCenterDots::GroupColumns(const TLines& horizontal, TLines& vertical) {
-  const std::vector<TLine>& columns = vertical.Items();
-  std::vector<TCrossIndex::TItem> items;
-  for (std::size_t i = 0; i < columns.size(); ++i)
-    if (columns[i].Active) items.push_back(VerticalItem(columns[i], static_cast<std::int32_t>(i)));
-  TCrossIndex index(std::move(items));
-
-  std::vector<std::size_t> positions;
-  std::vector<std::int32_t> members;
-  for (const TLine& h : horizontal.Items()) {
-    positions.clear();
-    index.Query(h.StartPt.x, h.EndPt.x, h.StartPt.y, positions);
-    if (positions.empty()) continue;
-    ToListOrder(index, positions, members);
-    TLine centre = vertical.GetLine(members[members.size() / 2]);
-    centre.Weight = static_cast<std::int32_t>(members.size());
-    for (std::size_t position : positions) index.Remove(position);
-    for (std::int32_t member : members) {
-      TLine line = vertical.GetLine(member);
-      line.Active = false;
-      vertical.SetLine(member, line);
-    }
-    columnCentres_.Add(centre);
-  }
 }
 
 // Every row representative against every column representative, in the

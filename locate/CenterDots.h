@@ -51,8 +51,6 @@ class TCenterDots {
   const std::vector<TCentreDot>& Dots() const { return dots_; }
 
  private:
-  void GroupRows(TLines& horizontal, const TLines& vertical);
-  void GroupColumns(const TLines& horizontal, TLines& vertical);
   void MakeCandidates();
   void ChooseThree();
 

@@ -6,43 +6,17 @@ std::vector<TPoint> ReadingOrder(const TArrangement& matrix) {
   const std::int32_t size = matrix.Width();
   std::vector<TPoint> order;
   order.reserve(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
-  std::int32_t x = size - 1, y = size - 1;
   bool upward = true;
-  std::int32_t parity = 0;
-  while (true) {
-    order.push_back({x, y});
-    // Two-column zigzag; the column of the vertical timing pattern is stepped
-    // over. Left of the grid nothing is a function module, which ends the walk.
-    do {
-      if ((x + parity) % 2 == 0) {
-        x -= 1;
-      } else if (upward) {
-        if (y > 0) {
-          x += 1;
-          y -= 1;
-        } else {
-          x -= 1;
-          upward = false;
-          if (x == 6) {
-            x = 5;
-            parity = 1;
-          }
-        }
-      } else {
-        if (y < size - 1) {
-          x += 1;
-          y += 1;
-        } else {
-          x -= 1;
-          upward = true;
-          if (x == 6) {
-            x = 5;
-            parity = 1;
-          }
-        }
-      }
-    } while (matrix.IsFunctionModule(x, y));
-    if (x < 0) break;
+  // Strips of two columns from the right edge; the column of the vertical
+  // timing pattern is stepped over, so the strips left of it start one column earlier.
+  for (std::int32_t right = size - 1; right >= 1; right -= 2) {
+    if (right == 6) right = 5;
+    for (std::int32_t step = 0; step < size; ++step) {
+      const std::int32_t y = upward ? size - 1 - step : step;
+      for (std::int32_t x = right; x >= right - 1; --x)
+        if (!matrix.IsFunctionModule(x, y)) order.push_back({x, y});
+    }
+    upward = !upward;
   }
   return order;
 }
