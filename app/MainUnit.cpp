@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -242,63 +243,102 @@ QWidget* TForm1::BuildTopBar() {
   return panel;
 }
 
+namespace {
+
+// What a page holds, in the order the widgets are made: captions, image panes
+// (420 x 420 on the left or the right) and text panes.
+struct TPaneSpec {
+  enum class TKind { Caption, Image, Text };
+  // How a text pane differs from the plain one: kept at its distances from
+  // all sides of the page, or a trace of long unwrapped lines that leaves the
+  // Enter key to the window.
+  enum class TTextStyle { Plain, Anchored, Trace };
+
+  TKind kind;
+  const char* caption = nullptr;
+  int x = 0;
+  int y = 0;
+  TImagePaneId image = TImagePaneId::Image1;
+  TTextPaneId text = TTextPaneId::ImgMemo;
+  int width = 0;
+  int height = 0;
+  TTextStyle style = TTextStyle::Plain;
+};
+
+TPaneSpec Caption(const char* text, int x) { return {TPaneSpec::TKind::Caption, text, x, kCaptionY}; }
+TPaneSpec ImagePane(TImagePaneId id, int x) { return {TPaneSpec::TKind::Image, nullptr, x, kPaneY, id}; }
+TPaneSpec TextPane(TTextPaneId id, int width, int height, TPaneSpec::TTextStyle style = TPaneSpec::TTextStyle::Plain) {
+  return {TPaneSpec::TKind::Text, nullptr, kTextX, kTextY, TImagePaneId::Image1, id, width, height, style};
+}
+
+struct TPageSpec {
+  const char* name;
+  const char* caption;
+  std::vector<TPaneSpec> panes;
+};
+
+// The ten pages in their order, "位置検索" being the one in front at start.
+const std::vector<TPageSpec>& Pages() {
+  using enum TImagePaneId;
+  using enum TTextPaneId;
+  using TStyle = TPaneSpec::TTextStyle;
+  static const std::vector<TPageSpec> pages = {
+      {"TabSheet1", "読み込み画像", {Caption("読み込み画像", kLeftX), ImagePane(Image1, kLeftX)}},
+      {"TabSheet11", "位置検索",
+       {Caption("Resolver", kLeftX), ImagePane(FrontImage, kLeftX), Caption("位置検索パターン", kRightX),
+        ImagePane(ClossLineImage, kRightX)}},
+      {"TabSheet8", "タイミング", {ImagePane(TimeImage, kLeftX)}},
+      {"TabSheet2", "デジタル処理画像",
+       {Caption("読み込み画像", kLeftX), ImagePane(Image2, kLeftX), Caption("デジタル処理結果", kRightX),
+        ImagePane(DigitImage, kRightX)}},
+      {"TabSheet7", "形式情報", {Caption("形式情報", kTextX), TextPane(ImgMemo, 500, 450, TStyle::Anchored)}},
+      {"TabSheet9", "サンプリング", {Caption("サンプリング", kLeftX), ImagePane(AdjustImage, kLeftX)}},
+      {"TabSheet3", "マスク",
+       {Caption("マスク", kLeftX), ImagePane(MaskImage, kLeftX), Caption("マスク結果", kRightX),
+        ImagePane(ResultImage, kRightX)}},
+      {"TabSheet6", "BlockRead", {TextPane(BLMemo, kFrameSize, kFrameSize), ImagePane(BlockImage, kRightX)}},
+      {"TabSheet4", "ReedSolomon", {TextPane(RdSnMemo, 905, 450, TStyle::Trace)}},
+      {"TabSheet5", "結果表示", {TextPane(ResultMemo, 500, 450)}},
+  };
+  return pages;
+}
+
+constexpr int kStartPage = 1;
+
+}  // namespace
+
 QTabWidget* TForm1::BuildPages() {
   PageControl1 = new QTabWidget;
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  QTabWidget* pages = PageControl1;
-
-  TabSheet1 = AddPage(pages, "TabSheet1", QStringLiteral("読み込み画像"));
-  AddLabel(TabSheet1, QStringLiteral("読み込み画像"), kLeftX, kCaptionY);
-  surfaces_->BindImage(TImagePaneId::Image1, AddImagePane(TabSheet1, "Image1", kLeftX, kPaneY));
-
-  QWidget* locate = AddPage(pages, "TabSheet11", QStringLiteral("位置検索"));
-  AddLabel(locate, QStringLiteral("Resolver"), kLeftX, kCaptionY);
-  surfaces_->BindImage(TImagePaneId::FrontImage, AddImagePane(locate, "FrontImage", kLeftX, kPaneY));
-  AddLabel(locate, QStringLiteral("位置検索パターン"), kRightX, kCaptionY);
-  surfaces_->BindImage(TImagePaneId::ClossLineImage, AddImagePane(locate, "ClossLineImage", kRightX, kPaneY));
-
-  QWidget* timing = AddPage(pages, "TabSheet8", QStringLiteral("タイミング"));
-  surfaces_->BindImage(TImagePaneId::TimeImage, AddImagePane(timing, "TimeImage", kLeftX, kPaneY));
-
-  QWidget* digital = AddPage(pages, "TabSheet2", QStringLiteral("デジタル処理画像"));
-  AddLabel(digital, QStringLiteral("読み込み画像"), kLeftX, kCaptionY);
-  surfaces_->BindImage(TImagePaneId::Image2, AddImagePane(digital, "Image2", kLeftX, kPaneY));
-  AddLabel(digital, QStringLiteral("デジタル処理結果"), kRightX, kCaptionY);
-  surfaces_->BindImage(TImagePaneId::DigitImage, AddImagePane(digital, "DigitImage", kRightX, kPaneY));
-
-  QWidget* format = AddPage(pages, "TabSheet7", QStringLiteral("形式情報"));
-  AddLabel(format, QStringLiteral("形式情報"), kTextX, kCaptionY);
-  TMemo* imgMemo = AddTextPane(format, "ImgMemo", 500, 450);
-  new TAnchorAllSides(imgMemo, kDesignPageWidth - kTextX - 500, kDesignPageHeight - kTextY - 450);
-  surfaces_->BindText(TTextPaneId::ImgMemo, imgMemo);
-
-  QWidget* sampling = AddPage(pages, "TabSheet9", QStringLiteral("サンプリング"));
-  AddLabel(sampling, QStringLiteral("サンプリング"), kLeftX, kCaptionY);
-  surfaces_->BindImage(TImagePaneId::AdjustImage, AddImagePane(sampling, "AdjustImage", kLeftX, kPaneY));
-
-  QWidget* mask = AddPage(pages, "TabSheet3", QStringLiteral("マスク"));
-  AddLabel(mask, QStringLiteral("マスク"), kLeftX, kCaptionY);
-  surfaces_->BindImage(TImagePaneId::MaskImage, AddImagePane(mask, "MaskImage", kLeftX, kPaneY));
-  AddLabel(mask, QStringLiteral("マスク結果"), kRightX, kCaptionY);
-  surfaces_->BindImage(TImagePaneId::ResultImage, AddImagePane(mask, "ResultImage", kRightX, kPaneY));
-
-  QWidget* blocks = AddPage(pages, "TabSheet6", QStringLiteral("BlockRead"));
-  surfaces_->BindText(TTextPaneId::BLMemo, AddTextPane(blocks, "BLMemo", kFrameSize, kFrameSize));
-  surfaces_->BindImage(TImagePaneId::BlockImage, AddImagePane(blocks, "BlockImage", kRightX, kPaneY));
-
-  QWidget* reedSolomon = AddPage(pages, "TabSheet4", QStringLiteral("ReedSolomon"));
-  TMemo* rdSnMemo = AddTextPane(reedSolomon, "RdSnMemo", 905, 450);
-  rdSnMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
-  // Unwrapped trace lines may run past the pane; let them be scrolled to.
-  rdSnMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  rdSnMemo->SetWantReturns(false);
-  surfaces_->BindText(TTextPaneId::RdSnMemo, rdSnMemo);
-
-  QWidget* result = AddPage(pages, "TabSheet5", QStringLiteral("結果表示"));
-  surfaces_->BindText(TTextPaneId::ResultMemo, AddTextPane(result, "ResultMemo", 500, 450));
-
-  pages->setCurrentIndex(1);  // "位置検索"
-  return pages;
+  for (const TPageSpec& spec : Pages()) {
+    QWidget* page = AddPage(PageControl1, spec.name, QString::fromUtf8(spec.caption));
+    if (TabSheet1 == nullptr) TabSheet1 = page;
+    for (const TPaneSpec& pane : spec.panes) {
+      switch (pane.kind) {
+        case TPaneSpec::TKind::Caption:
+          AddLabel(page, QString::fromUtf8(pane.caption), pane.x, pane.y);
+          break;
+        case TPaneSpec::TKind::Image:
+          surfaces_->BindImage(pane.image, AddImagePane(page, std::string(PaneName(pane.image)).c_str(), pane.x, pane.y));
+          break;
+        case TPaneSpec::TKind::Text: {
+          TMemo* memo = AddTextPane(page, std::string(PaneName(pane.text)).c_str(), pane.width, pane.height);
+          if (pane.style == TPaneSpec::TTextStyle::Anchored) {
+            new TAnchorAllSides(memo, kDesignPageWidth - pane.x - pane.width, kDesignPageHeight - pane.y - pane.height);
+          } else if (pane.style == TPaneSpec::TTextStyle::Trace) {
+            memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+            // Unwrapped trace lines may run past the pane; let them be scrolled to.
+            memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            memo->SetWantReturns(false);
+          }
+          surfaces_->BindText(pane.text, memo);
+          break;
+        }
+      }
+    }
+  }
+  PageControl1->setCurrentIndex(kStartPage);
+  return PageControl1;
 }
 
 QWidget* TForm1::AddPage(QTabWidget* pages, const char* name, const QString& caption) {

@@ -258,6 +258,40 @@ TEST_F(MainWindow, AnalysesClearThreeTextPanesAndAddToTheListing) {
   EXPECT_EQ(MemoLines("BLMemo"), listing + listing.mid(1));
 }
 
+// The window runs the analysis command of the core with the fields' values:
+// its panes, status panels and result are those of the same command on
+// surfaces of its own.
+TEST_F(MainWindow, AnalysisIsTheCoresCommandWithTheFieldsValues) {
+  const TBitmap picture = RenderSymbol(EncodeBytes("The quick brown fox jumps over 13 dogs!!", 5, 2), 5);
+  ASSERT_EQ(Load(picture, "fields.bmp"), TForm1::TLoadResult::Loaded);
+  Find<TSpinEdit>("SpinEdit1")->setValue(20);
+  Find<TSpinEdit>("SpinEdit3")->setValue(3);
+  form_->AnalyBtnClick();
+
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  const TAnalysisResult expected = Analyse(veltrix, surfaces, picture, {20, 3, 0});
+  ASSERT_TRUE(expected.decoded);
+  const TAnalysisResult& actual = form_->LastAnalysis();
+  EXPECT_EQ(actual.text, expected.text);
+  EXPECT_EQ(actual.stage, TStage::Done);
+  EXPECT_EQ(actual.parameters.resolver, 20);
+  EXPECT_EQ(actual.parameters.warp, 3);
+  for (const TTextPaneId id : {TTextPaneId::ImgMemo, TTextPaneId::BLMemo, TTextPaneId::RdSnMemo, TTextPaneId::ResultMemo}) {
+    QStringList lines;
+    for (const std::string& line : surfaces.Text(id).Lines()) lines << QString::fromStdString(line);
+    EXPECT_EQ(MemoLines(std::string(PaneName(id)).c_str()), lines) << PaneName(id);
+  }
+  EXPECT_EQ(Status(0).toStdString(), surfaces.Status(0));
+  EXPECT_EQ(Status(1).toStdString(), surfaces.Status(1));
+  for (std::size_t i = 0; i < kImagePaneCount; ++i) {
+    const auto id = static_cast<TImagePaneId>(i);
+    const bool loaded = id == TImagePaneId::Image1 || id == TImagePaneId::Image2;
+    EXPECT_EQ(form_->Surfaces().Image(id).CurrentPicture(), loaded ? picture : surfaces.Image(id).CurrentPicture())
+        << PaneName(id);
+  }
+}
+
 TEST_F(MainWindow, ClosedWindowAndMissingHelpFile) {
   const QString previous = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(dir_.path()));

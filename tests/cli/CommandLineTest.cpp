@@ -15,7 +15,7 @@
 #include "TestSymbols.h"
 #include "cli/CommandLine.h"
 #include "common/Surfaces.h"
-#include "decoder/Veltrix.h"
+#include "decoder/Analysis.h"
 
 namespace fs = std::filesystem;
 using namespace testing_support;
@@ -156,13 +156,12 @@ TEST_F(CommandLine, FailedDecodeExitsOneWithTheErrorText) {
 }
 
 TEST_F(CommandLine, OutFolderHoldsEveryPaneAsTheAnalysisLeftIt) {
-  // The same analysis on the facade directly, with the command line's presets (Warp 6).
+  // The analysis command on a facade of its own, with the presets: the window runs the same.
   const TBitmap picture = RenderSymbol(EncodeBytes("panes", 1, 1), 4);
   WriteBmp(picture, Path("panes.bmp"));
   TSurfaces surfaces;
   TVeltrix veltrix(surfaces);
-  veltrix.SetWarp(6);
-  ASSERT_TRUE(veltrix.Decode(picture));
+  ASSERT_TRUE(Analyse(veltrix, surfaces, picture, {}).decoded);
 
   const std::string out = Path("nested/out");
   ASSERT_EQ(Run({"--out", out, Path("panes.bmp")}).status, kExitDecoded);
@@ -171,12 +170,13 @@ TEST_F(CommandLine, OutFolderHoldsEveryPaneAsTheAnalysisLeftIt) {
     const bool loaded = id == TImagePaneId::Image1 || id == TImagePaneId::Image2;
     ExpectPng(out + "/" + std::string(PaneName(id)) + ".png", loaded ? picture : surfaces.Image(id).CurrentPicture());
   }
-  for (const TTextPaneId id : {TTextPaneId::ImgMemo, TTextPaneId::BLMemo, TTextPaneId::RdSnMemo}) {
+  for (const TTextPaneId id : {TTextPaneId::ImgMemo, TTextPaneId::BLMemo, TTextPaneId::RdSnMemo, TTextPaneId::ResultMemo}) {
     std::string expected;
     for (const std::string& line : surfaces.Text(id).Lines()) expected += line + "\n";
     EXPECT_EQ(ReadFile(out + "/" + std::string(PaneName(id)) + ".txt"), expected) << PaneName(id);
   }
   EXPECT_EQ(ReadFile(out + "/ResultMemo.txt"), "データ :panes\n完了\n\n");
+  EXPECT_EQ(ReadFile(out + "/StatusBar.txt"), surfaces.Status(0) + "\n" + surfaces.Status(1) + "\n");
   EXPECT_EQ(ReadFile(out + "/StatusBar.txt"), "Veltrix Ver 3.0\nＯｋ\n");
 }
 
