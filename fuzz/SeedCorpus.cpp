@@ -16,6 +16,7 @@
 
 #include <jpeglib.h>
 
+#include "GaloisField.h"
 #include "TestSymbols.h"
 #include "common/Bitmap.h"
 
@@ -112,30 +113,16 @@ void DecodeSeeds() {
 
 // ---- reed_solomon: blocks of a code with roots alpha^1 .. alpha^e ----
 
-struct TField {
-  std::array<int, 510> exp{};
-  std::array<int, 256> log{};
-  TField() {
-    int value = 1;
-    for (int i = 0; i < 255; ++i) {
-      exp[i] = exp[i + 255] = value;
-      log[value] = i;
-      value <<= 1;
-      if (value & 0x100) value ^= 0x11D;
-    }
-  }
-  int Mul(int a, int b) const { return a == 0 || b == 0 ? 0 : exp[log[a] + log[b]]; }
-};
-
 // Systematic encoding with the generator (x - alpha^first) ... (x - alpha^(first + ec - 1)).
 std::vector<int> RsEncode(const std::vector<int>& data, int ec, int first) {
-  static const TField field;
+  using testing_support::GfMul;
+  using testing_support::GfPower;
   std::vector<int> generator = {1};
   for (int i = 0; i < ec; ++i) {
     std::vector<int> next(generator.size() + 1, 0);
     for (std::size_t j = 0; j < generator.size(); ++j) {
       next[j] ^= generator[j];
-      next[j + 1] ^= field.Mul(generator[j], field.exp[first + i]);
+      next[j + 1] ^= GfMul(generator[j], GfPower(first + i));
     }
     generator = next;
   }
@@ -144,7 +131,7 @@ std::vector<int> RsEncode(const std::vector<int>& data, int ec, int first) {
     const int factor = d ^ remainder[0];
     remainder.erase(remainder.begin());
     remainder.push_back(0);
-    for (int j = 0; j < ec; ++j) remainder[static_cast<std::size_t>(j)] ^= field.Mul(generator[static_cast<std::size_t>(j + 1)], factor);
+    for (int j = 0; j < ec; ++j) remainder[static_cast<std::size_t>(j)] ^= GfMul(generator[static_cast<std::size_t>(j + 1)], factor);
   }
   std::vector<int> block = data;
   block.insert(block.end(), remainder.begin(), remainder.end());

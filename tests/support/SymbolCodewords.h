@@ -7,24 +7,10 @@
 #include <array>
 #include <vector>
 
+#include "GaloisField.h"
 #include "TestSymbols.h"
 
 namespace testing_support {
-
-// GF(256) with polynomial 0x11D and alpha = 2, by shifts (no tables to share with the code under test).
-inline int GfMul(int a, int b) {
-  int product = 0;
-  for (; b != 0; b >>= 1, a = (a << 1) ^ (a & 0x80 ? 0x11D : 0))
-    if (b & 1) product ^= a;
-  return product;
-}
-inline int GfPower(int e) { return e == 0 ? 1 : GfMul(2, GfPower(e - 1)); }
-// The block (first element = highest power) evaluated at x.
-inline int Evaluate(const std::vector<int>& block, int x) {
-  int sum = 0;
-  for (int c : block) sum = GfMul(sum, x) ^ c;
-  return sum;
-}
 
 // A block with e error-correction codewords is a multiple of the generator with roots alpha^0 .. alpha^(e-1).
 inline bool IsReedSolomonCodeword(const std::vector<int>& block, int ecLength) {
