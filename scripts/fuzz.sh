@@ -25,11 +25,13 @@ jobs="${MORILUX_JOBS:-2}"
 while getopts "t:b:" option; do
   case "$option" in
     t) seconds="$OPTARG" ;;
-    b) build_dir="$OPTARG" ;;
+    b) build_dir="$(realpath -m -- "$OPTARG")" ;;
     *) echo "usage: $0 [-t SECONDS] [-b BUILD_DIR] [HARNESS...]" >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
+cd "$source_dir"
+. scripts/lib.sh
 
 all_harnesses=(fuzz_decode fuzz_reed_solomon fuzz_data_segments fuzz_loader_jpeg fuzz_loader_bmp)
 harnesses=("$@")
@@ -51,13 +53,11 @@ for harness in "${harnesses[@]}"; do seeds_of "$harness" > /dev/null; done
 command -v clang++ > /dev/null || { echo "fuzz.sh: clang++ is needed (Debian packages clang and libclang-rt-dev)" >&2; exit 1; }
 
 echo "== fuzz: configuring and building in $build_dir"
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-  mkdir -p "$build_dir"
-  CC=clang CXX=clang++ cmake -S "$source_dir" -B "$build_dir" -G Ninja \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORILUX_FUZZ=ON -DMORILUX_FRONTENDS=ON \
-    -DMORILUX_TESTS=ON -DMORILUX_BENCH=OFF > "$build_dir/configure.log" 2>&1 ||
-    { cat "$build_dir/configure.log" >&2; exit 1; }
-fi
+mkdir -p "$build_dir"
+# The compiler is chosen when the folder is first configured.
+CC=clang CXX=clang++ morilux_configure "$build_dir" RelWithDebInfo -DMORILUX_FUZZ=ON -DMORILUX_FRONTENDS=ON \
+  -DMORILUX_TESTS=ON -DMORILUX_BENCH=OFF > "$build_dir/configure.log" 2>&1 ||
+  { cat "$build_dir/configure.log" >&2; exit 1; }
 cmake --build "$build_dir" -j "$jobs" --target morilux_fuzzers morilux_fuzz_seeds
 
 seeds="$build_dir/fuzz-seeds"

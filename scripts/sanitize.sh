@@ -10,13 +10,14 @@
 set -euo pipefail
 
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build_dir="${1:-$source_dir/build-asan}"
+build_dir="$(realpath -m -- "${1:-$source_dir/build-asan}")"
 jobs="${MORILUX_JOBS:-2}"
+cd "$source_dir"
+. scripts/lib.sh
 
 echo "== sanitize: configuring and building in $build_dir"
 mkdir -p "$build_dir"
-cmake -S "$source_dir" -B "$build_dir" -G Ninja \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORILUX_SANITIZE=ON -DMORILUX_FRONTENDS=ON \
+morilux_configure "$build_dir" RelWithDebInfo -DMORILUX_SANITIZE=ON -DMORILUX_FRONTENDS=ON \
   -DMORILUX_TESTS=ON -DMORILUX_BENCH=OFF > "$build_dir/configure.log" 2>&1 ||
   { cat "$build_dir/configure.log" >&2; exit 1; }
 cmake --build "$build_dir" -j "$jobs"
