@@ -212,8 +212,8 @@ TEST(ConformanceModes, SegmentsOfEveryModeInOneSymbol) {
 }
 
 TEST(ConformanceModes, AutomaticDetectionStopsAtVersion14) {
-  // Expected failure of the specified algorithm: the timing test tries versions
-  // up to 14 only, so a version-15 symbol is found only with a forced version.
+  // The timing test tries versions up to 14 only: a version-15 symbol is read
+  // with a forced version and fails without one.
   const std::string data = MakeData(TSegmentMode::Byte, 40, 1);
   const TBitmap picture = RenderSymbol(ByteSymbol(data, 15, kM), 4);
   ExpectFails(DecodePicture(picture, 0), 1);
@@ -313,9 +313,9 @@ TEST(ConformanceDamage, UpToThreeCodewordsPerBlockAreCorrectedMoreFailWithMessag
 }
 
 TEST(ConformanceDamage, Version1LowNeverCorrects) {
-  // Expected failure of the specified decoder: for 7 error-correction codewords its
-  // syndromes S6 and S7 are never zero, so the locator never comes out below degree 4
-  // and a damaged 1-L symbol cannot be corrected. It must fail, never give a wrong text.
+  // The decoder always works with eight syndromes; for 7 error-correction codewords
+  // S6 and S7 are never zero, so the locator never comes out below degree 4 and a
+  // damaged 1-L symbol cannot be corrected. It must fail, never give a wrong text.
   for (const std::vector<int>& damaged : std::vector<std::vector<int>>{{0}, {7}, {25}, {2, 11}}) {
     TTestSymbol symbol = ByteSymbol("1-L", 1, kL);
     for (const int k : damaged) DamageCodeword(symbol, k);

@@ -9,16 +9,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <ostream>
-#include <random>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include "ConformancePictures.h"
@@ -26,8 +22,6 @@
 #include "TestSymbols.h"
 #include "common/Surfaces.h"
 #include "decoder/Veltrix.h"
-#include "locate/Coordinates.h"
-#include "locate/FindPattern.h"
 
 namespace {
 
@@ -487,159 +481,5 @@ INSTANTIATE_TEST_SUITE_P(Pictures, GoldenPanes, ::testing::ValuesIn(Cases()),
                              if (c == '-') c = '_';
                            return name;
                          });
-
-// ---- The finder scan against a plain walk along every line ----
-
-// The five-run walk one pixel at a time, row by row and then column by column:
-// the finder scan must find exactly these stretches, in this order.
-void WalkLine(const TPlaneBoolean& plane, bool rows, std::int32_t line, std::int32_t count, TLines& out) {
-  std::array<std::int32_t, 5> lengths{};
-  std::int32_t slot = 0;
-  bool dark = false;
-  for (std::int32_t t = 0; t < count; ++t) {
-    const bool isDark = (rows ? plane(t, line) : plane(line, t)) != 0;
-    if (isDark == dark) {
-      ++lengths[static_cast<std::size_t>(slot)];
-      continue;
-    }
-    if (!isDark && TFindPattern::FinderRunTest(lengths, slot)) {
-      std::int32_t total = 0;
-      for (std::int32_t length : lengths) total += length;
-      if (rows)
-        out.Add({true, 0, {t - total, line}, {t - 1, line}});
-      else
-        out.Add({true, 0, {line, t - total}, {line, t - 1}});
-    }
-    slot = (slot + 1) % 5;
-    lengths[static_cast<std::size_t>(slot)] = 1;
-    dark = isDark;
-  }
-}
-
-// Rows of random runs of 1 to `longest` pixels, so that many five-run windows
-// come close to the finder proportions; dark pixels take any non-zero value.
-TPlaneBoolean RandomRuns(std::int32_t width, std::int32_t height, std::int32_t longest, std::uint32_t seed) {
-  std::minstd_rand random(seed);
-  TPlaneBoolean plane(width, height);
-  for (std::int32_t y = 0; y < height; ++y) {
-    bool dark = random() % 2 == 0;
-    for (std::int32_t x = 0; x < width;) {
-      const std::int32_t run = 1 + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(longest));
-      for (std::int32_t i = 0; i < run && x < width; ++i, ++x)
-        plane(x, y) = dark ? static_cast<std::uint8_t>(1 + random() % 255) : 0;
-      dark = !dark;
-    }
-  }
-  // Columns as well: copy some rows into columns so that vertical lines carry runs too.
-  for (std::int32_t x = 0; x < width; x += 3)
-    for (std::int32_t y = 0; y < height; ++y) plane(x, y) = plane(y % width, (x + y) % height);
-  return plane;
-}
-
-TEST(FinderScan, FindsTheStretchesOfAPlainWalkInTheSameOrder) {
-  TSurfaces surfaces;
-  TFindPattern finder(surfaces);
-  std::uint32_t seed = 1;
-  for (const auto& [width, height, longest] :
-       {std::tuple{37, 29, 4}, std::tuple{64, 64, 6}, std::tuple{203, 117, 9}, std::tuple{8, 300, 3},
-        std::tuple{300, 9, 5}, std::tuple{1, 50, 2}, std::tuple{513, 257, 16},
-        std::tuple{1100, 950, 12}}) {
-    const TPlaneBoolean plane = RandomRuns(width, height, longest, seed++);
-    // The whole plane, and a part of it cut at an odd width and height.
-    for (const auto& [w, h] : {std::pair{width, height}, std::pair{width - width / 3, height - height / 4}}) {
-      finder.Search(plane, w, h);
-      TLines rows, columns;
-      for (std::int32_t y = 0; y < h; ++y) WalkLine(plane, true, y, w, rows);
-      for (std::int32_t x = 0; x < w; ++x) WalkLine(plane, false, x, h, columns);
-      std::vector<TLine> foundRows = finder.HorizontalLines().Items();
-      std::vector<TLine> foundColumns = finder.VerticalLines().Items();
-      // The grouping clears the flags of the stretches it takes; compare positions only.
-      for (TLine& line : foundRows) line.Active = true;
-      for (TLine& line : foundColumns) line.Active = true;
-      EXPECT_EQ(foundRows, rows.Items()) << w << " x " << h;
-      EXPECT_EQ(foundColumns, columns.Items()) << w << " x " << h;
-      if (w > 8) {
-        EXPECT_GT(rows.Count() + columns.Count(), 0) << w << " x " << h;
-      }
-    }
-  }
-}
-
-// ---- Corner and edge searches against a pixel-by-pixel search ----
-
-long double PlainDistance(TPoint a, TPoint b) {
-  const long double dx = static_cast<long double>(static_cast<std::int64_t>(b.x) - a.x);
-  const long double dy = static_cast<long double>(static_cast<std::int64_t>(b.y) - a.y);
-  return sqrtl(dx * dx + dy * dy);
-}
-
-// The extreme direction angle from q of the dark pixels of the rectangle q-r,
-// at least 0.3 of the edge away from q, looked at one pixel after the other.
-long double PlainEdgeAngle(const TPlaneBoolean& plane, TPoint q, TPoint r, bool largest) {
-  const long double pi = 3.141592653589793238462643383279502884L;
-  const long double nearest = 0.3L * PlainDistance(q, r);
-  const bool upLeft = r.x < q.x && r.y < q.y;
-  long double best = largest ? -2 * pi : 2 * pi;
-  for (std::int32_t y = std::max(0, std::min(q.y, r.y)); y <= std::min(plane.Height() - 1, std::max(q.y, r.y)); ++y)
-    for (std::int32_t x = std::max(0, std::min(q.x, r.x)); x <= std::min(plane.Width() - 1, std::max(q.x, r.x)); ++x) {
-      if (!plane(x, y) || PlainDistance(q, {x, y}) < nearest) continue;
-      const long double angle = (upLeft && y == q.y && x < q.x) ? -pi : TCoordinates::DirectionAngle(q, {x, y});
-      if (largest ? angle > best : angle < best) best = angle;
-    }
-  return best;
-}
-
-TEST(CornerSearch, EdgeAnglesAndFarthestPixelsMatchAPixelByPixelSearch) {
-  std::minstd_rand random(99);
-  auto below = [&random](std::int32_t n) { return static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(n)); };
-  TSurfaces surfaces;
-  TCoordinates coordinates(surfaces);
-  coordinates.SetCentres({10, 10}, {70, 14}, {6, 70});
-  coordinates.SettleVersion(3);
-  for (int round = 0; round < 60; ++round) {
-    // Sparse and dense planes, with lines through them so that many pixels share a direction.
-    const std::int32_t width = 20 + below(90), height = 20 + below(90);
-    TPlaneBoolean plane(width, height);
-    const std::uint32_t density = 1 + static_cast<std::uint32_t>(below(60));
-    for (std::int32_t y = 0; y < height; ++y)
-      for (std::int32_t x = 0; x < width; ++x) plane(x, y) = random() % 100 < density ? 1 : 0;
-    const TPoint origin{below(width), below(height)};
-    for (std::int32_t t = 0; t < 40; ++t) {
-      const TPoint p{origin.x + t * (1 + round % 3), origin.y - t * (round % 4)};
-      if (plane.Contains(p)) plane(p.x, p.y) = 1;
-    }
-    for (int pair = 0; pair < 8; ++pair) {
-      // Corners inside, on the border of, and outside the plane, in all four quadrants.
-      const TPoint q{below(width + 40) - 20, below(height + 40) - 20};
-      const TPoint r{below(width + 40) - 20, below(height + 40) - 20};
-      if (q.x == r.x || q.y == r.y) continue;
-      EXPECT_EQ(coordinates.BottomEdgeAngle(plane, width, height, q, r), PlainEdgeAngle(plane, q, r, true))
-          << round << ": " << q.x << "," << q.y << " " << r.x << "," << r.y;
-      EXPECT_EQ(coordinates.RightEdgeAngle(plane, width, height, q, r), PlainEdgeAngle(plane, q, r, false))
-          << round << ": " << q.x << "," << q.y << " " << r.x << "," << r.y;
-
-      // Farthest dark pixel from r in the window around q: the first of the farthest, column by column.
-      const std::int32_t k = 1 + below(3);
-      const std::int64_t radius = std::llround(k * std::max(coordinates.Pitch1(), coordinates.Pitch2()));
-      long double best = 0;
-      TPoint hit{-1, -1};
-      for (std::int64_t x = std::max<std::int64_t>(0, q.x - radius); x <= std::min<std::int64_t>(width - 1, q.x + radius); ++x)
-        for (std::int64_t y = std::max<std::int64_t>(0, q.y - radius); y <= std::min<std::int64_t>(height - 1, q.y + radius); ++y) {
-          const TPoint pixel{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
-          if (!plane(pixel.x, pixel.y)) continue;
-          if (PlainDistance(pixel, r) > best) {
-            best = PlainDistance(pixel, r);
-            hit = pixel;
-          }
-        }
-      const bool found = coordinates.FindFarthestDark(plane, width, height, q, r, k);
-      EXPECT_EQ(found, best != 0) << round;
-      if (found) {
-        EXPECT_EQ(coordinates.SearchHit().x, hit.x) << round;
-        EXPECT_EQ(coordinates.SearchHit().y, hit.y) << round;
-      }
-    }
-  }
-}
 
 }  // namespace

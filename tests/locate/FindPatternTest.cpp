@@ -2,6 +2,9 @@
 
 #include <array>
 #include <initializer_list>
+#include <random>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "common/Bitmap.h"
@@ -146,6 +149,81 @@ TEST(FindPatternOrdering, CornerOppositeTheLongestSideThenClockwise) {
   const TPoint same{10, 10};
   EXPECT_EQ(TFindPattern::OrderCentres(same, same, same), (TCentres{same, same, same}));
   EXPECT_EQ(TFindPattern::OrderCentres({0, 0}, {0, 0}, {50, 0}), (TCentres{{{0, 0}, {50, 0}, {0, 0}}}));
+}
+
+// The five-run walk one pixel at a time, row by row and then column by column:
+// the finder scan must find exactly these stretches, in this order.
+void WalkLine(const TPlaneBoolean& plane, bool rows, std::int32_t line, std::int32_t count, TLines& out) {
+  std::array<std::int32_t, 5> lengths{};
+  std::int32_t slot = 0;
+  bool dark = false;
+  for (std::int32_t t = 0; t < count; ++t) {
+    const bool isDark = (rows ? plane(t, line) : plane(line, t)) != 0;
+    if (isDark == dark) {
+      ++lengths[static_cast<std::size_t>(slot)];
+      continue;
+    }
+    if (!isDark && TFindPattern::FinderRunTest(lengths, slot)) {
+      std::int32_t total = 0;
+      for (std::int32_t length : lengths) total += length;
+      if (rows)
+        out.Add({true, 0, {t - total, line}, {t - 1, line}});
+      else
+        out.Add({true, 0, {line, t - total}, {line, t - 1}});
+    }
+    slot = (slot + 1) % 5;
+    lengths[static_cast<std::size_t>(slot)] = 1;
+    dark = isDark;
+  }
+}
+
+// Rows of random runs of 1 to `longest` pixels, so that many five-run windows
+// come close to the finder proportions; dark pixels take any non-zero value.
+TPlaneBoolean RandomRuns(std::int32_t width, std::int32_t height, std::int32_t longest, std::uint32_t seed) {
+  std::minstd_rand random(seed);
+  TPlaneBoolean plane(width, height);
+  for (std::int32_t y = 0; y < height; ++y) {
+    bool dark = random() % 2 == 0;
+    for (std::int32_t x = 0; x < width;) {
+      const std::int32_t run = 1 + static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(longest));
+      for (std::int32_t i = 0; i < run && x < width; ++i, ++x)
+        plane(x, y) = dark ? static_cast<std::uint8_t>(1 + random() % 255) : 0;
+      dark = !dark;
+    }
+  }
+  // Columns as well: copy some rows into columns so that vertical lines carry runs too.
+  for (std::int32_t x = 0; x < width; x += 3)
+    for (std::int32_t y = 0; y < height; ++y) plane(x, y) = plane(y % width, (x + y) % height);
+  return plane;
+}
+
+TEST(FinderScan, FindsTheStretchesOfAPlainWalkInTheSameOrder) {
+  TSurfaces surfaces;
+  TFindPattern finder(surfaces);
+  std::uint32_t seed = 1;
+  for (const auto& [width, height, longest] :
+       {std::tuple{37, 29, 4}, std::tuple{64, 64, 6}, std::tuple{203, 117, 9}, std::tuple{8, 300, 3},
+        std::tuple{300, 9, 5}, std::tuple{1, 50, 2}, std::tuple{513, 257, 16},
+        std::tuple{1100, 950, 12}}) {
+    const TPlaneBoolean plane = RandomRuns(width, height, longest, seed++);
+    // The whole plane, and a part of it cut at an odd width and height.
+    for (const auto& [w, h] : {std::pair{width, height}, std::pair{width - width / 3, height - height / 4}}) {
+      finder.Search(plane, w, h);
+      TLines rows, columns;
+      for (std::int32_t y = 0; y < h; ++y) WalkLine(plane, true, y, w, rows);
+      for (std::int32_t x = 0; x < w; ++x) WalkLine(plane, false, x, h, columns);
+      std::vector<TLine> foundRows = finder.HorizontalLines().Items();
+      std::vector<TLine> foundColumns = finder.VerticalLines().Items();
+      // The grouping clears the flags of the stretches it takes; compare positions only.
+      for (TLine& line : foundRows) line.Active = true;
+      for (TLine& line : foundColumns) line.Active = true;
+      EXPECT_EQ(foundRows, rows.Items()) << w << " x " << h;
+      EXPECT_EQ(foundColumns, columns.Items()) << w << " x " << h;
+      if (w > 8) {
+        EXPECT_GT(rows.Count() + columns.Count(), 0) << w << " x " << h;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <numbers>
+#include <random>
 #include <string>
 
 #include "ModulePlanes.h"
@@ -145,6 +148,80 @@ TEST(FrameEdges, OnlyALightIntersectionAwayFromTheHitReplacesTheCorner) {
   EXPECT_EQ(failure({5, 80}, {10, 80}, {30, 80}), "Program Error");    // parallel edges
   EXPECT_EQ(failure({150, 0}, {0, 50}, {150, 50}), "Program Error");   // intersection off the plane
   EXPECT_EQ(failure({80, 10}, {10, 80}, {10, 80}), "Base Angle Error");  // C3 on C2
+}
+
+long double PlainDistance(TPoint a, TPoint b) {
+  const long double dx = static_cast<long double>(static_cast<std::int64_t>(b.x) - a.x);
+  const long double dy = static_cast<long double>(static_cast<std::int64_t>(b.y) - a.y);
+  return sqrtl(dx * dx + dy * dy);
+}
+
+// The extreme direction angle from q of the dark pixels of the rectangle q-r,
+// at least 0.3 of the edge away from q, looked at one pixel after the other.
+long double PlainEdgeAngle(const TPlaneBoolean& plane, TPoint q, TPoint r, bool largest) {
+  const long double nearest = 0.3L * PlainDistance(q, r);
+  const bool upLeft = r.x < q.x && r.y < q.y;
+  long double best = largest ? -2 * kPi : 2 * kPi;
+  for (std::int32_t y = std::max(0, std::min(q.y, r.y)); y <= std::min(plane.Height() - 1, std::max(q.y, r.y)); ++y)
+    for (std::int32_t x = std::max(0, std::min(q.x, r.x)); x <= std::min(plane.Width() - 1, std::max(q.x, r.x)); ++x) {
+      if (!plane(x, y) || PlainDistance(q, {x, y}) < nearest) continue;
+      const long double angle = (upLeft && y == q.y && x < q.x) ? -kPi : TCoordinates::DirectionAngle(q, {x, y});
+      if (largest ? angle > best : angle < best) best = angle;
+    }
+  return best;
+}
+
+TEST(CornerSearch, EdgeAnglesAndFarthestPixelsMatchAPixelByPixelSearch) {
+  std::minstd_rand random(99);
+  auto below = [&random](std::int32_t n) { return static_cast<std::int32_t>(random() % static_cast<std::uint32_t>(n)); };
+  TSurfaces surfaces;
+  TCoordinates coordinates(surfaces);
+  coordinates.SetCentres({10, 10}, {70, 14}, {6, 70});
+  coordinates.SettleVersion(3);
+  for (int round = 0; round < 60; ++round) {
+    // Sparse and dense planes, with lines through them so that many pixels share a direction.
+    const std::int32_t width = 20 + below(90), height = 20 + below(90);
+    TPlaneBoolean plane(width, height);
+    const std::uint32_t density = 1 + static_cast<std::uint32_t>(below(60));
+    for (std::int32_t y = 0; y < height; ++y)
+      for (std::int32_t x = 0; x < width; ++x) plane(x, y) = random() % 100 < density ? 1 : 0;
+    const TPoint origin{below(width), below(height)};
+    for (std::int32_t t = 0; t < 40; ++t) {
+      const TPoint p{origin.x + t * (1 + round % 3), origin.y - t * (round % 4)};
+      if (plane.Contains(p)) plane(p.x, p.y) = 1;
+    }
+    for (int pair = 0; pair < 8; ++pair) {
+      // Corners inside, on the border of, and outside the plane, in all four quadrants.
+      const TPoint q{below(width + 40) - 20, below(height + 40) - 20};
+      const TPoint r{below(width + 40) - 20, below(height + 40) - 20};
+      if (q.x == r.x || q.y == r.y) continue;
+      EXPECT_EQ(coordinates.BottomEdgeAngle(plane, width, height, q, r), PlainEdgeAngle(plane, q, r, true))
+          << round << ": " << q.x << "," << q.y << " " << r.x << "," << r.y;
+      EXPECT_EQ(coordinates.RightEdgeAngle(plane, width, height, q, r), PlainEdgeAngle(plane, q, r, false))
+          << round << ": " << q.x << "," << q.y << " " << r.x << "," << r.y;
+
+      // Farthest dark pixel from r in the window around q: the first of the farthest, column by column.
+      const std::int32_t k = 1 + below(3);
+      const std::int64_t radius = std::llround(k * std::max(coordinates.Pitch1(), coordinates.Pitch2()));
+      long double best = 0;
+      TPoint hit{-1, -1};
+      for (std::int64_t x = std::max<std::int64_t>(0, q.x - radius); x <= std::min<std::int64_t>(width - 1, q.x + radius); ++x)
+        for (std::int64_t y = std::max<std::int64_t>(0, q.y - radius); y <= std::min<std::int64_t>(height - 1, q.y + radius); ++y) {
+          const TPoint pixel{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
+          if (!plane(pixel.x, pixel.y)) continue;
+          if (PlainDistance(pixel, r) > best) {
+            best = PlainDistance(pixel, r);
+            hit = pixel;
+          }
+        }
+      const bool found = coordinates.FindFarthestDark(plane, width, height, q, r, k);
+      EXPECT_EQ(found, best != 0) << round;
+      if (found) {
+        EXPECT_EQ(coordinates.SearchHit().x, hit.x) << round;
+        EXPECT_EQ(coordinates.SearchHit().y, hit.y) << round;
+      }
+    }
+  }
 }
 
 }  // namespace
