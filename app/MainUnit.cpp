@@ -247,7 +247,7 @@ namespace {
 
 // What a page holds, in the order the widgets are made: captions, image panes
 // (420 x 420 on the left or the right) and text panes.
-struct TPaneSpec {
+struct TPaneEntry {
   enum class TKind { Caption, Image, Text };
   // How a text pane differs from the plain one: kept at its distances from
   // all sides of the page, or a trace of long unwrapped lines that leaves the
@@ -265,24 +265,24 @@ struct TPaneSpec {
   TTextStyle style = TTextStyle::Plain;
 };
 
-TPaneSpec Caption(const char* text, int x) { return {TPaneSpec::TKind::Caption, text, x, kCaptionY}; }
-TPaneSpec ImagePane(TImagePaneId id, int x) { return {TPaneSpec::TKind::Image, nullptr, x, kPaneY, id}; }
-TPaneSpec TextPane(TTextPaneId id, int width, int height, TPaneSpec::TTextStyle style = TPaneSpec::TTextStyle::Plain) {
-  return {TPaneSpec::TKind::Text, nullptr, kTextX, kTextY, TImagePaneId::Image1, id, width, height, style};
+TPaneEntry Caption(const char* text, int x) { return {TPaneEntry::TKind::Caption, text, x, kCaptionY}; }
+TPaneEntry ImagePane(TImagePaneId id, int x) { return {TPaneEntry::TKind::Image, nullptr, x, kPaneY, id}; }
+TPaneEntry TextPane(TTextPaneId id, int width, int height, TPaneEntry::TTextStyle style = TPaneEntry::TTextStyle::Plain) {
+  return {TPaneEntry::TKind::Text, nullptr, kTextX, kTextY, TImagePaneId::Image1, id, width, height, style};
 }
 
-struct TPageSpec {
+struct TPageEntry {
   const char* name;
   const char* caption;
-  std::vector<TPaneSpec> panes;
+  std::vector<TPaneEntry> panes;
 };
 
 // The ten pages in their order, "位置検索" being the one in front at start.
-const std::vector<TPageSpec>& Pages() {
+const std::vector<TPageEntry>& Pages() {
   using enum TImagePaneId;
   using enum TTextPaneId;
-  using TStyle = TPaneSpec::TTextStyle;
-  static const std::vector<TPageSpec> pages = {
+  using TStyle = TPaneEntry::TTextStyle;
+  static const std::vector<TPageEntry> pages = {
       {"TabSheet1", "読み込み画像", {Caption("読み込み画像", kLeftX), ImagePane(Image1, kLeftX)}},
       {"TabSheet11", "位置検索",
        {Caption("Resolver", kLeftX), ImagePane(FrontImage, kLeftX), Caption("位置検索パターン", kRightX),
@@ -310,22 +310,22 @@ constexpr int kStartPage = 1;
 QTabWidget* TForm1::BuildPages() {
   PageControl1 = new QTabWidget;
   PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  for (const TPageSpec& spec : Pages()) {
-    QWidget* page = AddPage(PageControl1, spec.name, QString::fromUtf8(spec.caption));
+  for (const TPageEntry& entry : Pages()) {
+    QWidget* page = AddPage(PageControl1, entry.name, QString::fromUtf8(entry.caption));
     if (TabSheet1 == nullptr) TabSheet1 = page;
-    for (const TPaneSpec& pane : spec.panes) {
+    for (const TPaneEntry& pane : entry.panes) {
       switch (pane.kind) {
-        case TPaneSpec::TKind::Caption:
+        case TPaneEntry::TKind::Caption:
           AddLabel(page, QString::fromUtf8(pane.caption), pane.x, pane.y);
           break;
-        case TPaneSpec::TKind::Image:
+        case TPaneEntry::TKind::Image:
           surfaces_->BindImage(pane.image, AddImagePane(page, std::string(PaneName(pane.image)).c_str(), pane.x, pane.y));
           break;
-        case TPaneSpec::TKind::Text: {
+        case TPaneEntry::TKind::Text: {
           TMemo* memo = AddTextPane(page, std::string(PaneName(pane.text)).c_str(), pane.width, pane.height);
-          if (pane.style == TPaneSpec::TTextStyle::Anchored) {
+          if (pane.style == TPaneEntry::TTextStyle::Anchored) {
             new TAnchorAllSides(memo, kDesignPageWidth - pane.x - pane.width, kDesignPageHeight - pane.y - pane.height);
-          } else if (pane.style == TPaneSpec::TTextStyle::Trace) {
+          } else if (pane.style == TPaneEntry::TTextStyle::Trace) {
             memo->setLineWrapMode(QPlainTextEdit::NoWrap);
             // Unwrapped trace lines may run past the pane; let them be scrolled to.
             memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
