@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
@@ -13,6 +14,8 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+
+#include <sys/stat.h>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -77,9 +80,31 @@ void JpegEmitMessage(j_common_ptr info, int level) {
   info->err->num_warnings++;
 }
 
+// Limits on what a file may cost to decode. A JPEG file can declare a huge
+// picture and carry almost no data, and a progressive one can repeat its scans:
+// libjpeg decodes every declared block in every scan all the same, so a file
+// of a hundred bytes could take seconds.
+//
+// At most this many scans. libjpeg's own progression writes 10 (6 for grey)
+// and other encoders about as many; each scan is one more pass over its
+// blocks at 18 to 34 ns a block, so 32 of them cost about as much as turning
+// the blocks into pixels once.
+constexpr int kMaxJpegScans = 32;
+// Pictures up to this many blocks of 8 x 8 samples (16 megapixels of grey, 11
+// of colour) load in about a tenth of a second whatever their data.
+constexpr long long kFreeJpegBlocks = 1 << 18;
+// Larger ones need a byte of image data (from the first scan on) per this many
+// blocks. Huffman coding spends at least a bit on every block, at most 8 blocks
+// a byte; only arithmetic coding of a flawless one-colour area costs nearly
+// nothing, and a single small symbol on such a background at the largest
+// accepted size still brings a byte per 1750 blocks.
+constexpr long long kJpegBlocksPerByte = 4096;
+
 struct TJpegSession {
   jpeg_decompress_struct info;
   TJpegErrors errors;
+  jpeg_progress_mgr progress{};
+  long long dataBytes = 0;  // from the first scan on
   std::FILE* file = nullptr;
   bool created = false;
 
@@ -104,6 +129,29 @@ bool JpegReadHeader(TJpegSession* session) {
   return true;
 }
 
+// libjpeg calls this before each piece of input it decodes, so a scan past
+// the limit is refused before any of it is decoded.
+void JpegProgress(j_common_ptr common) {
+  const j_decompress_ptr info = reinterpret_cast<j_decompress_ptr>(common);
+  if (info->input_scan_number <= kMaxJpegScans) return;
+  TJpegErrors* errors = reinterpret_cast<TJpegErrors*>(info->err);
+  std::snprintf(errors->message, JMSG_LENGTH_MAX, "more than %d scans", kMaxJpegScans);
+  std::longjmp(errors->jump, 1);
+}
+
+// False when the frame has more blocks than the file's image data can plausibly code.
+bool JpegPlausible(TJpegSession* session) {
+  const jpeg_decompress_struct& info = session->info;
+  struct stat status {};
+  const long long fileSize = fstat(fileno(session->file), &status) == 0 ? static_cast<long long>(status.st_size) : 0;
+  const long long read = std::ftell(session->file) - static_cast<long long>(info.src->bytes_in_buffer);
+  session->dataBytes = std::max(0LL, fileSize - read);
+  long long blocks = 0;
+  for (int c = 0; c < info.num_components; ++c)
+    blocks += static_cast<long long>(info.comp_info[c].width_in_blocks) * info.comp_info[c].height_in_blocks;
+  return blocks <= std::max(kFreeJpegBlocks, kJpegBlocksPerByte * session->dataBytes);
+}
+
 bool JpegStart(TJpegSession* session) {
   jpeg_decompress_struct* info = &session->info;
   if (setjmp(session->errors.jump)) return false;
@@ -116,6 +164,8 @@ bool JpegStart(TJpegSession* session) {
   info->scale_denom = 1;
   info->quantize_colors = FALSE;
   info->out_color_space = JCS_RGB;
+  session->progress.progress_monitor = JpegProgress;
+  info->progress = &session->progress;
   jpeg_start_decompress(info);
   return true;
 }
@@ -157,6 +207,10 @@ TBitmap LoadJpeg(const std::string& path) {
     default:
       Fail(path, "the JPEG colour space is not supported (only colour and greyscale)");
   }
+  if (!JpegPlausible(&session))
+    Fail(path, "not a readable JPEG picture: " + std::to_string(session.dataBytes) +
+                   " bytes of image data are far too few for " + std::to_string(info.image_width) + " x " +
+                   std::to_string(info.image_height) + " pixels");
   if (!JpegStart(&session)) Fail(path, JpegReason(session));
   if (info.output_components != 3 || TooLarge(info.output_width, info.output_height))
     Fail(path, "not a readable JPEG picture: unexpected output format");

@@ -155,3 +155,39 @@ TEST_F(PictureFiles, BadFilesAreRefusedWithOneLineNamingFileAndReason) {
     }
   }
 }
+
+TEST_F(PictureFiles, JpegDecodingWorkIsBoundedByTheImageData) {
+  // 20 megapixels, above what loads quickly whatever its data: arithmetic
+  // coding spends almost nothing on a flawless white area, so the plain page
+  // is a few bytes of data, while one small symbol on it is plausible.
+  TBitmap page(5000, 4000);
+  const TBitmap symbol = RenderSymbol(EncodeBytes("LIMIT", 1, 0), 3, 1);
+  for (int y = 0; y < symbol.Height(); ++y)
+    for (int x = 0; x < symbol.Width(); ++x) page.SetPixel(2000 + x, 1500 + y, symbol.Pixel(x, y));
+  const TBitmap plain(5000, 4000), small = Blocks(64, 64);
+  struct TCase {
+    const char* name;
+    const TBitmap& picture;
+    TJpegCoding coding;
+    const char* reason;  // nullptr: loads
+  };
+  const TCase cases[] = {
+      {"symbol.jpg", page, {false, true, true, 0}, nullptr},
+      {"plain.jpg", plain, {false, true, true, 0}, "far too few"},
+      {"scans32.jpg", small, {true, false, false, 32}, nullptr},
+      {"scans33.jpg", small, {true, false, false, 33}, "more than 32 scans"},
+  };
+  for (const TCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    WriteJpeg(test.picture, Path(test.name), 75, test.coding);
+    try {
+      const auto loaded = LoadPicture(Path(test.name));
+      EXPECT_EQ(test.reason, nullptr) << "loaded";
+      ASSERT_TRUE(loaded.has_value());
+      EXPECT_EQ(loaded->Width(), test.picture.Width());
+    } catch (const TPictureError& error) {
+      ASSERT_NE(test.reason, nullptr) << error.what();
+      EXPECT_NE(std::string(error.what()).find(test.reason), std::string::npos) << error.what();
+    }
+  }
+}

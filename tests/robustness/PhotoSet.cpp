@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -15,6 +16,8 @@
 #include "TestSymbols.h"
 #include "picture/PictureLoader.h"
 #include "common/ShiftJis.h"
+
+#include <jpeglib.h>
 
 namespace {
 
@@ -34,7 +37,59 @@ std::string Trimmed(std::string text) {
   return text;
 }
 
+// The picture as libjpeg decodes it with the loader's settings (accurate
+// transform, block smoothing, red, green and blue); an empty picture when
+// libjpeg fails.
+TBitmap DecodeWithLibjpeg(const std::string& path) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return {};
+  jpeg_decompress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&info);
+  jpeg_stdio_src(&info, file);
+  jpeg_read_header(&info, TRUE);
+  info.dct_method = JDCT_ISLOW;
+  info.do_block_smoothing = TRUE;
+  info.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&info);
+  TBitmap picture(static_cast<std::int32_t>(info.output_width), static_cast<std::int32_t>(info.output_height));
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(info.output_width) * 3);
+  while (info.output_scanline < info.output_height) {
+    const auto y = static_cast<std::int32_t>(info.output_scanline);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_read_scanlines(&info, rows, 1);
+    for (std::int32_t x = 0; x < picture.Width(); ++x)
+      picture.SetPixel(x, y, row[3 * x] | (row[3 * x + 1] << 8) | (static_cast<TColor>(row[3 * x + 2]) << 16));
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  std::fclose(file);
+  return picture;
+}
+
 }  // namespace
+
+// The loader's limits on hostile JPEG files refuse no real photograph, however it is coded.
+TEST(PhotoSet, EveryPhotoReencodedAsJpegLoadsAsLibjpegDecodesIt) {
+  const std::vector<std::filesystem::path> photos = Photos();
+  if (photos.empty()) GTEST_SKIP() << "no photographs in " << PhotoDirectory();
+  const std::string path = (std::filesystem::path(testing::TempDir()) / "photo-reencoded.jpg").string();
+  const std::pair<const char*, testing_support::TJpegCoding> codings[] = {
+      {"baseline", {}}, {"progressive", {true, false, false, 0}}, {"arithmetic", {false, true, false, 0}}};
+  for (const auto& photo : photos) {
+    const std::optional<TBitmap> picture = LoadPicture(photo.string());
+    ASSERT_TRUE(picture.has_value()) << photo;
+    for (const auto& [name, coding] : codings) {
+      testing_support::WriteJpeg(*picture, path, 75, coding);
+      std::optional<TBitmap> loaded;
+      ASSERT_NO_THROW(loaded = LoadPicture(path)) << photo << " " << name;
+      ASSERT_TRUE(loaded.has_value());
+      EXPECT_EQ(*loaded, DecodeWithLibjpeg(path)) << photo << " " << name;
+    }
+  }
+  std::filesystem::remove(path);
+}
 
 TEST(PhotoSet, EveryPhotoEndsInATextOrAClearFailure) {
   const std::vector<std::filesystem::path> photos = Photos();

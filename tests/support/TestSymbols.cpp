@@ -155,6 +155,10 @@ void WriteBmp(const TBitmap& bitmap, const std::string& path) {
 }
 
 void WriteJpeg(const TBitmap& bitmap, const std::string& path, int quality) {
+  WriteJpeg(bitmap, path, quality, TJpegCoding{});
+}
+
+void WriteJpeg(const TBitmap& bitmap, const std::string& path, int quality, const TJpegCoding& coding) {
   FILE* out = std::fopen(path.c_str(), "wb");
   if (out == nullptr) throw std::runtime_error("cannot write " + path);
   jpeg_compress_struct info{};
@@ -164,16 +168,39 @@ void WriteJpeg(const TBitmap& bitmap, const std::string& path, int quality) {
   jpeg_stdio_dest(&info, out);
   info.image_width = static_cast<JDIMENSION>(bitmap.Width());
   info.image_height = static_cast<JDIMENSION>(bitmap.Height());
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
+  info.input_components = coding.grey ? 1 : 3;
+  info.in_color_space = coding.grey ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, quality, TRUE);
+  info.arith_code = coding.arithmetic ? TRUE : FALSE;
+  std::vector<jpeg_scan_info> script;
+  if (coding.progressive && coding.scans == 0) jpeg_simple_progression(&info);
+  if (coding.progressive && coding.scans > 0) {
+    jpeg_scan_info dc{};
+    dc.comps_in_scan = info.num_components;
+    for (int c = 0; c < info.num_components; ++c) dc.component_index[c] = c;
+    script.push_back(dc);
+    if (coding.scans > 64) throw std::runtime_error("at most 64 scans of single bands");
+    for (int band = 1; static_cast<int>(script.size()) < coding.scans; ++band) {
+      jpeg_scan_info ac{};
+      ac.comps_in_scan = 1;
+      ac.Ss = ac.Se = band;
+      script.push_back(ac);
+    }
+    info.scan_info = script.data();
+    info.num_scans = static_cast<int>(script.size());
+  }
   jpeg_start_compress(&info, TRUE);
   std::vector<JSAMPLE> row(static_cast<std::size_t>(bitmap.Width()) * 3);
   while (info.next_scanline < info.image_height) {
     const int y = static_cast<int>(info.next_scanline);
     for (int x = 0; x < bitmap.Width(); ++x) {
       const TColor c = bitmap.Pixel(x, y);
+      if (coding.grey) {
+        row[static_cast<std::size_t>(x)] =
+            static_cast<JSAMPLE>(((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3);
+        continue;
+      }
       row[3 * x] = static_cast<JSAMPLE>(c & 0xFF);
       row[3 * x + 1] = static_cast<JSAMPLE>((c >> 8) & 0xFF);
       row[3 * x + 2] = static_cast<JSAMPLE>((c >> 16) & 0xFF);
