@@ -98,11 +98,16 @@ TEST_F(CommandLine, UsageErrorsAndUnloadablePicturesExitTwo) {
   ExpectUnusable({picture, picture}, "one picture");
   ExpectUnusable({"--force-version", "41", picture}, "between 0 and 40");
   ExpectUnusable({"--force-version", "-1", picture}, "between 0 and 40");
+  // The limit itself is accepted: the version-1 symbol read as version 40 fails.
+  EXPECT_EQ(Run({"--force-version", "40", picture}).status, kExitNotDecoded);
   ExpectUnusable({"--resolver", "abc", picture}, "integer");
   ExpectUnusable({"--warp", "1.5", picture}, "integer");
   ExpectUnusable({"--resolver", "1", "--resolver", "2", picture}, "more than once");
   ExpectUnusable({"--colour", picture}, "colour");
   ExpectUnusable({picture, "--out"}, "out");
+  // A folder that cannot be made, under a regular file.
+  WriteFile(Path("file"), "not a folder");
+  ExpectUnusable({"--out", Path("file/out"), picture}, Path("file/out"));
   // The loader's refusals (each reason is tested with the loader) name the file.
   WriteBmp(Colourful(8, 8), Path("picture.png"));
   ExpectUnusable({Path("picture.png")}, "unsupported extension");

@@ -107,4 +107,20 @@ TEST(TimingPatternEstimate, ChangesBetweenCentresGiveALowerEstimatePaintedOnTheC
   EXPECT_EQ(TimeImage(surfaces), expected);
 }
 
+TEST(TimingPatternEstimate, AChangeOnTheFarCentreIsCountedAndMarked) {
+  // Beside axis 1 the walk ends on (215, 76), beside axis 2 on (76, 215): each
+  // line's 25th change lies on that last pixel, and only with it do 25 changes
+  // make version 2.
+  TSurfaces surfaces;
+  TTimingPattern timing(surfaces, kP0, kP1, kP2);
+  TPlaneBoolean plane = ChangesPlane(24, 24);
+  plane[215][76] = 0;
+  plane[76][215] = 0;
+  const TBitmap black = TBitmap::FromPlane(TPlaneBoolean(290, 290, 1));
+  surfaces.Image(TImagePaneId::TimeImage).ReplacePicture(black);
+  EXPECT_EQ(timing.EstimateVersion(plane), 2);
+  EXPECT_EQ(TimeImage(surfaces).Pixel(215, 76), kRed);
+  EXPECT_EQ(TimeImage(surfaces).Pixel(76, 215), kRed);
+}
+
 }  // namespace
