@@ -1,5 +1,5 @@
 // Writes the seed corpora of the fuzz harnesses: morilux_fuzz_seeds DIR makes
-// DIR/decode, DIR/reed_solomon, DIR/data_segments, DIR/loader_jpeg and
+// DIR/decode, DIR/symbol, DIR/reed_solomon, DIR/data_segments, DIR/loader_jpeg and
 // DIR/loader_bmp. Symbols come from the test encoder, Reed-Solomon blocks and
 // segment streams from small encoders of this file, picture files from the
 // test helpers and from writers of this file that cover the kinds of BMP and
@@ -109,6 +109,32 @@ void DecodeSeeds() {
   seed(DecodeInput(TBitmap(1, 1), 1, 7, 6, 0));
   seed(DecodeInput(TBitmap(2, 1), 1, 7, 6, 0));
   seed(DecodeInput(TBitmap(40, 40), 1, 7, 6, 0));
+}
+
+// ---- symbol: undamaged symbols, upright, turned and in perspective ----
+
+void SymbolSeeds() {
+  int n = 0;
+  // Version, level, text, pixels per module (field value), turn, corner shifts.
+  auto seed = [&n](int version, int level, const std::string& text, int pitch, int turn, std::array<int, 8> corners) {
+    TBytes out;
+    out += static_cast<char>(version - 1);
+    out += static_cast<char>(level);
+    out += static_cast<char>(text.size());
+    out += text;
+    out += TBytes(16, '\0');  // no flips, no finder damage
+    out += static_cast<char>(pitch);
+    out += '\4';
+    out += static_cast<char>(turn);
+    for (int shift : corners) out += static_cast<char>(shift);
+    out += TBytes{10, 20, 127, 0, 0, 1, 0, 0, 0, 7, 6, 1};  // margin, greys, no noise, Resolver 7, Warp 6
+    Seed("symbol", "seed-" + std::to_string(n++), out);
+  };
+  seed(1, 1, "HELLO", 10, 0, {});
+  seed(3, 2, "MORILUX", 12, 20, {});
+  seed(5, 0, "MORILUX SYMBOL FUZZ 5", 14, 0, {});
+  seed(2, 3, "PERSPECTIVE", 16, 0, {10, 0, -20, 5, 0, 0, 30, -10});
+  seed(7, 1, "VERSION 7 TURNED", 8, 200, {});
 }
 
 // ---- reed_solomon: blocks of a code with roots alpha^1 .. alpha^e ----
@@ -426,6 +452,7 @@ int main(int argc, char** argv) {
     g_root = argv[1];
     std::filesystem::create_directories(g_root);
     DecodeSeeds();
+    SymbolSeeds();
     ReedSolomonSeeds();
     DataSegmentSeeds();
     // Small pictures keep the loader seeds small, so that the fuzzer mutates

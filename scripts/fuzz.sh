@@ -8,13 +8,14 @@
 #
 # -t   seconds per harness (default: $MORILUX_FUZZ_SECONDS or 60)
 # -b   build directory (default: build-fuzz in the source tree)
-# HARNESS  names among fuzz_decode fuzz_reed_solomon fuzz_data_segments
-#          fuzz_loader_jpeg fuzz_loader_bmp (default: all)
+# HARNESS  names among fuzz_decode fuzz_symbol fuzz_reed_solomon
+#          fuzz_data_segments fuzz_loader_jpeg fuzz_loader_bmp (default: all)
 # MORILUX_JOBS sets the build's parallelism (default 2).
 #
 # The corpus each harness grows is kept in BUILD_DIR/fuzz-corpus/NAME, so that
 # later runs start from it; findings are written to BUILD_DIR/fuzz-findings/
-# and their logs to BUILD_DIR/fuzz-logs/.
+# and their logs to BUILD_DIR/fuzz-logs/. Inputs kept in fuzz/regressions/NAME
+# (earlier findings and slow inputs) are read with the seeds.
 set -euo pipefail
 
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -33,7 +34,7 @@ shift $((OPTIND - 1))
 cd "$source_dir"
 . scripts/lib.sh
 
-all_harnesses=(fuzz_decode fuzz_reed_solomon fuzz_data_segments fuzz_loader_jpeg fuzz_loader_bmp)
+all_harnesses=(fuzz_decode fuzz_symbol fuzz_reed_solomon fuzz_data_segments fuzz_loader_jpeg fuzz_loader_bmp)
 harnesses=("$@")
 [ ${#harnesses[@]} -eq 0 ] && harnesses=("${all_harnesses[@]}")
 
@@ -41,6 +42,7 @@ harnesses=("$@")
 seeds_of() {
   case "$1" in
     fuzz_decode) echo decode ;;
+    fuzz_symbol) echo symbol ;;
     fuzz_reed_solomon) echo reed_solomon ;;
     fuzz_data_segments) echo data_segments ;;
     fuzz_loader_jpeg) echo loader_jpeg ;;
@@ -79,7 +81,9 @@ for harness in "${harnesses[@]}"; do
   mkdir -p "$corpus"
   echo "== fuzz: $harness for ${seconds}s"
   status=0
-  "$program" "$corpus" "$seeds/$(seeds_of "$harness")" \
+  regressions=()
+  [ -d "$source_dir/fuzz/regressions/$harness" ] && regressions=("$source_dir/fuzz/regressions/$harness")
+  "$program" "$corpus" "$seeds/$(seeds_of "$harness")" "${regressions[@]}" \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$build_dir/fuzz-findings/$harness-" > "$log" 2>&1 || status=$?
   executions="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
