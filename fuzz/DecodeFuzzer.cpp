@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "FuzzInput.h"
+#include "ReachCount.h"
 #include "common/Bitmap.h"
 #include "common/Surfaces.h"
 #include "decoder/Veltrix.h"
@@ -89,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!decoded && !veltrix.DecodedText().empty()) std::abort();
     if (!decoded && veltrix.GetErrorText().empty() && veltrix.FailureText().empty()) std::abort();
     if (decoded && !veltrix.GetErrorText().empty()) std::abort();
+    if (run == 0) fuzzing::CountReach(surfaces, decoded);
   }
   return 0;
 }

@@ -115,26 +115,24 @@ void DecodeSeeds() {
 
 void SymbolSeeds() {
   int n = 0;
-  // Version, level, text, pixels per module (field value), turn, corner shifts.
-  auto seed = [&n](int version, int level, const std::string& text, int pitch, int turn, std::array<int, 8> corners) {
+  // Version, level, pixels per module (field value), turn, corner shifts, text.
+  auto seed = [&n](int version, int level, int pitch, int turn, std::array<int, 8> corners, const std::string& text) {
     TBytes out;
     out += static_cast<char>(version - 1);
     out += static_cast<char>(level);
-    out += static_cast<char>(text.size());
-    out += text;
-    out += TBytes(16, '\0');  // no flips, no finder damage
+    out += TBytes(15, '\0');  // finders whole
     out += static_cast<char>(pitch);
     out += '\4';
     out += static_cast<char>(turn);
     for (int shift : corners) out += static_cast<char>(shift);
-    out += TBytes{10, 20, 127, 0, 0, 1, 0, 0, 0, 7, 6, 1};  // margin, greys, no noise, Resolver 7, Warp 6
-    Seed("symbol", "seed-" + std::to_string(n++), out);
+    out += TBytes{10, 20, 127, 0, 0, 1, 0, 0, 0, 7, 6, 1, 0};  // margin, greys, no noise, Resolver 7, Warp 6, no flips
+    Seed("symbol", "seed-" + std::to_string(n++), out + text);
   };
-  seed(1, 1, "HELLO", 10, 0, {});
-  seed(3, 2, "MORILUX", 12, 20, {});
-  seed(5, 0, "MORILUX SYMBOL FUZZ 5", 14, 0, {});
-  seed(2, 3, "PERSPECTIVE", 16, 0, {10, 0, -20, 5, 0, 0, 30, -10});
-  seed(7, 1, "VERSION 7 TURNED", 8, 200, {});
+  seed(1, 1, 10, 0, {}, "HELLO");
+  seed(3, 2, 12, 20, {}, "MORILUX");
+  seed(5, 0, 14, 0, {}, "MORILUX SYMBOL FUZZ 5");
+  seed(2, 3, 16, 0, {10, 0, -20, 5, 0, 0, 30, -10}, "PERSPECTIVE");
+  seed(7, 1, 8, 200, {}, "VERSION 7 TURNED");
 }
 
 // ---- reed_solomon: blocks of a code with roots alpha^1 .. alpha^e ----

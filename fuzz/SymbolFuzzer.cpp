@@ -3,15 +3,17 @@
 // and Reed-Solomon stages see pictures they could meet (the raw-pixel decode
 // harness rarely gets past the finder search). The input, field after field
 // (fields past its end read as zero):
-//   version 1-10, error-correction level, text length 0-47 and the text
-//   module flips: a count 0-31, then column and row of each (modulo the size)
-//   finder damage: for each of the three finders a rectangle of the 9 x 9
-//     modules around it (separator included) painted dark or light, or nothing
+//   version 1-10, error-correction level
+//   finder damage: for each finder a kind and a rectangle of the 9 x 9 modules
+//     around it (separator included), painted dark or light for half the kinds
 //   pixels per module 1.5-9, quiet zone 0-5 modules, a turn in 1.4 degree
 //     steps, the four corners of the symbol each moved by up to a quarter of
 //     its side (perspective and scale), a margin
-//   dark and light grey levels, a light gradient, the share of noisy pixels
+//   dark and light grey levels, a light gradient, noisy pixels (none for
+//     half the values) and their seed
 //   Resolver (-128..127), Warp (0-7), ForceVersion (mostly 0, else 0-41)
+//   module flips: a count 0-31, then column and row of each (modulo the size)
+//   the text: the rest of the input, at most 47 bytes
 // Every picture must end in a text or a failure with a message, as in the
 // raw-pixel harness.
 
@@ -103,8 +105,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzing::TFuzzInput input(data, size);
   const int version = 1 + input.Byte() % 10;
   const int level = input.Byte() % 4;
-  std::string text(input.Byte() % 48, ' ');
-  for (char& c : text) c = static_cast<char>(input.Byte());
+  struct TDamage {
+    std::uint8_t kind, x0, y0, w, h;
+  };
+  std::array<TDamage, 3> damage{};
+  for (TDamage& d : damage) d = {input.Byte(), input.Byte(), input.Byte(), input.Byte(), input.Byte()};
+  const double pitch = 1.5 + (input.Byte() % 31) * 0.25;
+  const int quiet = input.Byte() % 6;
+  const double turn = input.Byte() * (2 * std::numbers::pi / 256);
+  std::array<double, 8> shifts{};
+  for (double& shift : shifts) shift = static_cast<std::int8_t>(input.Byte()) / 512.0;
+  const int margin = input.Byte() % 64;
+  TScene scene;
+  scene.dark = input.Byte() % 128;
+  scene.light = 128 + input.Byte() % 128;
+  scene.gradient = input.Byte() % 128;
+  const std::uint8_t noise = input.Byte();
+  scene.noiseShare = noise < 128 ? 0 : (noise - 128) / 2;
+  scene.noiseSeed = static_cast<std::uint32_t>(input.Int32());
+  const std::int32_t resolver = static_cast<std::int8_t>(input.Byte());
+  const std::int32_t warp = input.Byte() % 8;
+  const std::uint8_t forced = input.Byte();
+  const std::int32_t forceVersion = forced % 8 == 0 ? (forced / 8) % 42 : 0;
+  const int flips = input.Byte() % 32;
+  std::vector<std::array<std::uint8_t, 2>> flipped(static_cast<std::size_t>(flips));
+  for (auto& [x, y] : flipped) {
+    x = input.Byte();
+    y = input.Byte();
+  }
+  // The text last, so that inserting or erasing a byte of it moves no other field.
+  std::string text(reinterpret_cast<const char*>(input.Rest()), std::min<std::size_t>(input.RestSize(), 47));
+
   ts::TTestSymbol symbol;
   try {
     symbol = ts::EncodeBytes(text, version, level);
@@ -118,34 +149,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto module = [&](int x, int y) -> std::uint8_t& {
     return modules[static_cast<std::size_t>(y * modulesPerSide + x)];
   };
-
-  for (int flips = input.Byte() % 32; flips > 0; --flips) {
-    const int x = input.Byte() % modulesPerSide, y = input.Byte() % modulesPerSide;
-    module(x, y) ^= 1;
-  }
+  for (const auto& [x, y] : flipped) module(x % modulesPerSide, y % modulesPerSide) ^= 1;
+  // A rectangle of the 9 x 9 modules around each finder, separator included,
+  // painted dark (kind 1) or light (kind 2); other kinds leave the finder whole.
   const std::array<std::array<int, 2>, 3> finders = {{{-1, -1}, {modulesPerSide - 8, -1}, {-1, modulesPerSide - 8}}};
-  for (const auto& [fx, fy] : finders) {
-    const std::uint8_t kind = input.Byte();
-    const int x0 = input.Byte() % 9, y0 = input.Byte() % 9, w = 1 + input.Byte() % 9, h = 1 + input.Byte() % 9;
-    if (kind % 3 == 0) continue;
-    for (int y = fy + y0; y < std::min(fy + y0 + h, fy + 9); ++y)
-      for (int x = fx + x0; x < std::min(fx + x0 + w, fx + 9); ++x)
-        if (x >= 0 && y >= 0 && x < modulesPerSide && y < modulesPerSide) module(x, y) = kind % 3 == 1;
+  for (int f = 0; f < 3; ++f) {
+    const TDamage& d = damage[static_cast<std::size_t>(f)];
+    if (d.kind % 4 != 1 && d.kind % 4 != 2) continue;
+    const int fx = finders[static_cast<std::size_t>(f)][0], fy = finders[static_cast<std::size_t>(f)][1];
+    const int x0 = fx + d.x0 % 9, y0 = fy + d.y0 % 9;
+    for (int y = std::max(y0, 0); y < std::min({y0 + 1 + d.h % 9, fy + 9, modulesPerSide}); ++y)
+      for (int x = std::max(x0, 0); x < std::min({x0 + 1 + d.w % 9, fx + 9, modulesPerSide}); ++x)
+        module(x, y) = d.kind % 4 == 1;
   }
 
-  const double pitch = 1.5 + (input.Byte() % 31) * 0.25;
-  const int quiet = input.Byte() % 6;
-  const double turn = input.Byte() * (2 * std::numbers::pi / 256);
+  // The symbol's square turned about its centre, each corner moved by up to a
+  // quarter of the side, then placed with the margin around its bounding box.
   const double side = (modulesPerSide + 2 * quiet) * pitch;
-  std::array<double, 8> corners{};
   const std::array<std::array<double, 2>, 4> square = {{{-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5}, {-0.5, 0.5}}};
+  std::array<double, 8> corners{};
   for (int c = 0; c < 4; ++c) {
-    const double dx = static_cast<std::int8_t>(input.Byte()) / 512.0, dy = static_cast<std::int8_t>(input.Byte()) / 512.0;
-    const double cx = (square[c][0] + dx) * side, cy = (square[c][1] + dy) * side;
+    const double cx = (square[c][0] + shifts[2 * c]) * side, cy = (square[c][1] + shifts[2 * c + 1]) * side;
     corners[2 * c] = cx * std::cos(turn) - cy * std::sin(turn);
     corners[2 * c + 1] = cx * std::sin(turn) + cy * std::cos(turn);
   }
-  const int margin = input.Byte() % 64;
   double left = corners[0], top = corners[1], right = corners[0], bottom = corners[1];
   for (int c = 1; c < 4; ++c) {
     left = std::min(left, corners[2 * c]);
@@ -153,7 +180,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     top = std::min(top, corners[2 * c + 1]);
     bottom = std::max(bottom, corners[2 * c + 1]);
   }
-  TScene scene;
   for (int c = 0; c < 4; ++c) {
     corners[2 * c] += margin - left;
     corners[2 * c + 1] += margin - top;
@@ -161,17 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   scene.corners = corners;
   scene.width = std::min(kMaxSide, static_cast<int>(right - left) + 2 * margin + 1);
   scene.height = std::min(kMaxSide, static_cast<int>(bottom - top) + 2 * margin + 1);
-  scene.dark = input.Byte() % 128;
-  scene.light = 128 + input.Byte() % 128;
-  scene.gradient = input.Byte() % 128;
-  scene.noiseShare = input.Byte() % 64;
-  scene.noiseSeed = static_cast<std::uint32_t>(input.Int32());
   const TBitmap picture = Photograph(modules, modulesPerSide, quiet, scene);
-
-  const std::int32_t resolver = static_cast<std::int8_t>(input.Byte());
-  const std::int32_t warp = input.Byte() % 8;
-  const std::uint8_t forced = input.Byte();
-  const std::int32_t forceVersion = forced % 8 == 0 ? (forced / 8) % 42 : 0;
 
   TSurfaces surfaces;
   TVeltrix veltrix(surfaces);
@@ -182,6 +198,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   veltrix.SetResolver(resolver);
   veltrix.SetForceVersion(forceVersion);
   const bool decoded = veltrix.Decode(picture);
+  // Exactly one notification; a failure leaves no text and always says why.
   if (events != 1) std::abort();
   if (!decoded && !veltrix.DecodedText().empty()) std::abort();
   if (!decoded && veltrix.FailureReason().empty()) std::abort();
