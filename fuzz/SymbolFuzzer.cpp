@@ -5,15 +5,15 @@
 // (fields past its end read as zero):
 //   version 1-10, error-correction level
 //   finder damage: for each finder a kind and a rectangle of the 9 x 9 modules
-//     around it (separator included), painted dark or light for half the kinds
+//     around it (separator included), painted dark or light for a quarter of the kinds
 //   pixels per module 1.5-9, quiet zone 0-5 modules, a turn in 1.4 degree
 //     steps, the four corners of the symbol each moved by up to a quarter of
 //     its side (perspective and scale), a margin
 //   dark and light grey levels, a light gradient, noisy pixels (none for
-//     half the values) and their seed
+//     three quarters of the values) and their seed
 //   Resolver (-128..127), Warp (0-7), ForceVersion (mostly 0, else 0-41)
 //   module flips: a count 0-31, then column and row of each (modulo the size)
-//   the text: the rest of the input, at most 47 bytes
+//   the text: the rest of the input, at most 47 bytes ("MORILUX" when none)
 // Every picture must end in a text or a failure with a message, as in the
 // raw-pixel harness.
 
@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   scene.light = 128 + input.Byte() % 128;
   scene.gradient = input.Byte() % 128;
   const std::uint8_t noise = input.Byte();
-  scene.noiseShare = noise < 128 ? 0 : (noise - 128) / 2;
+  scene.noiseShare = noise < 192 ? 0 : noise - 192;
   scene.noiseSeed = static_cast<std::uint32_t>(input.Int32());
   const std::int32_t resolver = static_cast<std::int8_t>(input.Byte());
   const std::int32_t warp = input.Byte() % 8;
@@ -135,6 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // The text last, so that inserting or erasing a byte of it moves no other field.
   std::string text(reinterpret_cast<const char*>(input.Rest()), std::min<std::size_t>(input.RestSize(), 47));
+  if (text.empty()) text = "MORILUX";  // the encoder takes no empty text
 
   ts::TTestSymbol symbol;
   try {
@@ -151,16 +152,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   for (const auto& [x, y] : flipped) module(x % modulesPerSide, y % modulesPerSide) ^= 1;
   // A rectangle of the 9 x 9 modules around each finder, separator included,
-  // painted dark (kind 1) or light (kind 2); other kinds leave the finder whole.
+  // painted dark (kind 1) or light (kind 2), modulo 8; other kinds leave the
+  // finder whole, so that most pictures keep all three.
   const std::array<std::array<int, 2>, 3> finders = {{{-1, -1}, {modulesPerSide - 8, -1}, {-1, modulesPerSide - 8}}};
   for (int f = 0; f < 3; ++f) {
     const TDamage& d = damage[static_cast<std::size_t>(f)];
-    if (d.kind % 4 != 1 && d.kind % 4 != 2) continue;
+    if (d.kind % 8 != 1 && d.kind % 8 != 2) continue;
     const int fx = finders[static_cast<std::size_t>(f)][0], fy = finders[static_cast<std::size_t>(f)][1];
     const int x0 = fx + d.x0 % 9, y0 = fy + d.y0 % 9;
     for (int y = std::max(y0, 0); y < std::min({y0 + 1 + d.h % 9, fy + 9, modulesPerSide}); ++y)
       for (int x = std::max(x0, 0); x < std::min({x0 + 1 + d.w % 9, fx + 9, modulesPerSide}); ++x)
-        module(x, y) = d.kind % 4 == 1;
+        module(x, y) = d.kind % 8 == 1;
   }
 
   // The symbol's square turned about its centre, each corner moved by up to a
