@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "DecodeChecks.h"
 #include "FuzzInput.h"
-#include "ReachCount.h"
 #include "TestSymbols.h"
 #include "common/Bitmap.h"
 #include "common/Surfaces.h"
@@ -193,18 +193,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   TSurfaces surfaces;
   TVeltrix veltrix(surfaces);
-  int events = 0;
-  veltrix.OnDecoded = [&events](TVeltrix&) { ++events; };
-  veltrix.OnError = [&events](TVeltrix&) { ++events; };
   veltrix.SetWarp(warp);
   veltrix.SetResolver(resolver);
   veltrix.SetForceVersion(forceVersion);
-  const bool decoded = veltrix.Decode(picture);
-  // Exactly one notification; a failure leaves no text and always says why.
-  if (events != 1) std::abort();
-  if (!decoded && !veltrix.DecodedText().empty()) std::abort();
-  if (!decoded && veltrix.FailureReason().empty()) std::abort();
-  if (decoded && !veltrix.GetErrorText().empty()) std::abort();
-  fuzzing::CountReach(surfaces, decoded);
+  fuzzing::CountReach(surfaces, fuzzing::CheckedDecode(veltrix, picture));
   return 0;
 }

@@ -6,18 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "ConformancePictures.h"
 #include "RobustnessSupport.h"
 #include "TestSymbols.h"
 #include "picture/PictureLoader.h"
 #include "common/ShiftJis.h"
-
-#include <jpeglib.h>
 
 namespace {
 
@@ -37,37 +35,6 @@ std::string Trimmed(std::string text) {
   return text;
 }
 
-// The picture as libjpeg decodes it with the loader's settings (accurate
-// transform, block smoothing, red, green and blue); an empty picture when
-// libjpeg fails.
-TBitmap DecodeWithLibjpeg(const std::string& path) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return {};
-  jpeg_decompress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_decompress(&info);
-  jpeg_stdio_src(&info, file);
-  jpeg_read_header(&info, TRUE);
-  info.dct_method = JDCT_ISLOW;
-  info.do_block_smoothing = TRUE;
-  info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  TBitmap picture(static_cast<std::int32_t>(info.output_width), static_cast<std::int32_t>(info.output_height));
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(info.output_width) * 3);
-  while (info.output_scanline < info.output_height) {
-    const auto y = static_cast<std::int32_t>(info.output_scanline);
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_read_scanlines(&info, rows, 1);
-    for (std::int32_t x = 0; x < picture.Width(); ++x)
-      picture.SetPixel(x, y, row[3 * x] | (row[3 * x + 1] << 8) | (static_cast<TColor>(row[3 * x + 2]) << 16));
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  std::fclose(file);
-  return picture;
-}
-
 }  // namespace
 
 // The loader's limits on hostile JPEG files refuse no real photograph, however it is coded.
@@ -85,7 +52,7 @@ TEST(PhotoSet, EveryPhotoReencodedAsJpegLoadsAsLibjpegDecodesIt) {
       std::optional<TBitmap> loaded;
       ASSERT_NO_THROW(loaded = LoadPicture(path)) << photo << " " << name;
       ASSERT_TRUE(loaded.has_value());
-      EXPECT_EQ(*loaded, DecodeWithLibjpeg(path)) << photo << " " << name;
+      EXPECT_EQ(*loaded, testing_support::ReadJpeg(path)) << photo << " " << name;
     }
   }
   std::filesystem::remove(path);
