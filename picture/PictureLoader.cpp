@@ -87,11 +87,11 @@ void JpegEmitMessage(j_common_ptr info, int level) {
 //
 // At most this many scans. libjpeg's own progression writes 10 (6 for grey)
 // and other encoders about as many; each scan is one more pass over its
-// blocks at 18 to 34 ns a block, so 32 of them cost about as much as turning
-// the blocks into pixels once.
+// blocks, 18 to 34 ns a block, so that refusing the 33rd scan takes about as
+// long as loading an ordinary progressive picture of the same size.
 constexpr int kMaxJpegScans = 32;
-// Pictures up to this many blocks of 8 x 8 samples (16 megapixels of grey, 11
-// of colour) load in about a tenth of a second whatever their data.
+// Pictures up to this many blocks of 8 x 8 samples (16 megapixels of grey, 5
+// to 11 of colour) load in about a tenth of a second whatever their data.
 constexpr long long kFreeJpegBlocks = 1 << 18;
 // Larger ones need a byte of image data (from the first scan on) per this many
 // blocks. Huffman coding spends at least a bit on every block, at most 8 blocks
