@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/ShiftJis.h"
+#include "common/VisibleText.h"
 #include "decoder/Analysis.h"
 #include "picture/PictureLoader.h"
 #include "picture/QtPicture.h"
@@ -103,7 +104,10 @@ void WriteText(const std::filesystem::path& path, const std::vector<std::string>
   if (!file) throw std::runtime_error("cannot write " + path.string());
 }
 
-std::string OneLine(std::string text) {
+// A message as one line; on a terminal with its control characters (a file
+// name may hold any) shown as escapes first, so that a carriage return shows too.
+std::string OneLine(std::string text, bool terminal) {
+  if (terminal) text = VisibleText(text);
   for (char& c : text)
     if (c == '\n' || c == '\r') c = ' ';
   return text;
@@ -142,12 +146,18 @@ Options:
                        StatusBar.txt  status panel 0 (version) and panel 1
                                       (outcome), one line each.
   --raw              Prints the decoded text as its raw Shift-JIS bytes, with no
-                     conversion and no newline.
+                     conversion, no newline and no escapes, even on a terminal.
   -h, --help         Prints this help.
 
 Output:
   On success the decoded text, converted from Shift-JIS to UTF-8, followed by a
   newline (bytes that are not valid Shift-JIS become U+FFFD).
+  When standard output is a terminal, control characters in the text are
+  shown as escapes instead of being sent: \x1b for a C0 control (tab and
+  newline excepted) or DEL, \u0085 for a C1 control (U+0080 to U+009F), \xff
+  for a byte that is not UTF-8, and a backslash as \\. Messages on standard
+  error, file names included, are shown the same way when it is a terminal.
+  Output into a pipe or a file, and the text of --raw, stay byte for byte.
 
 Exit status:
   0  the symbol was decoded
@@ -185,12 +195,12 @@ void WritePanes(const TSurfaces& surfaces, const std::string& folder) {
   WriteText(root / "StatusBar.txt", {surfaces.Status(0), surfaces.Status(1)});
 }
 
-int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err) {
+int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err, TTerminals terminals) {
   TOptions options;
   try {
     options = ParseArguments(arguments);
   } catch (const TUsageError& usage) {
-    err << kProgram << ": " << OneLine(usage.what()) << " (see --help)\n";
+    err << kProgram << ": " << OneLine(usage.what(), terminals.err) << " (see --help)\n";
     return kExitUnusable;
   }
   if (options.help) {
@@ -204,14 +214,14 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   try {
     picture = LoadPicture(path);
   } catch (const TPictureError& failure) {
-    err << kProgram << ": " << OneLine(failure.what()) << "\n";
+    err << kProgram << ": " << OneLine(failure.what(), terminals.err) << "\n";
     return kExitUnusable;
   } catch (const std::exception& failure) {
-    err << kProgram << ": " << OneLine(path + ": cannot load the picture: " + failure.what()) << "\n";
+    err << kProgram << ": " << OneLine(path + ": cannot load the picture: " + failure.what(), terminals.err) << "\n";
     return kExitUnusable;
   }
   if (!picture) {
-    err << kProgram << ": " << OneLine(path + ": unsupported extension (use .jpg, .jpeg or .bmp)") << "\n";
+    err << kProgram << ": " << OneLine(path + ": unsupported extension (use .jpg, .jpeg or .bmp)", terminals.err) << "\n";
     return kExitUnusable;
   }
 
@@ -227,7 +237,7 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
     try {
       WritePanes(surfaces, QFile::encodeName(*options.out).toStdString());
     } catch (const std::exception& unwritable) {
-      err << kProgram << ": " << OneLine(unwritable.what()) << "\n";
+      err << kProgram << ": " << OneLine(unwritable.what(), terminals.err) << "\n";
       return kExitUnusable;
     }
   }
@@ -236,13 +246,14 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
     if (options.raw) {
       out << result.text;
     } else {
-      out << ShiftJisToUtf8(result.text) << "\n";
+      const std::string text = ShiftJisToUtf8(result.text);
+      out << (terminals.out ? VisibleText(text) : text) << "\n";
     }
     out.flush();
     return kExitDecoded;
   }
   std::string reason = result.failureReason;
   if (reason.empty()) reason = "the symbol could not be decoded";
-  err << OneLine(reason) << "\n";
+  err << OneLine(reason, terminals.err) << "\n";
   return kExitNotDecoded;
 }

@@ -4,7 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -41,11 +44,11 @@ class CommandLine : public ::testing::Test {
   std::string Path(const std::string& name) const { return (folder_ / name).string(); }
 
   // Runs the command line in-process with the given arguments.
-  static TRun Run(const std::vector<std::string>& arguments) {
+  static TRun Run(const std::vector<std::string>& arguments, TTerminals terminals = {}) {
     QStringList list{"morilux-cli"};
     for (const std::string& a : arguments) list << QString::fromStdString(a);
     std::ostringstream out, err;
-    const int status = RunCommandLine(list, out, err);
+    const int status = RunCommandLine(list, out, err, terminals);
     return {status, out.str(), err.str()};
   }
 
@@ -209,4 +212,77 @@ TEST_F(CommandLine, ProgramReportsThroughItsExitStatus) {
   WriteBmp(Colourful(1, 50), Path("narrow.bmp"));
   EXPECT_EQ(run("'" + Path("narrow.bmp") + "'"), 1);
   EXPECT_EQ(ReadFile(Path("stderr")), kNoSymbol + "\n");
+}
+
+// On a terminal, the control characters of the decoded text and of names in
+// messages are shown as escapes; into a pipe or a file, and with --raw, the
+// bytes pass as they are. The panes written by --out keep the raw text.
+TEST_F(CommandLine, TerminalsSeeControlCharactersAsEscapes) {
+  const std::string text = "\x1b[2J\x1b]0;owned\x07\\ok\r\n\tend";
+  const std::string escaped = "\\x1b[2J\\x1b]0;owned\\x07\\\\ok\\x0d\n\tend\n";
+  const std::string picture = Symbol("escape.bmp", text);
+  struct TCase {
+    std::vector<std::string> arguments;
+    TTerminals terminals;
+    std::string out;
+  };
+  const TCase cases[] = {
+      {{picture}, {true, true}, escaped},
+      {{picture}, {false, true}, text + "\n"},
+      {{picture}, {false, false}, text + "\n"},
+      {{"--raw", picture}, {true, true}, text},
+      {{"--out", Path("out"), picture}, {true, false}, escaped},
+  };
+  for (const TCase& c : cases) {
+    const TRun run = Run(c.arguments, c.terminals);
+    EXPECT_EQ(run.status, kExitDecoded) << run.err;
+    EXPECT_EQ(run.out, c.out) << c.arguments[0] << " " << c.terminals.out;
+  }
+  EXPECT_EQ(ReadFile(Path("out/ResultMemo.txt")), "データ :" + text + "\n完了\n\n");
+
+  // A file name and an option's value in messages on standard error.
+  const std::string missing = Path("gone\x1b[8m.bmp");
+  EXPECT_EQ(Run({missing}, {false, true}).err, "morilux-cli: " + Path("gone\\x1b[8m.bmp") + ": no such file\n");
+  EXPECT_EQ(Run({missing}, {true, false}).err, "morilux-cli: " + missing + ": no such file\n");
+  EXPECT_EQ(Run({"--warp", "\xc2\x9b" "2J\r", picture}, {false, true}).err,
+            "morilux-cli: --warp needs an integer, not '\\u009b2J\\x0d' (see --help)\n");
+}
+
+// The program asks its own streams: on a pseudo-terminal it escapes, into files it does not.
+TEST_F(CommandLine, ProgramEscapesOnATerminalOnly) {
+  const std::string picture = Symbol("terminal.bmp", "\x1b[2Jterminal");
+  const std::string missing = Path("gone\x1b[8m.bmp");
+  auto onTerminal = [](const std::string& argument) {
+    int master = -1, slave = -1;
+    termios settings{};
+    cfmakeraw(&settings);  // no translation of newlines
+    if (openpty(&master, &slave, nullptr, &settings, nullptr) != 0) return std::string("no pseudo-terminal");
+    const pid_t child = fork();
+    if (child == 0) {
+      dup2(slave, STDOUT_FILENO);
+      dup2(slave, STDERR_FILENO);
+      close(master);
+      close(slave);
+      execl(MORILUX_CLI_PROGRAM, MORILUX_CLI_PROGRAM, argument.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(slave);
+    // Read until the program's side is closed (EIO).
+    std::string shown;
+    char buffer[256];
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) shown.append(buffer, static_cast<std::size_t>(n));
+    close(master);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return shown + "exit " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  };
+  EXPECT_EQ(onTerminal(picture), "\\x1b[2Jterminal\nexit 0");
+  EXPECT_EQ(onTerminal(missing), "morilux-cli: " + Path("gone\\x1b[8m.bmp") + ": no such file\nexit 2");
+
+  const std::string program = std::string("'") + MORILUX_CLI_PROGRAM + "' '";
+  const std::string redirected = program + picture + "' >'" + Path("stdout") + "'; " + program + missing + "' 2>'" +
+                                 Path("stderr") + "'";
+  std::system(redirected.c_str());
+  EXPECT_EQ(ReadFile(Path("stdout")), "\x1b[2Jterminal\n");
+  EXPECT_EQ(ReadFile(Path("stderr")), "morilux-cli: " + missing + ": no such file\n");
 }
