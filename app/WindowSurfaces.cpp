@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "common/VisibleText.h"
 #include "picture/QtPicture.h"
 
 // ---------------------------------------------------------------------------
@@ -277,14 +278,17 @@ class TWindowSurfaces::TViewImagePane : public TImagePane {
 };
 
 // Keeps the lines in the registry and collects them for the widget, which
-// receives them in one block at the next refresh.
+// receives them in one block at the next refresh. The widget shows control
+// characters as escapes; the registry, from which files are written, keeps
+// each line as the stage wrote it.
 class TWindowSurfaces::TMemoTextPane : public TTextPane {
  public:
   TMemo* memo = nullptr;
 
   void AppendLine(const std::string& line) override {
     TTextPane::AppendLine(line);
-    pending_.append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+    const std::string shown = VisibleText(line);
+    pending_.append(QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size())));
   }
   void Clear() override {
     TTextPane::Clear();

@@ -292,6 +292,21 @@ TEST_F(MainWindow, AnalysisIsTheCoresCommandWithTheFieldsValues) {
   }
 }
 
+// The text panes show control characters as escapes; the registry, from
+// which --out files and the golden digests are made, keeps the raw line.
+TEST_F(MainWindow, TextPanesShowControlCharactersAsEscapes) {
+  ASSERT_EQ(Load(RenderSymbol(EncodeBytes("\x1b[31mred\\\x7f", 1, 1), 6), "escape.bmp"), TForm1::TLoadResult::Loaded);
+  form_->AnalyBtnClick();
+  EXPECT_EQ(MemoLines("ResultMemo"), (QStringList{"データ :\\x1b[31mred\\\\\\x7f", "完了", ""}));
+  EXPECT_EQ(form_->Surfaces().Text(TTextPaneId::ResultMemo).Lines().front(), "データ :\x1b[31mred\\\x7f");
+
+  // A C1 control and a byte that is not UTF-8, written by a stage straight into a pane.
+  form_->Surfaces().Text(TTextPaneId::BLMemo).AppendLine("\xc2\x9b" "2J \xff");
+  form_->Surfaces().Refresh();
+  EXPECT_EQ(MemoLines("BLMemo").back(), "\\u009b2J \\xff");
+  EXPECT_EQ(form_->Surfaces().Text(TTextPaneId::BLMemo).Lines().back(), "\xc2\x9b" "2J \xff");
+}
+
 TEST_F(MainWindow, ClosedWindowAndMissingHelpFile) {
   const QString previous = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(dir_.path()));
