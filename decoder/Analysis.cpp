@@ -12,6 +12,10 @@ constexpr const char* kDecodedStatus = "Ｏｋ";
 
 }  // namespace
 
+std::string OutcomeStatus(const TVeltrix& veltrix, bool decoded) {
+  return decoded ? std::string(kDecodedStatus) : veltrix.FailureReason();
+}
+
 TAnalysisResult Analyse(TVeltrix& veltrix, TSurfaces& surfaces, const TBitmap& picture,
                         const TAnalysisParameters& parameters, const std::function<void()>& beforeDecode) {
   surfaces.Text(TTextPaneId::ResultMemo).Clear();
@@ -25,6 +29,7 @@ TAnalysisResult Analyse(TVeltrix& veltrix, TSurfaces& surfaces, const TBitmap& p
   veltrix.SetForceVersion(parameters.forceVersion);
 
   TAnalysisResult result;
+  result.listingStart = surfaces.Text(TTextPaneId::BLMemo).Lines().size();
   result.parameters = {veltrix.Resolver(), veltrix.Driver().Warp(), veltrix.ForceVersion()};
   try {
     result.decoded = veltrix.Decode(picture);
@@ -40,7 +45,7 @@ TAnalysisResult Analyse(TVeltrix& veltrix, TSurfaces& surfaces, const TBitmap& p
   result.errorText = veltrix.GetErrorText();
   result.versionText = veltrix.GetVersionText();
   if (!result.decoded) result.failureReason = veltrix.FailureReason();
-  surfaces.SetStatus(1, result.decoded ? kDecodedStatus : result.failureReason);
+  surfaces.SetStatus(1, OutcomeStatus(veltrix, result.decoded));
 
   TTextPane& lines = surfaces.Text(TTextPaneId::ResultMemo);
   lines.AppendLine("データ :" + ShiftJisToUtf8(result.text));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -34,11 +35,18 @@ struct TAnalysisResult {
   TAnalysisParameters parameters;
   // Where the decode stopped; Done after a success.
   TStage stage = TStage::Binarization;
+  // The line of BLMemo where this analysis's listing begins: the pane's line
+  // count before the decode (BLMemo keeps the listings of earlier analyses).
+  std::size_t listingStart = 0;
   // The decode failed before the facade's own guard (only binarization can,
   // for want of memory): the command stopped with status panel 1 naming the
   // failure, without result lines and version text.
   bool aborted = false;
 };
+
+// What status panel 1 shows when a decode has ended: "Ｏｋ" after a success,
+// else the facade's reason for the failure.
+std::string OutcomeStatus(const TVeltrix& veltrix, bool decoded);
 
 // Runs the analysis command on the facade and its surfaces: clears ResultMemo,
 // RdSnMemo and ImgMemo (BLMemo keeps its listings), shows "解析中" in status

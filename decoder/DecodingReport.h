@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,9 @@ inline constexpr const char* kReadBlocksHeader = "--- ReadBlocks ---";
 inline constexpr const char* kListingHeader = "  No  Data ";
 inline constexpr const char* kCorrectedHeader = "--- CorrectedDataBlocks ---";
 inline constexpr const char* kNoErrors = "No errors found.";
+// The listing opens with kReadBlocksHeader and kListingHeader; codeword k is
+// on the line this many lines plus k after the listing's first line.
+inline constexpr std::size_t kLinesBeforeCodewords = 2;
 
 // "  %2d   " applied to the index, then the codeword as two upper-case hex digits.
 std::string CodewordLine(std::int32_t index, std::int32_t value);

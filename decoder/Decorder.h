@@ -48,6 +48,8 @@ class TDecorder : public TSymbol {
   const TIntegers& DataCodewords() const { return dataCodewords_; }
   const std::vector<TIntegers>& Blocks() const { return blocks_; }
   const std::vector<TBlockLayout>& BlockLayout() const { return layout_; }
+  // The image reader, whose geometry (the sampling grid) a front end shows.
+  const TImageReader& Reader() const { return reader_; }
 
  private:
   void DrawSampled(const TPlaneBoolean& matrix, std::int32_t size);

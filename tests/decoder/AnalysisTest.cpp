@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "common/DecodeStages.h"
 #include "common/Surfaces.h"
 #include "decoder/Analysis.h"
+#include "decoder/DecodingReport.h"
 #include "decoder/Decorder.h"
 #include "image/FrontImage.h"
 
@@ -160,8 +162,18 @@ TEST(AnalysisCommand, PanesClearedParametersWrittenAfterTheHookClampedInTheResul
   EXPECT_EQ(decoded.errorText, "");
   EXPECT_EQ(surfaces.Text(TTextPaneId::ResultMemo).Lines(), (std::vector<std::string>{"データ :analysis", "完了", ""}));
   EXPECT_EQ(surfaces.Status(1), "Ｏｋ");
-  // Only the decodes that read codewords add a listing.
-  EXPECT_EQ(surfaces.Text(TTextPaneId::BLMemo).Lines().size(), 2 * listing);
+  // Only the decodes that read codewords add a listing; each result says
+  // where its own begins, and codeword k stands on its line there.
+  const std::vector<std::string>& lines = surfaces.Text(TTextPaneId::BLMemo).Lines();
+  EXPECT_EQ(lines.size(), 2 * listing);
+  EXPECT_EQ(result.listingStart, listing);
+  EXPECT_EQ(decoded.listingStart, listing);
+  const std::vector<int> codewords = PlacementCodewords(EncodeBytes("analysis", 2, 1));
+  for (std::size_t k = 0; k < codewords.size(); ++k) {
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "  %2d   %02X", static_cast<int>(k), codewords[k]);
+    EXPECT_EQ(lines.at(decoded.listingStart + decoding_report::kLinesBeforeCodewords + k), expected) << k;
+  }
 }
 
 }  // namespace
