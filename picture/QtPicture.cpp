@@ -12,11 +12,7 @@ QImage ToQImage(const TBitmap& bitmap) {
   for (std::int32_t y = 0; y < bitmap.Height(); ++y) {
     const TColor* source = bitmap.ReadRow(y, scratch.data());
     auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
-    // 0x00BBGGRR to 0xFFRRGGBB: swap the red and blue bytes.
-    for (std::int32_t x = 0; x < width; ++x) {
-      const TColor c = source[x];
-      target[x] = 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-    }
+    for (std::int32_t x = 0; x < width; ++x) target[x] = ToQRgb(source[x]);
   }
   return image;
 }
