@@ -50,8 +50,9 @@ void TImageView::SetPicture(const TBitmap& picture, TPaneScaler* scaler) {
   picture_ = picture;
   pictureSize_ = size;
   if (!stretched_) ClampOrigin();
-  RenderBase(scaler);
-  update();
+  Invalidate();
+  // The scaler shares its work among the panes refreshed together: use it now.
+  if (scaler != nullptr && stretched_) RenderBase(scaler);
 }
 
 const QImage& TImageView::Shown() const {
@@ -78,6 +79,15 @@ void TImageView::ShowStretched() {
   if (stretched_) return;
   stretched_ = true;
   ViewMoved();
+}
+
+void TImageView::ShowActualSize() {
+  if (pictureSize_.isEmpty()) return;
+  const QPointF centre(width() / 2.0, height() / 2.0);
+  if (stretched_)
+    LeaveStretched(centre, 1);
+  else
+    ZoomAbout(centre, 1 / zoom_);
 }
 
 void TImageView::SetZoom(double zoom, QPointF origin) {
@@ -124,12 +134,18 @@ void TImageView::ClampOrigin() {
 }
 
 void TImageView::ViewMoved() {
-  RenderBase(nullptr);
-  update();
+  Invalidate();
   emit ViewChanged();
 }
 
+void TImageView::Invalidate() {
+  rendered_ = false;
+  composed_ = false;
+  update();
+}
+
 QPoint TImageView::PixelAt(QPoint at) const {
+  RenderBase(nullptr);
   const QPointF scale = Scale();
   const QPointF origin = Origin();
   const std::int32_t x = SourceAt(columns_, at.x() + 0.5, scale.x(), origin.x());
@@ -164,7 +180,9 @@ void TImageView::SetHighlight(std::vector<TPoint> pixels) {
   update();
 }
 
-void TImageView::RenderBase(TPaneScaler* scaler) {
+void TImageView::RenderBase(TPaneScaler* scaler) const {
+  if (rendered_) return;
+  rendered_ = true;
   composed_ = false;
   if (picture_.Empty() || width() <= 0 || height() <= 0) {
     base_ = QImage();
@@ -185,6 +203,7 @@ void TImageView::RenderBase(TPaneScaler* scaler) {
 }
 
 void TImageView::Compose() const {
+  RenderBase(nullptr);
   if (composed_) return;
   composed_ = true;
   frame_ = base_;
@@ -238,7 +257,7 @@ void TImageView::paintEvent(QPaintEvent*) {
 void TImageView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (!stretched_) ClampOrigin();
-  RenderBase(nullptr);
+  Invalidate();
 }
 
 void TImageView::wheelEvent(QWheelEvent* event) {
@@ -300,8 +319,7 @@ void TImageView::keyPressEvent(QKeyEvent* event) {
       ShowStretched();
       break;
     case Qt::Key_1:
-      if (stretched_) LeaveStretched(centre, 1);
-      else ZoomAbout(centre, 1 / zoom_);
+      ShowActualSize();
       break;
     case Qt::Key_Plus:
     case Qt::Key_Equal:

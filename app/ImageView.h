@@ -51,6 +51,8 @@ class TImageView : public QWidget {
   // The picture position at the widget's top-left corner.
   QPointF Origin() const { return stretched_ ? QPointF() : origin_; }
   void ShowStretched();
+  // One display pixel per picture pixel, about the middle of the pane.
+  void ShowActualSize();
   // A zoomed view: `zoom` clamped to its range, panned no farther than the picture allows.
   void SetZoom(double zoom, QPointF origin);
   // Multiplies the zoom by `factor` keeping the picture point under `at` (widget pixels) in place.
@@ -101,16 +103,20 @@ class TImageView : public QWidget {
   // Display pixels per picture pixel along each axis, as the view maps them.
   QPointF Scale() const;
   void ViewMoved();
-  // Picture drawn through the view (base), then with the marks (frame).
-  void RenderBase(TPaneScaler* scaler);
+  // The picture drawn through the view (base), then with the marks (frame).
+  // Both wait until the pane is painted or asked for them, so that a view
+  // that follows another on a hidden page costs nothing until it is shown.
+  void Invalidate();
+  void RenderBase(TPaneScaler* scaler) const;
   void Compose() const;
   void Hover(QPoint at);
 
   TBitmap picture_;  // shares the pane's pixels; kept for a change of view or size
   QSize pictureSize_;
-  QImage base_;
-  TAxis columns_;
-  TAxis rows_;
+  mutable bool rendered_ = false;
+  mutable QImage base_;
+  mutable TAxis columns_;
+  mutable TAxis rows_;
   mutable QImage frame_;
   mutable bool composed_ = false;
   mutable std::size_t marksPainted_ = 0;

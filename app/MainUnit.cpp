@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -25,6 +26,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "Inspector.h"
 #include "WindowSurfaces.h"
 #include "decoder/Veltrix.h"
 #include "picture/PictureLoader.h"
@@ -133,19 +135,25 @@ TSpinEdit::TSpinEdit(const TParameterRange& range, QWidget* parent) : QSpinBox(p
 
 int TSpinEdit::ReadValue() const {
   bool ok = false;
-  const int value = cleanText().trimmed().toInt(&ok);
+  const long long value = cleanText().trimmed().toLongLong(&ok);
   if (!ok) return minimum();
-  return std::clamp(value, minimum(), maximum());
+  return static_cast<int>(std::clamp<long long>(value, minimum(), maximum()));
+}
+
+QValidator::State TSpinEdit::validate(QString& input, int& position) const {
+  // Qt's own validator refuses the key that takes a number past the range, so
+  // 999 typed into Resolver would read 99; the whole number is kept instead,
+  // to be brought into the range when the field loses the focus.
+  bool ok = false;
+  const long long value = input.trimmed().toLongLong(&ok);
+  if (ok) return value >= minimum() && value <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+  return QSpinBox::validate(input, position);
 }
 
 void TSpinEdit::fixup(QString& input) const {
   bool ok = false;
-  input.trimmed().toInt(&ok);
-  if (!ok) {
-    input = QString::number(minimum());
-    return;
-  }
-  QSpinBox::fixup(input);
+  const long long value = input.trimmed().toLongLong(&ok);
+  input = QString::number(ok ? std::clamp<long long>(value, minimum(), maximum()) : minimum());
 }
 
 // ---------------------------------------------------------------------------
@@ -157,7 +165,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_uniqu
   move(231, 232);
   resize(979, 663);
 
-  BuildMenu();
   auto* client = new QWidget(this);
   auto* column = new QVBoxLayout(client);
   column->setContentsMargins(0, 0, 0, 0);
@@ -181,6 +188,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_uniqu
   setStatusBar(status);
   surfaces_->BindStatus(panel0, panel1);
 
+  inspector_ = new TInspector(*this, *surfaces_, *PageControl1,
+                              {[this](const QString& path) { LoadPictureFile(path); },
+                               [this](const QString& text) { ShowMessage(text); }});
+  BuildMenu();
+
   OpenDialog1 = new QFileDialog(this);
   OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
   OpenDialog1->setFileMode(QFileDialog::ExistingFile);
@@ -199,10 +211,40 @@ void TForm1::BuildMenu() {
   file->setObjectName(QStringLiteral("FileMenu"));
   QAction* read = file->addAction(QStringLiteral("読み込み"));
   read->setObjectName(QStringLiteral("ReadMenuItem"));
+  read->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   connect(read, &QAction::triggered, this, [this] { ImageReadBtnClick(); });
+  BuildToolsMenu();
   QAction* help = bar->addAction(QStringLiteral("ヘルプ"));
   help->setObjectName(QStringLiteral("N6"));
+  help->setShortcut(QKeySequence(Qt::Key_F1));
   connect(help, &QAction::triggered, this, [this] { N6Click(); });
+}
+
+// "ツール" holds the added commands (one AddToolCommand line each, above the
+// first separator), the display toggles and the quit command.
+void TForm1::BuildToolsMenu() {
+  ToolsMenu = menuBar()->addMenu(QStringLiteral("ツール"));
+  ToolsMenu->setObjectName(QStringLiteral("ToolsMenu"));
+  toolsEnd_ = ToolsMenu->addSeparator();
+  ToolsMenu->addAction(inspector_->MarksAction());
+  ToolsMenu->addAction(inspector_->LinkAction());
+  ToolsMenu->addSeparator();
+  QAction* quit = ToolsMenu->addAction(QStringLiteral("終了"));
+  quit->setObjectName(QStringLiteral("QuitAction"));
+  quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  connect(quit, &QAction::triggered, this, [this] { close(); });
+
+  AddToolCommand(QStringLiteral("解析"), "AnalyseAction", QKeySequence(Qt::Key_F5), [this] { AnalyseCommand(); });
+}
+
+QAction* TForm1::AddToolCommand(const QString& text, const char* objectName, const QKeySequence& shortcut,
+                                std::function<void()> run) {
+  auto* action = new QAction(text, ToolsMenu);
+  action->setObjectName(QString::fromLatin1(objectName));
+  action->setShortcut(shortcut);
+  connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+  ToolsMenu->insertAction(toolsEnd_, action);
+  return action;
 }
 
 QWidget* TForm1::BuildTopBar() {
@@ -223,23 +265,25 @@ QWidget* TForm1::BuildTopBar() {
   auto* slimSpins = new TSlimSpinStyle;
   slimSpins->setParent(this);
 
-  AddLabel(panel, QStringLiteral("Resolver"), 104, 16, "Label8");
-  SpinEdit1 = new TSpinEdit(RangeOf(TParameter::Resolver), panel);
-  SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
-  SpinEdit1->setStyle(slimSpins);
-  SpinEdit1->setGeometry(152, 8, 41, 22);
-
-  AddLabel(panel, QStringLiteral("Warp"), 200, 16, "Label11");
-  SpinEdit3 = new TSpinEdit(RangeOf(TParameter::Warp), panel);
-  SpinEdit3->setObjectName(QStringLiteral("SpinEdit3"));
-  SpinEdit3->setStyle(slimSpins);
-  SpinEdit3->setGeometry(232, 8, 33, 22);
-
-  AddLabel(panel, QStringLiteral("ForceVertion"), 280, 16, "Label10");
-  SpinEdit2 = new TSpinEdit(RangeOf(TParameter::ForceVersion), panel);
-  SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
-  SpinEdit2->setStyle(slimSpins);
-  SpinEdit2->setGeometry(352, 8, 33, 22);
+  const auto field = [&](TParameter parameter, const char* label, const char* labelName, int labelX, const char* name,
+                         int x, int width, const QString& tip) {
+    const TParameterRange& range = RangeOf(parameter);
+    AddLabel(panel, QString::fromLatin1(label), labelX, 16, labelName);
+    auto* spin = new TSpinEdit(range, panel);
+    spin->setObjectName(QString::fromLatin1(name));
+    spin->setStyle(slimSpins);
+    spin->setGeometry(x, 8, width, 22);
+    const QString oneLine = tip.arg(range.minimum).arg(range.maximum).arg(range.preset);
+    spin->setToolTip(oneLine);
+    panel->findChild<QLabel*>(QString::fromLatin1(labelName))->setToolTip(oneLine);
+    return spin;
+  };
+  SpinEdit1 = field(TParameter::Resolver, "Resolver", "Label8", 104, "SpinEdit1", 152, 41,
+                    QStringLiteral("二値化のしきい値に足す値（%1〜%2、既定 %3）：大きくすると暗と判定される画素が減ります"));
+  SpinEdit3 = field(TParameter::Warp, "Warp", "Label11", 200, "SpinEdit3", 232, 33,
+                    QStringLiteral("右下の角を探す範囲の半分の大きさ、モジュール幅の何倍か（%1〜%2、既定 %3）"));
+  SpinEdit2 = field(TParameter::ForceVersion, "ForceVertion", "Label10", 280, "SpinEdit2", 352, 33,
+                    QStringLiteral("型番を決めて読む（%1〜%2、既定 %3）：0 なら画像から求めます（型番14まで）"));
   return panel;
 }
 
@@ -380,12 +424,16 @@ void TForm1::AddLabel(QWidget* page, const QString& text, int x, int y, const ch
 
 // ---------------------------------------------------------------------------
 
-// The status panels follow the facade's outcome through the analysis command
-// itself, so the facade's events are left free.
 void TForm1::FormCreate() {
   decoder_ = std::make_unique<TVeltrix>(*surfaces_);
+  decoder_->OnDecoded = [this](TVeltrix& sender) { ShowDecoded(sender); };
+  decoder_->OnError = [this](TVeltrix& sender) { ShowDecodeError(sender); };
   picture_ = TBitmap();
 }
+
+void TForm1::ShowDecoded(TVeltrix& sender) { surfaces_->SetStatus(1, OutcomeStatus(sender, true)); }
+
+void TForm1::ShowDecodeError(TVeltrix& sender) { surfaces_->SetStatus(1, OutcomeStatus(sender, false)); }
 
 void TForm1::FormClose() {
   decoder_.reset();
@@ -420,6 +468,7 @@ TForm1::TLoadResult TForm1::LoadPictureFile(const QString& path) {
   surfaces_->Image(TImagePaneId::Image2).ReplacePicture(picture_);
   surfaces_->RefreshImage(TImagePaneId::Image1);
   surfaces_->RefreshImage(TImagePaneId::Image2);
+  if (loaded) inspector_->Loaded();
   PageControl1->setCurrentWidget(TabSheet1);
   return loaded ? TLoadResult::Loaded : TLoadResult::Unsupported;
 }
@@ -431,8 +480,13 @@ void TForm1::AnalyBtnClick() {
   // so that no second command can start inside this one.
   lastAnalysis_ = Analyse(*decoder_, *surfaces_, picture_, parameters,
                           [] { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
-  surfaces_->Refresh();
+  inspector_->Analysed(lastAnalysis_, *decoder_, surfaces_->Refresh());
   if (lastAnalysis_.aborted) ShowMessage(QString::fromUtf8(lastAnalysis_.failureReason));
+}
+
+void TForm1::AnalyseCommand() {
+  for (TSpinEdit* field : {SpinEdit1, SpinEdit3, SpinEdit2}) field->interpretText();
+  AnalyBtnClick();
 }
 
 void TForm1::N6Click() {

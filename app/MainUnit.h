@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QSpinBox>
 #include <QString>
@@ -10,10 +11,13 @@
 #include "common/Bitmap.h"
 #include "decoder/Analysis.h"
 
+class QAction;
 class QCloseEvent;
 class QFileDialog;
 class QLabel;
+class QMenu;
 class QTabWidget;
+class TInspector;
 class TMemo;
 class TImageView;
 class TVeltrix;
@@ -22,13 +26,14 @@ class TWindowSurfaces;
 // A spin field over one parameter's range, starting at its preset, whose
 // reading never fails: a text that is not an integer reads as the minimum,
 // and a typed value is brought back into the range when the field loses the
-// keyboard focus.
+// keyboard focus (a typed 999 stays 999 until then, and becomes the maximum).
 class TSpinEdit : public QSpinBox {
  public:
   TSpinEdit(const TParameterRange& range, QWidget* parent);
   int ReadValue() const;
 
  protected:
+  QValidator::State validate(QString& input, int& position) const override;
   void fixup(QString& input) const override;
 };
 
@@ -49,6 +54,18 @@ class TForm1 : public QMainWindow {
   void ImageReadBtnClick();
   void AnalyBtnClick();
   void N6Click();
+  // The facade's notifications: status panel 1 shows the outcome.
+  void ShowDecoded(TVeltrix& sender);
+  void ShowDecodeError(TVeltrix& sender);
+
+  // The analysis command from the keyboard (F5): what is typed in the spin
+  // fields is taken as if they had lost the focus, then the analysis runs.
+  void AnalyseCommand();
+
+  // Adds a command to the menu "ツール" (before its closing quit item), with
+  // its shortcut if any; one line per command.
+  QAction* AddToolCommand(const QString& text, const char* objectName, const QKeySequence& shortcut,
+                          std::function<void()> run);
 
   // The load command after the file has been chosen: reads the file by its
   // lower-cased extension, shows the picture on "読み込み画像" and
@@ -64,6 +81,7 @@ class TForm1 : public QMainWindow {
   const TAnalysisResult& LastAnalysis() const { return lastAnalysis_; }
   TWindowSurfaces& Surfaces() { return *surfaces_; }
   const TWindowSurfaces& Surfaces() const { return *surfaces_; }
+  TInspector& Inspector() { return *inspector_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -78,7 +96,12 @@ class TForm1 : public QMainWindow {
   void AddLabel(QWidget* page, const QString& text, int x, int y, const char* name = nullptr);
   void ShowMessage(const QString& text);
 
+  void BuildToolsMenu();
+
   std::unique_ptr<TWindowSurfaces> surfaces_;
+  TInspector* inspector_ = nullptr;
+  QMenu* ToolsMenu = nullptr;
+  QAction* toolsEnd_ = nullptr;
   std::unique_ptr<TVeltrix> decoder_;
   TBitmap picture_;
   TAnalysisResult lastAnalysis_;

@@ -83,15 +83,24 @@ void TWindowSurfaces::SetStatus(int panel, const std::string& text) {
   }
 }
 
-void TWindowSurfaces::Refresh() {
-  for (std::size_t i = 0; i < kImagePaneCount; ++i) RefreshImage(static_cast<TImagePaneId>(i));
+std::vector<TImagePaneId> TWindowSurfaces::Refresh() {
+  std::vector<TImagePaneId> changed;
+  for (std::size_t i = 0; i < kImagePaneCount; ++i)
+    if (RefreshImage(static_cast<TImagePaneId>(i))) changed.push_back(static_cast<TImagePaneId>(i));
   for (auto& pane : textPanes_) pane->Flush();
+  return changed;
 }
 
-void TWindowSurfaces::RefreshImage(TImagePaneId id) {
+bool TWindowSurfaces::RefreshImage(TImagePaneId id) {
   // A view keeps a copy of the picture it shows, so a stage that painted on
   // the pane's picture since has given the pane pixels of its own: only
   // pictures that the view shows already are passed over.
   TViewImagePane& pane = *imagePanes_[static_cast<std::size_t>(id)];
-  if (pane.view && !pane.view->Shows(pane.CurrentPicture())) pane.view->SetPicture(pane.CurrentPicture(), &scaler_);
+  if (!pane.view || pane.view->Shows(pane.CurrentPicture())) return false;
+  pane.view->SetPicture(pane.CurrentPicture(), &scaler_);
+  return true;
 }
+
+TImageView* TWindowSurfaces::View(TImagePaneId id) const { return imagePanes_[static_cast<std::size_t>(id)]->view; }
+
+TMemo* TWindowSurfaces::Memo(TTextPaneId id) const { return textPanes_[static_cast<std::size_t>(id)]->memo; }

@@ -46,10 +46,14 @@ class TWindowSurfaces : public TSurfaces {
   void SetStatus(int panel, const std::string& text) override;
 
   // Shows every pane's current picture and the lines appended since the last
-  // refresh. A pane whose picture has not changed since it was shown is left alone.
-  void Refresh();
-  // Shows one image pane's current picture.
-  void RefreshImage(TImagePaneId id);
+  // refresh. A pane whose picture has not changed since it was shown is left
+  // alone. Returns the image panes that got a new picture.
+  std::vector<TImagePaneId> Refresh();
+  // Shows one image pane's current picture; true when it was a new one.
+  bool RefreshImage(TImagePaneId id);
+  // The widget of an image or text pane (null before it is bound).
+  TImageView* View(TImagePaneId id) const;
+  TMemo* Memo(TTextPaneId id) const;
 
  private:
   class TViewImagePane;

@@ -315,9 +315,21 @@ std::string LowerCaseExtension(const std::string& path) {
   return extension;
 }
 
-std::optional<TBitmap> LoadPicture(const std::string& path) {
+namespace {
+
+bool IsJpegName(const std::string& path) {
   const std::string extension = LowerCaseExtension(path);
-  if (extension == ".jpg" || extension == ".jpeg") return LoadJpeg(path);
-  if (extension == ".bmp") return LoadBmp(path);
+  return extension == ".jpg" || extension == ".jpeg";
+}
+
+bool IsBmpName(const std::string& path) { return LowerCaseExtension(path) == ".bmp"; }
+
+}  // namespace
+
+bool IsPictureFileName(const std::string& path) { return IsJpegName(path) || IsBmpName(path); }
+
+std::optional<TBitmap> LoadPicture(const std::string& path) {
+  if (IsJpegName(path)) return LoadJpeg(path);
+  if (IsBmpName(path)) return LoadBmp(path);
   return std::nullopt;
 }

@@ -23,5 +23,9 @@ inline constexpr long long kMaxPicturePixels = 120'000'000;
 // that does not match the extension, throws TPictureError.
 std::optional<TBitmap> LoadPicture(const std::string& path);
 
+// True when LoadPicture would load the file: its name ends in ".jpg", ".jpeg"
+// or ".bmp", in any case.
+bool IsPictureFileName(const std::string& path);
+
 // The extension of the file name, dot included, in lower case ("" when none).
 std::string LowerCaseExtension(const std::string& path);

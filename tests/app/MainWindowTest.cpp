@@ -12,68 +12,26 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "MainUnit.h"
 #include "TestSymbols.h"
 #include "WindowSurfaces.h"
+#include "WindowTestSupport.h"
+#include "decoder/Veltrix.h"
 
 namespace {
 
 using namespace testing_support;
+using window_testing::MainWindow;
 
-// One QApplication for the whole program, destroyed when the tests end (not
-// among the exit handlers, where Qt's own globals may already be gone).
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    application_ = std::make_unique<QApplication>(argc_, argv_);
-  }
-  void TearDown() override { application_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[24] = "test_app_MainWindowTest";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> application_;
-};
 [[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
 
 constexpr const char* kNoFinder = "位置検出パターンがみつかりません。";
-
-class MainWindow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_NE(QApplication::instance(), nullptr);
-    form_ = std::make_unique<TForm1>();
-    form_->SetMessageSink([this](const QString& text) { messages_ << text; });
-    ASSERT_TRUE(dir_.isValid());
-  }
-
-  template <typename T>
-  T* Find(const char* name) {
-    T* widget = form_->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-  // The lines a text widget shows (a trailing empty line counts).
-  QStringList MemoLines(const char* name) {
-    const QString text = Find<QPlainTextEdit>(name)->toPlainText();
-    return text.isEmpty() ? QStringList{} : text.split(QLatin1Char('\n'));
-  }
-  QString Status(int panel) { return Find<QLabel>(panel == 0 ? "StatusPanel0" : "StatusPanel1")->text(); }
-  QString Page() { return Find<QTabWidget>("PageControl1")->currentWidget()->objectName(); }
-  TForm1::TLoadResult Load(const TBitmap& bitmap, const QString& fileName) {
-    WriteBmp(bitmap, dir_.filePath(fileName).toStdString());
-    return form_->LoadPictureFile(dir_.filePath(fileName));
-  }
-
-  std::unique_ptr<TForm1> form_;
-  QStringList messages_;
-  QTemporaryDir dir_;
-};
 
 TEST_F(MainWindow, PagesControlsAndMenuAsDesigned) {
   auto* pages = Find<QTabWidget>("PageControl1");
@@ -114,14 +72,18 @@ TEST_F(MainWindow, PagesControlsAndMenuAsDesigned) {
   resolver->interpretText();  // what losing the focus does
   EXPECT_EQ(resolver->text(), "-128");
 
+  // The two designed menus, and the added "ツール" between them.
   const QList<QAction*> menu = form_->menuBar()->actions();
-  ASSERT_EQ(menu.size(), 2);
+  ASSERT_EQ(menu.size(), 3);
   EXPECT_EQ(menu[0]->text(), "ファイル");
   ASSERT_NE(menu[0]->menu(), nullptr);
   ASSERT_EQ(menu[0]->menu()->actions().size(), 1);
   EXPECT_EQ(menu[0]->menu()->actions()[0]->text(), "読み込み");
-  EXPECT_EQ(menu[1]->text(), "ヘルプ");
-  EXPECT_EQ(menu[1]->menu(), nullptr);
+  EXPECT_EQ(menu[1]->text(), "ツール");
+  ASSERT_NE(menu[1]->menu(), nullptr);
+  EXPECT_EQ(menu[1]->menu()->actions()[0]->text(), "解析");
+  EXPECT_EQ(menu[2]->text(), "ヘルプ");
+  EXPECT_EQ(menu[2]->menu(), nullptr);
   EXPECT_EQ(Find<QFileDialog>("OpenDialog1")->nameFilters(), (QStringList{"Jpeg (*.jpg *.jpeg)", "bmp (*.bmp)"}));
 }
 
@@ -305,6 +267,81 @@ TEST_F(MainWindow, TextPanesShowControlCharactersAsEscapes) {
   form_->Surfaces().Refresh();
   EXPECT_EQ(MemoLines("BLMemo").back(), "\\u009b2J \\xff");
   EXPECT_EQ(form_->Surfaces().Text(TTextPaneId::BLMemo).Lines().back(), "\xc2\x9b" "2J \xff");
+}
+
+// A typed value past the range is kept as typed until the field loses the
+// focus, then brought to the nearest limit; the keyboard's analysis command
+// takes what is typed as if the focus had left.
+TEST_F(MainWindow, TypedValuesOutOfRangeAreBroughtToTheLimitWhenTheFieldIsLeft) {
+  auto* resolver = Find<TSpinEdit>("SpinEdit1");
+  auto* editor = resolver->findChild<QLineEdit*>();
+  const auto type = [&](const char* text) {
+    editor->selectAll();
+    QTest::keyClicks(editor, QString::fromLatin1(text));
+  };
+  type("999");
+  EXPECT_EQ(editor->text(), "999");
+  QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(resolver, &leave);
+  EXPECT_EQ(editor->text(), "128");
+  EXPECT_EQ(resolver->value(), 128);
+  type("-300");
+  QApplication::sendEvent(resolver, &leave);
+  EXPECT_EQ(resolver->value(), -128);
+  type("42");
+  QApplication::sendEvent(resolver, &leave);
+  EXPECT_EQ(resolver->value(), 42);
+  // Letters are still refused as they are typed.
+  type("4x");
+  EXPECT_EQ(editor->text(), "4");
+
+  ASSERT_EQ(Load(RenderSymbol(EncodeBytes("F5", 1, 1), 4), "f5.bmp"), TForm1::TLoadResult::Loaded);
+  type("999");
+  auto* warp = Find<TSpinEdit>("SpinEdit3")->findChild<QLineEdit*>();
+  warp->selectAll();
+  QTest::keyClicks(warp, "0");
+  Find<QAction>("AnalyseAction")->trigger();
+  EXPECT_EQ(form_->LastAnalysis().parameters.resolver, 128);
+  EXPECT_EQ(form_->LastAnalysis().parameters.warp, 1);
+  EXPECT_EQ(editor->text(), "128");
+  EXPECT_TRUE(form_->LastAnalysis().decoded);
+  for (const char* name : {"SpinEdit1", "SpinEdit3", "SpinEdit2", "Label8", "Label11", "Label10"})
+    EXPECT_FALSE(Find<QWidget>(name)->toolTip().isEmpty()) << name;
+}
+
+// Qt fires neither of two actions that share a shortcut.
+TEST_F(MainWindow, EveryShortcutBelongsToOneAction) {
+  std::map<QString, QStringList> owners;
+  for (QAction* action : form_->findChildren<QAction*>())
+    for (const QKeySequence& key : action->shortcuts()) owners[key.toString()] << action->objectName();
+  for (const auto& [key, actions] : owners) EXPECT_EQ(actions.size(), 1) << key.toStdString() << ": " << actions.join(", ").toStdString();
+  const std::map<QString, QString> expected = {
+      {"Ctrl+O", "ReadMenuItem"}, {"F1", "N6"}, {"F5", "AnalyseAction"}, {"Ctrl+Q", "QuitAction"}};
+  for (const auto& [key, action] : expected) {
+    ASSERT_EQ(owners.count(key), 1u) << key.toStdString();
+    EXPECT_EQ(owners[key], QStringList{action}) << key.toStdString();
+  }
+}
+
+// The text panes can be read, selected and copied, not typed over; the
+// facade's notifications write the outcome into status panel 1.
+TEST_F(MainWindow, TextPanesAreReadOnlyAndTheFacadeReportsItsOutcome) {
+  form_->Surfaces().Text(TTextPaneId::BLMemo).AppendLine("listing");
+  form_->Surfaces().Refresh();
+  for (const char* name : {"ImgMemo", "BLMemo", "RdSnMemo", "ResultMemo"}) {
+    auto* memo = Find<QPlainTextEdit>(name);
+    EXPECT_TRUE(memo->isReadOnly()) << name;
+    QTest::keyClicks(memo, "typed");
+    EXPECT_FALSE(memo->toPlainText().contains("typed")) << name;
+  }
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  EXPECT_FALSE(veltrix.Decode(TBitmap(80, 60)));
+  form_->ShowDecodeError(veltrix);
+  EXPECT_EQ(Status(1), kNoFinder);
+  EXPECT_TRUE(veltrix.Decode(RenderSymbol(EncodeBytes("ok", 1, 1), 4)));
+  form_->ShowDecoded(veltrix);
+  EXPECT_EQ(Status(1), "Ｏｋ");
 }
 
 TEST_F(MainWindow, ClosedWindowAndMissingHelpFile) {

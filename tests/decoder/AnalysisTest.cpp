@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ConformancePictures.h"
-#include "PhotoScene.h"
+#include "StageFailures.h"
 #include "SymbolCodewords.h"
 #include "TestSymbols.h"
 #include "common/DecodeStages.h"
@@ -20,38 +19,6 @@ namespace {
 using namespace testing_support;
 
 const std::string kNoSymbol = "位置検出パターンがみつかりません。";
-
-TBitmap FormatUnreadable() {
-  TTestSymbol symbol = EncodeBytes("format", 2, 1);
-  for (const auto& [x, y] : kFormatModules)
-    if (symbol.Dark(x, y)) FlipModule(symbol, x, y);
-  return RenderSymbol(symbol, 4);
-}
-
-TBitmap VersionInformationDamaged() {
-  TTestSymbol symbol = EncodeBytes("version information", 9, 1);
-  for (int i = 0; i < 18; i += 3) {
-    FlipModule(symbol, symbol.size - 11 + i % 3, i / 3);
-    FlipModule(symbol, i / 3, symbol.size - 11 + i % 3);
-  }
-  return RenderSymbol(symbol, 4);
-}
-
-TBitmap BlockBeyondCorrection() {
-  TTestSymbol symbol = EncodeBytes("The quick brown fox jumps over 13 dogs!!", 5, 2);
-  for (const int k : {16, 20, 24, 28}) DamageCodeword(symbol, k);
-  return RenderSymbol(symbol, 4);
-}
-
-// A photograph whose bottom and right edges meet outside the picture.
-TBitmap EdgesMeetOutside() {
-  TPhotoOptions photo;
-  photo.seed = 105;
-  photo.moduleSize = 10;
-  photo.degrees = 10;
-  photo.centreX = 0.55;
-  return RenderPhoto(EncodeBytes("photograph 5", 11, 1), photo);
-}
 
 struct TStageCase {
   const char* name;

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+#include "ModuleReadout.h"
+#include "PageStates.h"
+#include "common/Surfaces.h"
+#include "decoder/Analysis.h"
+
+class QAction;
+class QLabel;
+class QMainWindow;
+class QMenu;
+class QTabWidget;
+class TImageView;
+class TVeltrix;
+class TWindowSurfaces;
+
+// The inspector of the main window: the readout under the cursor (a third
+// field of the status bar), the marks and their legends, what a module of a
+// module pane holds and the highlighting of a codeword's modules, the state
+// icons on the tabs, the panes' context menus (views, an enlarged window,
+// saving and copying), views that follow each other, and loading by drag and
+// drop. It shows what the stages left on the panes and what the decoder used
+// (the sampling grid, the reading order, the blocks); it changes no pane.
+class TInspector : public QObject {
+  Q_OBJECT
+
+ public:
+  struct THooks {
+    std::function<void(const QString& path)> load;     // the load command for a chosen file
+    std::function<void(const QString& text)> message;  // a message box
+  };
+  // Asks for the name of a file to write (title, suggested name, filter);
+  // an empty name cancels.
+  using TFileChooser = std::function<QString(const QString& title, const QString& suggested, const QString& filter)>;
+
+  TInspector(QMainWindow& window, TWindowSurfaces& surfaces, QTabWidget& pages, THooks hooks);
+  ~TInspector() override;
+
+  // After a successful load: the picture panes back to the stretched view, the pages' states.
+  void Loaded();
+  // After an analysis: the marks of the panes it redrew, the pages' states.
+  void Analysed(const TAnalysisResult& result, const TVeltrix& decoder, const std::vector<TImagePaneId>& redrawn);
+
+  QAction* MarksAction() const { return marksAction_; }
+  QAction* LinkAction() const { return linkAction_; }
+  const TPageStates& States() const { return states_; }
+
+  // The readout of a picture pixel of a pane, as the status field shows it.
+  QString Readout(TImagePaneId pane, QPoint pixel) const;
+  // What a module of a module pane holds (Outside for other panes).
+  TModuleFacts ModuleFacts(TImagePaneId pane, QPoint module) const;
+  // The codeword whose modules BlockImage outlines, or -1.
+  std::int32_t HighlightedCodeword() const { return shownCodeword_; }
+
+  void SetFileChooser(TFileChooser chooser) { chooser_ = std::move(chooser); }
+  // The pane's picture as PNG at full size, or, `enlarged`, each pixel a
+  // square of several (module panes, for slides). False after a message.
+  bool SavePicture(TImagePaneId pane, const QString& path, bool enlarged);
+  // The pane's lines as UTF-8 text, each ended by a line break.
+  bool SaveText(TTextPaneId pane, const QString& path);
+  // The pane's picture in a window of its own, which can be resized and zoomed.
+  QWidget* OpenEnlarged(TImagePaneId pane);
+  // The context menus of the panes.
+  void FillImageMenu(QMenu& menu, TImagePaneId pane);
+  void FillTextMenu(QMenu& menu, TTextPaneId pane);
+
+  // How much a pane of a module matrix is enlarged when saved for slides.
+  static int SlideFactor(int side);
+
+ private:
+  class TDropFilter;
+
+  void BindView(TImagePaneId pane);
+  void AddLegends();
+  void ShowStates();
+  void Hovered(TImagePaneId pane, QPoint pixel);
+  void Clicked(TImagePaneId pane, QPoint pixel);
+  void ListingLineChosen();
+  void ShowCodeword(std::int32_t codeword);
+  void Follow(TImagePaneId pane);
+  void Dropped(const QString& path);
+  QString ChooseFile(const QString& title, const QString& suggested, const QString& filter);
+
+  QMainWindow& window_;
+  TWindowSurfaces& surfaces_;
+  QTabWidget& pages_;
+  THooks hooks_;
+  TFileChooser chooser_;
+  TPageStates states_;
+  QLabel* readout_ = nullptr;
+  QAction* marksAction_ = nullptr;
+  QAction* linkAction_ = nullptr;
+  // What the module panes hold, from the analysis that drew each.
+  std::array<std::shared_ptr<const TModuleMap>, kImagePaneCount> maps_;
+  // The codeword chosen by a click or in the listing, and the one outlined now.
+  std::int32_t pinnedCodeword_ = -1;
+  std::int32_t shownCodeword_ = -1;
+  bool following_ = false;
+};

@@ -1,0 +1,150 @@
+#include "PageStates.h"
+
+#include <algorithm>
+#include <array>
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace {
+
+// The step in which a decode that stopped at each stage failed; none after a success.
+constexpr std::array<std::optional<TStep>, kStageCount> kFailedStep = {{
+    TStep::Binarization,  // Binarization
+    TStep::FinderSearch,  // FinderSearch
+    TStep::Version,       // Version
+    TStep::Corners,       // Corners
+    TStep::Sampling,      // Sampling
+    TStep::Format,        // Format
+    TStep::Correction,    // Codewords: only an uncorrectable block stops there
+    TStep::Data,          // Data
+    std::nullopt,         // Done
+}};
+
+}  // namespace
+
+const std::vector<TPageSteps>& PageSteps() {
+  using enum TStep;
+  using TKind = TPageSteps::TKind;
+  static const std::vector<TPageSteps> pages = {
+      {"TabSheet1", TKind::Load, {}},
+      {"TabSheet11", TKind::Stages, {Binarization, FinderSearch}},
+      {"TabSheet8", TKind::Stages, {Version}},
+      {"TabSheet2", TKind::Stages, {Matrix}},
+      {"TabSheet7", TKind::Stages, {Version, Format}, true},
+      {"TabSheet9", TKind::Stages, {Corners, Sampling}},
+      {"TabSheet3", TKind::Stages, {Mask}},
+      {"TabSheet6", TKind::Stages, {BlockRead}},
+      {"TabSheet4", TKind::Stages, {Correction}, true},
+      {"TabSheet5", TKind::Outcome, {Data}, true},
+  };
+  return pages;
+}
+
+TPageState StateAfter(const TPageSteps& page, TStage stoppedAt, bool decoded) {
+  switch (page.kind) {
+    case TPageSteps::TKind::Load: return TPageState::None;
+    case TPageSteps::TKind::Outcome: return decoded ? TPageState::Succeeded : TPageState::Failed;
+    case TPageSteps::TKind::Stages: break;
+  }
+  const std::optional<TStep> failed = decoded ? std::nullopt : kFailedStep[static_cast<std::size_t>(stoppedAt)];
+  if (!failed) return TPageState::Succeeded;
+  if (std::find(page.steps.begin(), page.steps.end(), *failed) != page.steps.end()) return TPageState::Failed;
+  const bool allBefore = std::all_of(page.steps.begin(), page.steps.end(), [&](TStep s) { return s < *failed; });
+  return allBefore ? TPageState::Succeeded : TPageState::NotRun;
+}
+
+void TPageStates::Loaded() { ++generation_; }
+
+void TPageStates::Analysed(TStage stoppedAt, bool decoded) {
+  for (const TPageSteps& page : PageSteps()) {
+    if (page.kind == TPageSteps::TKind::Load) continue;
+    TEntry& entry = entries_[page.page];
+    entry.last = StateAfter(page, stoppedAt, decoded);
+    if (entry.last == TPageState::Succeeded || entry.last == TPageState::Failed || page.cleared)
+      entry.drawnFrom = generation_;
+  }
+}
+
+TPageState TPageStates::State(std::string_view page) const {
+  const auto found = std::find_if(PageSteps().begin(), PageSteps().end(), [&](const TPageSteps& p) { return p.page == page; });
+  if (found == PageSteps().end()) return TPageState::None;
+  if (found->kind == TPageSteps::TKind::Load) return generation_ > 0 ? TPageState::Succeeded : TPageState::None;
+  const auto entry = entries_.find(page);
+  if (entry == entries_.end()) return TPageState::None;
+  if (entry->second.drawnFrom && *entry->second.drawnFrom < generation_) return TPageState::Stale;
+  return entry->second.last;
+}
+
+namespace {
+
+QPixmap Disc(const QColor& colour, bool filled) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(colour, filled ? 1 : 2));
+  painter.setBrush(filled ? QBrush(colour) : QBrush(Qt::NoBrush));
+  painter.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+  return pixmap;
+}
+
+}  // namespace
+
+QIcon StateIcon(TPageState state) {
+  // Shapes differ as well as colours, so that the states can be told apart
+  // without telling red from green.
+  QPixmap pixmap;
+  const QPen white(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  switch (state) {
+    case TPageState::None:
+      return {};
+    case TPageState::Succeeded: {
+      pixmap = Disc(QColor(0x2E, 0x9D, 0x3A), true);
+      QPainter painter(&pixmap);
+      painter.setRenderHint(QPainter::Antialiasing);
+      painter.setPen(white);
+      painter.drawPolyline(QPolygonF({{4.5, 8.5}, {7, 11}, {11.5, 5.5}}));
+      break;
+    }
+    case TPageState::Failed: {
+      pixmap = Disc(QColor(0xD3, 0x2F, 0x2F), true);
+      QPainter painter(&pixmap);
+      painter.setRenderHint(QPainter::Antialiasing);
+      painter.setPen(white);
+      painter.drawLine(QPointF(5, 5), QPointF(11, 11));
+      painter.drawLine(QPointF(11, 5), QPointF(5, 11));
+      break;
+    }
+    case TPageState::NotRun: {
+      pixmap = Disc(QColor(0x9E, 0x9E, 0x9E), false);
+      QPainter painter(&pixmap);
+      painter.setPen(QPen(QColor(0x9E, 0x9E, 0x9E), 2, Qt::SolidLine, Qt::RoundCap));
+      painter.drawLine(QPointF(5.5, 8), QPointF(10.5, 8));
+      break;
+    }
+    case TPageState::Stale: {
+      pixmap = Disc(QColor(0xE0, 0x8E, 0x00), true);
+      QPainter painter(&pixmap);
+      painter.setRenderHint(QPainter::Antialiasing);
+      painter.setPen(white);
+      // Clock hands: drawn from an earlier picture.
+      painter.drawLine(QPointF(8, 8), QPointF(8, 4.5));
+      painter.drawLine(QPointF(8, 8), QPointF(10.5, 9.5));
+      break;
+    }
+  }
+  return QIcon(pixmap);
+}
+
+QString StateText(TPageState state) {
+  switch (state) {
+    case TPageState::None: return {};
+    case TPageState::Succeeded: return QStringLiteral("最後の解析で成功しました");
+    case TPageState::Failed: return QStringLiteral("最後の解析はこのページの段階で失敗しました");
+    case TPageState::NotRun: return QStringLiteral("最後の解析ではこの段階まで進みませんでした（前の結果のままです）");
+    case TPageState::Stale: return QStringLiteral("前に読み込んだ画像の結果です（今の画像では解析していません）");
+  }
+  return {};
+}
