@@ -190,6 +190,7 @@ TInspector::TInspector(QMainWindow& window, TWindowSurfaces& surfaces, QTabWidge
   if (TMemo* listing = surfaces_.Memo(TTextPaneId::BLMemo))
     connect(listing, &QPlainTextEdit::cursorPositionChanged, this, [this] { ListingLineChosen(); });
   AddLegends();
+  MakeRoomForStateIcons(*pages.tabBar());
 
   window.setAcceptDrops(true);
   QApplication::instance()->installEventFilter(new TDropFilter(*this));

@@ -4,6 +4,7 @@
 #include <array>
 
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPainterPath>
 #include <QPixmap>
 
@@ -136,6 +137,25 @@ QIcon StateIcon(TPageState state) {
     }
   }
   return QIcon(pixmap);
+}
+
+namespace {
+
+class TCompactTabStyle : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    if (metric == PM_TabBarTabHSpace) return QProxyStyle::pixelMetric(metric, option, widget) / 2;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
+}  // namespace
+
+void MakeRoomForStateIcons(QTabBar& tabs) {
+  auto* style = new TCompactTabStyle;
+  style->setParent(&tabs);
+  tabs.setStyle(style);
+  tabs.setIconSize(QSize(12, 12));
 }
 
 QString StateText(TPageState state) {

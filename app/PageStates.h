@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QIcon>
+#include <QTabBar>
 #include <QString>
 
 #include "common/DecodeStages.h"
@@ -76,5 +77,8 @@ class TPageStates {
 
 // A small icon for the tab of a page in this state (none for None).
 QIcon StateIcon(TPageState state);
+// Narrower padding and small icons on the tabs, so that the pages' captions
+// and their state icons fit the window's width together.
+void MakeRoomForStateIcons(QTabBar& tabs);
 // One line saying what the state means, for the tab's tooltip.
 QString StateText(TPageState state);

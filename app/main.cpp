@@ -2,23 +2,32 @@
 // PICTURE loaded as the load command would load it.
 //
 // `--screenshot-dir DIR` (for documentation and checks) loads PICTURE,
-// analyses it, saves one PNG of the window per page into DIR and quits.
+// analyses it, saves one PNG of the window per page into DIR, then views of
+// the inspector (a magnified AdjustImage with the readout, a codeword chosen
+// on BlockRead, the tabs after a new load) and quits; `--screenshot-prefix P`
+// puts P- before every file name.
 // `--analyse-and-quit` (for timing the window, bench/compare.sh) loads
 // PICTURE, analyses it, brings every pane up to date, paints the window and
 // quits, printing the seconds from the load command to the painted window
 // (the window's own start-up not included); status 0 when decoded.
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QStringList>
 #include <QTabWidget>
+#include <QTextBlock>
 
+#include "Inspector.h"
 #include "MainUnit.h"
 #include "WindowSurfaces.h"
+#include "decoder/DecodingReport.h"
 
 namespace {
 
@@ -28,7 +37,66 @@ void PrintUsage(std::FILE* to) {
              to);
 }
 
-int SaveScreenshots(TForm1& window, const QString& directory) {
+// Saves the window as DIR/[PREFIX-]NAME.png; false after a message.
+bool Shoot(TForm1& window, const QString& directory, const QString& prefix, const QString& name) {
+  QApplication::processEvents();
+  const QString file = QDir(directory).filePath((prefix.isEmpty() ? QString() : prefix + QLatin1Char('-')) + name + ".png");
+  if (!window.grab().save(file)) {
+    std::fprintf(stderr, "morilux: cannot write %s\n", qPrintable(file));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(file));
+  return true;
+}
+
+// The cursor resting on a pane's pixel: the readout field and highlights follow.
+void HoverOver(TImageView& view, QPoint pixel) {
+  const QPointF at = view.CentreOf(pixel);
+  QMouseEvent move(QEvent::MouseMove, at, view.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&view, &move);
+}
+
+// The inspector's views after the pages: AdjustImage magnified about its last
+// alignment node with the readout of the sampling point there; on BlockRead a
+// codeword chosen in the listing and the readout of one of its modules; the
+// tabs after the picture is loaded again (every page stale).
+bool ShootInspector(TForm1& window, const QString& directory, const QString& prefix, const QString& picture) {
+  auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+  TWindowSurfaces& surfaces = window.Surfaces();
+  TImageView* adjust = surfaces.View(TImagePaneId::AdjustImage);
+  if (!adjust->Nodes().empty()) {
+    pages->setCurrentWidget(window.findChild<QWidget*>(QStringLiteral("TabSheet9")));
+    const TPoint node = adjust->Nodes().back();
+    // A sixth of the picture's shorter side across the pane, magnified at least twice.
+    const QSize size = adjust->PictureSize();
+    const double zoom = std::max(2.0, adjust->width() / (std::min(size.width(), size.height()) / 6.0));
+    adjust->SetZoom(zoom, QPointF(node.x + 0.5, node.y + 0.5) - QPointF(adjust->width(), adjust->height()) / (2 * zoom));
+    HoverOver(*adjust, {node.x, node.y});
+    if (!Shoot(window, directory, prefix, QStringLiteral("11-TabSheet9-magnified"))) return false;
+    adjust->ShowStretched();
+  }
+  const TAnalysisResult& analysis = window.LastAnalysis();
+  if (analysis.stage >= TStage::Codewords) {
+    pages->setCurrentWidget(window.findChild<QWidget*>(QStringLiteral("TabSheet6")));
+    auto* listing = window.findChild<QPlainTextEdit*>(QStringLiteral("BLMemo"));
+    const int line = static_cast<int>(analysis.listingStart + decoding_report::kLinesBeforeCodewords) + 5;
+    QTextCursor cursor(listing->document()->findBlockByNumber(line));
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    listing->setTextCursor(cursor);
+    listing->centerCursor();
+    TImageView* block = surfaces.View(TImagePaneId::BlockImage);
+    if (!block->Highlight().empty()) {
+      const TPoint module = block->Highlight().front();
+      HoverOver(*block, {module.x, module.y});
+    }
+    if (!Shoot(window, directory, prefix, QStringLiteral("12-TabSheet6-codeword"))) return false;
+  }
+  if (window.LoadPictureFile(picture) != TForm1::TLoadResult::Loaded) return false;
+  pages->setCurrentWidget(window.findChild<QWidget*>(QStringLiteral("TabSheet11")));
+  return Shoot(window, directory, prefix, QStringLiteral("13-TabSheet11-stale"));
+}
+
+int SaveScreenshots(TForm1& window, const QString& directory, const QString& prefix, const QString& picture) {
   if (!QDir().mkpath(directory)) {
     std::fprintf(stderr, "morilux: cannot create %s\n", qPrintable(directory));
     return 1;
@@ -37,16 +105,10 @@ int SaveScreenshots(TForm1& window, const QString& directory) {
   auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
   for (int i = 0; i < pages->count(); ++i) {
     pages->setCurrentIndex(i);
-    QApplication::processEvents();
-    const QString file = QDir(directory).filePath(
-        QStringLiteral("%1-%2.png").arg(i + 1, 2, 10, QLatin1Char('0')).arg(pages->widget(i)->objectName()));
-    if (!window.grab().save(file)) {
-      std::fprintf(stderr, "morilux: cannot write %s\n", qPrintable(file));
-      return 1;
-    }
-    std::printf("%s\n", qPrintable(file));
+    const QString name = QStringLiteral("%1-%2").arg(i + 1, 2, 10, QLatin1Char('0')).arg(pages->widget(i)->objectName());
+    if (!Shoot(window, directory, prefix, name)) return 1;
   }
-  return 0;
+  return ShootInspector(window, directory, prefix, picture) ? 0 : 1;
 }
 
 // The load and analysis commands as a user gives them: every pane's picture
@@ -70,6 +132,7 @@ int main(int argc, char* argv[]) {
 
   QString picture;
   QString screenshotDir;
+  QString screenshotPrefix;
   bool analyseAndQuit = false;
   const QStringList arguments = QApplication::arguments();
   for (qsizetype i = 1; i < arguments.size(); ++i) {
@@ -80,6 +143,8 @@ int main(int argc, char* argv[]) {
     }
     if (argument == QStringLiteral("--screenshot-dir") && i + 1 < arguments.size()) {
       screenshotDir = arguments[++i];
+    } else if (argument == QStringLiteral("--screenshot-prefix") && i + 1 < arguments.size()) {
+      screenshotPrefix = arguments[++i];
     } else if (argument == QStringLiteral("--analyse-and-quit")) {
       analyseAndQuit = true;
     } else if (argument.startsWith(QLatin1Char('-')) || !picture.isEmpty()) {
@@ -104,6 +169,6 @@ int main(int argc, char* argv[]) {
     }
     if (batch && loaded != TForm1::TLoadResult::Loaded) return 1;
   }
-  if (batch) return SaveScreenshots(window, screenshotDir);
+  if (batch) return SaveScreenshots(window, screenshotDir, screenshotPrefix, picture);
   return QApplication::exec();
 }

@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
 # Screenshots of the main window, one PNG per page, after analysing a
-# generated picture of a version-3 symbol. The window runs on a virtual X
+# generated picture of a version-3 symbol, then the inspector's views: the
+# sampling page magnified about an alignment node (ring, readout field), a
+# codeword chosen on BlockRead (its modules outlined), and the tabs' state
+# icons after the picture is loaded again (stale). The same again, named
+# photo-*.png, for a generated 4000 x 3000 photograph, where the marks of the
+# stages stay visible in the shrunk panes. The window runs on a virtual X
 # server (xvfb-run, Debian package xvfb), so no display is needed.
 #
 #   scripts/screenshots.sh [OUTDIR]        (default: out/screenshots in the repository)
@@ -16,14 +21,18 @@ build=$(realpath -m -- "${MORILUX_BUILD_DIR:-build}")
 . scripts/lib.sh
 
 scripts/install-deps.sh
-morilux_configure "$build" Release -DMORILUX_FRONTENDS=ON -DMORILUX_TESTS=ON >/dev/null
-cmake --build "$build" --target morilux morilux_sample_picture -j2 >/dev/null
+morilux_configure "$build" Release -DMORILUX_FRONTENDS=ON -DMORILUX_TESTS=ON -DMORILUX_BENCH=ON >/dev/null
+cmake --build "$build" --target morilux morilux_sample_picture morilux-make-pictures -j2 >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/tests/app/morilux_sample_picture" "$work/version3.bmp"
+"$build/bench/morilux-make-pictures" "$work" >/dev/null
 
 mkdir -p "$out"
 rm -f "$out"/*.png
-xvfb-run -a -s "-screen 0 1280x1024x24" \
-  env QT_QPA_PLATFORM=xcb "$build/app/morilux" --screenshot-dir "$out" "$work/version3.bmp"
+shoot() {
+  xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb "$build/app/morilux" --screenshot-dir "$out" "$@"
+}
+shoot "$work/version3.bmp"
+shoot --screenshot-prefix photo "$work/photo-12mp.jpg"
