@@ -72,7 +72,7 @@ bool ShootInspector(TForm1& window, const QString& directory, const QString& pre
     const double zoom = std::max(2.0, adjust->width() / (std::min(size.width(), size.height()) / 6.0));
     adjust->SetZoom(zoom, QPointF(node.x + 0.5, node.y + 0.5) - QPointF(adjust->width(), adjust->height()) / (2 * zoom));
     HoverOver(*adjust, {node.x, node.y});
-    if (!Shoot(window, directory, prefix, QStringLiteral("11-TabSheet9-magnified"))) return false;
+    if (!Shoot(window, directory, prefix, QStringLiteral("inspector-magnified-TabSheet9"))) return false;
     adjust->ShowStretched();
   }
   const TAnalysisResult& analysis = window.LastAnalysis();
@@ -89,11 +89,11 @@ bool ShootInspector(TForm1& window, const QString& directory, const QString& pre
       const TPoint module = block->Highlight().front();
       HoverOver(*block, {module.x, module.y});
     }
-    if (!Shoot(window, directory, prefix, QStringLiteral("12-TabSheet6-codeword"))) return false;
+    if (!Shoot(window, directory, prefix, QStringLiteral("inspector-codeword-TabSheet6"))) return false;
   }
   if (window.LoadPictureFile(picture) != TForm1::TLoadResult::Loaded) return false;
   pages->setCurrentWidget(window.findChild<QWidget*>(QStringLiteral("TabSheet11")));
-  return Shoot(window, directory, prefix, QStringLiteral("13-TabSheet11-stale"));
+  return Shoot(window, directory, prefix, QStringLiteral("inspector-stale-TabSheet11"));
 }
 
 int SaveScreenshots(TForm1& window, const QString& directory, const QString& prefix, const QString& picture) {
