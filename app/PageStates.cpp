@@ -5,7 +5,6 @@
 
 #include <QPainter>
 #include <QProxyStyle>
-#include <QPainterPath>
 #include <QPixmap>
 
 namespace {
@@ -80,15 +79,26 @@ TPageState TPageStates::State(std::string_view page) const {
 
 namespace {
 
-QPixmap Disc(const QColor& colour, bool filled) {
+// An icon: a disc (filled, with white strokes) or a ring (strokes in its own
+// colour), and the strokes as polylines on a 16 x 16 grid.
+struct TIconShape {
+  QColor colour;
+  bool filled;
+  std::vector<std::vector<QPointF>> strokes;
+};
+
+QIcon DrawIcon(const TIconShape& shape) {
   QPixmap pixmap(16, 16);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.setPen(QPen(colour, filled ? 1 : 2));
-  painter.setBrush(filled ? QBrush(colour) : QBrush(Qt::NoBrush));
+  painter.setPen(QPen(shape.colour, shape.filled ? 1 : 2));
+  painter.setBrush(shape.filled ? QBrush(shape.colour) : QBrush(Qt::NoBrush));
   painter.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-  return pixmap;
+  painter.setPen(QPen(shape.filled ? QColor(Qt::white) : shape.colour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  for (const std::vector<QPointF>& stroke : shape.strokes) painter.drawPolyline(stroke.data(), static_cast<int>(stroke.size()));
+  painter.end();
+  return QIcon(pixmap);
 }
 
 }  // namespace
@@ -96,47 +106,15 @@ QPixmap Disc(const QColor& colour, bool filled) {
 QIcon StateIcon(TPageState state) {
   // Shapes differ as well as colours, so that the states can be told apart
   // without telling red from green.
-  QPixmap pixmap;
-  const QPen white(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   switch (state) {
-    case TPageState::None:
-      return {};
-    case TPageState::Succeeded: {
-      pixmap = Disc(QColor(0x2E, 0x9D, 0x3A), true);
-      QPainter painter(&pixmap);
-      painter.setRenderHint(QPainter::Antialiasing);
-      painter.setPen(white);
-      painter.drawPolyline(QPolygonF({{4.5, 8.5}, {7, 11}, {11.5, 5.5}}));
-      break;
-    }
-    case TPageState::Failed: {
-      pixmap = Disc(QColor(0xD3, 0x2F, 0x2F), true);
-      QPainter painter(&pixmap);
-      painter.setRenderHint(QPainter::Antialiasing);
-      painter.setPen(white);
-      painter.drawLine(QPointF(5, 5), QPointF(11, 11));
-      painter.drawLine(QPointF(11, 5), QPointF(5, 11));
-      break;
-    }
-    case TPageState::NotRun: {
-      pixmap = Disc(QColor(0x9E, 0x9E, 0x9E), false);
-      QPainter painter(&pixmap);
-      painter.setPen(QPen(QColor(0x9E, 0x9E, 0x9E), 2, Qt::SolidLine, Qt::RoundCap));
-      painter.drawLine(QPointF(5.5, 8), QPointF(10.5, 8));
-      break;
-    }
-    case TPageState::Stale: {
-      pixmap = Disc(QColor(0xE0, 0x8E, 0x00), true);
-      QPainter painter(&pixmap);
-      painter.setRenderHint(QPainter::Antialiasing);
-      painter.setPen(white);
-      // Clock hands: drawn from an earlier picture.
-      painter.drawLine(QPointF(8, 8), QPointF(8, 4.5));
-      painter.drawLine(QPointF(8, 8), QPointF(10.5, 9.5));
-      break;
-    }
+    case TPageState::None: return {};
+    case TPageState::Succeeded: return DrawIcon({QColor(0x2E, 0x9D, 0x3A), true, {{{4.5, 8.5}, {7, 11}, {11.5, 5.5}}}});
+    case TPageState::Failed: return DrawIcon({QColor(0xD3, 0x2F, 0x2F), true, {{{5, 5}, {11, 11}}, {{11, 5}, {5, 11}}}});
+    case TPageState::NotRun: return DrawIcon({QColor(0x9E, 0x9E, 0x9E), false, {{{5.5, 8}, {10.5, 8}}}});
+    // Clock hands: drawn from an earlier picture.
+    case TPageState::Stale: return DrawIcon({QColor(0xE0, 0x8E, 0x00), true, {{{8, 4.5}, {8, 8}, {10.5, 9.5}}}});
   }
-  return QIcon(pixmap);
+  return {};
 }
 
 namespace {
