@@ -4,8 +4,6 @@
 // damaged, and JPEG files read back the way the program's loader reads them.
 // Header only, so that it adds nothing to the shared test library.
 
-#include <jpeglib.h>
-
 #include <algorithm>
 #include <csetjmp>
 #include <cstdint>
@@ -13,6 +11,9 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+// After <cstdio>: the library's header uses FILE without declaring it.
+#include <jpeglib.h>
 
 #include "TestSymbols.h"
 #include "common/Bitmap.h"
