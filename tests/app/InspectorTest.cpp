@@ -302,6 +302,22 @@ TEST_F(Inspector, PanesAreSavedAndCopied) {
   EXPECT_TRUE(QFile::exists(chosen));
 }
 
+// The panes show control characters as escapes; what is copied or saved
+// is each line as the stage wrote it.
+TEST_F(Inspector, TextPanesCopyAndSaveTheLinesAsWrittenNotAsShown) {
+  ASSERT_TRUE(Analyse(RenderSymbol(EncodeBytes("\x1b[2Jred\x7f", 1, 1), 6)));
+  ASSERT_EQ(MemoLines("ResultMemo").front(), "データ :\\x1b[2Jred\\x7f");
+  const std::string raw = "データ :\x1b[2Jred\x7f\n完了\n\n";
+  ASSERT_TRUE(inspector().SaveText(TTextPaneId::ResultMemo, dir_.filePath("result.txt")));
+  QFile text(dir_.filePath("result.txt"));
+  ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+  EXPECT_EQ(text.readAll().toStdString(), raw);
+  QMenu menu;
+  inspector().FillTextMenu(menu, TTextPaneId::ResultMemo);
+  menu.findChild<QAction*>("CopyAllTextAction")->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), raw.substr(0, raw.size() - 1));
+}
+
 // Choosing a codeword's line in the listing outlines its eight modules on
 // BlockImage; clicking a module chooses its codeword's line; hovering over
 // another data module outlines that codeword for as long as the cursor stays.
