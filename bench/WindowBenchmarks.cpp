@@ -21,13 +21,13 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-
-#include <sys/resource.h>
-#include <unistd.h>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
