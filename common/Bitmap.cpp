@@ -93,6 +93,23 @@ TBitmap TBitmap::FromSharedPlane(std::shared_ptr<const TPlaneBoolean> plane, std
   return bitmap;
 }
 
+TBitmap TBitmap::Detached() const {
+  TBitmap copy;
+  copy.width_ = width_;
+  copy.height_ = height_;
+  if (plane_) {
+    copy.plane_ = std::make_shared<const TPlaneBoolean>(*plane_);
+    if (painted_) copy.painted_ = std::make_shared<TPainted>(*painted_);
+  } else if (packed_) {
+    copy.packed_ = NewBytes(Area() * 3);
+    std::memcpy(copy.packed_.get(), packed_.get(), Area() * 3);
+  } else if (pixels_) {
+    copy.pixels_ = NewColours(Area());
+    std::memcpy(copy.pixels_.get(), pixels_.get(), Area() * sizeof(TColor));
+  }
+  return copy;
+}
+
 void TBitmap::SetSize(std::int32_t width, std::int32_t height) {
   CheckSize(width, height);
   width_ = width;

@@ -47,6 +47,11 @@ class TBitmap {
   // row through MutablePackedRow.
   static TBitmap PackedWithoutFill(std::int32_t width, std::int32_t height);
 
+  // A copy that shares nothing with this picture, in the same form: copies
+  // otherwise share storage, and reading one may sort or widen what they
+  // share, so a picture handed to another thread must be detached first.
+  TBitmap Detached() const;
+
   // Resizes; every pixel of the new picture is white.
   void SetSize(std::int32_t width, std::int32_t height);
 

@@ -49,6 +49,9 @@ class TStageRecorder : public TDecodeObserver {
  public:
   void Enter(TStage stage) override { last_ = stage; }
   TStage Last() const { return last_; }
+  // A decode that goes on from a kept earlier part stands where that part
+  // stopped; nothing is entered anew.
+  void Resume(TStage stage) { last_ = stage; }
 
  private:
   TStage last_ = TStage::Binarization;

@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "common/Bitmap.h"
 #include "common/DecodeStages.h"
@@ -19,6 +21,18 @@ struct TAnalysisParameters {
   std::int32_t resolver = RangeOf(TParameter::Resolver).preset;
   std::int32_t warp = RangeOf(TParameter::Warp).preset;
   std::int32_t forceVersion = RangeOf(TParameter::ForceVersion).preset;
+
+  friend bool operator==(const TAnalysisParameters&, const TAnalysisParameters&) = default;
+};
+
+// One Reed-Solomon block of the last decode.
+struct TBlockOutcome {
+  std::int32_t dataCodewords = 0;
+  std::int32_t ecCodewords = 0;
+  // Codewords corrected in this block; -1 when the block could not be corrected.
+  std::int32_t corrections = 0;
+
+  friend bool operator==(const TBlockOutcome&, const TBlockOutcome&) = default;
 };
 
 struct TAnalysisResult {
@@ -42,6 +56,20 @@ struct TAnalysisResult {
   // for want of memory): the command stopped with status panel 1 naming the
   // failure, without result lines and version text.
   bool aborted = false;
+  // The driver's error code of errorText (0 after a success and after
+  // failures of the geometry, which set none).
+  std::int32_t errorCode = 0;
+  // What the stages found, each only when its stage ran and succeeded: the
+  // version (past the version stage), level 0 to 3 (L, M, Q, H) and mask (past
+  // the format stage), the number of codewords read and the blocks (once the
+  // codewords were read, whether or not every block could be corrected).
+  std::optional<std::int32_t> version;
+  std::optional<std::int32_t> level;
+  std::optional<std::int32_t> mask;
+  std::optional<std::int32_t> codewordCount;
+  std::optional<std::vector<TBlockOutcome>> blocks;
+
+  friend bool operator==(const TAnalysisResult&, const TAnalysisResult&) = default;
 };
 
 // What status panel 1 shows when a decode has ended: "Ｏｋ" after a success,
@@ -55,3 +83,10 @@ std::string OutcomeStatus(const TVeltrix& veltrix, bool decoded);
 // (the outcome), the three ResultMemo lines and panel 0 (the version text).
 TAnalysisResult Analyse(TVeltrix& veltrix, TSurfaces& surfaces, const TBitmap& picture,
                         const TAnalysisParameters& parameters, const std::function<void()>& beforeDecode = {});
+
+// The same command decoding from a binarization kept from the same picture
+// (TVeltrix::Binarize): every result is the one Analyse gives with the
+// Resolver the plane was made with, which replaces parameters.resolver. The
+// panes that binarization and finder search draw are left as they are.
+TAnalysisResult AnalyseBinarized(TVeltrix& veltrix, TSurfaces& surfaces, const TBinarized& kept,
+                                 const TAnalysisParameters& parameters);

@@ -6,6 +6,7 @@
 #include "common/Messages.h"
 #include "data/DataBlockReader.h"
 #include "decoder/DecodingReport.h"
+#include "locate/Coordinates.h"
 
 namespace {
 
@@ -50,11 +51,23 @@ void TDecorder::SetForceVersion(std::int32_t value) {
   reader_.SetForceVersion(value);
 }
 
+std::int32_t TDecorder::LocatedVersion() const { return reader_.Coordinates().GetVersion(); }
+
 std::string TDecorder::GetVersionText() const { return decoding_report::VersionText(MajorVersion, MinorVersion); }
 
 std::string TDecorder::Decode(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
   errorText_.clear();
-  SetErrorCode(reader_.Read(plane, width, height));
+  return Decode(plane, width, height, SearchFinders(plane, width, height));
+}
+
+TFinderResult TDecorder::SearchFinders(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+  return reader_.SearchFinders(plane, width, height);
+}
+
+std::string TDecorder::Decode(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
+                              const TFinderResult& finders) {
+  errorText_.clear();
+  SetErrorCode(reader_.Read(plane, width, height, finders));
   if (ErrorCode >= 1) {
     errorText_ = ErrorMessage(ErrorCode);
     return {};
@@ -168,6 +181,7 @@ bool TDecorder::CorrectBlocks() {
   const bool numbered = blockCount > 1 && total % blockCount != 0;
   layout_ = Deinterleave(total, blockCount, ecPerBlock);
   blocks_.clear();
+  corrections_.clear();
   dataCodewords_.clear();
   std::int32_t running = 0;
   bool clean = true;
@@ -176,7 +190,9 @@ bool TDecorder::CorrectBlocks() {
     block.reserve(layout_[b].codewords.size());
     for (const std::int32_t index : layout_[b].codewords) block.push_back(CodewordAt(index));
     reedSolomon_.Decode(block);
-    if (!reedSolomon_.IsCodeword(block, ecPerBlock)) clean = false;
+    const bool mended = reedSolomon_.IsCodeword(block, ecPerBlock);
+    if (!mended) clean = false;
+    corrections_.push_back(mended ? reedSolomon_.ErrorCount() : -1);
     if (numbered) listing.AppendLine(decoding_report::BlockIndexLine(static_cast<std::int32_t>(b)));
     running += reedSolomon_.ErrorCount();
     trace.AppendLine(decoding_report::CorrectionLine(running));

@@ -30,6 +30,15 @@ class TDecorder : public TSymbol {
   // text when a stage failed; ErrorText() then holds the message. A failure of
   // the format information or of the geometry is raised to the caller.
   std::string Decode(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
+  // The same in two parts: the finder search, which depends only on the plane,
+  // and the decode from its result, which may be kept for decodes of the same
+  // plane with other Warp and ForceVersion values.
+  TFinderResult SearchFinders(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
+  std::string Decode(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
+                     const TFinderResult& finders);
+  // Clears the error text of an earlier decode, for a decode that fails before
+  // it reaches the driver.
+  void ClearError() { errorText_.clear(); }
 
   const std::string& ErrorText() const { return errorText_; }
   // "Veltrix Ver " with the major and minor version numbers.
@@ -50,6 +59,11 @@ class TDecorder : public TSymbol {
   const std::vector<TBlockLayout>& BlockLayout() const { return layout_; }
   // The image reader, whose geometry (the sampling grid) a front end shows.
   const TImageReader& Reader() const { return reader_; }
+  // The codewords corrected in each block of the last decode, in the order of
+  // BlockLayout; -1 for a block that is still not a codeword after correction.
+  const std::vector<std::int32_t>& BlockCorrections() const { return corrections_; }
+  // The version settled by the location of the last decode (0 before it is).
+  std::int32_t LocatedVersion() const;
 
  private:
   void DrawSampled(const TPlaneBoolean& matrix, std::int32_t size);
@@ -69,6 +83,7 @@ class TDecorder : public TSymbol {
   TIntegers dataCodewords_;
   std::vector<TIntegers> blocks_;
   std::vector<TBlockLayout> layout_;
+  std::vector<std::int32_t> corrections_;
   std::string errorText_;
   std::int32_t warp_ = 1;
   std::int32_t forceVersion_ = 0;

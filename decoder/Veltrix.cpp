@@ -17,7 +17,8 @@ const TPlaneBoolean kNoPlane;
 }  // namespace
 
 TVeltrix::TVeltrix(TSurfaces& surfaces)
-    : frontImage_(std::make_unique<TFrontImage>(surfaces, progress_)),
+    : surfaces_(surfaces),
+      frontImage_(std::make_unique<TFrontImage>(surfaces, progress_)),
       decorder_(std::make_unique<TDecorder>(surfaces, progress_)) {
   resolver_ = frontImage_->Offset();
 }
@@ -31,27 +32,54 @@ void TVeltrix::SetResolver(std::int32_t value) {
   frontImage_->SetOffset(resolver_);
 }
 
-bool TVeltrix::Decode(const TBitmap& picture) {
-  bool result = true;
-  progress_.Enter(TStage::Binarization);
-  failureText_.clear();
-  tooSmall_ = false;
-  const std::int32_t width = picture.Width();
-  const std::int32_t height = picture.Height();
+bool TVeltrix::Decode(const TBitmap& picture) { return DecodeBinarized(Binarize(picture)); }
 
-  if (!TFrontImage::CanBinarize(width, height)) {
-    // No threshold exists for fewer than two columns or for columns without rows:
-    // reported like a picture without a symbol, without binarizing anything.
-    tooSmall_ = true;
+TBinarized TVeltrix::Binarize(const TBitmap& picture) {
+  progress_.Enter(TStage::Binarization);
+  TBinarized kept;
+  kept.width = picture.Width();
+  kept.height = picture.Height();
+  kept.resolver = resolver_;
+  // No threshold exists for fewer than two columns or for columns without
+  // rows: such a picture is not binarized at all.
+  if (TFrontImage::CanBinarize(kept.width, kept.height)) {
+    // The binarizer reads the picture's rows directly; no colour plane is copied.
+    frontImage_->Binarize(picture);
+    kept.plane = frontImage_->SharedPlane();
+    try {
+      kept.finders = decorder_->SearchFinders(*kept.plane, kept.width, kept.height);
+    } catch (...) {
+      kept.searchFailure = std::current_exception();
+    }
+  }
+  kept.stage = progress_.Last();
+  return kept;
+}
+
+bool TVeltrix::DecodeBinarized(const TBinarized& kept) {
+  progress_.Resume(kept.stage);
+  SetResolver(kept.resolver);
+  bool result = true;
+  failureText_.clear();
+  tooSmall_ = kept.plane == nullptr;
+
+  if (tooSmall_) {
+    // Reported like a picture without a symbol.
     binary_ = nullptr;
     result = false;
   } else {
-    // The binarizer reads the picture's rows directly; no colour plane is copied.
-    binary_ = &frontImage_->Binarize(picture);
+    binary_ = kept.plane.get();
+    // The panes that later stages make of the plane share it (a no-op after
+    // this facade's own Binarize).
+    surfaces_.ShareBinaryPlane(kept.plane);
     try {
       decodedText_.clear();
       decorder_->SetForceVersion(forceVersion_);
-      decodedText_ = decorder_->Decode(*binary_, width, height);
+      if (kept.searchFailure) {
+        decorder_->ClearError();
+        std::rethrow_exception(kept.searchFailure);
+      }
+      decodedText_ = decorder_->Decode(*binary_, kept.width, kept.height, kept.finders);
     } catch (const std::exception& failure) {
       result = false;
       failureText_ = failure.what();
@@ -75,6 +103,11 @@ bool TVeltrix::Decode(const TBitmap& picture) {
 std::string TVeltrix::GetErrorText() const {
   if (tooSmall_) return ErrorMessage(kNoFinderPattern);
   return decorder_->ErrorText();
+}
+
+std::int32_t TVeltrix::ErrorCode() const {
+  if (tooSmall_) return kNoFinderPattern;
+  return decorder_->ErrorText().empty() ? 0 : decorder_->ErrorCode;
 }
 
 std::string TVeltrix::GetVersionText() const { return decorder_->GetVersionText(); }

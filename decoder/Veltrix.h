@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -9,9 +10,28 @@
 #include "common/DecodeStages.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
+#include "locate/FindPattern.h"
 
 class TFrontImage;
 class TDecorder;
+
+// The part of a decode that depends only on the picture and Resolver: the
+// binary plane and the finder search over it. Kept, it lets further decodes of
+// the same picture and Resolver with other Warp and ForceVersion values skip
+// both, and decode exactly as a whole decode would.
+struct TBinarized {
+  // The binary plane; null when the picture was too small to binarize.
+  std::shared_ptr<const TPlaneBoolean> plane;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  // The Resolver (clamped) the plane was made with.
+  std::int32_t resolver = 0;
+  TFinderResult finders;
+  // What the finder search raised, to be reported by the decode.
+  std::exception_ptr searchFailure;
+  // Where the decode stood after the search.
+  TStage stage = TStage::Binarization;
+};
 
 // The one entry into the decoder. The owner writes the three parameters, calls
 // Decode with the picture and reads the outcome: the result, DecodedText,
@@ -42,12 +62,23 @@ class TVeltrix {
   // Binarizes the picture (drawing FrontImage) and has the driver decode it.
   // True when the driver finished without failure.
   bool Decode(const TBitmap& picture);
+  // The same in two parts. Binarize makes the binary plane with the current
+  // Resolver and runs the finder search on it (drawing FrontImage and
+  // ClossLineImage); DecodeBinarized runs the rest with the current Warp and
+  // ForceVersion. A kept TBinarized may be decoded any number of times, by any
+  // facade on the same thread; the facade takes its Resolver. Binarize raises
+  // only when there is no memory for the plane.
+  TBinarized Binarize(const TBitmap& picture);
+  bool DecodeBinarized(const TBinarized& kept);
 
   // The text of the last decode as Shift-JIS bytes; empty after a failure.
   const std::string& DecodedText() const { return decodedText_; }
   // The message of the error code of the last failure; empty after a success,
   // and also empty when a stage failed without setting a code.
   std::string GetErrorText() const;
+  // The driver's code of that error text (1 to 10); 0 after a success and
+  // after failures that set no code (the geometry's).
+  std::int32_t ErrorCode() const;
   std::string GetVersionText() const;
   // The message of the failure raised inside the last decode, or empty. It
   // explains failures that set no error code (GetErrorText empty).
@@ -68,6 +99,7 @@ class TVeltrix {
   const TDecorder& Driver() const { return *decorder_; }
 
  private:
+  TSurfaces& surfaces_;
   // Handed to every stage, which tells it where the decode stands.
   TStageRecorder progress_;
   std::unique_ptr<TFrontImage> frontImage_;

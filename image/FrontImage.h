@@ -45,6 +45,10 @@ class TFrontImage {
     return (30 * red + 59 * green + 11 * blue) / 100;
   }
 
+  // The plane of the last Binarize, for holders that keep it beyond the next
+  // call (which then makes a new plane instead of writing into this one).
+  std::shared_ptr<const TPlaneBoolean> SharedPlane() const { return binary_; }
+
   // The threshold of the last Binarize.
   std::int32_t Threshold() const { return threshold_; }
 

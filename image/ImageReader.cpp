@@ -14,7 +14,16 @@ void TImageReader::SetWarp(std::int32_t value) { coordinates_->SetWarp(value); }
 void TImageReader::SetForceVersion(std::int32_t value) { coordinates_->SetForceVersion(value); }
 
 std::int32_t TImageReader::Read(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
-  lastResult_ = coordinates_->Locate(plane, width, height);
+  return Read(plane, width, height, SearchFinders(plane, width, height));
+}
+
+TFinderResult TImageReader::SearchFinders(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+  return coordinates_->SearchFinders(plane, width, height);
+}
+
+std::int32_t TImageReader::Read(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
+                                const TFinderResult& finders) {
+  lastResult_ = coordinates_->Locate(plane, width, height, finders);
   if (lastResult_ > 0) return lastResult_;
 
   const auto size = static_cast<std::int32_t>(SymbolSide(coordinates_->GetVersion()));

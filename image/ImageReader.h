@@ -6,6 +6,7 @@
 #include "common/DecodeStages.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
+#include "locate/FindPattern.h"
 
 class TCoordinates;
 
@@ -26,6 +27,10 @@ class TImageReader {
   // 0 when a matrix was sampled, otherwise the code of the location (1). On a
   // non-zero code the matrix and size keep their earlier values.
   std::int32_t Read(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
+  // The same in two parts: the finder search, and the rest of the reading from
+  // its result (see TCoordinates).
+  TFinderResult SearchFinders(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
+  std::int32_t Read(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, const TFinderResult& finders);
 
   const TPlaneBoolean& Matrix() const { return matrix_; }
   std::int32_t Size() const { return size_; }

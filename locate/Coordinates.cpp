@@ -48,15 +48,34 @@ TCoordinates::~TCoordinates() = default;
 // ---------------------------------------------------------------------------
 // Location and version
 
-std::int32_t TCoordinates::Locate(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+namespace {
+
+void CheckPlaneSize(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
   if (width != plane.Width() || height != plane.Height()) {
     throw TDecodeError("Locate: the given size " + std::to_string(width) + " x " + std::to_string(height) +
                        " does not match the plane");
   }
-  const std::int32_t found = finder_->Search(plane, width, height);
-  if (found > 0) return found;
-  return LocateFromCentres(plane, width, height, finder_->GetPattern(0), finder_->GetPattern(1),
-                           finder_->GetPattern(2));
+}
+
+}  // namespace
+
+std::int32_t TCoordinates::Locate(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+  return Locate(plane, width, height, SearchFinders(plane, width, height));
+}
+
+TFinderResult TCoordinates::SearchFinders(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+  CheckPlaneSize(plane, width, height);
+  TFinderResult result;
+  result.code = finder_->Search(plane, width, height);
+  for (std::int32_t i = 0; i < 3; ++i) result.centres[static_cast<std::size_t>(i)] = finder_->GetPattern(i);
+  return result;
+}
+
+std::int32_t TCoordinates::Locate(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
+                                  const TFinderResult& finders) {
+  CheckPlaneSize(plane, width, height);
+  if (finders.code > 0) return finders.code;
+  return LocateFromCentres(plane, width, height, finders.centres[0], finders.centres[1], finders.centres[2]);
 }
 
 std::int32_t TCoordinates::LocateFromCentres(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,

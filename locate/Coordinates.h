@@ -9,10 +9,9 @@
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 #include "common/Types.h"
+#include "locate/FindPattern.h"
 #include "locate/PrincipalPattern.h"
 #include "symbol/SeedModule.h"
-
-class TFindPattern;
 
 // The geometry engine: from the binary plane it finds where the symbol lies,
 // how it is turned, how many modules it has, and where the centre of every
@@ -43,6 +42,13 @@ class TCoordinates {
   // or no readable version information were found. Geometry failures raise a
   // TMathError ("Base Angle Error", "Program Error" or a degenerate case).
   std::int32_t Locate(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
+  // The same in two parts: the finder search (drawing ClossLineImage), and
+  // everything after it from a finder result of the same plane, which may be
+  // kept from an earlier search. A size that does not match the plane raises
+  // a TDecodeError.
+  TFinderResult SearchFinders(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
+  std::int32_t Locate(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
+                      const TFinderResult& finders);
   std::int32_t GetVersion() const { return version_; }
   // Image pixel at which module (a, b) is read; may lie outside the plane.
   // (0, 0) when no version between 1 and 40 is settled. The plane is not read.

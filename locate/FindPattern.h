@@ -11,6 +11,14 @@
 #include "locate/CenterDots.h"
 #include "locate/Lines.h"
 
+// What a finder search found: its code (0 three centres found and ordered, 1
+// fewer than three candidates) and the ordered centres. It depends on nothing
+// but the binary plane, so it can be kept for further decodes of that plane.
+struct TFinderResult {
+  std::int32_t code = 1;
+  std::array<TPoint, 3> centres{};
+};
+
 // Finds the three finder patterns of a symbol in the binary plane and returns
 // their centres in a fixed order: the corner pattern first, then the other two
 // such that the third lies clockwise from the second, as seen on the screen

@@ -140,4 +140,33 @@ TEST(BitmapPacked, ReadsLikeAnOrdinaryPictureAndWidensWhenWritten) {
   EXPECT_EQ(packed, ordinary);
 }
 
+// A detached copy reads the same, in the same form, and shares no storage:
+// painting or widening either leaves the other as it was.
+TEST(BitmapDetached, SameFormSamePixelsNothingShared) {
+  auto plane = std::make_shared<TPlaneBoolean>(6, 4);
+  (*plane)[1][2] = 1;
+  TBitmap overPlane = TBitmap::FromSharedPlane(plane, 6, 4);
+  overPlane.SetPixel(3, 3, kRed);
+  TBitmap packed = TBitmap::PackedWithoutFill(6, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 18; ++x) packed.MutablePackedRow(y)[x] = static_cast<std::uint8_t>(7 * x + y);
+  TBitmap ordinary(6, 4);
+  ordinary.SetPixel(5, 0, kBlue);
+
+  for (TBitmap* original : {&overPlane, &packed, &ordinary}) {
+    const TBitmap before = original->Detached();
+    TBitmap copy = original->Detached();
+    EXPECT_EQ(copy, *original);
+    EXPECT_FALSE(copy.SharesPixels(*original));
+    EXPECT_EQ(copy.Plane() != nullptr, original->Plane() != nullptr);
+    EXPECT_EQ(copy.PackedRow(0) != nullptr, original->PackedRow(0) != nullptr);
+    if (copy.Plane() != nullptr) EXPECT_NE(copy.Plane(), original->Plane());
+    copy.SetPixel(0, 0, kYellow);
+    EXPECT_EQ(*original, before);
+    original->SetPixel(1, 1, kRed);
+    original->Row(0);
+    EXPECT_EQ(copy.Pixel(1, 1), before.Pixel(1, 1));
+  }
+}
+
 }  // namespace
