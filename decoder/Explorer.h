@@ -1,0 +1,99 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/Bitmap.h"
+#include "common/Surfaces.h"
+#include "decoder/Analysis.h"
+
+// The parameter explorer: the analysis command run on one picture for every
+// cell of a grid of Resolver and Warp values, to show which settings read the
+// symbol and where the others stop. Every cell is exactly the analysis a front
+// end would run with its values; what does not change between cells is done
+// once: the binary plane and the finder search depend only on Resolver, so
+// they run once per Resolver value, not once per cell.
+
+// Values from `from` to `to` (both included) in steps of `step`.
+struct TExploreRange {
+  std::int32_t from = 0;
+  std::int32_t to = 0;
+  std::int32_t step = 1;
+};
+
+struct TExploreGrid {
+  std::vector<std::int32_t> resolvers;  // ascending, each once
+  std::vector<std::int32_t> warps;      // ascending, each once
+  std::int32_t forceVersion = 0;
+
+  // Resolver and Warp over their ranges, plus the Resolver preset when it lies
+  // in its range but not on a step. Throws std::invalid_argument with a
+  // one-line message when a range leaves the parameter's range, runs
+  // backwards or has a step below 1, or when ForceVersion lies outside its range.
+  static TExploreGrid Make(const TExploreRange& resolver, const TExploreRange& warp, std::int32_t forceVersion);
+  // The preset grid: Resolver -128 to 128 in steps of 8 with the preset 7,
+  // every Warp from 1 to 6.
+  static TExploreRange DefaultResolvers();
+  static TExploreRange DefaultWarps();
+
+  std::size_t CellCount() const { return resolvers.size() * warps.size(); }
+};
+
+struct TExploreCell {
+  std::int32_t resolver = 0;
+  std::int32_t warp = 0;
+  // False for a cell not reached before a cancel.
+  bool ran = false;
+  TAnalysisResult result;
+  // Index into TExploreMap::texts of the decoded text, -1 when not decoded.
+  std::int32_t textIndex = -1;
+};
+
+struct TExploreMap {
+  TExploreGrid grid;
+  // Resolver-major: the cell of resolvers[r] and warps[w] at r * warps.size() + w.
+  std::vector<TExploreCell> cells;
+  // The distinct decoded texts (Shift-JIS bytes) in the order of the cells;
+  // more than one means that some cell read the symbol wrongly.
+  std::vector<std::string> texts;
+  // False when the run was cancelled before the last cell.
+  bool complete = false;
+
+  // The cell a front end shows: the cell of the presets when it decodes;
+  // otherwise, of the decoding cells, the one nearest in Resolver to the
+  // preset (the lower Resolver on a tie), and of that Resolver's the one with
+  // the highest Warp. None when no cell decodes.
+  std::optional<std::size_t> Chosen() const;
+};
+
+class TExplorer {
+ public:
+  // Called after every cell with the cells done and the cells in all.
+  using TProgress = std::function<void(std::size_t done, std::size_t total)>;
+
+  // Keeps a copy of the picture that shares nothing with it (made here, on the
+  // calling thread), so that Run may then go on another thread. The cells
+  // draw on surfaces of the explorer's own that keep nothing.
+  TExplorer(const TBitmap& picture, TExploreGrid grid);
+  // The same drawing on the given surfaces, which the caller keeps alive.
+  TExplorer(const TBitmap& picture, TExploreGrid grid, TSurfaces& surfaces);
+  ~TExplorer();
+  TExplorer(const TExplorer&) = delete;
+  TExplorer& operator=(const TExplorer&) = delete;
+
+  // Runs the cells in order, Resolver after Resolver. Stops before the next
+  // cell once `cancel` holds true; the map then says it is not complete.
+  TExploreMap Run(const TProgress& progress = {}, const std::atomic<bool>* cancel = nullptr);
+
+ private:
+  TBitmap picture_;
+  TExploreGrid grid_;
+  std::unique_ptr<TSurfaces> silent_;
+  TSurfaces& surfaces_;
+};

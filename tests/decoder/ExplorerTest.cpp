@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "PhotoScene.h"
+#include "TestSymbols.h"
+#include "common/Surfaces.h"
+#include "decoder/Analysis.h"
+#include "decoder/Explorer.h"
+
+namespace {
+
+using namespace testing_support;
+
+// Panes that count how often FrontImage and ClossLineImage are drawn anew: once
+// per binarization and once per finder search.
+class TCountingSurfaces : public TSurfaces {
+ public:
+  TCountingSurfaces() {
+    InstallImagePane(TImagePaneId::FrontImage, &binarized_);
+    InstallImagePane(TImagePaneId::ClossLineImage, &searched_);
+  }
+  int Binarizations() const { return binarized_.count; }
+  int Searches() const { return searched_.count; }
+
+ private:
+  struct TCountingPane : TImagePane {
+    void ReplacePicture(const TBitmap& picture) override {
+      ++count;
+      TImagePane::ReplacePicture(picture);
+    }
+    int count = 0;
+  };
+  TCountingPane binarized_;
+  TCountingPane searched_;
+};
+
+// A tilted photograph whose bottom-right corner lies where only some windows find it.
+TBitmap TiltedPhoto() {
+  TPhotoOptions photo;
+  photo.seed = 105;
+  photo.moduleSize = 10;
+  photo.degrees = 10;
+  photo.centreX = 0.55;
+  return RenderPhoto(EncodeBytes("photograph 5", 11, 1), photo);
+}
+
+// Dark modules of grey 110 on light grey 116: the presets see no dark pixel,
+// Resolver 0 reads it (the threshold lies near the middle row's mean, 114).
+TBitmap FaintSymbol() {
+  const TBitmap symbol = RenderSymbol(EncodeBytes("faint", 2, 1), 4);
+  TBitmap faint(symbol.Width(), symbol.Height());
+  for (int y = 0; y < symbol.Height(); ++y)
+    for (int x = 0; x < symbol.Width(); ++x) {
+      const TColor grey = symbol.Pixel(x, y) == kBlack ? 110 : 116;
+      faint.SetPixel(x, y, grey | grey << 8 | grey << 16);
+    }
+  return faint;
+}
+
+}  // namespace
+
+// Readable messages when two results differ.
+void PrintTo(const TAnalysisResult& r, std::ostream* os) {
+  *os << "{decoded " << r.decoded << ", stage " << NameOf(r.stage).key << ", reason '" << r.failureReason << "', error "
+      << r.errorCode << " '" << r.errorText << "', " << r.parameters.resolver << "/" << r.parameters.warp << "/"
+      << r.parameters.forceVersion << ", version " << r.version.value_or(-1) << ", level " << r.level.value_or(-1)
+      << ", mask " << r.mask.value_or(-1) << ", codewords " << r.codewordCount.value_or(-1) << ", blocks";
+  if (r.blocks)
+    for (const TBlockOutcome& b : *r.blocks) *os << " " << b.dataCodewords << "+" << b.ecCodewords << ":" << b.corrections;
+  *os << ", listing " << r.listingStart << ", text '" << r.text << "'}";
+}
+
+namespace {
+
+TAnalysisResult FreshAnalysis(const TBitmap& picture, const TAnalysisParameters& parameters) {
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  return Analyse(veltrix, surfaces, picture, parameters);
+}
+
+TEST(ExploreGrid, PresetGridAndItsLimits) {
+  const TExploreGrid grid = TExploreGrid::Make(TExploreGrid::DefaultResolvers(), TExploreGrid::DefaultWarps(), 0);
+  EXPECT_EQ(grid.resolvers.size(), 34u);
+  EXPECT_EQ(grid.warps, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(grid.CellCount(), 204u);
+  EXPECT_TRUE(std::is_sorted(grid.resolvers.begin(), grid.resolvers.end()));
+  EXPECT_EQ(std::count(grid.resolvers.begin(), grid.resolvers.end(), 7), 1);
+  EXPECT_EQ(grid.resolvers.front(), -128);
+  EXPECT_EQ(grid.resolvers.back(), 128);
+
+  EXPECT_EQ(TExploreGrid::Make({0, 20, 10}, {2, 6, 2}, 3).resolvers, (std::vector<std::int32_t>{0, 7, 10, 20}));
+  EXPECT_EQ(TExploreGrid::Make({0, 20, 10}, {2, 6, 2}, 3).warps, (std::vector<std::int32_t>{2, 4, 6}));
+  EXPECT_EQ(TExploreGrid::Make({8, 16, 8}, {1, 1, 1}, 0).resolvers, (std::vector<std::int32_t>{8, 16}));
+  EXPECT_EQ(TExploreGrid::Make({7, 7, 1}, {6, 6, 1}, 40).CellCount(), 1u);
+
+  const std::vector<std::pair<TExploreRange, TExploreRange>> refused = {
+      {{0, 8, 0}, {1, 6, 1}},    {{8, 0, 1}, {1, 6, 1}},  {{-129, 0, 8}, {1, 6, 1}},
+      {{0, 129, 8}, {1, 6, 1}},  {{0, 8, 8}, {0, 6, 1}},  {{0, 8, 8}, {1, 7, 1}},
+  };
+  for (const auto& [resolver, warp] : refused)
+    EXPECT_THROW(TExploreGrid::Make(resolver, warp, 0), std::invalid_argument) << resolver.from << ".." << resolver.to;
+  EXPECT_THROW(TExploreGrid::Make({0, 8, 8}, {1, 6, 1}, 41), std::invalid_argument);
+}
+
+TEST(ExploreCells, EveryCellIsTheAnalysisOfItsValuesWithOneBinarizationPerResolver) {
+  struct TCase {
+    const char* name;
+    TBitmap picture;
+    std::int32_t forceVersion;
+    // Some cells decode and some do not.
+    bool varies;
+  };
+  const std::vector<TCase> cases = {
+      {"tilted photograph", TiltedPhoto(), 0, true},
+      {"faint symbol", FaintSymbol(), 0, true},
+      {"forced version", RenderSymbol(EncodeBytes("forced", 15, 1), 3), 15, false},
+      {"too small to binarize", TBitmap(1, 5), 0, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TExploreGrid grid = TExploreGrid::Make({-24, 24, 8}, {1, 6, 1}, c.forceVersion);
+    TCountingSurfaces surfaces;
+    const TExploreMap map = TExplorer(c.picture, grid, surfaces).Run();
+    ASSERT_TRUE(map.complete);
+    ASSERT_EQ(map.cells.size(), grid.CellCount());
+    bool someDecoded = false, someFailed = false;
+    for (const TExploreCell& cell : map.cells) {
+      SCOPED_TRACE("Resolver " + std::to_string(cell.resolver) + ", Warp " + std::to_string(cell.warp));
+      ASSERT_TRUE(cell.ran);
+      TAnalysisResult alone = FreshAnalysis(c.picture, {cell.resolver, cell.warp, c.forceVersion});
+      // These surfaces keep every cell's listing, a fresh set only its own.
+      alone.listingStart = cell.result.listingStart;
+      EXPECT_EQ(cell.result, alone);
+      EXPECT_EQ(cell.textIndex >= 0, cell.result.decoded);
+      if (cell.result.decoded) EXPECT_EQ(map.texts[static_cast<std::size_t>(cell.textIndex)], cell.result.text);
+      (cell.result.decoded ? someDecoded : someFailed) = true;
+    }
+    EXPECT_EQ(someDecoded && someFailed, c.varies);
+    // Binarization and finder search depend on Resolver alone.
+    const int resolvers = static_cast<int>(grid.resolvers.size());
+    EXPECT_EQ(surfaces.Binarizations(), c.picture.Width() > 1 ? resolvers : 0);
+    EXPECT_EQ(surfaces.Searches(), c.picture.Width() > 1 ? resolvers : 0);
+  }
+}
+
+// A decode from a kept binarization draws every pane as a whole analysis
+// does, also after a decode of the same plane with other values.
+TEST(ExploreCells, DecodeFromAKeptBinarizationDrawsThePanesOfAWholeAnalysis) {
+  for (const auto& [picture, forceVersion] :
+       std::vector<std::pair<TBitmap, std::int32_t>>{{TiltedPhoto(), 0}, {RenderSymbol(EncodeBytes("forced", 15, 1), 3), 15}}) {
+    TSurfaces kept;
+    TVeltrix binarizer(kept);
+    binarizer.SetResolver(7);
+    const TBinarized binarized = binarizer.Binarize(picture);
+    for (const std::int32_t warp : {6, 1, 3, 5}) {
+      SCOPED_TRACE("Warp " + std::to_string(warp));
+      // What an earlier cell drew on the later panes is gone before each cell.
+      for (std::size_t i = 0; i < kImagePaneCount; ++i) {
+        const auto id = static_cast<TImagePaneId>(i);
+        if (id != TImagePaneId::FrontImage && id != TImagePaneId::ClossLineImage) kept.Image(id).ReplacePicture(TBitmap());
+      }
+      kept.Text(TTextPaneId::BLMemo).Clear();
+      TVeltrix cell(kept);
+      const TAnalysisResult result = AnalyseBinarized(cell, kept, binarized, {-50, warp, forceVersion});
+
+      TSurfaces whole;
+      TVeltrix veltrix(whole);
+      EXPECT_EQ(result, Analyse(veltrix, whole, picture, {7, warp, forceVersion}));
+      for (std::size_t i = 0; i < kImagePaneCount; ++i) {
+        const auto id = static_cast<TImagePaneId>(i);
+        EXPECT_TRUE(kept.Image(id).CurrentPicture() == whole.Image(id).CurrentPicture()) << PaneName(id);
+      }
+      for (std::size_t i = 0; i < kTextPaneCount; ++i) {
+        const auto id = static_cast<TTextPaneId>(i);
+        EXPECT_EQ(kept.Text(id).Lines(), whole.Text(id).Lines()) << PaneName(id);
+      }
+      EXPECT_EQ(kept.Status(0), whole.Status(0));
+      EXPECT_EQ(kept.Status(1), whole.Status(1));
+    }
+  }
+}
+
+TEST(ExploreChoice, PresetsFirstThenNearestResolverTheLowerOnATieThenTheHighestWarp) {
+  struct TCase {
+    std::vector<std::pair<std::int32_t, std::int32_t>> decoding;
+    std::optional<std::pair<std::int32_t, std::int32_t>> chosen;
+  };
+  const std::vector<TCase> cases = {
+      {{{0, 6}, {7, 6}, {8, 6}}, std::pair{7, 6}},
+      {{{8, 6}, {7, 5}}, std::pair{7, 5}},
+      {{{0, 6}, {8, 1}}, std::pair{8, 1}},
+      {{{8, 6}, {6, 1}}, std::pair{6, 1}},
+      {{{-8, 2}, {-8, 4}, {-8, 3}}, std::pair{-8, 4}},
+      {{}, std::nullopt},
+  };
+  for (const TCase& c : cases) {
+    TExploreMap map;
+    map.grid = TExploreGrid::Make({-8, 8, 2}, {1, 6, 1}, 0);
+    for (const std::int32_t resolver : map.grid.resolvers)
+      for (const std::int32_t warp : map.grid.warps) {
+        TExploreCell cell;
+        cell.resolver = resolver;
+        cell.warp = warp;
+        cell.ran = true;
+        cell.result.decoded = std::find(c.decoding.begin(), c.decoding.end(), std::pair{resolver, warp}) != c.decoding.end();
+        map.cells.push_back(cell);
+      }
+    const std::optional<std::size_t> chosen = map.Chosen();
+    ASSERT_EQ(chosen.has_value(), c.chosen.has_value());
+    if (chosen) EXPECT_EQ((std::pair{map.cells[*chosen].resolver, map.cells[*chosen].warp}), *c.chosen);
+  }
+}
+
+TEST(ExploreRun, ProgressCountsTheCellsAndACancelStopsBeforeTheNext) {
+  const TBitmap picture = RenderSymbol(EncodeBytes("cancel", 1, 1), 3);
+  const TExploreGrid grid = TExploreGrid::Make({0, 16, 8}, {1, 6, 1}, 0);
+  std::atomic<bool> cancel{false};
+  std::vector<std::size_t> seen;
+  const TExploreMap map = TExplorer(picture, grid).Run(
+      [&](std::size_t done, std::size_t total) {
+        seen.push_back(done);
+        EXPECT_EQ(total, grid.CellCount());
+        if (done == 8) cancel = true;
+      },
+      &cancel);
+  EXPECT_FALSE(map.complete);
+  EXPECT_EQ(seen, (std::vector<std::size_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(std::count_if(map.cells.begin(), map.cells.end(), [](const TExploreCell& cell) { return cell.ran; }), 8);
+
+  const TExploreMap whole = TExplorer(picture, grid).Run();
+  EXPECT_TRUE(whole.complete);
+  EXPECT_EQ(whole.texts, (std::vector<std::string>{"cancel"}));
+}
+
+}  // namespace
