@@ -11,6 +11,7 @@ packages=(
   pkg-config
   qt6-base-dev
   libjpeg62-turbo-dev
+  libpng-dev
   libgtest-dev
   libgmock-dev
   libbenchmark-dev

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/Surfaces.h"
+#include "decoder/Analysis.h"
+#include "decoder/Explorer.h"
+
+// The analysis as one self-contained HTML file that opens offline in any
+// browser: the picture's name and size, the parameters, the outcome, then one
+// section per page of the window in its order with the page's caption, its
+// explanation, its pictures (embedded PNG, the loaded picture once; a click
+// enlarges them, module pictures with crisp pixels) and its text panes. No
+// script and no external resource; every text from the picture or the file
+// system is escaped, and control characters in it are shown as \xNN.
+
+struct TReportInput {
+  // The picture's file name as the user gave it (UTF-8).
+  std::string pictureName;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  // The panes and the result of the analysis shown; BLMemo from
+  // result.listingStart on.
+  const TSurfaces* surfaces = nullptr;
+  const TAnalysisResult* result = nullptr;
+  // The map of a parameter exploration whose chosen cell is the analysis
+  // shown, or nullptr.
+  const TExploreMap* explored = nullptr;
+};
+
+// The file's bytes (UTF-8). Throws std::runtime_error when a picture cannot
+// be encoded or the stage explanations are damaged.
+std::string HtmlReport(const TReportInput& input);

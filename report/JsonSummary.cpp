@@ -1,0 +1,87 @@
+#include "report/JsonSummary.h"
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+
+#include <optional>
+
+#include "common/DecodeStages.h"
+#include "common/Messages.h"
+#include "common/ShiftJis.h"
+
+namespace {
+
+constexpr int kFormat = 1;
+
+QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+QJsonValue OrNull(const std::optional<std::int32_t>& value) { return value ? QJsonValue(*value) : QJsonValue(); }
+
+QString Hex(const std::string& bytes) {
+  return QString::fromLatin1(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())).toHex());
+}
+
+// The decoded text as standard output prints it (UTF-8), or null.
+QJsonValue Text(bool decoded, const std::string& text) { return decoded ? QJsonValue(Q(ShiftJisToUtf8(text))) : QJsonValue(); }
+
+QJsonObject Explore(const TExploreMap& map) {
+  QJsonArray resolvers, warps, cells;
+  for (const std::int32_t value : map.grid.resolvers) resolvers.append(value);
+  for (const std::int32_t value : map.grid.warps) warps.append(value);
+  for (const TExploreCell& cell : map.cells) {
+    if (!cell.ran) continue;
+    cells.append(QJsonObject{{"resolver", cell.resolver},
+                             {"warp", cell.warp},
+                             {"success", cell.result.decoded},
+                             {"stage", Q(NameOf(cell.result.stage).key)},
+                             {"message", Q(cell.result.decoded ? std::string() : cell.result.failureReason)},
+                             {"text", Text(cell.result.decoded, cell.result.text)}});
+  }
+  QJsonValue chosen;
+  if (const auto index = map.Chosen())
+    chosen = QJsonObject{{"resolver", map.cells[*index].resolver}, {"warp", map.cells[*index].warp}};
+  return {{"resolvers", resolvers}, {"warps", warps},       {"forceVersion", map.grid.forceVersion},
+          {"cells", cells},         {"chosen", chosen},     {"distinctTexts", static_cast<int>(map.texts.size())}};
+}
+
+}  // namespace
+
+std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored) {
+  QJsonObject document{
+      {"format", kFormat},
+      {"parameters", QJsonObject{{"resolver", result.parameters.resolver},
+                                 {"warp", result.parameters.warp},
+                                 {"forceVersion", result.parameters.forceVersion}}},
+      {"success", result.decoded},
+      {"errorCode", result.errorCode},
+      {"errorText", Q(result.errorText)},
+      {"status", QJsonArray{Q(surfaces.Status(0)), Q(surfaces.Status(1))}},
+      {"stage", Q(NameOf(result.stage).key)},
+      {"version", OrNull(result.version)},
+      {"level", result.level ? QJsonValue(kLevelLetters[static_cast<std::size_t>(*result.level)]) : QJsonValue()},
+      {"mask", OrNull(result.mask)},
+      {"codewords", OrNull(result.codewordCount)},
+      {"text", Text(result.decoded, result.text)},
+      {"textHex", result.decoded ? QJsonValue(Hex(result.text)) : QJsonValue()},
+  };
+  QJsonValue blocks;
+  if (result.blocks) {
+    QJsonArray list;
+    for (const TBlockOutcome& block : *result.blocks) {
+      const bool mended = block.corrections >= 0;
+      list.append(QJsonObject{{"dataCodewords", block.dataCodewords},
+                              {"ecCodewords", block.ecCodewords},
+                              {"corrections", mended ? QJsonValue(block.corrections) : QJsonValue()},
+                              {"uncorrectable", !mended}});
+    }
+    blocks = list;
+  }
+  document.insert("blocks", blocks);
+  if (explored != nullptr) document.insert("explore", Explore(*explored));
+  const QByteArray bytes = QJsonDocument(document).toJson(QJsonDocument::Indented);
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "common/Surfaces.h"
+#include "decoder/Analysis.h"
+#include "decoder/Explorer.h"
+
+// The analysis as a JSON document for programs, in a stable format described
+// in the README ("format": 1). Fields are only ever added; a reader ignores
+// fields it does not know.
+
+// The document (UTF-8, ending in a newline). `explored`, when given, adds the
+// map of a parameter exploration whose chosen cell is the analysis described.
+std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored = nullptr);

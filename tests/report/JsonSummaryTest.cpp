@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "ConformancePictures.h"
+#include "TestSymbols.h"
+#include "common/DecodeStages.h"
+#include "common/Messages.h"
+#include "decoder/Analysis.h"
+#include "decoder/Decorder.h"
+#include "decoder/Explorer.h"
+#include "report/JsonSummary.h"
+
+using namespace testing_support;
+
+namespace {
+
+QJsonObject Parsed(const std::string& json) {
+  QJsonParseError error{};
+  const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(json), &error);
+  EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+  return document.object();
+}
+
+std::string S(const QJsonValue& value) { return value.toString().toStdString(); }
+
+struct TCase {
+  const char* name;
+  TBitmap picture;
+  TAnalysisParameters parameters;
+  // Corrections expected in each block (-1: not correctable); empty when no
+  // block is read.
+  std::vector<int> corrections;
+};
+
+TBitmap Damaged(const std::string& text, int version, int level, const std::vector<int>& codewords) {
+  TTestSymbol symbol = EncodeBytes(text, version, level);
+  for (const int k : codewords) DamageCodeword(symbol, k);
+  return RenderSymbol(symbol, 4);
+}
+
+// Every field of the summary against the analysis's own results: the result
+// of the command, the status panels and what the driver kept.
+TEST(JsonSummary, EveryFieldIsTheAnalysisOwnResult) {
+  // Version 5-Q has four blocks; data codeword j of block b is codeword 4j + b.
+  const std::vector<TCase> cases = {
+      {"version 1, level L", RenderSymbol(EncodeBytes("A", 1, 0), 4), {}, {0}},
+      {"two codewords mended in block 1", Damaged("The quick brown fox jumps over 13 dogs!!", 5, 2, {17, 21}), {}, {0, 2, 0, 0}},
+      {"block 0 beyond correction", Damaged("The quick brown fox jumps over 13 dogs!!", 5, 2, {16, 20, 24, 28}), {}, {-1, 0, 0, 0}},
+      {"version 7, level H, clamped", RenderSymbol(EncodeBytes("seven", 7, 3), 3), {500, -3, 0}, {}},
+      {"no symbol", TBitmap(90, 60), {}, {}},
+      {"forced version", RenderSymbol(EncodeBytes("forced fifteen", 15, 1), 3), {7, 6, 15}, {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TSurfaces surfaces;
+    TVeltrix veltrix(surfaces);
+    const TAnalysisResult result = Analyse(veltrix, surfaces, c.picture, c.parameters);
+    const QJsonObject json = Parsed(JsonSummary(result, surfaces));
+    EXPECT_EQ(json.keys(), (QStringList{"blocks", "codewords", "errorCode", "errorText", "format", "level", "mask",
+                                        "parameters", "stage", "status", "success", "text", "textHex", "version"}));
+    EXPECT_EQ(json["format"].toInt(), 1);
+    EXPECT_EQ(json["parameters"].toObject(),
+              (QJsonObject{{"resolver", result.parameters.resolver}, {"warp", result.parameters.warp},
+                           {"forceVersion", result.parameters.forceVersion}}));
+    EXPECT_EQ(json["success"].toBool(), result.decoded);
+    EXPECT_EQ(S(json["errorText"]), veltrix.GetErrorText());
+    EXPECT_EQ(S(json["errorText"]), json["errorCode"].toInt() == 0 ? "" : ErrorMessage(json["errorCode"].toInt()));
+    EXPECT_EQ(json["status"].toArray(), (QJsonArray{QString::fromStdString(surfaces.Status(0)),
+                                                    QString::fromStdString(surfaces.Status(1))}));
+    EXPECT_EQ(S(json["stage"]), NameOf(veltrix.StoppedAt()).key);
+
+    const TDecorder& driver = veltrix.Driver();
+    const bool located = result.stage > TStage::Version;
+    const bool formatRead = result.stage > TStage::Format;
+    EXPECT_EQ(json["version"].isNull(), !located);
+    if (located) {
+      EXPECT_EQ(json["version"].toInt(), driver.LocatedVersion());
+      EXPECT_EQ(surfaces.Text(TTextPaneId::ImgMemo).Lines().at(0), "型番 " + std::to_string(json["version"].toInt()));
+    }
+    EXPECT_EQ(json["level"].isNull(), !formatRead);
+    EXPECT_EQ(json["mask"].isNull(), !formatRead);
+    if (formatRead) {
+      EXPECT_EQ(S(json["level"]), kLevelLetters[static_cast<std::size_t>(driver.ECLevel())]);
+      EXPECT_EQ(json["mask"].toInt(), driver.MaskPattern());
+    }
+    const bool read = result.stage >= TStage::Codewords;
+    EXPECT_EQ(json["codewords"].isNull(), !read);
+    EXPECT_EQ(json["blocks"].isNull(), !read);
+    if (read) {
+      EXPECT_EQ(json["codewords"].toInt(), static_cast<int>(driver.Codewords().size()));
+      const QJsonArray blocks = json["blocks"].toArray();
+      ASSERT_EQ(static_cast<std::size_t>(blocks.size()), driver.BlockLayout().size());
+      int total = 0;
+      for (qsizetype b = 0; b < blocks.size(); ++b) {
+        const QJsonObject block = blocks[b].toObject();
+        const TBlockLayout& layout = driver.BlockLayout()[static_cast<std::size_t>(b)];
+        EXPECT_EQ(block["dataCodewords"].toInt(), layout.dataCount);
+        EXPECT_EQ(block["ecCodewords"].toInt(), static_cast<int>(layout.codewords.size()) - layout.dataCount);
+        total += block["dataCodewords"].toInt() + block["ecCodewords"].toInt();
+        if (!c.corrections.empty()) {
+          const int expected = c.corrections[static_cast<std::size_t>(b)];
+          EXPECT_EQ(block["uncorrectable"].toBool(), expected < 0);
+          EXPECT_EQ(block["corrections"].isNull(), expected < 0);
+          if (expected >= 0) EXPECT_EQ(block["corrections"].toInt(), expected);
+        }
+      }
+      EXPECT_EQ(total, json["codewords"].toInt());
+    }
+    EXPECT_EQ(json["text"].isNull(), !result.decoded);
+    EXPECT_EQ(json["textHex"].isNull(), !result.decoded);
+  }
+}
+
+TEST(JsonSummary, TextAsPrintedAndAsTheRawBytes) {
+  const std::string bytes = "\x93\xfa\x96\x7b\n\"\\\x01";
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  const TAnalysisResult result = Analyse(veltrix, surfaces, RenderSymbol(EncodeBytes(bytes, 1, 1), 4), {});
+  ASSERT_TRUE(result.decoded);
+  const std::string json = JsonSummary(result, surfaces);
+  EXPECT_EQ(json.back(), '\n');
+  const QJsonObject parsed = Parsed(json);
+  EXPECT_EQ(S(parsed["text"]), "日本\n\"\\\x01");
+  EXPECT_EQ(S(parsed["textHex"]), "93fa967b0a225c01");
+}
+
+TEST(JsonSummary, AnExplorationAddsItsMap) {
+  const TBitmap picture = RenderSymbol(EncodeBytes("map", 1, 1), 4);
+  const TExploreMap map = TExplorer(picture, TExploreGrid::Make({0, 8, 8}, {5, 6, 1}, 0)).Run();
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  const TAnalysisResult result = Analyse(veltrix, surfaces, picture, {});
+  const QJsonObject explore = Parsed(JsonSummary(result, surfaces, &map))["explore"].toObject();
+  EXPECT_EQ(explore["resolvers"].toArray(), (QJsonArray{0, 7, 8}));
+  EXPECT_EQ(explore["warps"].toArray(), (QJsonArray{5, 6}));
+  EXPECT_EQ(explore["chosen"].toObject(), (QJsonObject{{"resolver", 7}, {"warp", 6}}));
+  const QJsonArray cells = explore["cells"].toArray();
+  ASSERT_EQ(cells.size(), 6);
+  for (qsizetype i = 0; i < cells.size(); ++i) {
+    const QJsonObject cell = cells[i].toObject();
+    const TExploreCell& expected = map.cells[static_cast<std::size_t>(i)];
+    EXPECT_EQ(cell["resolver"].toInt(), expected.resolver);
+    EXPECT_EQ(cell["warp"].toInt(), expected.warp);
+    EXPECT_EQ(cell["success"].toBool(), expected.result.decoded);
+    EXPECT_EQ(S(cell["stage"]), NameOf(expected.result.stage).key);
+    EXPECT_EQ(S(cell["message"]), expected.result.failureReason);
+  }
+}
+
+}  // namespace
