@@ -3,24 +3,24 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QFile>
-#include <QImage>
-#include <QImageWriter>
 #include <QRegularExpression>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <optional>
 #include <stdexcept>
-#include <system_error>
 #include <vector>
 
+#include "ExploreText.h"
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
 #include "decoder/Analysis.h"
+#include "decoder/Explorer.h"
 #include "picture/PictureLoader.h"
-#include "picture/QtPicture.h"
+#include "report/HtmlReport.h"
+#include "report/JsonSummary.h"
+#include "report/OutputFiles.h"
+#include "report/PaneFiles.h"
 
 namespace {
 
@@ -45,14 +45,40 @@ std::int32_t ParseInteger(const QString& option, const QString& text) {
   return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
+// FROM:TO or FROM:TO:STEP, each an integer (saturating like ParseInteger).
+TExploreRange ParseRange(const QString& option, const QString& text, std::int32_t step) {
+  static const QRegularExpression range(QStringLiteral("^\\s*([+-]?[0-9]+)\\s*:\\s*([+-]?[0-9]+)\\s*(?::\\s*([+-]?[0-9]+)\\s*)?$"));
+  const QRegularExpressionMatch match = range.match(text);
+  if (!match.hasMatch())
+    throw TUsageError("--" + option.toStdString() + " needs FROM:TO or FROM:TO:STEP, not '" + text.toStdString() + "'");
+  TExploreRange values{ParseInteger(option, match.captured(1)), ParseInteger(option, match.captured(2)), step};
+  if (match.hasCaptured(3)) values.step = ParseInteger(option, match.captured(3));
+  return values;
+}
+
 struct TOptions {
   // The window's presets until given.
   TAnalysisParameters parameters;
   std::optional<QString> out;
+  std::optional<QString> report;
+  std::optional<QString> json;
   bool raw = false;
   bool help = false;
+  bool explore = false;
+  TExploreGrid grid;
   QString picture;
+
+  bool JsonToStandardOutput() const { return json && *json == QStringLiteral("-"); }
 };
+
+// An option naming a file or folder, which must not be empty.
+std::optional<QString> PathOption(const QCommandLineParser& parser, const QCommandLineOption& option,
+                                  const char* what) {
+  if (!parser.isSet(option)) return std::nullopt;
+  const QString value = parser.value(option);
+  if (value.isEmpty()) throw TUsageError("--" + option.names().constFirst().toStdString() + " needs " + what);
+  return value;
+}
 
 TOptions ParseArguments(const QStringList& arguments) {
   QCommandLineParser parser;
@@ -62,8 +88,13 @@ TOptions ParseArguments(const QStringList& arguments) {
   const QCommandLineOption warp(QStringList{"warp"}, QString(), "N");
   const QCommandLineOption forceVersion(QStringList{"force-version"}, QString(), "N");
   const QCommandLineOption out(QStringList{"out"}, QString(), "DIR");
+  const QCommandLineOption report(QStringList{"report"}, QString(), "FILE");
+  const QCommandLineOption json(QStringList{"json"}, QString(), "FILE");
+  const QCommandLineOption explore(QStringList{"explore"});
+  const QCommandLineOption exploreResolver(QStringList{"explore-resolver"}, QString(), "RANGE");
+  const QCommandLineOption exploreWarp(QStringList{"explore-warp"}, QString(), "RANGE");
   const QCommandLineOption raw(QStringList{"raw"});
-  parser.addOptions({help, resolver, warp, forceVersion, out, raw});
+  parser.addOptions({help, resolver, warp, forceVersion, out, report, json, explore, exploreResolver, exploreWarp, raw});
   if (!parser.parse(arguments)) throw TUsageError(parser.errorText().toStdString());
 
   TOptions options;
@@ -71,7 +102,7 @@ TOptions ParseArguments(const QStringList& arguments) {
     options.help = true;
     return options;
   }
-  for (const QCommandLineOption* single : {&resolver, &warp, &forceVersion, &out})
+  for (const QCommandLineOption* single : {&resolver, &warp, &forceVersion, &out, &report, &json, &exploreResolver, &exploreWarp})
     if (parser.values(*single).size() > 1)
       throw TUsageError("--" + single->names().constFirst().toStdString() + " is given more than once");
   // Resolver and Warp are clamped by the facade; ForceVersion must lie in its range.
@@ -84,24 +115,40 @@ TOptions ParseArguments(const QStringList& arguments) {
       throw TUsageError("--force-version must lie between " + std::to_string(range.minimum) + " and " +
                         std::to_string(range.maximum) + ", not '" + parser.value(forceVersion).toStdString() + "'");
   }
-  if (parser.isSet(out)) {
-    options.out = parser.value(out);
-    if (options.out->isEmpty()) throw TUsageError("--out needs a folder name");
-  }
+  options.out = PathOption(parser, out, "a folder name");
+  options.report = PathOption(parser, report, "a file name");
+  options.json = PathOption(parser, json, "a file name, or - for standard output");
   options.raw = parser.isSet(raw);
+  options.explore = parser.isSet(explore);
+
+  // Options that contradict each other.
+  if (options.raw && options.JsonToStandardOutput())
+    throw TUsageError("--raw and --json - both write standard output");
+  if (options.report && *options.report == QStringLiteral("-"))
+    throw TUsageError("--report writes a file; - is not one");
+  if (options.explore) {
+    if (options.raw) throw TUsageError("--explore prints a map, which --raw cannot go with");
+    if (parser.isSet(resolver) || parser.isSet(warp))
+      throw TUsageError("--explore runs its own Resolver and Warp values; choose them with --explore-resolver and --explore-warp");
+    try {
+      options.grid = TExploreGrid::Make(
+          parser.isSet(exploreResolver) ? ParseRange("explore-resolver", parser.value(exploreResolver), 8)
+                                        : TExploreGrid::DefaultResolvers(),
+          parser.isSet(exploreWarp) ? ParseRange("explore-warp", parser.value(exploreWarp), 1) : TExploreGrid::DefaultWarps(),
+          options.parameters.forceVersion);
+    } catch (const std::invalid_argument& range) {
+      throw TUsageError(std::string("--explore: ") + range.what());
+    }
+  } else if (parser.isSet(exploreResolver) || parser.isSet(exploreWarp)) {
+    throw TUsageError("--explore-resolver and --explore-warp need --explore");
+  }
+
   const QStringList positional = parser.positionalArguments();
   if (positional.isEmpty()) throw TUsageError("no picture given");
   if (positional.size() > 1) throw TUsageError("only one picture can be analysed at a time");
   options.picture = positional.constFirst();
   if (options.picture.isEmpty()) throw TUsageError("the picture name is empty");
   return options;
-}
-
-void WriteText(const std::filesystem::path& path, const std::vector<std::string>& lines) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  for (const std::string& line : lines) file << line << '\n';
-  file.close();
-  if (!file) throw std::runtime_error("cannot write " + path.string());
 }
 
 // A message as one line; on a terminal with its control characters (a file
@@ -118,8 +165,13 @@ std::string OneLine(std::string text, bool terminal) {
 std::string HelpText() {
   const TParameterRange& resolver = RangeOf(TParameter::Resolver);
   const TParameterRange& warp = RangeOf(TParameter::Warp);
+  const TExploreRange resolvers = TExploreGrid::DefaultResolvers();
   const auto number = [](std::int32_t value) { return std::to_string(value); };
-  return R"(Usage: morilux-cli [--resolver N] [--warp N] [--force-version N] [--out DIR] [--raw] PICTURE
+  return R"(Usage: morilux-cli [--resolver N] [--warp N] [--force-version N] [--out DIR]
+                   [--report FILE] [--json FILE] [--raw] PICTURE
+       morilux-cli --explore [--explore-resolver FROM:TO[:STEP]]
+                   [--explore-warp FROM:TO[:STEP]] [--force-version N] [--out DIR]
+                   [--report FILE] [--json FILE] PICTURE
 
 Decodes the QR Code symbol in PICTURE (.jpg, .jpeg or .bmp, any letter case)
 and prints its text, running every stage the window shows.
@@ -141,59 +193,78 @@ Options:
                                       binarized one, then ClossLineImage,
                                       TimeImage, AdjustImage, DigitImage,
                                       BlockImage, MaskImage, ResultImage);
+                                      pictures of few colours as palette PNG,
+                                      Image2 as a second link to Image1;
                        <Pane>.txt     each text pane in UTF-8, one line per
                                       line (ImgMemo, BLMemo, RdSnMemo, ResultMemo);
                        StatusBar.txt  status panel 0 (version) and panel 1
                                       (outcome), one line each.
+                     All or nothing: on a failure the folder keeps the files it
+                     had. Other files in DIR are never touched.
+  --report FILE      Writes the analysis as one HTML file that opens offline in
+                     any browser: the parameters, the outcome and every page
+                     with its explanation, pictures and text panes.
+  --json FILE        Writes a summary for programs as JSON (its fields are
+                     described in the README); with - as FILE, standard output
+                     holds only the JSON.
+  --explore          Runs the analysis for every Resolver and Warp of a grid and
+                     prints a map of where each stopped; the text printed, the
+                     exit status and --out, --report and --json then belong to
+                     the chosen cell: the presets when they decode, else the
+                     decoding cell nearest in Resolver (the lower on a tie) with
+                     the highest Warp. Not with --resolver, --warp or --raw.
+  --explore-resolver FROM:TO[:STEP]
+                     Resolver values of the grid (default )" + number(resolvers.from) + ":" + number(resolvers.to) + ":" + number(resolvers.step) + R"(,
+                     plus the preset )" + number(resolver.preset) + R"( when it lies within).
+  --explore-warp FROM:TO[:STEP]
+                     Warp values of the grid (default )" + number(warp.minimum) + ":" + number(warp.maximum) + R"().
   --raw              Prints the decoded text as its raw Shift-JIS bytes, with no
                      conversion, no newline and no escapes, even on a terminal.
   -h, --help         Prints this help.
 
 Output:
   On success the decoded text, converted from Shift-JIS to UTF-8, followed by a
-  newline (bytes that are not valid Shift-JIS become U+FFFD).
+  newline (bytes that are not valid Shift-JIS become U+FFFD); with --explore,
+  the map comes first.
   When standard output is a terminal, control characters in the text are
   shown as escapes instead of being sent: \x1b for a C0 control (tab and
   newline excepted) or DEL, \u0085 for a C1 control (U+0080 to U+009F), \xff
   for a byte that is not UTF-8, and a backslash as \\. Messages on standard
   error, file names included, are shown the same way when it is a terminal.
-  Output into a pipe or a file, and the text of --raw, stay byte for byte.
+  Output into a pipe or a file, the text of --raw and the files written stay
+  byte for byte.
+  Every file is written under a temporary name and renamed when complete, so
+  that no partial file is ever left.
 
 Exit status:
-  0  the symbol was decoded
+  0  the symbol was decoded (with --explore: some cell of the grid decoded)
   1  the decode failed; the error text is printed on standard error
   2  usage error, unsupported extension, picture that cannot be loaded, or
-     output folder that cannot be written; a one-line message on standard error
+     output that cannot be written; a one-line message on standard error
 )";
 }
 
-void WritePanes(const TSurfaces& surfaces, const std::string& folder) {
-  namespace fs = std::filesystem;
-  const fs::path root(folder);
-  std::error_code error;
-  fs::create_directories(root, error);
-  if (error || !fs::is_directory(root)) throw std::runtime_error("cannot create the folder " + folder);
+namespace {
 
-  for (std::size_t i = 0; i < kImagePaneCount; ++i) {
-    const auto id = static_cast<TImagePaneId>(i);
-    const TBitmap& picture = surfaces.Image(id).CurrentPicture();
-    const fs::path path = root / (std::string(PaneName(id)) + ".png");
-    if (picture.Empty()) {
-      // No picture: no file, and none left over from an earlier run either.
-      fs::remove(path, error);
-      continue;
+// Writes --out, --report and --json (to a file); throws what cannot be written.
+void WriteOutputs(const TOptions& options, const TBitmap& picture, const TSurfaces& surfaces,
+                  const TAnalysisResult& result, const TExploreMap* explored) {
+  if (options.out) WritePanes(surfaces, QFile::encodeName(*options.out).toStdString());
+  if (options.report) {
+    const std::string path = QFile::encodeName(*options.report).toStdString();
+    std::string html;
+    try {
+      html = HtmlReport({options.picture.toStdString(), picture.Width(), picture.Height(), &surfaces, &result, explored});
+    } catch (const std::runtime_error& failure) {
+      throw TOutputError("cannot write " + path + ": " + failure.what());
     }
-    QImageWriter writer(QFile::decodeName(path.string().c_str()), "png");
-    writer.setCompression(1);  // fast; PNG is lossless at every level
-    if (!writer.write(ToQImage(picture)))
-      throw std::runtime_error("cannot write " + path.string() + ": " + writer.errorString().toStdString());
+    WriteFileAtomically(path, html);
   }
-  for (std::size_t i = 0; i < kTextPaneCount; ++i) {
-    const auto id = static_cast<TTextPaneId>(i);
-    WriteText(root / (std::string(PaneName(id)) + ".txt"), surfaces.Text(id).Lines());
-  }
-  WriteText(root / "StatusBar.txt", {surfaces.Status(0), surfaces.Status(1)});
+  if (options.json && !options.JsonToStandardOutput())
+    WriteFileAtomically(QFile::encodeName(*options.json).toStdString(), JsonSummary(result, surfaces, explored));
 }
+
+}  // namespace
 
 int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err, TTerminals terminals) {
   TOptions options;
@@ -225,33 +296,45 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
     return kExitUnusable;
   }
 
+  // The exploration, whose chosen cell is then analysed like any other run.
+  std::optional<TExploreMap> map;
+  TAnalysisParameters parameters = options.parameters;
+  if (options.explore) {
+    map = TExplorer(*picture, options.grid).Run();
+    if (const auto chosen = map->Chosen())
+      parameters = {map->cells[*chosen].resolver, map->cells[*chosen].warp, options.grid.forceVersion};
+  }
+
   TSurfaces surfaces;
   surfaces.Image(TImagePaneId::Image1).ReplacePicture(*picture);
   surfaces.Image(TImagePaneId::Image2).ReplacePicture(*picture);
 
   // The analysis command of the window.
   TVeltrix veltrix(surfaces);
-  const TAnalysisResult result = Analyse(veltrix, surfaces, *picture, options.parameters);
+  const TAnalysisResult result = Analyse(veltrix, surfaces, *picture, parameters);
 
-  if (options.out) {
-    try {
-      WritePanes(surfaces, QFile::encodeName(*options.out).toStdString());
-    } catch (const std::exception& unwritable) {
-      err << kProgram << ": " << OneLine(unwritable.what(), terminals.err) << "\n";
-      return kExitUnusable;
-    }
+  try {
+    WriteOutputs(options, *picture, surfaces, result, map ? &*map : nullptr);
+  } catch (const std::exception& unwritable) {
+    err << kProgram << ": " << OneLine(unwritable.what(), terminals.err) << "\n";
+    return kExitUnusable;
   }
 
-  if (result.decoded) {
-    if (options.raw) {
-      out << result.text;
-    } else {
-      const std::string text = ShiftJisToUtf8(result.text);
-      out << (terminals.out ? VisibleText(text) : text) << "\n";
+  if (options.JsonToStandardOutput()) {
+    out << JsonSummary(result, surfaces, map ? &*map : nullptr);
+  } else {
+    if (map) out << ExploreMapText(*map);
+    if (result.decoded) {
+      if (options.raw) {
+        out << result.text;
+      } else {
+        const std::string text = ShiftJisToUtf8(result.text);
+        out << (terminals.out ? VisibleText(text) : text) << "\n";
+      }
     }
-    out.flush();
-    return kExitDecoded;
   }
+  out.flush();
+  if (result.decoded) return kExitDecoded;
   std::string reason = result.failureReason;
   if (reason.empty()) reason = "the symbol could not be decoded";
   err << OneLine(reason, terminals.err) << "\n";

@@ -5,10 +5,9 @@
 #include <ostream>
 #include <string>
 
-#include "common/Surfaces.h"
-
-// The headless front end: loads one picture, runs one analysis on a fresh set
-// of panes, prints the decoded text and optionally writes every pane to a folder.
+// The headless front end: loads one picture, runs one analysis (or explores
+// a grid of parameters first) on a fresh set of panes, prints the decoded
+// text and optionally writes every pane to a folder, a report and a summary.
 
 // Exit statuses.
 inline constexpr int kExitDecoded = 0;      // the decode succeeded
@@ -26,12 +25,6 @@ struct TTerminals {
 // Runs the command line. `arguments` starts with the program name; standard
 // output and error are the two streams. Returns the exit status.
 int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream& err, TTerminals terminals = {});
-
-// Writes every image pane that holds a picture as <Pane>.png, every text pane
-// as <Pane>.txt and the two status panels as StatusBar.txt into `folder`,
-// creating it when missing. Throws std::runtime_error with a one-line message
-// when something cannot be written.
-void WritePanes(const TSurfaces& surfaces, const std::string& folder);
 
 // The help text printed by --help.
 std::string HelpText();

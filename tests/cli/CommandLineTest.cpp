@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "OutputChecks.h"
 #include "TestSymbols.h"
 #include "cli/CommandLine.h"
 #include "common/Surfaces.h"
@@ -111,6 +115,20 @@ TEST_F(CommandLine, UsageErrorsAndUnloadablePicturesExitTwo) {
   // A folder that cannot be made, under a regular file.
   WriteFile(Path("file"), "not a folder");
   ExpectUnusable({"--out", Path("file/out"), picture}, Path("file/out"));
+  // Options that contradict each other, and grids that cannot be.
+  ExpectUnusable({"--explore", "--raw", picture}, "--raw");
+  ExpectUnusable({"--explore", "--resolver", "3", picture}, "--explore-resolver");
+  ExpectUnusable({"--explore", "--warp", "3", picture}, "--explore-warp");
+  ExpectUnusable({"--explore-warp", "1:6", picture}, "need --explore");
+  ExpectUnusable({"--explore", "--explore-resolver", "10:0", picture}, "backwards");
+  ExpectUnusable({"--explore", "--explore-resolver", "0:200:8", picture}, "-128..128");
+  ExpectUnusable({"--explore", "--explore-resolver", "0:8:0", picture}, "step");
+  ExpectUnusable({"--explore", "--explore-warp", "1-6", picture}, "FROM:TO");
+  ExpectUnusable({"--explore", "--force-version", "41", picture}, "between 0 and 40");
+  ExpectUnusable({"--json", "-", "--raw", picture}, "standard output");
+  ExpectUnusable({"--report", "", picture}, "--report needs a file name");
+  ExpectUnusable({"--report", "-", picture}, "--report");
+  ExpectUnusable({"--json", "a", "--json", "b", picture}, "more than once");
   // The loader's refusals (each reason is tested with the loader) name the file.
   WriteBmp(Colourful(8, 8), Path("picture.png"));
   ExpectUnusable({Path("picture.png")}, "unsupported extension");
@@ -123,7 +141,8 @@ TEST_F(CommandLine, HelpExplainsOptionsOutputsAndExitCodes) {
   const TRun run = Run({"--help"});
   EXPECT_EQ(run.status, 0);
   for (const char* word : {"--resolver", "--warp", "--force-version", "--out", "--raw", "StatusBar.txt",
-                           "FrontImage", "ResultMemo", "Exit status", "default 7", "default 6"})
+                           "FrontImage", "ResultMemo", "Exit status", "default 7", "default 6", "--report", "--json",
+                           "--explore", "--explore-resolver FROM:TO[:STEP]", "default -128:128:8", "All or nothing"})
     EXPECT_NE(run.out.find(word), std::string::npos) << word;
 }
 
@@ -285,4 +304,81 @@ TEST_F(CommandLine, ProgramEscapesOnATerminalOnly) {
   std::system(redirected.c_str());
   EXPECT_EQ(ReadFile(Path("stdout")), "\x1b[2Jterminal\n");
   EXPECT_EQ(ReadFile(Path("stderr")), "morilux-cli: " + missing + ": no such file\n");
+}
+
+TEST_F(CommandLine, JsonOnStandardOutputIsAllThatIsPrinted) {
+  const TRun run = Run({"--json", "-", Symbol("json.bmp", "json")});
+  EXPECT_EQ(run.status, kExitDecoded);
+  EXPECT_EQ(run.err, "");
+  const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+  EXPECT_EQ(json["format"].toInt(), 1);
+  EXPECT_EQ(json["text"].toString(), "json");
+
+  WriteBmp(Colourful(60, 40), Path("nothing.bmp"));
+  const TRun failed = Run({"--json", "-", Path("nothing.bmp")});
+  EXPECT_EQ(failed.status, kExitNotDecoded);
+  EXPECT_EQ(failed.err, kNoSymbol + "\n");
+  EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(failed.out)).object()["stage"].toString(), "finder search");
+}
+
+TEST_F(CommandLine, ExploreChoosesACellWhoseRunFillsEveryOutput) {
+  // Dark modules of grey 110 on 116: the presets see nothing, Resolver 0 reads it.
+  const TBitmap symbol = RenderSymbol(EncodeBytes("faint", 2, 1), 4);
+  TBitmap faint(symbol.Width(), symbol.Height());
+  for (int y = 0; y < symbol.Height(); ++y)
+    for (int x = 0; x < symbol.Width(); ++x) {
+      const TColor grey = symbol.Pixel(x, y) == kBlack ? 110 : 116;
+      faint.SetPixel(x, y, grey | grey << 8 | grey << 16);
+    }
+  WriteBmp(faint, Path("faint.bmp"));
+  ASSERT_EQ(Run({Path("faint.bmp")}).status, kExitNotDecoded);
+
+  const TRun run = Run({"--explore", "--out", Path("out"), "--json", Path("faint.json"), "--report", Path("faint.html"),
+                        Path("faint.bmp")});
+  EXPECT_EQ(run.status, kExitDecoded) << run.err;
+  EXPECT_EQ(run.out.rfind("Parameter map", 0), 0u) << run.out;
+  EXPECT_NE(run.out.find("\n              0   A   A   A   A   A  [A]\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Chosen: Resolver 0, Warp 6\n"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.substr(run.out.size() - 6), "faint\n");
+
+  const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(ReadFile(Path("faint.json")))).object();
+  EXPECT_EQ(json["parameters"].toObject()["resolver"].toInt(), 0);
+  EXPECT_EQ(json["explore"].toObject()["cells"].toArray().size(), 204);
+  EXPECT_NE(ReadFile(Path("faint.html")).find("id=\"explorer\""), std::string::npos);
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  ASSERT_TRUE(Analyse(veltrix, surfaces, faint, {0, 6, 0}).decoded);
+  ExpectPng(Path("out/FrontImage.png"), surfaces.Image(TImagePaneId::FrontImage).CurrentPicture());
+  EXPECT_EQ(ReadFile(Path("out/ResultMemo.txt")), "データ :faint\n完了\n\n");
+
+  // No cell decodes: the map, the presets' run and its reason.
+  WriteBmp(Colourful(60, 40), Path("nothing.bmp"));
+  const TRun nothing = Run({"--explore", "--explore-resolver", "0:8:8", Path("nothing.bmp")});
+  EXPECT_EQ(nothing.status, kExitNotDecoded);
+  EXPECT_NE(nothing.out.find("No cell decodes.\n"), std::string::npos) << nothing.out;
+  EXPECT_EQ(nothing.err, kNoSymbol + "\n");
+}
+
+TEST_F(CommandLine, OutputsThatCannotBeWrittenExitTwoAndLeaveNothing) {
+  const std::string picture = Symbol("outputs.bmp", "outputs");
+  WriteFile(Path("file"), "a regular file");
+  for (const char* option : {"--report", "--json", "--out"}) ExpectUnusable({option, Path("file/x"), picture}, Path("file/x"));
+  EXPECT_EQ(FolderContents(Path("")).size(), 2u);
+
+  // The program under a file-size limit: the folder keeps what it held.
+  const std::string out = Path("out");
+  ASSERT_EQ(Run({"--out", out, picture}).status, kExitDecoded);
+  WriteFile(out + "/notes.txt", "the user's");
+  const auto before = FolderContents(out);
+  WriteJpeg(RenderSymbol(EncodeBytes("a larger picture", 3, 1), 20), Path("large.jpg"), 95);
+  const std::string command = "ulimit -f 40; exec '" + std::string(MORILUX_CLI_PROGRAM) + "' --out '" + out + "' '" +
+                              Path("large.jpg") + "' >'" + Path("stdout") + "' 2>'" + Path("stderr") + "'";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
+  EXPECT_EQ(WEXITSTATUS(status), kExitUnusable);
+  const std::string err = ReadFile(Path("stderr"));
+  EXPECT_NE(err.find("File too large"), std::string::npos) << err;
+  EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+  EXPECT_EQ(ReadFile(Path("stdout")), "");
+  EXPECT_EQ(FolderContents(out), before);
 }
