@@ -16,6 +16,12 @@
 #   4. version 40 at 4 pixels per module (forced) against version 10 (<= 2)
 #   5. the window loading and analysing PHOTO, every pane brought up to date and
 #      the window painted, against morilux-cli PHOTO                (<= 1.5)
+#   6. morilux-cli --out DIR PHOTO: wall time in seconds (<= 1.5) and the size
+#      of DIR on disk in MB (<= 30), beside the plain decode
+#   7. morilux-cli --explore (the preset grid, 204 cells) against one whole run
+#      of morilux-cli, on the 2000 x 2000 photo and on the largest photograph
+#      of MORILUX_PHOTOS (default ../shared/photos) when it is there (<= 30);
+#      on PHOTO for information
 # The exit status is 0 when every figure is within its target.
 set -euo pipefail
 
@@ -92,6 +98,18 @@ alternate cli="$cli $photo" zxing="ZXingReader -format QRCode $photo" djpeg="djp
 alternate stripes="$cli $pictures/stripes-2k.jpg" photo2k="$cli $pictures/photo-2k.jpg"
 alternate v40="$cli --force-version 40 $pictures/v40.jpg" v10="$cli $pictures/v10.jpg"
 
+# Every run writes over the files of the one before, as a user's runs would.
+alternate out="$cli --out $pictures/out $photo"
+alternate explore2k="$cli --explore $pictures/photo-2k.jpg" one2k="$cli $pictures/photo-2k.jpg"
+alternate explore12="$cli --explore $photo" one12="$cli $photo"
+photos=${MORILUX_PHOTOS:-../shared/photos}
+largest=
+if [ -d "$photos" ]; then
+  largest=$(find "$photos" -maxdepth 1 -type f \( -iname '*.bmp' -o -iname '*.jpg' -o -iname '*.jpeg' \) -printf '%s %p\n' |
+    sort -n | tail -1 | cut -d' ' -f2-)
+fi
+[ -n "$largest" ] && alternate exploreLargest="$cli --explore '$largest'" oneLargest="$cli '$largest'"
+
 peak=0
 for ((round = 0; round < runs; ++round)); do
   kb=$(/usr/bin/time -f '%M' "$cli" "$photo" 2>&1 >/dev/null | tail -1)
@@ -124,4 +142,14 @@ awk -v kb="$peak" 'BEGIN {
 figure "3.  stripes 2000x2000 / photo 2000x2000" stripes photo2k 3
 figure "4.  version 40 (forced) / version 10" v40 v10 2
 figure "5.  window analysis, panes shown / cli" window cli 1.5
+awk -v out="$(median out)" -v plain="$(median cli)" -v kb="$(du -sk "$pictures/out" | cut -f1)" 'BEGIN {
+  mb = kb / 1024
+  ok = out <= 1.5 && mb <= 30
+  printf "%-42s %5.2f s, %.1f MB (target <= 1.5 s, <= 30 MB) %s  plain decode %.1f ms\n", "6.  morilux-cli --out, 12 MP photo", out, mb,
+         ok ? "ok  " : "MISS", plain * 1000
+  exit ok ? 0 : 1 }' || status=1
+figure "7a. --explore / one run, 2000x2000 photo" explore2k one2k 30
+[ -n "$largest" ] && figure "7b. --explore / one run, $(basename "$largest")" exploreLargest oneLargest 30
+awk -v a="$(median explore12)" -v b="$(median one12)" 'BEGIN {
+  printf "%-42s %5.2f  (for information)        median explore12 %.1f ms / one12 %.1f ms\n", "7c. --explore / one run, 12 MP photo", a / b, a * 1000, b * 1000 }'
 exit $status
