@@ -169,8 +169,10 @@ void Picture(THtml& html, const TSurfaces& surfaces, const std::array<TPanePng, 
   html.Open("figcaption");
   if (!pane.label.empty()) html.Text(std::string(pane.label) + " ");
   html.Element("span", PaneName(pane.image), {{"class", QStringLiteral("name")}});
-  if (!picture.Empty())
-    html.Text(" " + std::to_string(picture.Width()) + " × " + std::to_string(picture.Height()));
+  if (!picture.Empty()) {
+    html.Raw(QStringLiteral(" "));
+    html.Text(std::to_string(picture.Width()) + " × " + std::to_string(picture.Height()));
+  }
   html.Close();
   if (picture.Empty()) {
     html.Element("p", "（画像なし）", {{"class", QStringLiteral("empty")}});

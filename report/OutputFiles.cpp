@@ -46,7 +46,7 @@ std::atomic<unsigned> temporaryCount{0};
 }  // namespace
 
 TFileBatch::TFileBatch(std::string folder) : folder_(std::move(folder)) {
-  if (folder_.empty()) folder_ = ".";
+  if (folder_.empty()) folder_.push_back('.');
 }
 
 TFileBatch::~TFileBatch() {
