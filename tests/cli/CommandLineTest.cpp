@@ -18,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "ConformancePictures.h"
 #include "OutputChecks.h"
+#include "TempFolder.h"
 #include "TestSymbols.h"
 #include "cli/CommandLine.h"
 #include "common/Surfaces.h"
@@ -36,16 +38,9 @@ struct TRun {
   std::string out, err;
 };
 
-class CommandLine : public ::testing::Test {
+class CommandLine : public TTempFolderTest {
  protected:
-  void SetUp() override {
-    folder_ = fs::path(::testing::TempDir()) /
-              (std::string("cli_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+  CommandLine() : TTempFolderTest("cli") {}
 
   // Runs the command line in-process with the given arguments.
   static TRun Run(const std::vector<std::string>& arguments, TTerminals terminals = {}) {
@@ -70,9 +65,6 @@ class CommandLine : public ::testing::Test {
     WriteBmp(RenderSymbol(EncodeBytes(bytes, 1, 1), 4), Path(name));
     return Path(name);
   }
-
- private:
-  fs::path folder_;
 };
 
 // A picture with both light and dark parts under any threshold, in colour.
@@ -322,14 +314,8 @@ TEST_F(CommandLine, JsonOnStandardOutputIsAllThatIsPrinted) {
 }
 
 TEST_F(CommandLine, ExploreChoosesACellWhoseRunFillsEveryOutput) {
-  // Dark modules of grey 110 on 116: the presets see nothing, Resolver 0 reads it.
-  const TBitmap symbol = RenderSymbol(EncodeBytes("faint", 2, 1), 4);
-  TBitmap faint(symbol.Width(), symbol.Height());
-  for (int y = 0; y < symbol.Height(); ++y)
-    for (int x = 0; x < symbol.Width(); ++x) {
-      const TColor grey = symbol.Pixel(x, y) == kBlack ? 110 : 116;
-      faint.SetPixel(x, y, grey | grey << 8 | grey << 16);
-    }
+  // The presets see nothing, Resolver 0 reads it.
+  const TBitmap faint = FaintSymbol("faint");
   WriteBmp(faint, Path("faint.bmp"));
   ASSERT_EQ(Run({Path("faint.bmp")}).status, kExitNotDecoded);
 
@@ -371,8 +357,9 @@ TEST_F(CommandLine, OutputsThatCannotBeWrittenExitTwoAndLeaveNothing) {
   WriteFile(out + "/notes.txt", "the user's");
   const auto before = FolderContents(out);
   WriteJpeg(RenderSymbol(EncodeBytes("a larger picture", 3, 1), 20), Path("large.jpg"), 95);
-  const std::string command = "ulimit -f 40; exec '" + std::string(MORILUX_CLI_PROGRAM) + "' --out '" + out + "' '" +
-                              Path("large.jpg") + "' >'" + Path("stdout") + "' 2>'" + Path("stderr") + "'";
+  std::string command = "ulimit -f 40; exec '";
+  command += std::string(MORILUX_CLI_PROGRAM) + "' --out '" + out + "' '" + Path("large.jpg") + "' >'" + Path("stdout") +
+             "' 2>'" + Path("stderr") + "'";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
   EXPECT_EQ(WEXITSTATUS(status), kExitUnusable);

@@ -7,7 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "PhotoScene.h"
+#include "ConformancePictures.h"
+#include "StageFailures.h"
 #include "TestSymbols.h"
 #include "common/Surfaces.h"
 #include "decoder/Analysis.h"
@@ -39,29 +40,6 @@ class TCountingSurfaces : public TSurfaces {
   TCountingPane binarized_;
   TCountingPane searched_;
 };
-
-// A tilted photograph whose bottom-right corner lies where only some windows find it.
-TBitmap TiltedPhoto() {
-  TPhotoOptions photo;
-  photo.seed = 105;
-  photo.moduleSize = 10;
-  photo.degrees = 10;
-  photo.centreX = 0.55;
-  return RenderPhoto(EncodeBytes("photograph 5", 11, 1), photo);
-}
-
-// Dark modules of grey 110 on light grey 116: the presets see no dark pixel,
-// Resolver 0 reads it (the threshold lies near the middle row's mean, 114).
-TBitmap FaintSymbol() {
-  const TBitmap symbol = RenderSymbol(EncodeBytes("faint", 2, 1), 4);
-  TBitmap faint(symbol.Width(), symbol.Height());
-  for (int y = 0; y < symbol.Height(); ++y)
-    for (int x = 0; x < symbol.Width(); ++x) {
-      const TColor grey = symbol.Pixel(x, y) == kBlack ? 110 : 116;
-      faint.SetPixel(x, y, grey | grey << 8 | grey << 16);
-    }
-  return faint;
-}
 
 }  // namespace
 
@@ -117,8 +95,8 @@ TEST(ExploreCells, EveryCellIsTheAnalysisOfItsValuesWithOneBinarizationPerResolv
     bool varies;
   };
   const std::vector<TCase> cases = {
-      {"tilted photograph", TiltedPhoto(), 0, true},
-      {"faint symbol", FaintSymbol(), 0, true},
+      {"tilted photograph", EdgesMeetOutside(), 0, true},
+      {"faint symbol", FaintSymbol("faint"), 0, true},
       {"forced version", RenderSymbol(EncodeBytes("forced", 15, 1), 3), 15, false},
       {"too small to binarize", TBitmap(1, 5), 0, false},
   };
@@ -138,7 +116,9 @@ TEST(ExploreCells, EveryCellIsTheAnalysisOfItsValuesWithOneBinarizationPerResolv
       alone.listingStart = cell.result.listingStart;
       EXPECT_EQ(cell.result, alone);
       EXPECT_EQ(cell.textIndex >= 0, cell.result.decoded);
-      if (cell.result.decoded) EXPECT_EQ(map.texts[static_cast<std::size_t>(cell.textIndex)], cell.result.text);
+      if (cell.result.decoded) {
+        EXPECT_EQ(map.texts[static_cast<std::size_t>(cell.textIndex)], cell.result.text);
+      }
       (cell.result.decoded ? someDecoded : someFailed) = true;
     }
     EXPECT_EQ(someDecoded && someFailed, c.varies);
@@ -153,7 +133,7 @@ TEST(ExploreCells, EveryCellIsTheAnalysisOfItsValuesWithOneBinarizationPerResolv
 // does, also after a decode of the same plane with other values.
 TEST(ExploreCells, DecodeFromAKeptBinarizationDrawsThePanesOfAWholeAnalysis) {
   for (const auto& [picture, forceVersion] :
-       std::vector<std::pair<TBitmap, std::int32_t>>{{TiltedPhoto(), 0}, {RenderSymbol(EncodeBytes("forced", 15, 1), 3), 15}}) {
+       std::vector<std::pair<TBitmap, std::int32_t>>{{EdgesMeetOutside(), 0}, {RenderSymbol(EncodeBytes("forced", 15, 1), 3), 15}}) {
     TSurfaces kept;
     TVeltrix binarizer(kept);
     binarizer.SetResolver(7);
@@ -213,7 +193,9 @@ TEST(ExploreChoice, PresetsFirstThenNearestResolverTheLowerOnATieThenTheHighestW
       }
     const std::optional<std::size_t> chosen = map.Chosen();
     ASSERT_EQ(chosen.has_value(), c.chosen.has_value());
-    if (chosen) EXPECT_EQ((std::pair{map.cells[*chosen].resolver, map.cells[*chosen].warp}), *c.chosen);
+    if (chosen) {
+      EXPECT_EQ((std::pair{map.cells[*chosen].resolver, map.cells[*chosen].warp}), *c.chosen);
+    }
   }
 }
 

@@ -128,7 +128,9 @@ TEST(HtmlReport, WellFormedWithEverySectionAndEveryPaneOfEveryPage) {
     EXPECT_TRUE(parsed.All(element).empty()) << element;
   for (const TElement& e : parsed.elements) {
     EXPECT_EQ(e.attributes.count("src"), 0u) << e.name;
-    if (e.attributes.count("href")) EXPECT_EQ(e.attributes.at("href").front(), '#');
+    if (e.attributes.count("href")) {
+      EXPECT_EQ(e.attributes.at("href").front(), '#');
+    }
     for (const auto& [name, value] : e.attributes) EXPECT_NE(name.rfind("on", 0), 0u) << name;
   }
   static const QRegularExpression url(QStringLiteral("url\\(([^)]*)\\)"));

@@ -109,7 +109,9 @@ TEST(JsonSummary, EveryFieldIsTheAnalysisOwnResult) {
           const int expected = c.corrections[static_cast<std::size_t>(b)];
           EXPECT_EQ(block["uncorrectable"].toBool(), expected < 0);
           EXPECT_EQ(block["corrections"].isNull(), expected < 0);
-          if (expected >= 0) EXPECT_EQ(block["corrections"].toInt(), expected);
+          if (expected >= 0) {
+            EXPECT_EQ(block["corrections"].toInt(), expected);
+          }
         }
       }
       EXPECT_EQ(total, json["codewords"].toInt());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "OutputChecks.h"
+#include "TempFolder.h"
 #include "TestSymbols.h"
 #include "report/OutputFiles.h"
 
@@ -17,23 +18,9 @@ using namespace testing_support;
 
 namespace {
 
-class OutputFiles : public ::testing::Test {
+class OutputFiles : public TTempFolderTest {
  protected:
-  void SetUp() override {
-    folder_ = fs::path(::testing::TempDir()) /
-              (std::string("output_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(folder_);
-  }
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
-  std::string Folder() const { return folder_.string(); }
-
- private:
-  fs::path folder_;
+  OutputFiles() : TTempFolderTest("output") {}
 };
 
 // The message of the output error `write` raises, or "" when none.

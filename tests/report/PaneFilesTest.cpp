@@ -12,6 +12,7 @@
 
 #include "OutputChecks.h"
 #include "PhotoScene.h"
+#include "TempFolder.h"
 #include "TestSymbols.h"
 #include "decoder/Analysis.h"
 #include "report/OutputFiles.h"
@@ -42,19 +43,9 @@ TBitmap Photo(const std::string& text) {
   return RenderPhoto(EncodeBytes(text, 2, 1), options);
 }
 
-class PaneFiles : public ::testing::Test {
+class PaneFiles : public TTempFolderTest {
  protected:
-  void SetUp() override {
-    folder_ = fs::path(::testing::TempDir()) /
-              (std::string("panes_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
-
- private:
-  fs::path folder_;
+  PaneFiles() : TTempFolderTest("panes") {}
 };
 
 TEST_F(PaneFiles, EveryPaneWrittenWithItsPixelsTheLoadedPictureOnceAndBinaryPanesAsPalettes) {

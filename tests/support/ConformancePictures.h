@@ -122,4 +122,18 @@ inline TBitmap ReadJpeg(const std::string& path) {
   return bitmap;
 }
 
+// The symbol in dark grey 110 on light grey 116: the threshold lies near the
+// middle row's mean (114), so the presets (Resolver 7) see no dark pixel and
+// only a Resolver near 0 reads it.
+inline TBitmap FaintSymbol(const std::string& text) {
+  const TBitmap symbol = RenderSymbol(EncodeBytes(text, 2, 1), 4);
+  TBitmap faint(symbol.Width(), symbol.Height());
+  for (std::int32_t y = 0; y < symbol.Height(); ++y)
+    for (std::int32_t x = 0; x < symbol.Width(); ++x) {
+      const TColor grey = symbol.Pixel(x, y) == kBlack ? 110 : 116;
+      faint.SetPixel(x, y, grey | grey << 8 | grey << 16);
+    }
+  return faint;
+}
+
 }  // namespace testing_support
