@@ -15,7 +15,6 @@
 #include "common/Messages.h"
 #include "decoder/Analysis.h"
 #include "decoder/Decorder.h"
-#include "decoder/Explorer.h"
 #include "report/JsonSummary.h"
 
 using namespace testing_support;
@@ -132,29 +131,6 @@ TEST(JsonSummary, TextAsPrintedAndAsTheRawBytes) {
   const QJsonObject parsed = Parsed(json);
   EXPECT_EQ(S(parsed["text"]), "日本\n\"\\\x01");
   EXPECT_EQ(S(parsed["textHex"]), "93fa967b0a225c01");
-}
-
-TEST(JsonSummary, AnExplorationAddsItsMap) {
-  const TBitmap picture = RenderSymbol(EncodeBytes("map", 1, 1), 4);
-  const TExploreMap map = TExplorer(picture, TExploreGrid::Make({0, 8, 8}, {5, 6, 1}, 0)).Run();
-  TSurfaces surfaces;
-  TVeltrix veltrix(surfaces);
-  const TAnalysisResult result = Analyse(veltrix, surfaces, picture, {});
-  const QJsonObject explore = Parsed(JsonSummary(result, surfaces, &map))["explore"].toObject();
-  EXPECT_EQ(explore["resolvers"].toArray(), (QJsonArray{0, 7, 8}));
-  EXPECT_EQ(explore["warps"].toArray(), (QJsonArray{5, 6}));
-  EXPECT_EQ(explore["chosen"].toObject(), (QJsonObject{{"resolver", 7}, {"warp", 6}}));
-  const QJsonArray cells = explore["cells"].toArray();
-  ASSERT_EQ(cells.size(), 6);
-  for (qsizetype i = 0; i < cells.size(); ++i) {
-    const QJsonObject cell = cells[i].toObject();
-    const TExploreCell& expected = map.cells[static_cast<std::size_t>(i)];
-    EXPECT_EQ(cell["resolver"].toInt(), expected.resolver);
-    EXPECT_EQ(cell["warp"].toInt(), expected.warp);
-    EXPECT_EQ(cell["success"].toBool(), expected.result.decoded);
-    EXPECT_EQ(S(cell["stage"]), NameOf(expected.result.stage).key);
-    EXPECT_EQ(S(cell["message"]), expected.result.failureReason);
-  }
 }
 
 }  // namespace

@@ -128,17 +128,4 @@ TEST_F(OutputFiles, ABatchReplacesOnlyItsOwnNamesAndOnlyOnCommit) {
   EXPECT_EQ(ReadFile(Path("Image1.png")), "new picture");
 }
 
-TEST_F(OutputFiles, FoldersMadeForTheOutputCanBeTakenBackAndAFileIsNoFolder) {
-  const std::vector<std::string> made = MakeFolders(Path("a/b/c"));
-  EXPECT_EQ(made, (std::vector<std::string>{Path("a"), Path("a/b"), Path("a/b/c")}));
-  EXPECT_TRUE(MakeFolders(Path("a/b/c")).empty());
-  RemoveFolders(made);
-  EXPECT_FALSE(fs::exists(Path("a")));
-
-  WriteFile(Path("file"), "a regular file");
-  const std::string message = FailureOf([&] { MakeFolders(Path("file/out")); });
-  EXPECT_NE(message.find(Path("file/out")), std::string::npos) << message;
-  EXPECT_NE(FailureOf([&] { MakeFolders(Path("file")); }).find("a file has that name"), std::string::npos);
-}
-
 }  // namespace

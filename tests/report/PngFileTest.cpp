@@ -89,22 +89,4 @@ TEST(PngFile, EveryFormOfPictureKeepsItsPixelsInTheSmallestFittingForm) {
   EXPECT_THROW(TPngPicture(TBitmap()).Encode(), std::invalid_argument);
 }
 
-TEST(PngFile, PicturesEncodedOnSeveralThreadsComeBackInOrder) {
-  std::vector<TBitmap> pictures = {Photo(), OverPlane(200, 150, 3), TBitmap(5, 5), OverPlane(31, 17, 0)};
-  // Copies of one picture over a plane share their painted pixels.
-  pictures.push_back(pictures[1]);
-  std::vector<std::unique_ptr<TPngPicture>> prepared;
-  std::vector<const TPngPicture*> list;
-  for (const TBitmap& picture : pictures) {
-    prepared.push_back(std::make_unique<TPngPicture>(picture));
-    list.push_back(prepared.back().get());
-  }
-  const std::vector<std::string> files = EncodePngs(list, 4);
-  ASSERT_EQ(files.size(), pictures.size());
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    EXPECT_EQ(files[i], prepared[i]->Encode());
-    ExpectSamePixels(files[i], pictures[i]);
-  }
-}
-
 }  // namespace
