@@ -13,6 +13,7 @@
 
 #include "common/DecodeStages.h"
 #include "common/ShiftJis.h"
+#include "common/VisibleText.h"
 #include "report/PaneFiles.h"
 #include "report/Pages.h"
 #include "report/StageTexts.h"
@@ -44,7 +45,6 @@ figcaption { font-size: .92em; color: #333 }
 .zoom:checked + .picture { width: var(--zoom); max-width: none; cursor: zoom-out; image-rendering: pixelated }
 .empty { color: #777; font-style: italic }
 pre { background: #fff; border: 1px solid #ccc; padding: .5em .8em; margin: 0; overflow: auto; max-height: 32em; max-width: 60em; font-size: .9em }
-.ctl { color: #a00; background: #fde8e8; font-family: monospace }
 table.map { border-collapse: collapse; font-family: monospace; font-size: .9em }
 table.map th { font-weight: normal; color: #555; padding: 0 .5em }
 table.map td { width: 2.2em; text-align: center; border: 1px solid #fff; color: #fff }
@@ -58,17 +58,14 @@ constexpr std::array<const char*, kStageCount> kStageColours = {
 
 QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
-// True for characters a reader should see rather than receive: C0 controls
-// (but tab, and newline where lines may break), DEL, C1 controls, and what
-// XML cannot hold.
-bool Hidden(char32_t c, bool newlines) {
-  if (c == '\t' || (newlines && c == '\n')) return false;
-  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFFFE || c == 0xFFFF || (c >= 0xD800 && c <= 0xDFFF);
-}
-
-QString Escape(char32_t c) {
-  return c < 0x100 ? QStringLiteral("\\x%1").arg(static_cast<uint>(c), 2, 16, QLatin1Char('0'))
-                   : QStringLiteral("\\u%1").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0'));
+// Text from outside the program as a reader should see it: control
+// characters shown as escapes (VisibleText), and the two characters that XML
+// cannot hold and that no escape covers replaced by U+FFFD.
+QString Visible(std::string_view utf8) {
+  QString text = Q(VisibleText(utf8));
+  for (QChar& c : text)
+    if (c.unicode() == 0xFFFE || c.unicode() == 0xFFFF) c = QChar::ReplacementCharacter;
+  return text;
 }
 
 using TAttributes = std::initializer_list<std::pair<const char*, QString>>;
@@ -93,24 +90,9 @@ class THtml {
     for (const auto& [name, value] : attributes) xml_.writeAttribute(QString::fromLatin1(name), value);
   }
   void Raw(const QString& text) { xml_.writeCharacters(text); }
-  // Text from outside the program (decoded text, file names, trace lines):
-  // escaped by the writer, hidden characters shown as \xNN in a marked span.
-  void Text(std::string_view utf8, bool newlines = false) {
-    const QString text = Q(utf8);
-    QString run;
-    for (const char32_t c : text.toUcs4()) {
-      if (!Hidden(c, newlines)) {
-        run += QString::fromUcs4(&c, 1);
-        continue;
-      }
-      xml_.writeCharacters(run);
-      run.clear();
-      Open("span", {{"class", QStringLiteral("ctl")}});
-      xml_.writeCharacters(Escape(c));
-      Close();
-    }
-    xml_.writeCharacters(run);
-  }
+  // Text from outside the program (decoded text, file names, trace lines),
+  // escaped by the writer.
+  void Text(std::string_view utf8) { xml_.writeCharacters(Visible(utf8)); }
   void Element(const char* tag, std::string_view text, TAttributes attributes = {}) {
     Open(tag, attributes);
     Text(text);
@@ -122,13 +104,6 @@ class THtml {
  private:
   QXmlStreamWriter xml_;
 };
-
-// An attribute value from outside the program, with hidden characters shown.
-QString VisibleAttribute(std::string_view utf8) {
-  QString out;
-  for (const char32_t c : Q(utf8).toUcs4()) out += Hidden(c, false) ? Escape(c) : QString::fromUcs4(&c, 1);
-  return out;
-}
 
 void Explanation(THtml& html, std::string_view text, const char* language) {
   html.Open("p", {{"lang", QString::fromLatin1(language)}, {"class", QString::fromLatin1(language)}});
@@ -152,7 +127,7 @@ void Row(THtml& html, std::string_view heading, std::string_view value) {
 void Lines(THtml& html, const std::vector<std::string>& lines, std::size_t from) {
   html.Open("pre");
   for (std::size_t i = from; i < lines.size(); ++i) {
-    html.Text(lines[i], true);
+    html.Text(lines[i]);
     html.Raw(QStringLiteral("\n"));
   }
   html.Close();
@@ -249,7 +224,7 @@ void ExplorerMap(THtml& html, const TExploreMap& map) {
                                       : QStringLiteral("#bbb");
       html.Open("td", {{"style", QStringLiteral("background: ") + colour},
                        {"class", chosen == index ? QStringLiteral("chosen") : QString()},
-                       {"title", VisibleAttribute(CellTitle(cell))}});
+                       {"title", Visible(CellTitle(cell))}});
       html.Text(CellMark(cell));
       html.Close();
     }

@@ -13,7 +13,8 @@
 // explanation, its pictures (embedded PNG, the loaded picture once; a click
 // enlarges them, module pictures with crisp pixels) and its text panes. No
 // script and no external resource; every text from the picture or the file
-// system is escaped, and control characters in it are shown as \xNN.
+// system is escaped, and control characters in it are shown as escapes (as
+// on a terminal: \x1b, \u0085, a backslash doubled).
 
 struct TReportInput {
   // The picture's file name as the user gave it (UTF-8).
