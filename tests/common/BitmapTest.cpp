@@ -160,7 +160,9 @@ TEST(BitmapDetached, SameFormSamePixelsNothingShared) {
     EXPECT_FALSE(copy.SharesPixels(*original));
     EXPECT_EQ(copy.Plane() != nullptr, original->Plane() != nullptr);
     EXPECT_EQ(copy.PackedRow(0) != nullptr, original->PackedRow(0) != nullptr);
-    if (copy.Plane() != nullptr) EXPECT_NE(copy.Plane(), original->Plane());
+    if (copy.Plane() != nullptr) {
+      EXPECT_NE(copy.Plane(), original->Plane());
+    }
     copy.SetPixel(0, 0, kYellow);
     EXPECT_EQ(*original, before);
     original->SetPixel(1, 1, kRed);
