@@ -1,6 +1,9 @@
 // The desktop program: `morilux [PICTURE]` opens the main window, with
 // PICTURE loaded as the load command would load it.
 //
+// `--help` and `--version` are answered before the application object exists,
+// wherever they stand, so that they work on a machine without a display.
+//
 // `--screenshot-dir DIR` (for documentation and checks) loads PICTURE,
 // analyses it, saves one PNG of the window per page into DIR, then views of
 // the inspector (a magnified AdjustImage with the readout, a codeword chosen
@@ -13,6 +16,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <string_view>
 
 #include <QApplication>
 #include <QDir>
@@ -26,6 +31,7 @@
 
 #include "Inspector.h"
 #include "MainUnit.h"
+#include "MoriluxVersion.h"
 #include "WindowSurfaces.h"
 #include "decoder/DecodingReport.h"
 
@@ -33,8 +39,27 @@ namespace {
 
 void PrintUsage(std::FILE* to) {
   std::fputs("usage: morilux [PICTURE]\n"
-             "  Opens the Morilux window; PICTURE (.jpg, .jpeg or .bmp) is loaded at start.\n",
+             "  Opens the Morilux window; PICTURE (.jpg, .jpeg or .bmp) is loaded at start.\n"
+             "  -h, --help  prints this help\n"
+             "  --version   prints the program's version\n",
              to);
+}
+
+// The exit status of --help or --version when one of them is given; the
+// first one given wins.
+std::optional<int> AnswerWithoutWindow(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      PrintUsage(stdout);
+      return 0;
+    }
+    if (argument == "--version") {
+      std::printf("morilux %s\n", kMoriluxVersion);
+      return 0;
+    }
+  }
+  return std::nullopt;
 }
 
 // Saves the window as DIR/[PREFIX-]NAME.png; false after a message.
@@ -127,6 +152,7 @@ int AnalyseAndQuit(TForm1& window, const QString& picture) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  if (const std::optional<int> status = AnswerWithoutWindow(argc, argv)) return *status;
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Morilux"));
 
@@ -137,10 +163,6 @@ int main(int argc, char* argv[]) {
   const QStringList arguments = QApplication::arguments();
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
-    if (argument == QStringLiteral("--help") || argument == QStringLiteral("-h")) {
-      PrintUsage(stdout);
-      return 0;
-    }
     if (argument == QStringLiteral("--screenshot-dir") && i + 1 < arguments.size()) {
       screenshotDir = arguments[++i];
     } else if (argument == QStringLiteral("--screenshot-prefix") && i + 1 < arguments.size()) {

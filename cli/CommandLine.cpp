@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "MoriluxVersion.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QFile>
@@ -64,6 +66,7 @@ struct TOptions {
   std::optional<QString> json;
   bool raw = false;
   bool help = false;
+  bool version = false;
   bool explore = false;
   TExploreGrid grid;
   QString picture;
@@ -84,6 +87,7 @@ TOptions ParseArguments(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   const QCommandLineOption help(QStringList{"h", "help"});
+  const QCommandLineOption version(QStringList{"version"});
   const QCommandLineOption resolver(QStringList{"resolver"}, QString(), "N");
   const QCommandLineOption warp(QStringList{"warp"}, QString(), "N");
   const QCommandLineOption forceVersion(QStringList{"force-version"}, QString(), "N");
@@ -94,12 +98,16 @@ TOptions ParseArguments(const QStringList& arguments) {
   const QCommandLineOption exploreResolver(QStringList{"explore-resolver"}, QString(), "RANGE");
   const QCommandLineOption exploreWarp(QStringList{"explore-warp"}, QString(), "RANGE");
   const QCommandLineOption raw(QStringList{"raw"});
-  parser.addOptions({help, resolver, warp, forceVersion, out, report, json, explore, exploreResolver, exploreWarp, raw});
+  parser.addOptions({help, version, resolver, warp, forceVersion, out, report, json, explore, exploreResolver, exploreWarp, raw});
   if (!parser.parse(arguments)) throw TUsageError(parser.errorText().toStdString());
 
   TOptions options;
   if (parser.isSet(help)) {
     options.help = true;
+    return options;
+  }
+  if (parser.isSet(version)) {
+    options.version = true;
     return options;
   }
   for (const QCommandLineOption* single : {&resolver, &warp, &forceVersion, &out, &report, &json, &exploreResolver, &exploreWarp})
@@ -220,6 +228,7 @@ Options:
                      Warp values of the grid (default )" + number(warp.minimum) + ":" + number(warp.maximum) + R"().
   --raw              Prints the decoded text as its raw Shift-JIS bytes, with no
                      conversion, no newline and no escapes, even on a terminal.
+  --version          Prints the program's version.
   -h, --help         Prints this help.
 
 Output:
@@ -273,6 +282,10 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   } catch (const TUsageError& usage) {
     err << kProgram << ": " << OneLine(usage.what(), terminals.err) << " (see --help)\n";
     return kExitUnusable;
+  }
+  if (options.version) {
+    out << kProgram << ' ' << kMoriluxVersion << '\n';
+    return kExitDecoded;
   }
   if (options.help) {
     out << HelpText();

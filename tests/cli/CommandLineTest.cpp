@@ -132,7 +132,7 @@ TEST_F(CommandLine, UsageErrorsAndUnloadablePicturesExitTwo) {
 TEST_F(CommandLine, HelpExplainsOptionsOutputsAndExitCodes) {
   const TRun run = Run({"--help"});
   EXPECT_EQ(run.status, 0);
-  for (const char* word : {"--resolver", "--warp", "--force-version", "--out", "--raw", "StatusBar.txt",
+  for (const char* word : {"--resolver", "--warp", "--force-version", "--out", "--raw", "--version", "StatusBar.txt",
                            "FrontImage", "ResultMemo", "Exit status", "default 7", "default 6", "--report", "--json",
                            "--explore", "--explore-resolver FROM:TO[:STEP]", "default -128:128:8", "All or nothing"})
     EXPECT_NE(run.out.find(word), std::string::npos) << word;
