@@ -35,6 +35,16 @@ stage_unit_tests() {
   run_ctest "Release" build
 }
 
+# The Debian package, made from the Release build above (nothing is built
+# again), and what it holds and runs.
+stage_package() {
+  stage "Building and checking the Debian package (dist/)"
+  local deb
+  deb=$(scripts/package.sh build | tee /dev/stderr | tail -1)
+  scripts/check-package.sh "$deb"
+  summaries+=("Package: $deb checked")
+}
+
 # The whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer.
 stage_sanitizer_tests() {
   stage "Building and running the tests with sanitizers (build-asan/)"
@@ -56,6 +66,7 @@ stages=(
   stage_install
   stage_build
   stage_unit_tests
+  stage_package
   stage_sanitizer_tests
   stage_fuzzing
 )

@@ -24,6 +24,9 @@ packages=(
   libclang-rt-14-dev
   desktop-file-utils
   appstream
+  dpkg-dev
+  file
+  man-db
 )
 
 # One query for all: the packages that are installed, one name a line.
