@@ -40,7 +40,7 @@ stage_unit_tests() {
 stage_package() {
   stage "Building and checking the Debian package (dist/)"
   local deb
-  deb=$(scripts/package.sh build | tee /dev/stderr | tail -1)
+  deb=$(scripts/package.sh build)
   scripts/check-package.sh "$deb"
   summaries+=("Package: $deb checked")
 }

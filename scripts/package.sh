@@ -6,8 +6,10 @@
 # builds the two programs and the manual pages in Release in BUILD_DIR (default
 # build/, the build of ./test.sh and ./run.sh, whose up-to-date programs are
 # used as they are) and writes dist/morilux_<version>_<architecture>.deb with
-# CPack. The last line printed is the package's path.
+# CPack. Standard output holds only the package's path; the build's and
+# CPack's messages go to standard error.
 set -euo pipefail
+exec 3>&1 1>&2
 
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 given=${1:-}
@@ -49,4 +51,4 @@ packages=("$staging"/*.deb)
 [ ${#packages[@]} -eq 1 ] && [ -f "${packages[0]}" ] || { echo "package.sh: cpack wrote no package" >&2; exit 1; }
 mkdir -p dist
 mv -f "${packages[0]}" dist/
-echo "dist/$(basename "${packages[0]}")"
+echo "dist/$(basename "${packages[0]}")" >&3
