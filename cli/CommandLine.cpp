@@ -213,8 +213,8 @@ Options:
                      any browser: the parameters, the outcome and every page
                      with its explanation, pictures and text panes.
   --json FILE        Writes a summary for programs as JSON (its fields are
-                     described in the README); with - as FILE, standard output
-                     holds only the JSON.
+                     described in morilux-cli(1) and the README); with - as
+                     FILE, standard output holds only the JSON.
   --explore          Runs the analysis for every Resolver and Warp of a grid and
                      prints a map of where each stopped; the text printed, the
                      exit status and --out, --report and --json then belong to
