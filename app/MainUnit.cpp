@@ -26,6 +26,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "HelpWindow.h"
 #include "Inspector.h"
 #include "WindowSurfaces.h"
 #include "decoder/Veltrix.h"
@@ -161,6 +162,7 @@ void TSpinEdit::fixup(QString& input) const {
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_unique<TWindowSurfaces>()) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Morilux"));
+  setWindowIcon(MoriluxIcon());
   setFont(WindowFont());
   move(231, 232);
   resize(979, 663);
@@ -491,9 +493,14 @@ void TForm1::AnalyseCommand() {
 
 void TForm1::N6Click() {
   const QString help = QDir::current().absoluteFilePath(QStringLiteral("Morilux.chm"));
-  if (!QFileInfo::exists(help) || !QDesktopServices::openUrl(QUrl::fromLocalFile(help))) {
-    ShowMessage(QStringLiteral("ヘルプファイル Morilux.chm を開けませんでした。"));
+  if (QFileInfo::exists(help)) {
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
+      ShowMessage(QStringLiteral("ヘルプファイル Morilux.chm を開けませんでした。"));
+    return;
   }
+  if (!help_) help_ = new THelpWindow(manualRoot_, this);
+  if (const QString error = help_->OpenAtPage(PageControl1->currentWidget()->objectName()); !error.isEmpty())
+    ShowMessage(error);
 }
 
 void TForm1::ShowMessage(const QString& text) {

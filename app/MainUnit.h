@@ -17,6 +17,7 @@ class QFileDialog;
 class QLabel;
 class QMenu;
 class QTabWidget;
+class THelpWindow;
 class TInspector;
 class TMemo;
 class TImageView;
@@ -53,6 +54,8 @@ class TForm1 : public QMainWindow {
   void FormClose();
   void ImageReadBtnClick();
   void AnalyBtnClick();
+  // The help command: Morilux.chm in the working folder through the desktop
+  // when it is there, otherwise the built-in manual at the page in front.
   void N6Click();
   // The facade's notifications: status panel 1 shows the outcome.
   void ShowDecoded(TVeltrix& sender);
@@ -72,6 +75,11 @@ class TForm1 : public QMainWindow {
   // "デジタル処理画像" and brings "読み込み画像" to the front. A file that
   // cannot be read leaves the previous picture and reports the reason.
   TLoadResult LoadPictureFile(const QString& path);
+
+  // The folder the built-in manual is read from (its resources by default).
+  void SetManualSource(const QString& root) { manualRoot_ = root; }
+  // The help window once the help command has opened it.
+  THelpWindow* Help() const { return help_; }
 
   // Message boxes go here instead when set (tests, batch runs).
   void SetMessageSink(std::function<void(const QString&)> sink) { messageSink_ = std::move(sink); }
@@ -106,6 +114,8 @@ class TForm1 : public QMainWindow {
   TBitmap picture_;
   TAnalysisResult lastAnalysis_;
   std::function<void(const QString&)> messageSink_;
+  QString manualRoot_ = QStringLiteral(":/manual");
+  THelpWindow* help_ = nullptr;
 
   TSpinEdit* SpinEdit1 = nullptr;  // Resolver
   TSpinEdit* SpinEdit3 = nullptr;  // Warp

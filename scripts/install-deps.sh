@@ -27,6 +27,7 @@ packages=(
   dpkg-dev
   file
   man-db
+  qt6-svg-dev
 )
 
 # One query for all: the packages that are installed, one name a line.

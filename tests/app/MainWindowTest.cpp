@@ -343,18 +343,11 @@ TEST_F(MainWindow, TextPanesAreReadOnlyAndTheFacadeReportsItsOutcome) {
   EXPECT_EQ(Status(1), "Ｏｋ");
 }
 
-TEST_F(MainWindow, ClosedWindowAndMissingHelpFile) {
-  const QString previous = QDir::currentPath();
-  ASSERT_TRUE(QDir::setCurrent(dir_.path()));
-  form_->N6Click();
-  QDir::setCurrent(previous);
-  ASSERT_EQ(messages_.size(), 1);
-  EXPECT_TRUE(messages_[0].contains("Morilux.chm"));
-
+TEST_F(MainWindow, ClosedWindow) {
   form_->FormClose();
   form_->AnalyBtnClick();
   EXPECT_TRUE(MemoLines("ResultMemo").isEmpty());
-  EXPECT_EQ(messages_.size(), 1);
+  EXPECT_TRUE(messages_.isEmpty());
 }
 
 }  // namespace
