@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QImageReader>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,6 +89,26 @@ void AppendManual(const QString& path, const TStageTexts& stages, TManualText& o
     out.markdown += QLatin1Char('\n');
   }
   if (pending) Damaged(path, QStringLiteral("the anchor %1 has no heading after it").arg(*pending));
+}
+
+// Screenshots of the window are wider than the browser beside the contents;
+// they are shown at most this wide, their proportions kept.
+constexpr int kPictureWidth = 680;
+
+void FitPictures(QTextDocument& document, const QString& root) {
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+    for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+      QTextImageFormat format = fragment.fragment().charFormat().toImageFormat();
+      if (!format.isValid()) continue;
+      const QSize size = QImageReader(root + QLatin1Char('/') + format.name()).size();
+      if (size.width() <= kPictureWidth) continue;
+      format.setWidth(kPictureWidth);
+      format.setHeight(static_cast<double>(size.height()) * kPictureWidth / size.width());
+      QTextCursor cursor(&document);
+      cursor.setPosition(fragment.fragment().position());
+      cursor.setPosition(fragment.fragment().position() + fragment.fragment().length(), QTextCursor::KeepAnchor);
+      cursor.setCharFormat(format);
+    }
 }
 
 // The counterpart of an anchor in the other language ("x" and "en-x").
@@ -247,6 +268,7 @@ QString THelpWindow::Load(TManualLanguage language) {
       anchorBlocks_.emplace_back(anchor.name, block.blockNumber());
       block = block.next();
     }
+    FitPictures(*document, root_);
   } catch (const std::exception& error) {
     delete document;
     return QStringLiteral("マニュアルを表示できません（%1）。").arg(QString::fromUtf8(error.what()));
@@ -280,9 +302,12 @@ void THelpWindow::FillContents() {
 }
 
 void THelpWindow::ShowSection(const QString& anchor) {
-  browser_->scrollToAnchor(anchor);
   const auto found = std::find_if(anchorBlocks_.begin(), anchorBlocks_.end(),
                                   [&](const auto& entry) { return entry.first == anchor; });
+  // A search goes on from the section shown.
+  if (found != anchorBlocks_.end())
+    browser_->setTextCursor(QTextCursor(browser_->document()->findBlockByNumber(found->second)));
+  browser_->scrollToAnchor(anchor);
   if (found == anchorBlocks_.end()) return;
   for (int row = 0; row < contents_->count(); ++row) {
     if (contents_->item(row)->data(Qt::UserRole).toInt() != found->second) continue;

@@ -8,8 +8,6 @@
 #include "decoder/DecodingReport.h"
 #include "locate/Coordinates.h"
 
-namespace {
-
 bool MaskCondition(std::int32_t pattern, std::int32_t x, std::int32_t y) {
   // x is the column (j), y the row (i).
   switch (pattern) {
@@ -24,6 +22,8 @@ bool MaskCondition(std::int32_t pattern, std::int32_t x, std::int32_t y) {
   }
   return false;
 }
+
+namespace {
 
 // A size x size picture of the modules, colourOf(x, y) giving the colour of
 // each; white modules are left as the fresh picture has them.

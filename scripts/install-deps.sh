@@ -28,6 +28,7 @@ packages=(
   file
   man-db
   qt6-svg-dev
+  pngquant
 )
 
 # One query for all: the packages that are installed, one name a line.

@@ -9,10 +9,21 @@
 # server (xvfb-run, Debian package xvfb), so no display is needed.
 #
 #   scripts/screenshots.sh [OUTDIR]        (default: out/screenshots in the repository)
+#   scripts/screenshots.sh --manual        the manual's pictures, into docs/manual/images/
+#
+# --manual writes the pages and the inspector's views of the version-3 symbol,
+# window.png (the page 位置検索, shown near the top of the README) and the
+# diagrams of the symbol (morilux_manual_pictures), each reduced to a palette
+# by pngquant so that the committed pictures stay small.
 #
 # MORILUX_BUILD_DIR chooses the build directory (default: build/, Release).
 set -euo pipefail
 
+manual=false
+if [ "${1:-}" = --manual ]; then
+  manual=true
+  shift
+fi
 out=${1:+$(realpath -m -- "$1")}
 cd "$(dirname "$(realpath "$0")")/.."
 root=$(pwd)
@@ -22,17 +33,34 @@ build=$(realpath -m -- "${MORILUX_BUILD_DIR:-build}")
 
 scripts/install-deps.sh
 morilux_configure "$build" Release -DMORILUX_FRONTENDS=ON -DMORILUX_TESTS=ON -DMORILUX_BENCH=ON >/dev/null
-cmake --build "$build" --target morilux morilux_sample_picture morilux-make-pictures -j2 >/dev/null
-
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+shoot() {
+  xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb "$build/app/morilux" --screenshot-dir "$out" "$@"
+}
+
+if $manual; then
+  cmake --build "$build" --target morilux morilux_sample_picture morilux_manual_pictures -j2 >/dev/null
+  images=$root/docs/manual/images
+  out=$work/shots
+  mkdir -p "$out" "$images"
+  "$build/tests/app/morilux_sample_picture" "$work/version3.bmp"
+  shoot "$work/version3.bmp" >/dev/null
+  "$build/tests/app/morilux_manual_pictures" "$out"
+  cp "$out/02-TabSheet11.png" "$out/window.png"
+  rm -f "$images"/*.png
+  for picture in "$out"/*.png; do
+    pngquant --force --quality 60-90 --speed 1 --strip --output "$images/$(basename "$picture")" "$picture"
+  done
+  du -cb "$images"/*.png | tail -n 1
+  exit 0
+fi
+
+cmake --build "$build" --target morilux morilux_sample_picture morilux-make-pictures -j2 >/dev/null
 "$build/tests/app/morilux_sample_picture" "$work/version3.bmp"
 "$build/bench/morilux-make-pictures" "$work" >/dev/null
 
 mkdir -p "$out"
 rm -f "$out"/*.png
-shoot() {
-  xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb "$build/app/morilux" --screenshot-dir "$out" "$@"
-}
 shoot "$work/version3.bmp"
 shoot --screenshot-prefix photo "$work/photo-12mp.jpg"
