@@ -14,6 +14,7 @@
 #include "common/DecodeStages.h"
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
+#include "report/ExploreCells.h"
 #include "report/PaneFiles.h"
 #include "report/Pages.h"
 #include "report/StageTexts.h"
@@ -51,10 +52,6 @@ table.map td { width: 2.2em; text-align: center; border: 1px solid #fff; color: 
 table.map td.chosen { outline: 3px solid #000; outline-offset: -3px }
 .legend span { display: inline-block; padding: 0 .5em; margin: .1em .3em .1em 0; color: #fff }
 )";
-
-// Colour of each stage where a decode stopped, in pipeline order, and of a decode.
-constexpr std::array<const char*, kStageCount> kStageColours = {
-    "#5b2333", "#8f2d56", "#c2413b", "#d9822b", "#c9a227", "#7a9a2f", "#3f7f8c", "#4a5fa8", "#1f8a4c"};
 
 QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
@@ -185,19 +182,6 @@ void TextPane(THtml& html, const TSurfaces& surfaces, const TAnalysisResult& res
   html.Close();
 }
 
-std::string CellTitle(const TExploreCell& cell) {
-  std::string title = "Resolver " + std::to_string(cell.resolver) + ", Warp " + std::to_string(cell.warp) + ": ";
-  if (!cell.ran) return title + "未実行";
-  if (cell.result.decoded) return title + "復号 「" + ShiftJisToUtf8(cell.result.text) + "」";
-  return title + std::string(NameOf(cell.result.stage).japanese) + "で停止 — " + cell.result.failureReason;
-}
-
-std::string CellMark(const TExploreCell& cell) {
-  if (!cell.ran) return " ";
-  if (!cell.result.decoded) return "·";
-  return cell.textIndex < 26 ? std::string(1, static_cast<char>('A' + cell.textIndex)) : "*";
-}
-
 void ExplorerMap(THtml& html, const TExploreMap& map) {
   html.Open("section", {{"id", QStringLiteral("explorer")}});
   html.Element("h2", "パラメータ探索");
@@ -220,8 +204,7 @@ void ExplorerMap(THtml& html, const TExploreMap& map) {
     for (std::size_t w = 0; w < map.grid.warps.size(); ++w) {
       const std::size_t index = r * map.grid.warps.size() + w;
       const TExploreCell& cell = map.cells[index];
-      const QString colour = cell.ran ? QString::fromLatin1(kStageColours[static_cast<std::size_t>(cell.result.stage)])
-                                      : QStringLiteral("#bbb");
+      const QString colour = Q(CellColour(cell));
       html.Open("td", {{"style", QStringLiteral("background: ") + colour},
                        {"class", chosen == index ? QStringLiteral("chosen") : QString()},
                        {"title", Visible(CellTitle(cell))}});
@@ -234,7 +217,7 @@ void ExplorerMap(THtml& html, const TExploreMap& map) {
   html.Open("p", {{"class", QStringLiteral("legend")}});
   for (const TStageName& stage : kStageNames) {
     html.Open("span", {{"style", QStringLiteral("background: ") +
-                                     QString::fromLatin1(kStageColours[static_cast<std::size_t>(stage.stage)])}});
+                                     Q(StageColour(stage.stage))}});
     html.Text(stage.japanese);
     html.Close();
   }

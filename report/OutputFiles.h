@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Output files that are written whole or not at all. Every file the front ends
@@ -17,6 +18,14 @@
 class TOutputError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+  TOutputError(const std::string& message, std::string reason)
+      : std::runtime_error(message), reason_(std::move(reason)) {}
+  // The reason alone, for a front end that names the path in words of its
+  // own; the whole message when no reason was kept apart.
+  std::string Reason() const { return reason_.empty() ? what() : reason_; }
+
+ private:
+  std::string reason_;
 };
 
 // Files of one folder replaced together. Write puts each file under a

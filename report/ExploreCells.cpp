@@ -1,0 +1,32 @@
+#include "report/ExploreCells.h"
+
+#include <array>
+#include <cstddef>
+
+#include "common/ShiftJis.h"
+
+namespace {
+
+// Colour of each stage where a decode stopped, in pipeline order, and of a
+// decode: dark reds for the early stages, greens towards the decode.
+constexpr std::array<std::string_view, kStageCount> kStageColours = {
+    "#5b2333", "#8f2d56", "#c2413b", "#d9822b", "#c9a227", "#7a9a2f", "#3f7f8c", "#4a5fa8", "#1f8a4c"};
+
+}  // namespace
+
+std::string_view StageColour(TStage stage) { return kStageColours[static_cast<std::size_t>(stage)]; }
+
+std::string_view CellColour(const TExploreCell& cell) { return cell.ran ? StageColour(cell.result.stage) : kNotRunColour; }
+
+std::string CellMark(const TExploreCell& cell) {
+  if (!cell.ran) return " ";
+  if (!cell.result.decoded) return "·";
+  return cell.textIndex < 26 ? std::string(1, static_cast<char>('A' + cell.textIndex)) : "*";
+}
+
+std::string CellTitle(const TExploreCell& cell) {
+  std::string title = "Resolver " + std::to_string(cell.resolver) + ", Warp " + std::to_string(cell.warp) + ": ";
+  if (!cell.ran) return title + "未実行";
+  if (cell.result.decoded) return title + "復号 「" + ShiftJisToUtf8(cell.result.text) + "」";
+  return title + std::string(NameOf(cell.result.stage).japanese) + "で停止 — " + cell.result.failureReason;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/DecodeStages.h"
+#include "decoder/Explorer.h"
+
+// How every front end shows a cell of the parameter explorer's map: one
+// colour per stage where the decode stopped (and for a decode), a mark in the
+// cell and a one-line description.
+
+// "#rrggbb" of the stage where a cell's decode stopped (Done: decoded).
+std::string_view StageColour(TStage stage);
+// The colour of a cell not reached before a cancel.
+inline constexpr std::string_view kNotRunColour = "#bbb";
+// The cell's colour: its stage's, or kNotRunColour.
+std::string_view CellColour(const TExploreCell& cell);
+
+// A capital letter per distinct decoded text (A for the first, '*' past Z),
+// "·" for a cell that stopped, a space for one not reached.
+std::string CellMark(const TExploreCell& cell);
+// "Resolver r, Warp w: " and what the cell did (UTF-8): the decoded text, or
+// the stage where it stopped and the reason.
+std::string CellTitle(const TExploreCell& cell);
