@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include <QAction>
 #include <QApplication>
@@ -388,9 +390,8 @@ bool TInspector::SavePicture(TImagePaneId pane, const QString& path, bool enlarg
     hooks_.message(QStringLiteral("%1 を保存できませんでした：%2").arg(path, QString::fromUtf8(error.what())));
     return false;
   }
-  QString error;
-  if (!WriteFileAtomically(path, bytes, &error)) {
-    hooks_.message(QStringLiteral("%1 を保存できませんでした：%2").arg(path, error));
+  if (const std::optional<QString> failure = SaveFile(path, {bytes.constData(), static_cast<std::size_t>(bytes.size())})) {
+    hooks_.message(*failure);
     return false;
   }
   return true;
@@ -402,9 +403,8 @@ bool TInspector::SaveText(TTextPaneId pane, const QString& path) {
     bytes.append(line.data(), static_cast<qsizetype>(line.size()));
     bytes.append('\n');
   }
-  QString error;
-  if (!WriteFileAtomically(path, bytes, &error)) {
-    hooks_.message(QStringLiteral("%1 を保存できませんでした：%2").arg(path, error));
+  if (const std::optional<QString> failure = SaveFile(path, {bytes.constData(), static_cast<std::size_t>(bytes.size())})) {
+    hooks_.message(*failure);
     return false;
   }
   return true;

@@ -62,7 +62,10 @@ class TInspector : public QObject {
   // The codeword whose modules BlockImage outlines, or -1.
   std::int32_t HighlightedCodeword() const { return shownCodeword_; }
 
+  // Every file the window writes is named here: the chooser set (tests,
+  // batch runs) or the save dialog.
   void SetFileChooser(TFileChooser chooser) { chooser_ = std::move(chooser); }
+  QString ChooseFile(const QString& title, const QString& suggested, const QString& filter);
   // The pane's picture as PNG at full size, or, `enlarged`, each pixel a
   // square of several (module panes, for slides). False after a message.
   bool SavePicture(TImagePaneId pane, const QString& path, bool enlarged);
@@ -89,7 +92,6 @@ class TInspector : public QObject {
   void ShowCodeword(std::int32_t codeword);
   void Follow(TImagePaneId pane);
   void Dropped(const QString& path);
-  QString ChooseFile(const QString& title, const QString& suggested, const QString& filter);
 
   QMainWindow& window_;
   TWindowSurfaces& surfaces_;

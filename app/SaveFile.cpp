@@ -1,13 +1,14 @@
 #include "SaveFile.h"
 
-#include <QSaveFile>
+#include <QFile>
 
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-  QSaveFile file(path);
-  // No direct write when the folder refuses a temporary file: all or nothing.
-  file.setDirectWriteFallback(false);
-  if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) return true;
-  // The temporary file goes with `file` unless committed.
-  if (error) *error = file.errorString();
-  return false;
+#include "report/OutputFiles.h"
+
+std::optional<QString> SaveFile(const QString& path, std::string_view bytes) {
+  try {
+    WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes);
+  } catch (const TOutputError& error) {
+    return QStringLiteral("%1 を保存できませんでした：%2").arg(path, QString::fromStdString(error.Reason()));
+  }
+  return std::nullopt;
 }
