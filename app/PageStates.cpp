@@ -58,6 +58,7 @@ TPageState StateAfter(const TPageSteps& page, TStage stoppedAt, bool decoded) {
 void TPageStates::Loaded() { ++generation_; }
 
 void TPageStates::Analysed(TStage stoppedAt, bool decoded) {
+  analysedAt_ = generation_;
   for (const TPageSteps& page : PageSteps()) {
     if (page.kind == TPageSteps::TKind::Load) continue;
     TEntry& entry = entries_[page.page];

@@ -65,6 +65,9 @@ class TPageStates {
   void Loaded();
   void Analysed(TStage stoppedAt, bool decoded);
   TPageState State(std::string_view page) const;
+  // An analysis ran since the last load: the pages that it drew belong to the
+  // picture loaded now.
+  bool CurrentPictureAnalysed() const { return generation_ > 0 && analysedAt_ == generation_; }
 
  private:
   struct TEntry {
@@ -72,6 +75,7 @@ class TPageStates {
     std::optional<std::uint64_t> drawnFrom;  // the load the page was last drawn from
   };
   std::uint64_t generation_ = 0;  // successful loads so far
+  std::optional<std::uint64_t> analysedAt_;  // the load the last analysis ran on
   std::map<std::string, TEntry, std::less<>> entries_;
 };
 
