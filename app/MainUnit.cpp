@@ -26,11 +26,14 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "ExplorerWindow.h"
 #include "HelpWindow.h"
 #include "Inspector.h"
+#include "SaveFile.h"
 #include "WindowSurfaces.h"
 #include "decoder/Veltrix.h"
 #include "picture/PictureLoader.h"
+#include "report/HtmlReport.h"
 
 namespace {
 
@@ -204,7 +207,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_uniqu
   FormCreate();
 }
 
-TForm1::~TForm1() { FormClose(); }
+TForm1::~TForm1() {
+  // Its thread is stopped and joined before anything of this window goes.
+  delete explorer_;
+  FormClose();
+}
 
 void TForm1::BuildMenu() {
   QMenuBar* bar = menuBar();
@@ -237,6 +244,12 @@ void TForm1::BuildToolsMenu() {
   connect(quit, &QAction::triggered, this, [this] { close(); });
 
   AddToolCommand(QStringLiteral("解析"), "AnalyseAction", QKeySequence(Qt::Key_F5), [this] { AnalyseCommand(); });
+  AddToolCommand(QStringLiteral("レポートを書き出す…"), "ReportAction", QKeySequence(Qt::CTRL | Qt::Key_R),
+                 [this] { ReportCommand(); })
+      ->setToolTip(QStringLiteral("最後の解析のすべてのページを一つの HTML ファイルに書き出します"));
+  AddToolCommand(QStringLiteral("パラメータ探索…"), "ExploreAction", QKeySequence(Qt::CTRL | Qt::Key_E),
+                 [this] { ExplorerCommand(); })
+      ->setToolTip(QStringLiteral("Resolver と Warp のすべての組み合わせで解析し、どこで止まるかを地図にします"));
 }
 
 QAction* TForm1::AddToolCommand(const QString& text, const char* objectName, const QKeySequence& shortcut,
@@ -443,6 +456,7 @@ void TForm1::FormClose() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  if (explorer_) explorer_->close();
   FormClose();
   QMainWindow::closeEvent(event);
 }
@@ -464,7 +478,11 @@ TForm1::TLoadResult TForm1::LoadPictureFile(const QString& path) {
     ShowMessage(QString::fromUtf8(error.what()));
     return TLoadResult::Failed;
   }
-  if (loaded) picture_ = std::move(*loaded);
+  if (loaded) {
+    picture_ = std::move(*loaded);
+    picturePath_ = path;
+    if (explorer_) explorer_->PictureChanged();
+  }
 
   surfaces_->Image(TImagePaneId::Image1).ReplacePicture(picture_);
   surfaces_->Image(TImagePaneId::Image2).ReplacePicture(picture_);
@@ -482,13 +500,93 @@ void TForm1::AnalyBtnClick() {
   // so that no second command can start inside this one.
   lastAnalysis_ = Analyse(*decoder_, *surfaces_, picture_, parameters,
                           [] { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
-  inspector_->Analysed(lastAnalysis_, *decoder_, surfaces_->Refresh());
+  lastDrawn_ = surfaces_->Refresh();
+  inspector_->Analysed(lastAnalysis_, *decoder_, lastDrawn_);
   if (lastAnalysis_.aborted) ShowMessage(QString::fromUtf8(lastAnalysis_.failureReason));
 }
 
 void TForm1::AnalyseCommand() {
   for (TSpinEdit* field : {SpinEdit1, SpinEdit3, SpinEdit2}) field->interpretText();
   AnalyBtnClick();
+}
+
+void TForm1::AnalyseWith(const TAnalysisParameters& parameters) {
+  SpinEdit1->setValue(parameters.resolver);
+  SpinEdit3->setValue(parameters.warp);
+  SpinEdit2->setValue(parameters.forceVersion);
+  AnalyBtnClick();
+}
+
+void TForm1::ReportCommand() {
+  if (picture_.Empty()) {
+    ShowMessage(QStringLiteral("レポートにする解析がありません。画像を読み込んで解析してから書き出してください。"));
+    return;
+  }
+  if (!inspector_->States().CurrentPictureAnalysed()) {
+    ShowMessage(QStringLiteral("ページには前の画像の結果が残っています。読み込んだ画像を解析（F5）してから"
+                               "レポートを書き出してください。"));
+    return;
+  }
+  const QString suggested = QFileInfo(picturePath_).dir().filePath(QFileInfo(picturePath_).completeBaseName() +
+                                                                   QStringLiteral("-report.html"));
+  const QString path = inspector_->ChooseFile(QStringLiteral("レポートを書き出す"), suggested, QStringLiteral("HTML (*.html *.htm)"));
+  if (!path.isEmpty()) WriteReport(path);
+}
+
+bool TForm1::WriteReport(const QString& path) {
+  if (picture_.Empty() || !inspector_->States().CurrentPictureAnalysed()) {
+    ShowMessage(QStringLiteral("レポートにする解析がありません。"));
+    return false;
+  }
+  // The report shows this analysis alone, as a run of the command line would:
+  // the loaded picture, the panes it drew, its part of the listing.
+  TSurfaces shown;
+  for (const TImagePaneId pane : {TImagePaneId::Image1, TImagePaneId::Image2})
+    shown.Image(pane).ReplacePicture(surfaces_->Image(pane).CurrentPicture());
+  for (const TImagePaneId pane : lastDrawn_) shown.Image(pane).ReplacePicture(surfaces_->Image(pane).CurrentPicture());
+  for (std::size_t i = 0; i < kTextPaneCount; ++i) {
+    const auto pane = static_cast<TTextPaneId>(i);
+    const std::vector<std::string>& lines = surfaces_->Text(pane).Lines();
+    const std::size_t from = pane == TTextPaneId::BLMemo ? std::min(lastAnalysis_.listingStart, lines.size()) : 0;
+    for (std::size_t line = from; line < lines.size(); ++line) shown.Text(pane).AppendLine(lines[line]);
+  }
+  for (const int panel : {0, 1}) shown.SetStatus(panel, surfaces_->Status(panel));
+  TAnalysisResult result = lastAnalysis_;
+  result.listingStart = 0;
+  // The explorer's map goes with the report when its chosen cell is this analysis.
+  const TExploreMap* map = explorer_ ? explorer_->Map() : nullptr;
+  const std::optional<std::size_t> chosen = map && map->complete ? map->Chosen() : std::nullopt;
+  if (!chosen || TAnalysisParameters{map->cells[*chosen].resolver, map->cells[*chosen].warp, map->grid.forceVersion} !=
+                     result.parameters)
+    map = nullptr;
+
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  std::optional<QString> failure;
+  try {
+    const std::string html = HtmlReport({QFileInfo(picturePath_).fileName().toStdString(), picture_.Width(),
+                                         picture_.Height(), &shown, &result, map});
+    failure = SaveFile(path, html);
+  } catch (const std::exception& error) {
+    failure = QStringLiteral("%1 を保存できませんでした：%2").arg(path, QString::fromUtf8(error.what()));
+  }
+  QApplication::restoreOverrideCursor();
+  if (failure) ShowMessage(*failure);
+  return !failure;
+}
+
+TExplorerWindow* TForm1::ExplorerCommand() {
+  if (explorer_ == nullptr) {
+    explorer_ = new TExplorerWindow(this, {[this]() -> const TBitmap& { return picture_; },
+                                           [this] {
+                                             SpinEdit2->interpretText();
+                                             return SpinEdit2->ReadValue();
+                                           },
+                                           [this](const TAnalysisParameters& parameters) { AnalyseWith(parameters); }});
+  }
+  explorer_->show();
+  explorer_->raise();
+  explorer_->activateWindow();
+  return explorer_;
 }
 
 void TForm1::N6Click() {

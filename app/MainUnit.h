@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -17,6 +18,7 @@ class QFileDialog;
 class QLabel;
 class QMenu;
 class QTabWidget;
+class TExplorerWindow;
 class THelpWindow;
 class TInspector;
 class TMemo;
@@ -64,6 +66,18 @@ class TForm1 : public QMainWindow {
   // The analysis command from the keyboard (F5): what is typed in the spin
   // fields is taken as if they had lost the focus, then the analysis runs.
   void AnalyseCommand();
+  // The values put into the spin fields, then the analysis command.
+  void AnalyseWith(const TAnalysisParameters& parameters);
+
+  // "レポートを書き出す…": asks for a file name (through the inspector's file
+  // chooser) and writes the report there. Refused with a message while the
+  // pages do not show an analysis of the picture loaded now.
+  void ReportCommand();
+  // The report of the last analysis written to `path`, whole or not at all;
+  // false after a message.
+  bool WriteReport(const QString& path);
+  // "パラメータ探索…": the explorer's window, made on first use, brought to the front.
+  TExplorerWindow* ExplorerCommand();
 
   // Adds a command to the menu "ツール" (before its closing quit item), with
   // its shortcut if any; one line per command.
@@ -112,7 +126,13 @@ class TForm1 : public QMainWindow {
   QAction* toolsEnd_ = nullptr;
   std::unique_ptr<TVeltrix> decoder_;
   TBitmap picture_;
+  // The file the picture was loaded from.
+  QString picturePath_;
   TAnalysisResult lastAnalysis_;
+  // The image panes the last analysis drew; the others show what earlier
+  // analyses left and stay out of the report.
+  std::vector<TImagePaneId> lastDrawn_;
+  TExplorerWindow* explorer_ = nullptr;
   std::function<void(const QString&)> messageSink_;
   QString manualRoot_ = QStringLiteral(":/manual");
   THelpWindow* help_ = nullptr;

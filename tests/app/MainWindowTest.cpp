@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -14,13 +15,17 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
+#include "Inspector.h"
 #include "MainUnit.h"
 #include "TestSymbols.h"
 #include "WindowSurfaces.h"
 #include "WindowTestSupport.h"
 #include "decoder/Veltrix.h"
+#include "report/HtmlReport.h"
+#include "report/Pages.h"
 
 namespace {
 
@@ -351,3 +356,73 @@ TEST_F(MainWindow, ClosedWindow) {
 }
 
 }  // namespace
+
+// The report of the window is the command line's report of the same picture
+// and values: the panes the last analysis drew and its part of the listing,
+// nothing an earlier analysis left. It is refused until the picture loaded
+// now is analysed, and a file that cannot be written is named in one message.
+TEST_F(MainWindow, ReportHoldsTheLastAnalysisOnlyAndIsRefusedWhileThePagesAreStale) {
+  const QString report = dir_.filePath("report.html");
+  int chosen = 0;
+  form_->Inspector().SetFileChooser([&](const QString&, const QString& suggested, const QString&) {
+    ++chosen;
+    EXPECT_TRUE(suggested.endsWith("symbol-report.html")) << suggested.toStdString();
+    return report;
+  });
+  QAction* command = Find<QAction>("ReportAction");
+  command->trigger();
+  ASSERT_EQ(messages_.size(), 1);
+  const TBitmap picture = RenderSymbol(EncodeBytes("<script>alert(1)</script>", 2, 1), 5);
+  ASSERT_EQ(Load(picture, "symbol.bmp"), TForm1::TLoadResult::Loaded);
+  command->trigger();
+  ASSERT_EQ(messages_.size(), 2);
+  EXPECT_TRUE(messages_[1].contains("解析")) << messages_[1].toStdString();
+  EXPECT_EQ(chosen, 0);
+  EXPECT_FALSE(QFile::exists(report));
+
+  // A decode, then a run that stops at the finder search: the later pages
+  // still show the decode's pictures, which the report leaves out.
+  form_->AnalyBtnClick();
+  ASSERT_TRUE(form_->LastAnalysis().decoded);
+  const TAnalysisParameters failing{-128, 6, 0};
+  form_->AnalyseWith(failing);
+  ASSERT_EQ(form_->LastAnalysis().stage, TStage::FinderSearch);
+  ASSERT_GT(form_->LastAnalysis().listingStart, 0u);
+  command->trigger();
+  ASSERT_EQ(chosen, 1);
+  ASSERT_EQ(messages_.size(), 2);
+  const std::string written = ReadFile(report.toStdString());
+
+  TSurfaces surfaces;
+  surfaces.Image(TImagePaneId::Image1).ReplacePicture(picture);
+  surfaces.Image(TImagePaneId::Image2).ReplacePicture(picture);
+  TVeltrix veltrix(surfaces);
+  const TAnalysisResult alone = Analyse(veltrix, surfaces, picture, failing);
+  EXPECT_EQ(written, HtmlReport({"symbol.bmp", picture.Width(), picture.Height(), &surfaces, &alone}));
+  // Read back: well formed, the outcome and every page, the hostile text nowhere as markup.
+  QXmlStreamReader xml(QByteArray::fromStdString(written));
+  QStringList sections;
+  while (!xml.atEnd()) {
+    xml.readNext();
+    if (xml.isStartElement() && xml.name() == QStringLiteral("section")) sections << xml.attributes().value("id").toString();
+    if (xml.isStartElement()) EXPECT_NE(xml.name(), QStringLiteral("script"));
+  }
+  EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  QStringList expected{"outcome"};
+  for (const TPage& page : Pages()) expected << QString::fromUtf8(page.key.data(), static_cast<qsizetype>(page.key.size()));
+  EXPECT_EQ(sections, expected);
+
+  // A new load makes the pages stale again: refused, the file kept as it was.
+  ASSERT_EQ(Load(picture, "symbol.bmp"), TForm1::TLoadResult::Loaded);
+  command->trigger();
+  EXPECT_EQ(messages_.size(), 3);
+  EXPECT_EQ(chosen, 1);
+  EXPECT_EQ(ReadFile(report.toStdString()), written);
+
+  form_->AnalyBtnClick();
+  const QString impossible = dir_.filePath("symbol.bmp/report.html");
+  EXPECT_FALSE(form_->WriteReport(impossible));
+  ASSERT_EQ(messages_.size(), 4);
+  EXPECT_TRUE(messages_[3].contains(impossible)) << messages_[3].toStdString();
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), (QStringList{"report.html", "symbol.bmp"}));
+}
