@@ -40,7 +40,6 @@ QSpinBox* RangeField(QWidget* parent, const char* name, int minimum, int maximum
   return spin;
 }
 
-constexpr int kCellWidth = 44;
 constexpr int kCellHeight = 20;
 
 }  // namespace
@@ -78,9 +77,8 @@ TExplorerWindow::TExplorerWindow(QWidget* parent, THooks hooks) : QWidget(parent
   table_->setObjectName(QStringLiteral("ExploreMap"));
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
-  table_->horizontalHeader()->setDefaultSectionSize(kCellWidth);
   table_->verticalHeader()->setDefaultSectionSize(kCellHeight);
-  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_->setToolTip(QStringLiteral("行が Resolver、列が Warp です。クリックするとその値で解析します"));
   column->addWidget(table_, 1);
@@ -182,6 +180,12 @@ bool TExplorerWindow::Start() {
   // worker then shares nothing with the main window.
   auto explorer = std::make_unique<TExplorer>(picture, grid);
   ClearMap();
+  // The grid's cells, none run yet, until the map comes.
+  TExploreMap waiting;
+  waiting.grid = grid;
+  for (const std::int32_t resolver : grid.resolvers)
+    for (const std::int32_t warp : grid.warps) waiting.cells.push_back({resolver, warp, false, {}, -1});
+  ShowMap(waiting);
   progress_->setRange(0, static_cast<int>(grid.CellCount()));
   progress_->setValue(0);
   status_->setText(QStringLiteral("%1 組を解析しています…").arg(grid.CellCount()));
@@ -258,16 +262,15 @@ void TExplorerWindow::Finished(std::uint64_t run, std::shared_ptr<TExploreMap> m
   }
   progress_->setValue(static_cast<int>(done));
   QString text = map_->complete
-                     ? QStringLiteral("%1 組を %2 秒で解析しました。").arg(done).arg(seconds, 0, 'f', 1)
+                     ? QStringLiteral("%1 組を %2 秒で解析しました。").arg(done).arg(seconds, 0, 'f', 2)
                      : QStringLiteral("中止しました（%1 / %2 組）。").arg(done).arg(map_->cells.size());
   text += QStringLiteral("復号できたのは %1 組です。").arg(decoded);
   if (decoded > 0) text += QStringLiteral("セルをクリックすると、その値でメインウィンドウの解析を行います。");
   status_->setText(text);
-  ShowMap();
+  ShowMap(*map_);
 }
 
-void TExplorerWindow::ShowMap() {
-  const TExploreMap& map = *map_;
+void TExplorerWindow::ShowMap(const TExploreMap& map) {
   const std::size_t warps = map.grid.warps.size();
   table_->setRowCount(static_cast<int>(map.grid.resolvers.size()));
   table_->setColumnCount(static_cast<int>(warps));

@@ -67,7 +67,7 @@ class TExplorerWindow : public QWidget {
   void Progressed(std::uint64_t run, std::size_t done, std::size_t total);
   // The run's map, or none with the reason it failed.
   void Finished(std::uint64_t run, std::shared_ptr<TExploreMap> map, double seconds, const QString& failure);
-  void ShowMap();
+  void ShowMap(const TExploreMap& map);
   void ClearMap();
   void SetRunning(bool running);
 

@@ -7,7 +7,9 @@
 // `--screenshot-dir DIR` (for documentation and checks) loads PICTURE,
 // analyses it, saves one PNG of the window per page into DIR, then views of
 // the inspector (a magnified AdjustImage with the readout, a codeword chosen
-// on BlockRead, the tabs after a new load) and quits; `--screenshot-prefix P`
+// on BlockRead, the tabs after a new load), the explorer's window over the
+// preset grid (while it runs and when done, with the time it took) and the
+// result page of the cell it chooses, and quits; `--screenshot-prefix P`
 // puts P- before every file name.
 // `--analyse-and-quit` (for timing the window, bench/compare.sh) loads
 // PICTURE, analyses it, brings every pane up to date, paints the window and
@@ -25,10 +27,12 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QStringList>
 #include <QTabWidget>
 #include <QTextBlock>
 
+#include "ExplorerWindow.h"
 #include "Inspector.h"
 #include "MainUnit.h"
 #include "MoriluxVersion.h"
@@ -63,7 +67,7 @@ std::optional<int> AnswerWithoutWindow(int argc, char* argv[]) {
 }
 
 // Saves the window as DIR/[PREFIX-]NAME.png; false after a message.
-bool Shoot(TForm1& window, const QString& directory, const QString& prefix, const QString& name) {
+bool Shoot(QWidget& window, const QString& directory, const QString& prefix, const QString& name) {
   QApplication::processEvents();
   const QString file = QDir(directory).filePath((prefix.isEmpty() ? QString() : prefix + QLatin1Char('-')) + name + ".png");
   if (!window.grab().save(file)) {
@@ -121,6 +125,38 @@ bool ShootInspector(TForm1& window, const QString& directory, const QString& pre
   return Shoot(window, directory, prefix, QStringLiteral("inspector-stale-TabSheet11"));
 }
 
+// The explorer's window over the preset grid, once while it runs (a third of
+// the cells done) and once with the map; then the main window's result page
+// after a click on the cell the map chooses.
+bool ShootExplorer(TForm1& window, const QString& directory, const QString& prefix) {
+  TExplorerWindow* explorer = window.ExplorerCommand();
+  explorer->move(window.geometry().topRight() + QPoint(8, 0));
+  QElapsedTimer clock;
+  clock.start();
+  if (!explorer->Start()) return false;
+  const auto* progress = explorer->findChild<QProgressBar*>(QStringLiteral("ExploreProgress"));
+  bool running = false;
+  while (explorer->Running()) {
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (!running && explorer->Running() && progress->maximum() > 0 && 3 * progress->value() >= progress->maximum()) {
+      running = true;
+      if (!Shoot(*explorer, directory, prefix, QStringLiteral("explorer-running"))) return false;
+    }
+  }
+  std::printf("explorer: %zu cells in %.2f s\n", explorer->Map() ? explorer->Map()->cells.size() : 0,
+              static_cast<double>(clock.nsecsElapsed()) / 1e9);
+  if (!Shoot(*explorer, directory, prefix, QStringLiteral("explorer-map"))) return false;
+  const TExploreMap* map = explorer->Map();
+  const std::optional<std::size_t> chosen = map ? map->Chosen() : std::nullopt;
+  if (!chosen) return true;
+  const int warps = static_cast<int>(map->grid.warps.size());
+  explorer->CellClicked(static_cast<int>(*chosen) / warps, static_cast<int>(*chosen) % warps);
+  if (!Shoot(*explorer, directory, prefix, QStringLiteral("explorer-picked"))) return false;
+  auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+  pages->setCurrentWidget(window.findChild<QWidget*>(QStringLiteral("TabSheet5")));
+  return Shoot(window, directory, prefix, QStringLiteral("explorer-picked-TabSheet5"));
+}
+
 int SaveScreenshots(TForm1& window, const QString& directory, const QString& prefix, const QString& picture) {
   if (!QDir().mkpath(directory)) {
     std::fprintf(stderr, "morilux: cannot create %s\n", qPrintable(directory));
@@ -133,7 +169,7 @@ int SaveScreenshots(TForm1& window, const QString& directory, const QString& pre
     const QString name = QStringLiteral("%1-%2").arg(i + 1, 2, 10, QLatin1Char('0')).arg(pages->widget(i)->objectName());
     if (!Shoot(window, directory, prefix, name)) return 1;
   }
-  return ShootInspector(window, directory, prefix, picture) ? 0 : 1;
+  return ShootInspector(window, directory, prefix, picture) && ShootExplorer(window, directory, prefix) ? 0 : 1;
 }
 
 // The load and analysis commands as a user gives them: every pane's picture

@@ -3,10 +3,12 @@
 # generated picture of a version-3 symbol, then the inspector's views: the
 # sampling page magnified about an alignment node (ring, readout field), a
 # codeword chosen on BlockRead (its modules outlined), and the tabs' state
-# icons after the picture is loaded again (stale). The same again, named
-# photo-*.png, for a generated 4000 x 3000 photograph, where the marks of the
-# stages stay visible in the shrunk panes. The window runs on a virtual X
-# server (xvfb-run, Debian package xvfb), so no display is needed.
+# icons after the picture is loaded again (stale); then the parameter
+# explorer's window over its preset grid (running, done, its chosen cell
+# picked) and the result page of that cell. The same again, named photo-*.png,
+# for a generated 4000 x 3000 photograph, where the marks of the stages stay
+# visible in the shrunk panes. The window runs on a virtual X server
+# (xvfb-run, Debian package xvfb), so no display is needed.
 #
 #   scripts/screenshots.sh [OUTDIR]        (default: out/screenshots in the repository)
 #   scripts/screenshots.sh --manual        the manual's pictures, into docs/manual/images/
