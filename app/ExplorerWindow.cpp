@@ -303,6 +303,8 @@ void TExplorerWindow::ShowMap(const TExploreMap& map) {
     }
     table_->setItem(static_cast<int>(i / warps), static_cast<int>(i % warps), item);
   }
+  // No cell stands out before one is picked.
+  table_->setCurrentItem(nullptr);
   QStringList lines;
   if (differing)
     lines << QStringLiteral("組み合わせによって異なる文字列が読み取られました（!）。誤った読み取りが含まれています。");
