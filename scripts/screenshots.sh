@@ -13,10 +13,10 @@
 #   scripts/screenshots.sh [OUTDIR]        (default: out/screenshots in the repository)
 #   scripts/screenshots.sh --manual        the manual's pictures, into docs/manual/images/
 #
-# --manual writes the pages and the inspector's views of the version-3 symbol,
-# window.png (the page 位置検索, shown near the top of the README) and the
-# diagrams of the symbol (morilux_manual_pictures), each reduced to a palette
-# by pngquant so that the committed pictures stay small.
+# --manual writes the pages, the inspector's views and the explorer's map of
+# the version-3 symbol, window.png (the page 位置検索, shown near the top of
+# the README) and the diagrams of the symbol (morilux_manual_pictures), each
+# reduced to a palette by pngquant so that the committed pictures stay small.
 #
 # MORILUX_BUILD_DIR chooses the build directory (default: build/, Release).
 set -euo pipefail
@@ -50,6 +50,8 @@ if $manual; then
   shoot "$work/version3.bmp" >/dev/null
   "$build/tests/app/morilux_manual_pictures" "$out"
   cp "$out/02-TabSheet11.png" "$out/window.png"
+  # The explorer's finished map is enough for the manual.
+  rm -f "$out"/explorer-running.png "$out"/explorer-picked*.png
   rm -f "$images"/*.png
   for picture in "$out"/*.png; do
     pngquant --force --quality 60-90 --speed 1 --strip --output "$images/$(basename "$picture")" "$picture"
