@@ -33,26 +33,34 @@ struct TStageName {
 extern const std::array<TStageName, kStageCount> kStageNames;
 const TStageName& NameOf(TStage stage);
 
+struct TBinarizationFigures;
+struct TFinderFigures;
+struct TVersionFigures;
+struct TCornerFigures;
+struct TSamplingFigures;
+struct TFormatFigures;
+struct TCorrectionFigures;
+struct TDataFigures;
+
 // What the stages tell while they run. A stage calls Enter as it begins its
-// work, in pipeline order; the stages before it have succeeded.
+// work, in pipeline order; the stages before it have succeeded. As it ends it
+// hands over what it measured (common/Diagnosis.h), also when it fails: a
+// stage that raises a failure reports first. Reporting changes nothing that a
+// stage computes or draws.
 class TDecodeObserver {
  public:
   virtual ~TDecodeObserver() = default;
   virtual void Enter(TStage stage) = 0;
 
+  virtual void Binarized(const TBinarizationFigures&) {}
+  virtual void FinderSearched(const TFinderFigures&) {}
+  virtual void VersionDecided(const TVersionFigures&) {}
+  virtual void CornersFound(const TCornerFigures&) {}
+  virtual void Sampled(const TSamplingFigures&) {}
+  virtual void FormatRead(const TFormatFigures&) {}
+  virtual void BlocksCorrected(const TCorrectionFigures&) {}
+  virtual void DataDecoded(const TDataFigures&) {}
+
   // An observer that keeps nothing, for stages driven on their own.
   static TDecodeObserver& Nobody();
-};
-
-// Keeps the stage entered last: after a decode, the stage where it stopped.
-class TStageRecorder : public TDecodeObserver {
- public:
-  void Enter(TStage stage) override { last_ = stage; }
-  TStage Last() const { return last_; }
-  // A decode that goes on from a kept earlier part stands where that part
-  // stopped; nothing is entered anew.
-  void Resume(TStage stage) { last_ = stage; }
-
- private:
-  TStage last_ = TStage::Binarization;
 };

@@ -36,7 +36,10 @@ std::uint32_t TDataBlockReader::ReadBits(std::int32_t n) {
   if (n < 1 || n > 16) return 0;
   const std::int64_t remaining =
       readIndex_ >= count_ ? 0 : static_cast<std::int64_t>(count_ - readIndex_ - 1) * 8 + bitPosition_ + 1;
-  if (remaining < n) return 0;
+  if (remaining < n) {
+    exhausted_ = true;
+    return 0;
+  }
   std::uint32_t value = 0;
   for (std::int32_t i = 0; i < n; ++i) {
     const std::int32_t codeword = codewords_[static_cast<std::size_t>(readIndex_)];
@@ -53,9 +56,19 @@ std::int32_t TDataBlockReader::CountLength(std::uint32_t mode) const { return Ch
 
 std::string TDataBlockReader::Decode() {
   std::string text;
+  figures_ = TDataFigures{};
+  figures_.totalBits = static_cast<std::int64_t>(count_) * 8;
   for (;;) {
+    const std::int64_t start = Position();
+    exhausted_ = false;
     const std::uint32_t mode = ReadBits(4);
-    if (mode != kNumeric && mode != kAlphanumeric && mode != kByte && mode != kKanji) break;
+    if (mode != kNumeric && mode != kAlphanumeric && mode != kByte && mode != kKanji) {
+      // An exhausted stream reads as the terminator.
+      figures_.stop = exhausted_ ? TDataStop::Exhausted : mode == 0 ? TDataStop::Terminator : TDataStop::UnsupportedMode;
+      figures_.stopMode = mode;
+      figures_.stopBit = start;
+      break;
+    }
     const std::uint32_t count = ReadBits(CountLength(mode));
     switch (mode) {
       case kNumeric: ReadNumeric(count, text); break;
@@ -63,6 +76,7 @@ std::string TDataBlockReader::Decode() {
       case kByte: ReadBytes(count, text); break;
       case kKanji: ReadKanji(count, text); break;
     }
+    figures_.segments.push_back({mode, count, start, exhausted_});
   }
   return text;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/Diagnosis.h"
 #include "common/Types.h"
 
 // Decodes the data codewords of one symbol, read as a bit stream, into its text:
@@ -17,11 +18,15 @@ class TDataBlockReader {
 
   // Decodes the whole stream from the current read position.
   std::string Decode();
+  // Of the last Decode: the segments read and where and why the reading stopped.
+  const TDataFigures& Figures() const { return figures_; }
   // The next n bits (1 .. 16), most significant first. When fewer than n bits
   // remain, returns 0 and leaves the read position where it was.
   std::uint32_t ReadBits(std::int32_t n);
 
  private:
+  // Bits read so far.
+  std::int64_t Position() const { return static_cast<std::int64_t>(readIndex_) * 8 + (7 - bitPosition_); }
   std::int32_t CountLength(std::uint32_t mode) const;
   void ReadNumeric(std::uint32_t count, std::string& text);
   void ReadAlphanumeric(std::uint32_t count, std::string& text);
@@ -33,4 +38,7 @@ class TDataBlockReader {
   std::int32_t version_;
   std::int32_t readIndex_ = 0;
   std::int32_t bitPosition_ = 7;
+  // Set when a read found fewer bits than it asked for.
+  bool exhausted_ = false;
+  TDataFigures figures_;
 };

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr std::int32_t kSyndromeCount = 8;
-constexpr std::int32_t kMaxErrors = 3;
 // Coefficients 0 .. 8 of the locator are tried in the root search.
 constexpr std::int32_t kRootSearchDegree = 8;
 
@@ -52,6 +50,7 @@ std::int32_t TReedSolomon::GFInverse(std::int32_t a) const {
 void TReedSolomon::Decode(TIntegers& block) {
   errorCount_ = 0;
   rootCount_ = 0;
+  locatorDegree_ = 0;
   TTextPane& memo = surfaces_.Text(TTextPaneId::RdSnMemo);
 
   ComputeSyndromes(block);
@@ -67,6 +66,10 @@ void TReedSolomon::Decode(TIntegers& block) {
   memo.AppendLine("--- Corrected Data ---");
   memo.AppendLine(HexLine(block, "%02X"));
   memo.AppendLine(" ");
+}
+
+std::int32_t TReedSolomon::NonZeroSyndromes() const {
+  return static_cast<std::int32_t>(std::count_if(syndromes_.begin(), syndromes_.end(), [](std::int32_t s) { return s != 0; }));
 }
 
 bool TReedSolomon::IsCodeword(const TIntegers& block, std::int32_t ecLength) const {
@@ -95,6 +98,7 @@ void TReedSolomon::ComputeSyndromes(const TIntegers& block) {
 void TReedSolomon::CorrectErrors(TIntegers& block) {
   const auto length = static_cast<std::int32_t>(block.size());
   const std::int32_t degree = FindLocator();
+  locatorDegree_ = degree;
   if (degree < 1 || degree > kMaxErrors) return;
   FindRoots();
   // A locator whose roots do not match its degree, or point outside the block,

@@ -13,6 +13,10 @@
 // the error values from Forney's formula. Every step is traced on RdSnMemo.
 class TReedSolomon {
  public:
+  // Syndromes computed per block, and the most wrong codewords a block may hold and be corrected.
+  static constexpr std::int32_t kSyndromeCount = 8;
+  static constexpr std::int32_t kMaxErrors = 3;
+
   explicit TReedSolomon(TSurfaces& surfaces);
 
   // Lists the block and its syndromes and, when a syndrome is non-zero, corrects
@@ -24,6 +28,10 @@ class TReedSolomon {
   void Decode(TIntegers& block);
   // Codewords corrected by the last Decode (0 when intact or left unchanged).
   std::int32_t ErrorCount() const { return errorCount_; }
+  // Of the last Decode: the syndromes that were not zero, and the degree of
+  // the error locator (0 when every syndrome was zero).
+  std::int32_t NonZeroSyndromes() const;
+  std::int32_t LocatorDegree() const { return locatorDegree_; }
 
   // True when the block, whose last ecLength codewords are the error
   // correction, reads as a codeword to this decoder: a block of E such
@@ -55,5 +63,6 @@ class TReedSolomon {
   TPolynomial evaluator_{};
   std::array<std::int32_t, 255> errorLocations_{};
   std::int32_t rootCount_ = 0;
+  std::int32_t locatorDegree_ = 0;
   std::int32_t errorCount_ = 0;
 };

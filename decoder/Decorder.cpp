@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/Bitmap.h"
+#include "common/Diagnosis.h"
 #include "common/Messages.h"
 #include "data/DataBlockReader.h"
 #include "decoder/DecodingReport.h"
@@ -93,14 +94,19 @@ std::string TDecorder::Decode(const TPlaneBoolean& plane, std::int32_t width, st
   ReadCodewords();
   listing.AppendLine(decoding_report::CodewordCountLine(codewordsRead_));
 
-  const bool clean = CorrectBlocks();
+  TCorrectionFigures figures;
+  const bool clean = CorrectBlocks(figures);
   codewordsRead_ = static_cast<std::int32_t>(dataCodewords_.size());
   if (!clean) {
-    // A block the decoder could not mend would only decode into garbage.
+    // A block the decoder could not mend would only decode into garbage:
+    // that garbage is shown to the observer alone, as what the damage did.
+    figures.unverified = ReadUncorrected();
+    Observer().BlocksCorrected(figures);
     SetErrorCode(3);
     errorText_ = ErrorMessage(3);
     return {};
   }
+  Observer().BlocksCorrected(figures);
   Observer().Enter(TStage::Data);
   return DecodeData();
 }
@@ -166,7 +172,7 @@ std::int32_t TDecorder::CodewordAt(std::int32_t index) const {
   return codewords_[static_cast<std::size_t>(index)];
 }
 
-bool TDecorder::CorrectBlocks() {
+bool TDecorder::CorrectBlocks(TCorrectionFigures& figures) {
   TTextPane& listing = Surfaces().Text(TTextPaneId::BLMemo);
   TTextPane& trace = Surfaces().Text(TTextPaneId::RdSnMemo);
   listing.AppendLine(decoding_report::kCorrectedHeader);
@@ -180,6 +186,12 @@ bool TDecorder::CorrectBlocks() {
   // Blocks of two lengths are numbered in the listing.
   const bool numbered = blockCount > 1 && total % blockCount != 0;
   layout_ = Deinterleave(total, blockCount, ecPerBlock);
+  figures.version = Version();
+  figures.level = ECLevel();
+  figures.maskPattern = MaskPattern();
+  figures.codewords = total;
+  figures.syndromes = TReedSolomon::kSyndromeCount;
+  figures.correctable = TReedSolomon::kMaxErrors;
   blocks_.clear();
   corrections_.clear();
   dataCodewords_.clear();
@@ -193,6 +205,9 @@ bool TDecorder::CorrectBlocks() {
     const bool mended = reedSolomon_.IsCodeword(block, ecPerBlock);
     if (!mended) clean = false;
     corrections_.push_back(mended ? reedSolomon_.ErrorCount() : -1);
+    figures.blocks.push_back({static_cast<std::int32_t>(block.size()), layout_[b].dataCount,
+                              reedSolomon_.NonZeroSyndromes(), reedSolomon_.LocatorDegree(),
+                              reedSolomon_.ErrorCount(), !mended});
     if (numbered) listing.AppendLine(decoding_report::BlockIndexLine(static_cast<std::int32_t>(b)));
     running += reedSolomon_.ErrorCount();
     trace.AppendLine(decoding_report::CorrectionLine(running));
@@ -208,5 +223,18 @@ bool TDecorder::CorrectBlocks() {
 
 std::string TDecorder::DecodeData() {
   TDataBlockReader reader(dataCodewords_, codewordsRead_, Version());
-  return reader.Decode();
+  std::string text = reader.Decode();
+  Observer().DataDecoded(reader.Figures());
+  return text;
+}
+
+TUnverifiedReading TDecorder::ReadUncorrected() const {
+  TIntegers data;
+  for (const TBlockLayout& block : layout_)
+    for (std::int32_t i = 0; i < block.dataCount; ++i) data.push_back(CodewordAt(block.codewords[static_cast<std::size_t>(i)]));
+  TDataBlockReader reader(data, static_cast<std::int32_t>(data.size()), Version());
+  TUnverifiedReading reading;
+  reading.text = reader.Decode();
+  reading.data = reader.Figures();
+  return reading;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Diagnosis.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 #include "common/Types.h"
@@ -75,8 +76,11 @@ class TDecorder : public TSymbol {
   void Unmask();
   void ReadCodewords();
   // Returns false when a block is still not a codeword after correction.
-  bool CorrectBlocks();
+  // The figures of every block are noted for the observer.
+  bool CorrectBlocks(TCorrectionFigures& figures);
   std::string DecodeData();
+  // The data codewords as read, without correction, decoded as far as they go.
+  TUnverifiedReading ReadUncorrected() const;
 
   std::int32_t CodewordAt(std::int32_t index) const;
 

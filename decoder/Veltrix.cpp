@@ -35,11 +35,12 @@ void TVeltrix::SetResolver(std::int32_t value) {
 bool TVeltrix::Decode(const TBitmap& picture) { return DecodeBinarized(Binarize(picture)); }
 
 TBinarized TVeltrix::Binarize(const TBitmap& picture) {
-  progress_.Enter(TStage::Binarization);
   TBinarized kept;
   kept.width = picture.Width();
   kept.height = picture.Height();
   kept.resolver = resolver_;
+  progress_.Begin(kept.width, kept.height, {resolver_, decorder_->Warp(), forceVersion_});
+  progress_.Enter(TStage::Binarization);
   // No threshold exists for fewer than two columns or for columns without
   // rows: such a picture is not binarized at all.
   if (TFrontImage::CanBinarize(kept.width, kept.height)) {
@@ -52,13 +53,13 @@ TBinarized TVeltrix::Binarize(const TBitmap& picture) {
       kept.searchFailure = std::current_exception();
     }
   }
-  kept.stage = progress_.Last();
+  kept.record = progress_.Record();
   return kept;
 }
 
 bool TVeltrix::DecodeBinarized(const TBinarized& kept) {
-  progress_.Resume(kept.stage);
   SetResolver(kept.resolver);
+  progress_.Resume(kept.record, {resolver_, decorder_->Warp(), forceVersion_});
   bool result = true;
   failureText_.clear();
   tooSmall_ = kept.plane == nullptr;
@@ -90,6 +91,7 @@ bool TVeltrix::DecodeBinarized(const TBinarized& kept) {
     if (!decorder_->ErrorText().empty()) result = false;
   }
 
+  progress_.Finish(result ? std::string() : FailureReason());
   if (result) {
     progress_.Enter(TStage::Done);
     if (OnDecoded) OnDecoded(*this);

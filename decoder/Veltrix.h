@@ -8,6 +8,7 @@
 
 #include "common/Bitmap.h"
 #include "common/DecodeStages.h"
+#include "common/Diagnosis.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 #include "locate/FindPattern.h"
@@ -29,8 +30,9 @@ struct TBinarized {
   TFinderResult finders;
   // What the finder search raised, to be reported by the decode.
   std::exception_ptr searchFailure;
-  // Where the decode stood after the search.
-  TStage stage = TStage::Binarization;
+  // What binarization and finder search measured, and where the decode stood
+  // after them: the record a decode from this part begins with.
+  TDiagnosis record;
 };
 
 // The one entry into the decoder. The owner writes the three parameters, calls
@@ -90,7 +92,10 @@ class TVeltrix {
   // Where the last decode stopped: the stage that failed, or Done after a
   // success (Binarization also for a picture too small to binarize). Every
   // stage before it ran and succeeded; none after it ran.
-  TStage StoppedAt() const { return progress_.Last(); }
+  TStage StoppedAt() const { return progress_.Record().stage; }
+  // What every stage of the last decode measured (the picture's own histogram
+  // is left out: TFrontImage::GreyHistogram makes it on request).
+  const TDiagnosis& Diagnosis() const { return progress_.Record(); }
 
   // The binary plane of the last decode (empty before the first and after a
   // picture too small to binarize).
@@ -100,8 +105,8 @@ class TVeltrix {
 
  private:
   TSurfaces& surfaces_;
-  // Handed to every stage, which tells it where the decode stands.
-  TStageRecorder progress_;
+  // Handed to every stage, which tells it where the decode stands and what it measured.
+  TDiagnosisRecorder progress_;
   std::unique_ptr<TFrontImage> frontImage_;
   std::unique_ptr<TDecorder> decorder_;
   const TPlaneBoolean* binary_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "common/Bitmap.h"
 #include "common/DecodeStages.h"
+#include "common/Diagnosis.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 
@@ -48,6 +49,10 @@ class TFrontImage {
   // The plane of the last Binarize, for holders that keep it beyond the next
   // call (which then makes a new plane instead of writing into this one).
   std::shared_ptr<const TPlaneBoolean> SharedPlane() const { return binary_; }
+
+  // Pixels of the picture at each grey level: a pass of its own over the
+  // picture, which a decode does not make (only asked for when shown).
+  static TGreyHistogram GreyHistogram(const TBitmap& picture);
 
   // The threshold of the last Binarize.
   std::int32_t Threshold() const { return threshold_; }

@@ -39,6 +39,7 @@ class TImageReader {
 
  private:
   TSurfaces& surfaces_;
+  TDecodeObserver& observer_;
   std::unique_ptr<TCoordinates> coordinates_;
   TPlaneBoolean matrix_;
   std::int32_t size_ = 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/Bitmap.h"
+#include "common/Diagnosis.h"
 #include "common/Errors.h"
 #include "common/Rounding.h"
 #include "locate/FindPattern.h"
@@ -82,41 +83,92 @@ std::int32_t TCoordinates::LocateFromCentres(const TPlaneBoolean& plane, std::in
                                              TPoint p0, TPoint p1, TPoint p2) {
   observer_.Enter(TStage::Version);
   SetCentres(p0, p1, p2);
-
-  std::int32_t candidate = 0;
-  if (forcedVersion_ > 0) {
-    candidate = forcedVersion_;
-  } else {
-    // Test upward from the estimate; the timing patterns decide up to version 14.
-    TTimingPattern timing(surfaces_, p_[0], p_[1], p_[2]);
-    for (std::int32_t v = timing.EstimateVersion(plane); v <= 14; ++v) {
-      if (timing.CheckVersion(v, plane, width, height)) {
-        candidate = v;
-        break;
-      }
-    }
-    if (candidate == 0) return 1;
-  }
-  version_ = candidate;
-  model_->SetVersion(candidate);
-
-  // From version 7 on the version information decides, also over a forced
-  // version: the candidate only sets the pitch with which its blocks are found.
-  if (HasVersionInformation(candidate)) {
-    version_ = ReadVersionInformation(plane);
-    if (version_ == 0) return 1;
-  }
+  TVersionFigures figures;
+  const bool settled = DecideVersion(plane, width, height, figures);
+  observer_.VersionDecided(figures);
+  if (!settled) return 1;
   surfaces_.Text(TTextPaneId::ImgMemo).AppendLine("型番 " + std::to_string(version_));
 
   MeasureVersion(version_);
   observer_.Enter(TStage::Corners);
-  FrameSymbol(plane, width, height);
+  try {
+    FrameSymbol(plane, width, height);
+  } catch (...) {
+    // What the corner search found up to the failure, then the failure on its way.
+    observer_.CornersFound(cornerFigures_);
+    throw;
+  }
+  observer_.CornersFound(cornerFigures_);
   // A failed framing has left the previous alignment positions and grid.
   observer_.Enter(TStage::Sampling);
   PlaceSeeds(version_);
   BuildAlignmentGrid(plane, width, height);
   DrawAdjustImage(plane, width, height);
   return 0;
+}
+
+bool TCoordinates::DecideVersion(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
+                                 TVersionFigures& figures) {
+  std::int32_t candidate = 0;
+  if (forcedVersion_ > 0) {
+    candidate = forcedVersion_;
+    figures.forced = forcedVersion_;
+  } else {
+    // Test upward from the estimate; the timing patterns decide up to version 14.
+    TTimingPattern timing(surfaces_, p_[0], p_[1], p_[2]);
+    figures.estimate = timing.EstimateVersion(plane);
+    figures.changes1 = timing.Changes1();
+    figures.changes2 = timing.Changes2();
+    figures.lastTimingVersion = TTimingPattern::kLastVersion;
+    figures.shareNeeded = static_cast<double>(TTimingPattern::kShareNeeded);
+    for (std::int32_t v = figures.estimate; v <= TTimingPattern::kLastVersion; ++v) {
+      const bool passed = timing.CheckVersion(v, plane, width, height);
+      figures.trials.push_back({v, timing.Samples(), timing.Matches1(), timing.Matches2(), passed});
+      if (passed) {
+        candidate = v;
+        break;
+      }
+    }
+    if (candidate == 0) {
+      figures.selfNamingVersions = SelfNamingVersions(plane);
+      return false;
+    }
+  }
+  figures.candidate = candidate;
+  version_ = candidate;
+  model_->SetVersion(candidate);
+
+  // From version 7 on the version information decides, also over a forced
+  // version: the candidate only sets the pitch with which its blocks are found.
+  if (HasVersionInformation(candidate)) {
+    figures.maxInformationDistance = kMaxInformationDistance;
+    version_ = ReadVersionInformation(plane, &figures.informationBlocks);
+  }
+  figures.version = version_;
+  if (version_ == 0) figures.selfNamingVersions = SelfNamingVersions(plane);
+  return version_ != 0;
+}
+
+std::vector<TSelfNamingVersion> TCoordinates::SelfNamingVersions(const TPlaneBoolean& plane) const {
+  // Only for the observer, on a model of its own: the decode's model keeps its state.
+  std::vector<TSelfNamingVersion> found;
+  TPrincipalPattern model = *model_;
+  for (std::int32_t v = kMinVersion; v <= kMaxVersion; ++v) {
+    if (!HasVersionInformation(v)) continue;
+    model.SetVersion(v);
+    std::vector<TVersionBlockFigures> blocks;
+    std::int32_t named = 0;
+    try {
+      named = ReadVersionBlocks(model, plane, &blocks);
+    } catch (const TMathError&) {
+      // Centres so far apart that the blocks of the widest modules lie beyond
+      // 32-bit reach: those versions name nothing, and the failure being
+      // reported is the decode's own.
+      continue;
+    }
+    if (named == v) found.push_back({v, blocks.back().distance});
+  }
+  return found;
 }
 
 void TCoordinates::SetCentres(TPoint p0, TPoint p1, TPoint p2) {
@@ -154,38 +206,67 @@ void TCoordinates::PlaceSeeds(std::int32_t version) {
   grid_.Clear();
 }
 
-std::int32_t TCoordinates::ReadVersionInformation(const TPlaneBoolean& plane) const {
+std::int32_t TCoordinates::ReadVersionInformation(const TPlaneBoolean& plane,
+                                                  std::vector<TVersionBlockFigures>* blocks) const {
   if (!model_) return 0;
-  // Block left of the top-right finder pattern: bit 3r + c at module offset (c - 7, r - 3) from P1.
-  std::uint32_t bits = 0;
-  for (std::int32_t r = 0; r < 6; ++r) {
-    for (std::int32_t c = 0; c < 3; ++c) {
-      const TPoint at = model_->ModuleToImage(c - 7, r - 3, p_[1]);
-      if (!plane.Contains(at)) return 0;
-      if (plane[at.x][at.y]) bits |= 1u << (3 * r + c);
-    }
-  }
-  if (const std::int32_t version = MatchVersionCode(bits); version != 0) return version;
+  return ReadVersionBlocks(*model_, plane, blocks);
+}
 
-  // Block above the bottom-left finder pattern: bit 3c + r at module offset (c - 3, r - 7) from P2.
-  bits = 0;
-  for (std::int32_t c = 0; c < 6; ++c) {
-    for (std::int32_t r = 0; r < 3; ++r) {
-      const TPoint at = model_->ModuleToImage(c - 3, r - 7, p_[2]);
-      if (!plane.Contains(at)) return 0;
-      if (plane[at.x][at.y]) bits |= 1u << (3 * c + r);
+std::int32_t TCoordinates::ReadVersionBlocks(const TPrincipalPattern& model, const TPlaneBoolean& plane,
+                                             std::vector<TVersionBlockFigures>* blocks) const {
+  // The bits of one block, bit `bit(i, j)` at module offset (a(i, j), b(i, j))
+  // from `origin`, i outer and j inner; the nearest codeword is noted for the observer.
+  const auto read = [&](TPoint origin, auto offsetOf) -> std::int32_t {
+    TVersionBlockFigures figures;
+    std::uint32_t bits = 0;
+    for (std::int32_t i = 0; i < 6 && figures.inside; ++i) {
+      for (std::int32_t j = 0; j < 3; ++j) {
+        const auto [a, b, bit] = offsetOf(i, j);
+        const TPoint at = model.ModuleToImage(a, b, origin);
+        if (!plane.Contains(at)) {
+          figures.inside = false;
+          break;
+        }
+        if (plane[at.x][at.y]) bits |= 1u << bit;
+      }
     }
-  }
-  return MatchVersionCode(bits);
+    if (figures.inside) {
+      figures.bits = bits;
+      const TVersionMatch nearest = NearestVersionCode(bits);
+      figures.nearestVersion = nearest.version;
+      figures.distance = nearest.distance;
+    }
+    if (blocks != nullptr) blocks->push_back(figures);
+    return figures.inside ? MatchVersionCode(bits) : -1;
+  };
+  struct TOffset {
+    std::int32_t a, b, bit;
+  };
+  // Block left of the top-right finder pattern: row r, column c at offset (c - 7, r - 3) from P1, bit 3r + c.
+  const std::int32_t first = read(p_[1], [](std::int32_t r, std::int32_t c) { return TOffset{c - 7, r - 3, 3 * r + c}; });
+  if (first < 0) return 0;
+  if (first != 0) return first;
+  // Block above the bottom-left finder pattern: column c, row r at offset (c - 3, r - 7) from P2, bit 3c + r.
+  const std::int32_t second = read(p_[2], [](std::int32_t c, std::int32_t r) { return TOffset{c - 3, r - 7, 3 * c + r}; });
+  return second < 0 ? 0 : second;
 }
 
 std::int32_t TCoordinates::MatchVersionCode(std::uint32_t bits) {
   // The lowest version within 3 bits wins; there is no search for the closest.
   for (std::size_t i = 0; i < kVersionInformationCodes.size(); ++i) {
     const std::uint32_t differ = (kVersionInformationCodes[i] ^ bits) & 0x3FFFFu;
-    if (std::popcount(differ) <= 3) return static_cast<std::int32_t>(i) + 7;
+    if (std::popcount(differ) <= kMaxInformationDistance) return static_cast<std::int32_t>(i) + 7;
   }
   return 0;
+}
+
+TCoordinates::TVersionMatch TCoordinates::NearestVersionCode(std::uint32_t bits) {
+  TVersionMatch nearest{0, 19};
+  for (std::size_t i = 0; i < kVersionInformationCodes.size(); ++i) {
+    const std::int32_t distance = std::popcount((kVersionInformationCodes[i] ^ bits) & 0x3FFFFu);
+    if (distance < nearest.distance) nearest = {static_cast<std::int32_t>(i) + 7, distance};
+  }
+  return nearest;
 }
 
 // ---------------------------------------------------------------------------
@@ -198,6 +279,8 @@ TPoint TCoordinates::ModuleOffsetToImage(TPoint origin, long double a, long doub
 }
 
 void TCoordinates::FrameSymbol(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
+  cornerFigures_ = TCornerFigures{};
+  cornerFigures_.warp = warp_;
   // Predictions 3.5 modules out from each finder centre (half a finder pattern).
   c_[0] = ModuleOffsetToImage(p_[0], -3.5L, -3.5L);
   c_[1] = ModuleOffsetToImage(p_[1], 3.5L, -3.5L);
@@ -207,16 +290,33 @@ void TCoordinates::FrameSymbol(const TPlaneBoolean& plane, std::int32_t width, s
   const TPoint estimate = ModuleOffsetToImage(p_[0], reach, reach);
 
   // Each corner is the dark pixel farthest from a point across the symbol.
-  if (FindFarthestDark(plane, width, height, c_[0], estimate, 2)) c_[0] = searchHit_;
-  if (FindFarthestDark(plane, width, height, c_[1], c_[2], 2)) c_[1] = searchHit_;
-  if (FindFarthestDark(plane, width, height, c_[2], c_[1], 2)) c_[2] = searchHit_;
-  if (FindFarthestDark(plane, width, height, estimate, p_[0], warp_)) {
+  if (SearchCorner(plane, width, height, 0, c_[0], estimate, 2)) c_[0] = searchHit_;
+  if (SearchCorner(plane, width, height, 1, c_[1], c_[2], 2)) c_[1] = searchHit_;
+  if (SearchCorner(plane, width, height, 2, c_[2], c_[1], 2)) c_[2] = searchHit_;
+  if (SearchCorner(plane, width, height, 3, estimate, p_[0], warp_)) {
     c_[3] = searchHit_;
     CheckBottomRightCorner(plane, width, height);
   } else {
     c_[3] = estimate;
   }
+  cornerFigures_.step = TCornerStep::Frame;
   DeriveFrame();
+  cornerFigures_.corners = {c_[0], c_[1], c_[2], c_[3]};
+  cornerFigures_.step = TCornerStep::Done;
+}
+
+bool TCoordinates::SearchCorner(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
+                                std::size_t corner, TPoint centre, TPoint reference, std::int32_t k) {
+  static constexpr std::array<TCornerStep, 4> kSteps = {TCornerStep::TopLeft, TCornerStep::TopRight,
+                                                        TCornerStep::BottomLeft, TCornerStep::BottomRight};
+  cornerFigures_.step = kSteps[corner];
+  TCornerSearchFigures& search = cornerFigures_.searches[corner];
+  search.around = centre;
+  search.radius = static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(SearchRadius(k), 0, std::numeric_limits<std::int32_t>::max()));
+  search.found = FindFarthestDark(plane, width, height, centre, reference, k);
+  if (search.found) search.hit = searchHit_;
+  return search.found;
 }
 
 void TCoordinates::SetCorners(TPoint c0, TPoint c1, TPoint c2, TPoint c3) {
@@ -252,10 +352,14 @@ void TCoordinates::DeriveFrame() {
   sinDeviation_ = sinl(deviationAngle_);
 }
 
+std::int64_t TCoordinates::SearchRadius(std::int32_t k) const {
+  const long double pitch = pitch1_ > pitch2_ ? pitch1_ : pitch2_;
+  return RoundHalfEven(k * pitch, "corner search radius");
+}
+
 bool TCoordinates::FindFarthestDark(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
                                     TPoint centre, TPoint reference, std::int32_t k) {
-  const long double pitch = pitch1_ > pitch2_ ? pitch1_ : pitch2_;
-  const std::int64_t radius = RoundHalfEven(k * pitch, "corner search radius");
+  const std::int64_t radius = SearchRadius(k);
   // Only the part of the window inside the plane can hold a dark pixel.
   const TSpan xs = Clip(static_cast<std::int64_t>(centre.x) - radius, static_cast<std::int64_t>(centre.x) + radius,
                         std::min(width, plane.Width()));
@@ -383,8 +487,14 @@ long double TCoordinates::EdgeAngle(const TPlaneBoolean& plane, std::int32_t wid
 
 void TCoordinates::CheckBottomRightCorner(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
   // Supporting lines of the bottom edge (seen from C2) and the right edge (seen from C1).
+  cornerFigures_.edgeChecked = true;
+  cornerFigures_.step = TCornerStep::BottomEdge;
   const long double beta = BottomEdgeAngle(plane, width, height, c_[2], c_[3]);
+  cornerFigures_.bottomEdgeAngle = static_cast<double>(beta);
+  cornerFigures_.step = TCornerStep::RightEdge;
   const long double alpha = RightEdgeAngle(plane, width, height, c_[1], c_[3]);
+  cornerFigures_.rightEdgeAngle = static_cast<double>(alpha);
+  cornerFigures_.step = TCornerStep::Intersection;
   try {
     const long double sinA = sinl(alpha), cosA = cosl(alpha);
     const long double sinB = sinl(beta), cosB = cosl(beta);
@@ -395,12 +505,16 @@ void TCoordinates::CheckBottomRightCorner(const TPlaneBoolean& plane, std::int32
     if (denominatorX == 0 || denominatorY == 0) throw TMathError("parallel edges");
     const TPoint crossing{RoundHalfEven((cosB * k1 - cosA * k2) / denominatorX, "edge intersection x"),
                           RoundHalfEven((sinA * k2 - sinB * k1) / denominatorY, "edge intersection y")};
+    cornerFigures_.intersection = crossing;
     if (!plane.Contains(crossing) || crossing.x >= width || crossing.y >= height) {
       throw TMathError("edge intersection outside the picture");
     }
     // A light intersection away from the found corner means the corner module
     // is light and the hit lies inside the symbol.
-    if (!plane[crossing.x][crossing.y] && Distance(c_[3], crossing) > pitch1_ / 2) c_[3] = crossing;
+    if (!plane[crossing.x][crossing.y] && Distance(c_[3], crossing) > pitch1_ / 2) {
+      c_[3] = crossing;
+      cornerFigures_.movedToIntersection = true;
+    }
   } catch (const TMathError&) {
     throw TMathError("Program Error");
   }
@@ -437,6 +551,14 @@ void TCoordinates::BuildAlignmentGrid(const TPlaneBoolean& plane, std::int32_t w
       if (!finderCorner) grid_[i][j] = SnapToDarkCentre(plane, width, height, grid_[i][j]);
     }
   }
+}
+
+std::int32_t TCoordinates::LargestGridShift() const {
+  long double largest = 0;
+  for (std::int32_t j = 0; j < grid_.Height(); ++j)
+    for (std::int32_t i = 0; i < grid_.Width(); ++i)
+      largest = std::max(largest, Distance(MapModule(Position(i), Position(j)), grid_[i][j]));
+  return RoundHalfEven(largest, "alignment shift");
 }
 
 TPoint TCoordinates::SnapToDarkCentre(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/DecodeStages.h"
+#include "common/Diagnosis.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 #include "common/Types.h"
@@ -68,17 +69,30 @@ class TCoordinates {
   // needs, and the alignment positions with an empty grid, which replace the
   // previous ones only once the framing has succeeded.
 
-  // Version 7 to 40 read from the two version-information blocks, or 0.
-  std::int32_t ReadVersionInformation(const TPlaneBoolean& plane) const;
+  // Version-information bits that may be wrong in a block that still matches.
+  static constexpr std::int32_t kMaxInformationDistance = 3;
+  // Version 7 to 40 read from the two version-information blocks, or 0. Each
+  // block read is appended to `blocks` when given.
+  std::int32_t ReadVersionInformation(const TPlaneBoolean& plane,
+                                      std::vector<TVersionBlockFigures>* blocks = nullptr) const;
   // The lowest version whose version-information codeword differs from the
   // 18 bits in at most 3 places, or 0.
   static std::int32_t MatchVersionCode(std::uint32_t bits);
+  // The version-information codeword nearest to the 18 bits (the lowest
+  // version among equals) and the bits in which they differ.
+  struct TVersionMatch {
+    std::int32_t version;
+    std::int32_t distance;
+  };
+  static TVersionMatch NearestVersionCode(std::uint32_t bits);
 
   // Outer corners and the frame over them.
   void FrameSymbol(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
   // Takes the four corners as they are and derives the frame from them.
   void SetCorners(TPoint c0, TPoint c1, TPoint c2, TPoint c3);
   TPoint ModuleOffsetToImage(TPoint origin, long double a, long double b) const;
+  // Half-size in pixels of the corner search window for factor k: round(k * pitch).
+  std::int64_t SearchRadius(std::int32_t k) const;
   // Farthest dark pixel from reference within the square of half-size
   // round(k * pitch) around centre; sets the search hit when there is one.
   bool FindFarthestDark(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, TPoint centre,
@@ -99,6 +113,9 @@ class TCoordinates {
   TPoint SnapToDarkCentre(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, TPoint p) const;
   // The grid node (i, j) nearest to module (a, b).
   TPoint NearestGridNode(std::int32_t a, std::int32_t b) const;
+  // Largest distance, in whole pixels, between a grid node as the frame
+  // predicts it and as the grid holds it.
+  std::int32_t LargestGridShift() const;
   void DrawAdjustImage(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
 
   // --- State, for the image reader's caller and for inspection ---
@@ -119,6 +136,18 @@ class TCoordinates {
   const TPrincipalPattern* Model() const { return model_ ? &*model_ : nullptr; }
 
  private:
+  // The candidate and the settled version into version_ (also the figures);
+  // false when no version was settled.
+  bool DecideVersion(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, TVersionFigures& figures);
+  // The version information read with the module widths of `model`.
+  std::int32_t ReadVersionBlocks(const TPrincipalPattern& model, const TPlaneBoolean& plane,
+                                 std::vector<TVersionBlockFigures>* blocks) const;
+  // Versions 7 to 40 whose version information, read with that version's
+  // module width, names that very version: what imposing it would settle.
+  std::vector<TSelfNamingVersion> SelfNamingVersions(const TPlaneBoolean& plane) const;
+  // One corner search of FrameSymbol (corner 0 top-left .. 3 bottom-right), noted in the corner figures.
+  bool SearchCorner(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, std::size_t corner,
+                    TPoint centre, TPoint reference, std::int32_t k);
   void MeasureVersion(std::int32_t version);
   void PlaceSeeds(std::int32_t version);
   long double EdgeAngle(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, TPoint q, TPoint r,
@@ -151,6 +180,8 @@ class TCoordinates {
   // (the module mapping uses them for every module).
   long double cos1_ = 1, sin1_ = 0, cos2_ = 1, sin2_ = 0;
   long double cosTop_ = 1, sinTop_ = 0, cosLeft_ = 1, sinLeft_ = 0, cosDeviation_ = 1, sinDeviation_ = 0;
+  // What the last FrameSymbol found, step by step.
+  TCornerFigures cornerFigures_;
   std::int32_t version_ = 0;
   std::int32_t forcedVersion_ = 0;
   std::int32_t warp_ = 1;

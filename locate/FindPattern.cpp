@@ -1,5 +1,6 @@
 #include "FindPattern.h"
 
+#include "common/Diagnosis.h"
 #include "locate/Geometry.h"
 
 #include <algorithm>
@@ -242,6 +243,25 @@ void TFindPattern::Scan(const TPlaneBoolean& plane, std::int32_t width, std::int
   for (const TLine& line : found) vertical_.Add(line);
 }
 
+TFinderFigures TFindPattern::Figures() const {
+  TFinderFigures figures;
+  figures.horizontalStretches = horizontal_.Count();
+  figures.verticalStretches = vertical_.Count();
+  figures.rowGroups = centerDots_.RowCentres().Count();
+  figures.columnGroups = centerDots_.ColumnCentres().Count();
+  figures.candidates = centerDots_.Count();
+  // The heaviest few in the order the choice takes them: a candidate goes
+  // after every kept one at least as heavy.
+  std::vector<TFinderCandidate>& kept = figures.heaviest;
+  for (const TCentreDot& dot : centerDots_.Dots()) {
+    if (kept.size() == TFinderFigures::kKept && dot.Weight <= kept.back().weight) continue;
+    auto at = std::find_if(kept.begin(), kept.end(), [&](const TFinderCandidate& c) { return c.weight < dot.Weight; });
+    kept.insert(at, TFinderCandidate{dot.Weight, {dot.X, dot.Y}});
+    if (kept.size() > TFinderFigures::kKept) kept.pop_back();
+  }
+  return figures;
+}
+
 std::int32_t TFindPattern::Search(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height) {
   observer_.Enter(TStage::FinderSearch);
   width = std::clamp(width, 0, plane.Width());
@@ -251,9 +271,15 @@ std::int32_t TFindPattern::Search(const TPlaneBoolean& plane, std::int32_t width
 
   Scan(plane, width, height);
   centerDots_.Compute(horizontal_, vertical_);
-  if (centerDots_.Count() < 3) return 1;
+  TFinderFigures figures = Figures();
+  if (centerDots_.Count() < 3) {
+    observer_.FinderSearched(figures);
+    return 1;
+  }
 
   patterns_ = OrderCentres(centerDots_.GetDot(0), centerDots_.GetDot(1), centerDots_.GetDot(2));
+  figures.centres = patterns_;
+  observer_.FinderSearched(figures);
   TBitmap& picture = pane.CurrentPicture();
   picture.Line(patterns_[0].x, patterns_[0].y, patterns_[1].x, patterns_[1].y, kRed);
   picture.Line(patterns_[0].x, patterns_[0].y, patterns_[2].x, patterns_[2].y, kBlue);

@@ -5,6 +5,7 @@
 
 #include "common/Bitmap.h"
 #include "common/DecodeStages.h"
+#include "common/Diagnosis.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 #include "common/Types.h"
@@ -57,6 +58,8 @@ class TFindPattern {
   const TCenterDots& CenterDots() const { return centerDots_; }
 
  private:
+  // What the last scan and grouping found, for the observer.
+  TFinderFigures Figures() const;
   void Scan(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
 
   TSurfaces& surfaces_;

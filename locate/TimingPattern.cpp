@@ -56,9 +56,9 @@ std::int32_t TTimingPattern::CountChanges(const TPlaneBoolean& plane, std::int32
 }
 
 std::int32_t TTimingPattern::EstimateVersion(const TPlaneBoolean& plane) {
-  const std::int32_t changes1 = CountChanges(plane, length1_, true);
-  const std::int32_t changes2 = CountChanges(plane, length2_, false);
-  const std::int32_t most = std::max(changes1, changes2);
+  changes1_ = CountChanges(plane, length1_, true);
+  changes2_ = CountChanges(plane, length2_, false);
+  const std::int32_t most = std::max(changes1_, changes2_);
   // A line between two finder centres crosses 4V + 10 module boundaries.
   return std::max((most - 21) / 4 + 1, 1);
 }
@@ -67,6 +67,9 @@ bool TTimingPattern::CheckVersion(std::int32_t version, const TPlaneBoolean& pla
                                   std::int32_t height) {
   TImagePane& pane = surfaces_.Image(TImagePaneId::TimeImage);
   pane.ReplacePicture(surfaces_.PlanePicture(plane, width, height));
+  samples_ = 0;
+  matches1_ = -1;
+  matches2_ = -1;
   // Versions beyond the symbology are refused rather than sampled.
   if (!IsVersion(version)) return false;
 
@@ -87,6 +90,7 @@ bool TTimingPattern::CheckVersion(std::int32_t version, const TPlaneBoolean& pla
       static_cast<std::int64_t>(RoundHalfEven(sin1 * (pitch1_ * 3) + sin2 * (pitch2_ * 3), "timing start y")) + p0_.y;
   // Timing samples are taken on module positions 6 .. size - 7.
   const std::int32_t samples = size_ - 12;
+  samples_ = samples;
 
   TBitmap& picture = pane.CurrentPicture();
   auto matches = [&](long double cosine, long double sine, long double pitch) {
@@ -105,6 +109,8 @@ bool TTimingPattern::CheckVersion(std::int32_t version, const TPlaneBoolean& pla
     }
     return count;
   };
-  if (matches(cos1, sin1, pitch1_) > 0.9L * samples) return true;
-  return matches(cos2, sin2, pitch2_) > 0.9L * samples;
+  matches1_ = matches(cos1, sin1, pitch1_);
+  if (matches1_ > kShareNeeded * samples) return true;
+  matches2_ = matches(cos2, sin2, pitch2_);
+  return matches2_ > kShareNeeded * samples;
 }

@@ -13,6 +13,11 @@
 // The work is shown on TimeImage.
 class TTimingPattern {
  public:
+  // A version passes with more than this share of its samples alternating on one axis.
+  static constexpr long double kShareNeeded = 0.9L;
+  // The automatic version decision tests versions up to this one.
+  static constexpr std::int32_t kLastVersion = 14;
+
   TTimingPattern(TSurfaces& surfaces, TPoint p0, TPoint p1, TPoint p2);
 
   // Lower estimate of the version (at least 1) from the colour changes along
@@ -35,6 +40,14 @@ class TTimingPattern {
   std::int32_t Size() const { return size_; }
   long double Pitch1() const { return pitch1_; }
   long double Pitch2() const { return pitch2_; }
+  // Of the last EstimateVersion: colour changes along axis 1 and axis 2.
+  std::int32_t Changes1() const { return changes1_; }
+  std::int32_t Changes2() const { return changes2_; }
+  // Of the last CheckVersion: samples per axis and the matches on each axis
+  // (-1 for an axis not sampled).
+  std::int32_t Samples() const { return samples_; }
+  std::int32_t Matches1() const { return matches1_; }
+  std::int32_t Matches2() const { return matches2_; }
 
  private:
   // The pixel a pixels along axis 1 and b pixels along axis 2 from p0 (the
@@ -45,6 +58,11 @@ class TTimingPattern {
   TSurfaces& surfaces_;
   TPoint p0_, p1_, p2_;
   std::int32_t size_ = 0;
+  std::int32_t changes1_ = 0;
+  std::int32_t changes2_ = 0;
+  std::int32_t samples_ = 0;
+  std::int32_t matches1_ = -1;
+  std::int32_t matches2_ = -1;
   std::int32_t length1_ = 0;
   std::int32_t length2_ = 0;
   long double pitch1_ = 0;

@@ -13,8 +13,6 @@ constexpr std::array<std::int32_t, 32> kCodewords = {
     0x591E, 0x5C29, 0x614D, 0x647A, 0x6B23, 0x6E14, 0x70A6, 0x7591, 0x7AC8, 0x7FFF,
 };
 
-constexpr std::int32_t kMaxDistance = 3;
-
 }  // namespace
 
 TBCH15_5::TBCH15_5(const TBooleans& bits) {
@@ -37,6 +35,14 @@ std::int32_t TBCH15_5::FindCodeword(std::int32_t word) {
   for (std::int32_t codeword : kCodewords)
     if (HammingDistance(received, codeword) <= kMaxDistance) return codeword;
   return -1;
+}
+
+std::int32_t TBCH15_5::NearestCodeword(std::int32_t word) {
+  const std::int32_t received = word & 0x7FFF;
+  std::int32_t nearest = kCodewords[0];
+  for (std::int32_t codeword : kCodewords)
+    if (HammingDistance(received, codeword) < HammingDistance(received, nearest)) nearest = codeword;
+  return nearest;
 }
 
 std::int32_t TBCH15_5::HammingDistance(std::int32_t a, std::int32_t b) {

@@ -8,6 +8,9 @@
 // A received word is taken for the first codeword within Hamming distance 3.
 class TBCH15_5 {
  public:
+  // Wrong bits a received word may have and still be taken for its codeword.
+  static constexpr std::int32_t kMaxDistance = 3;
+
   // Element i of bits is bit i of the received word.
   explicit TBCH15_5(const TBooleans& bits);
 
@@ -23,6 +26,8 @@ class TBCH15_5 {
 
   // The first codeword within distance 3 of the low 15 bits of word, or -1.
   static std::int32_t FindCodeword(std::int32_t word);
+  // The codeword nearest to the low 15 bits of word (the first among equals).
+  static std::int32_t NearestCodeword(std::int32_t word);
   static std::int32_t HammingDistance(std::int32_t a, std::int32_t b);
   // The codeword whose data bits (14 .. 10) equal data, data 0 .. 31.
   static std::int32_t Codeword(std::int32_t data);

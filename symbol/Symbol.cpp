@@ -4,6 +4,7 @@
 
 #include "BCH15.h"
 #include "Versions.h"
+#include "common/Diagnosis.h"
 #include "common/Errors.h"
 #include "common/Messages.h"
 #include "common/Types.h"
@@ -23,6 +24,10 @@ constexpr std::int32_t kFormatMask = 0x5412;
 constexpr std::array<std::int32_t, 4> kLevelFromBits = {1, 0, 3, 2};  // 00 M, 01 L, 10 H, 11 Q
 
 const char* const kFormatError = "Format Information Error";
+
+// Level index from the data bits 14 .. 10 of a format word.
+std::int32_t LevelOf(std::int32_t word) { return kLevelFromBits[static_cast<std::size_t>((word >> 13) & 3)]; }
+std::int32_t MaskOf(std::int32_t word) { return (word >> 10) & 7; }
 
 }  // namespace
 
@@ -61,12 +66,24 @@ void TSymbol::ReadFormat() {
   if (version_ < 1 || !matrix_) return;
 
   TBooleans bits(kFormatPositions.size());
+  TFormatFigures figures;
   for (std::size_t i = 0; i < kFormatPositions.size(); ++i) {
     const TPoint p = kFormatPositions[i];
-    bits[i] = static_cast<std::uint8_t>(matrix_->GetCell(p.x, p.y) ^ ((kFormatMask >> i) & 1));
+    const std::uint8_t cell = matrix_->GetCell(p.x, p.y);
+    figures.read |= static_cast<std::uint32_t>(cell & 1) << i;
+    bits[i] = static_cast<std::uint8_t>(cell ^ ((kFormatMask >> i) & 1));
   }
 
   TBCH15_5 code(bits);
+  figures.unmasked = static_cast<std::uint32_t>(code.Received());
+  const std::int32_t nearest = TBCH15_5::NearestCodeword(code.Received());
+  figures.nearest = static_cast<std::uint32_t>(nearest);
+  figures.distance = TBCH15_5::HammingDistance(code.Received(), nearest);
+  figures.maxDistance = TBCH15_5::kMaxDistance;
+  figures.level = LevelOf(nearest);
+  figures.mask = MaskOf(nearest);
+  Observer().FormatRead(figures);
+
   code.Decode(bits);
   TTextPane& memo = surfaces_.Text(TTextPaneId::ImgMemo);
   if (code.ErrorFlag() == 1) {
@@ -76,8 +93,8 @@ void TSymbol::ReadFormat() {
   }
 
   for (std::size_t k = 0; k < formatBits_.size(); ++k) formatBits_[k] = bits[10 + k];
-  ecLevel_ = kLevelFromBits[static_cast<std::size_t>(bits[14] * 2 + bits[13])];
-  maskPattern_ = 4 * bits[12] + 2 * bits[11] + bits[10];
+  ecLevel_ = LevelOf(code.Corrected());
+  maskPattern_ = MaskOf(code.Corrected());
 
   memo.AppendLine(std::string("エラー訂正レベル\u3000") + kLevelLetters[static_cast<std::size_t>(ecLevel_)]);
   memo.AppendLine("マスクパターン\u3000\u3000" + std::to_string(maskPattern_));
