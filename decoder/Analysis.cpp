@@ -54,10 +54,15 @@ TAnalysisResult AnalyseWith(TVeltrix& veltrix, TSurfaces& surfaces, const TAnaly
     result.aborted = true;
     result.failureReason = failure.what();
     result.stage = veltrix.StoppedAt();
+    result.diagnosis = veltrix.Diagnosis();
+    result.diagnosis.failure = result.failureReason;
+    result.verdict = Judge(result.diagnosis);
     surfaces.SetStatus(1, result.failureReason);
     return result;
   }
   result.stage = veltrix.StoppedAt();
+  result.diagnosis = veltrix.Diagnosis();
+  result.verdict = Judge(result.diagnosis);
   result.text = veltrix.DecodedText();
   result.errorText = veltrix.GetErrorText();
   result.errorCode = veltrix.ErrorCode();

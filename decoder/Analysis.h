@@ -9,9 +9,11 @@
 
 #include "common/Bitmap.h"
 #include "common/DecodeStages.h"
+#include "common/Diagnosis.h"
 #include "common/Surfaces.h"
 #include "decoder/Parameters.h"
 #include "decoder/Veltrix.h"
+#include "decoder/Verdict.h"
 
 // The analysis command, the same for every front end: the panes of the last
 // result cleared, the parameters written, the picture decoded, the result
@@ -52,6 +54,9 @@ struct TAnalysisResult {
   // The line of BLMemo where this analysis's listing begins: the pane's line
   // count before the decode (BLMemo keeps the listings of earlier analyses).
   std::size_t listingStart = 0;
+  // What every stage that ran measured (TVeltrix::Diagnosis), and what it says.
+  TDiagnosis diagnosis;
+  TVerdict verdict;
   // The decode failed before the facade's own guard (only binarization can,
   // for want of memory): the command stopped with status panel 1 naming the
   // failure, without result lines and version text.

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/DecodeStages.h"
+#include "common/Diagnosis.h"
+
+// Why a decode did or did not read, derived from the record of what the
+// stages measured: the stage to look at, the evidence that decided it and one
+// or two changes worth trying. Every front end shows the same verdict; the
+// texts come in Japanese (window, report) and English (JSON, command line)
+// from the one structured form below.
+
+// What the evidence says. The meaning of the numbers of each kind is given
+// beside it, in the order of TEvidence::numbers.
+enum class TEvidenceKind : std::uint8_t {
+  PictureTooSmall,      // width, height
+  TooFewCandidates,     // candidates, candidates needed, dark pixels in per cent
+  NoTimingMatch,        // first and last version tried, version with the best share, that share and the share needed in per cent
+  EstimateBeyondTiming, // estimated version, last version the timing test reaches
+  VersionInformation,   // nearest version (0: the blocks lie outside the picture), bits off, bits allowed
+  CornerFailure,        // step (TCornerStep), 1 when the bottom-right search reached the edge of its window; text: the raised message
+  StageFailure,         // text: the raised message (stages that measured nothing before failing)
+  FormatUnreadable,     // bits off the nearest valid word, bits allowed
+  BlocksUncorrectable,  // uncorrectable blocks, blocks, largest locator degree among them, errors corrected per block
+  DataStopped,          // the mode indicator that ended the reading, segments read, 1 when a segment ran out of bits
+  Decoded,              // segments read, codewords corrected
+};
+
+struct TEvidence {
+  TEvidenceKind kind = TEvidenceKind::StageFailure;
+  std::array<std::int64_t, 5> numbers{};
+  std::string text;
+  friend bool operator==(const TEvidence&, const TEvidence&) = default;
+};
+
+// A change worth trying; `value` is the parameter value to try.
+enum class TSuggestionKind : std::uint8_t {
+  SmallerResolver,  // more of the picture turns dark
+  LargerResolver,   // less of the picture turns dark
+  SmallerWarp,      // the bottom-right corner is sought closer to where it should be
+  ForceVersion,     // a version whose version information names itself
+  LargerPicture,    // value: the width needed
+};
+
+struct TSuggestion {
+  TSuggestionKind kind = TSuggestionKind::LargerPicture;
+  std::int32_t value = 0;
+  friend bool operator==(const TSuggestion&, const TSuggestion&) = default;
+};
+
+struct TVerdict {
+  bool decoded = false;
+  // The stage to look at: the one that failed; after a success Data when the
+  // reading stopped short of the end (an unsupported mode, a cut segment), Done otherwise.
+  TStage stage = TStage::Done;
+  TEvidence evidence;
+  std::vector<TSuggestion> suggestions;  // at most two, the likelier first
+  friend bool operator==(const TVerdict&, const TVerdict&) = default;
+};
+
+TVerdict Judge(const TDiagnosis& diagnosis);
+
+// The texts, one sentence each, without a final full stop in English.
+std::string EnglishText(const TEvidence& evidence);
+std::string JapaneseText(const TEvidence& evidence);
+std::string EnglishText(const TSuggestion& suggestion);
+std::string JapaneseText(const TSuggestion& suggestion);
+// A short key of each kind for files ("too_few_candidates", "smaller_warp" ...).
+std::string_view KeyOf(TEvidenceKind kind);
+std::string_view KeyOf(TSuggestionKind kind);
+
+// The command line's one line after the error text, e.g.
+// "stage: finder search; 2 candidates, 3 needed, 64 % of the picture dark; try --resolver -5".
+std::string DiagnosisLine(const TVerdict& verdict);
+
+// The verdict as named values (stage, evidence with its kind, numbers and
+// English text, suggestions with their kind, value and English text).
+void VisitVerdict(const TVerdict& verdict, TFigureVisitor& visitor);
