@@ -247,7 +247,9 @@ Output:
 
 Exit status:
   0  the symbol was decoded (with --explore: some cell of the grid decoded)
-  1  the decode failed; the error text is printed on standard error
+  1  the decode failed; the error text is printed on standard error, followed
+     by one line of diagnosis: the stage that stopped, what it measured and,
+     when one may help, a parameter to try (e.g. "stage: corners; ...; try --warp 2")
   2  usage error, unsupported extension, picture that cannot be loaded, or
      output that cannot be written; a one-line message on standard error
 )";
@@ -351,5 +353,6 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   std::string reason = result.failureReason;
   if (reason.empty()) reason = "the symbol could not be decoded";
   err << OneLine(reason, terminals.err) << "\n";
+  err << OneLine(DiagnosisLine(result.verdict), terminals.err) << "\n";
   return kExitNotDecoded;
 }

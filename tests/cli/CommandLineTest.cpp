@@ -12,6 +12,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -32,6 +33,9 @@ using namespace testing_support;
 namespace {
 
 const std::string kNoSymbol = "位置検出パターンがみつかりません。";
+const std::string kTooNarrow =
+    "stage: binarization; the picture has 1 x 50 pixels; a threshold needs at least 2 x 1; try a picture at least 2 "
+    "pixels wide";
 
 struct TRun {
   int status = -1;
@@ -161,7 +165,9 @@ TEST_F(CommandLine, FailedDecodeExitsOneWithTheErrorText) {
   const TRun run = Run({Path("nothing.bmp"), "--out", Path("out")});
   EXPECT_EQ(run.status, kExitNotDecoded);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, kNoSymbol + "\n");
+  // The error text, then the diagnosis: the stage that stopped and what it found.
+  EXPECT_EQ(run.err.rfind(kNoSymbol + "\nstage: finder search; 0 candidates, 3 needed; ", 0), 0u) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
   EXPECT_EQ(ReadFile(Path("out/ResultMemo.txt")), "データ :\n失敗\n" + kNoSymbol + "\n");
   EXPECT_EQ(ReadFile(Path("out/StatusBar.txt")), "Veltrix Ver 3.0\n" + kNoSymbol + "\n");
 
@@ -169,7 +175,7 @@ TEST_F(CommandLine, FailedDecodeExitsOneWithTheErrorText) {
   WriteBmp(Colourful(1, 50), Path("narrow.bmp"));
   const TRun narrow = Run({Path("narrow.bmp"), "--out", Path("out")});
   EXPECT_EQ(narrow.status, kExitNotDecoded);
-  EXPECT_EQ(narrow.err, kNoSymbol + "\n");
+  EXPECT_EQ(narrow.err, kNoSymbol + "\n" + kTooNarrow + "\n");
   EXPECT_TRUE(fs::exists(Path("out/Image1.png")));
   EXPECT_FALSE(fs::exists(Path("out/FrontImage.png")));
 }
@@ -222,7 +228,7 @@ TEST_F(CommandLine, ProgramReportsThroughItsExitStatus) {
   EXPECT_EQ(ReadFile(Path("stdout")), "");
   WriteBmp(Colourful(1, 50), Path("narrow.bmp"));
   EXPECT_EQ(run("'" + Path("narrow.bmp") + "'"), 1);
-  EXPECT_EQ(ReadFile(Path("stderr")), kNoSymbol + "\n");
+  EXPECT_EQ(ReadFile(Path("stderr")), kNoSymbol + "\n" + kTooNarrow + "\n");
 }
 
 // On a terminal, the control characters of the decoded text and of names in
