@@ -28,6 +28,20 @@ std::string DecodeBits(const std::string& text, int version) {
   return Decode(codewords, version);
 }
 
+// The reader of a stream of bits as text, after its Decode.
+TDataFigures FiguresOf(const std::string& text, int version) {
+  TIntegers codewords;
+  int bits = 0;
+  for (char c : text) {
+    if (c != '0' && c != '1') continue;
+    if (bits % 8 == 0) codewords.push_back(0);
+    codewords.back() |= (c - '0') << (7 - bits++ % 8);
+  }
+  TDataBlockReader reader(codewords, static_cast<std::int32_t>(codewords.size()), version);
+  reader.Decode();
+  return reader.Figures();
+}
+
 // Block structure at level L of versions in each count-length range (1-9, 10-26, 27-40).
 struct TLevelL { int version, blocks, ecTotal; };
 constexpr TLevelL kLevelL[] = {{1, 1, 7}, {9, 2, 60}, {10, 4, 72}, {26, 12, 336}, {27, 12, 360}, {40, 25, 750}};
@@ -91,6 +105,38 @@ TEST(DataSegments, StreamsAndTheirTexts) {
       {"0010 000000010 00111001101", 1, "AB"},
   };
   for (const auto& c : kCases) EXPECT_EQ(DecodeBits(c.bits, c.version), c.text) << c.bits << " (version " << c.version << ")";
+}
+
+// Where and why the reading stopped, and the segments met on the way.
+TEST(DataSegments, FiguresTellWhereAndWhyTheReadingStopped) {
+  struct TCase {
+    const char* name;
+    const char* bits;
+    std::vector<TSegmentFigures> segments;
+    TDataStop stop;
+    std::uint32_t stopMode;
+    std::int64_t stopBit;
+  };
+  const std::vector<TCase> cases = {
+      {"terminator after two segments", "0001 0000000011 0000001100 0100 00000001 01000001 0000",
+       {{1, 3, 0, false}, {4, 1, 24, false}},
+       TDataStop::Terminator, 0, 44},
+      {"ECI first", "0111 00011010 0100 00000001 01000001 0000", {}, TDataStop::UnsupportedMode, 7, 0},
+      {"structured append after a segment", "0100 00000001 01000001 0011 0000", {{4, 1, 0, false}},
+       TDataStop::UnsupportedMode, 3, 20},
+      // The segment ends on the last bit: no four bits are left for the next indicator.
+      {"exhausted exactly", "0001 0000000011 0000001100", {{1, 3, 0, false}}, TDataStop::Exhausted, 0, 24},
+      // The third byte finds four bits; they are then read as the terminator.
+      {"cut inside a segment", "0100 00000011 01000001 01000010", {{4, 3, 0, true}}, TDataStop::Terminator, 0, 28},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TDataFigures figures = FiguresOf(c.bits, 1);
+    EXPECT_EQ(figures.segments, c.segments);
+    EXPECT_EQ(figures.stop, c.stop);
+    EXPECT_EQ(figures.stopMode, c.stopMode);
+    EXPECT_EQ(figures.stopBit, c.stopBit);
+  }
 }
 
 TEST(DataBitStream, ShortReadsReturnZeroWithoutMoving) {

@@ -76,6 +76,7 @@ std::string MakeData(TSegmentMode mode, int length, int seed) {
         data += static_cast<char>(second == 0x7F ? 0x80 : second);
         break;
       }
+      case TSegmentMode::Eci: break;  // a designator, not data; no case asks for it
     }
   }
   return data;

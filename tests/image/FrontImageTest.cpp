@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "common/Diagnosis.h"
 #include "common/Surfaces.h"
 #include "image/FrontImage.h"
 
@@ -87,6 +88,77 @@ TEST(FrontImagePicture, PaneShowsThePlaneAndOddSizesAreRefused) {
   EXPECT_FALSE(TFrontImage::CanBinarize(1, 1));
   EXPECT_TRUE(TFrontImage::CanBinarize(0, 0));
   EXPECT_TRUE(TFrontImage::CanBinarize(2, 1));
+}
+
+// Keeps the figures the binarizer hands over.
+class TFigures : public TDecodeObserver {
+ public:
+  void Enter(TStage) override {}
+  void Binarized(const TBinarizationFigures& figures) override { last = figures; }
+  TBinarizationFigures last;
+};
+
+// The dark pixels are counted eight bytes at a time and summed every 255
+// words: widths around those steps, against a plain count of the plane.
+TEST(FrontImageFigures, DarkPixelsThresholdAndMiddleRowAsMeasured) {
+  TSurfaces surfaces;
+  TFigures figures;
+  TFrontImage front(surfaces, figures);
+  // All black but one pixel, which fills every byte sum: the threshold is 0, the offset makes black dark.
+  front.SetOffset(-128);
+  for (const std::int32_t width : {2040, 2041, 4103}) {
+    TBitmap picture(width, 3);
+    for (std::int32_t y = 0; y < 3; ++y)
+      for (std::int32_t x = 0; x < width; ++x) picture.SetPixel(x, y, kBlack);
+    picture.SetPixel(width - 1, 1, kWhite);
+    front.Binarize(picture);
+    EXPECT_EQ(figures.last.darkPixels, 3 * width - 1) << width;
+  }
+  front.SetOffset(7);
+  for (const std::int32_t width : {2, 7, 8, 9, 2039, 2040, 2041, 2048, 4103}) {
+    TBitmap picture(width, 3);
+    // A pattern that is no multiple of eight: grey levels 0, 50 .. 250 in turn.
+    for (std::int32_t y = 0; y < 3; ++y)
+      for (std::int32_t x = 0; x < width; ++x) picture.SetPixel(x, y, static_cast<TColor>(Grey((x * 7 + y * 3) % 6 * 50)));
+    const TPlaneBoolean& plane = front.Binarize(picture);
+    std::int64_t dark = 0;
+    for (std::int32_t y = 0; y < 3; ++y)
+      for (std::int32_t x = 0; x < width; ++x) dark += plane[x][y];
+    const TBinarizationFigures& f = figures.last;
+    EXPECT_EQ(f.darkPixels, dark) << width;
+    EXPECT_EQ(f.threshold, front.Threshold());
+    EXPECT_EQ(f.offset, 7);
+    ASSERT_EQ(f.middleRow.size(), static_cast<std::size_t>(width));
+    std::int64_t inHistogram = 0;
+    for (std::int32_t x = 0; x < width; ++x) {
+      EXPECT_EQ(f.middleRow[static_cast<std::size_t>(x)], (x * 7 + 3) % 6 * 50);
+      // Dark exactly below T - Resolver.
+      EXPECT_EQ(plane[x][1] != 0, f.middleRow[static_cast<std::size_t>(x)] < f.DarkBelow());
+    }
+    for (const std::int64_t n : f.middleRowHistogram) inHistogram += n;
+    EXPECT_EQ(inHistogram, width);
+  }
+}
+
+TEST(FrontImageFigures, PictureHistogramAlikeForPackedAndColourPictures) {
+  TBitmap colours(5, 2);
+  TBitmap packed = TBitmap::PackedWithoutFill(5, 2);
+  for (std::int32_t y = 0; y < 2; ++y)
+    for (std::int32_t x = 0; x < 5; ++x) {
+      const int red = 40 * x, green = 100 + 10 * y, blue = 255 - x;
+      colours.SetPixel(x, y, static_cast<TColor>(Rgb(red, green, blue)));
+      std::uint8_t* rgb = packed.MutablePackedRow(y) + 3 * x;
+      rgb[0] = static_cast<std::uint8_t>(red);
+      rgb[1] = static_cast<std::uint8_t>(green);
+      rgb[2] = static_cast<std::uint8_t>(blue);
+    }
+  const TGreyHistogram histogram = TFrontImage::GreyHistogram(colours);
+  EXPECT_EQ(TFrontImage::GreyHistogram(packed), histogram);
+  TGreyHistogram expected{};
+  for (std::int32_t y = 0; y < 2; ++y)
+    for (std::int32_t x = 0; x < 5; ++x) ++expected[static_cast<std::size_t>(TFrontImage::Grey(static_cast<std::int32_t>(colours.Pixel(x, y))))];
+  EXPECT_EQ(histogram, expected);
+  EXPECT_EQ(TFrontImage::GreyHistogram(TBitmap()), TGreyHistogram{});
 }
 
 }  // namespace

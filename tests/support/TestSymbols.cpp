@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 
 #include <jpeglib.h>
 
@@ -21,6 +22,7 @@ QRencodeMode ToEncoderMode(TSegmentMode mode) {
     case TSegmentMode::Alphanumeric: return QR_MODE_AN;
     case TSegmentMode::Byte: return QR_MODE_8;
     case TSegmentMode::Kanji: return QR_MODE_KANJI;
+    case TSegmentMode::Eci: return QR_MODE_ECI;
   }
   return QR_MODE_8;
 }
@@ -49,6 +51,11 @@ TTestSymbol EncodeSegments(const std::vector<TSegment>& segments, int version, i
       QRinput_new2(version, static_cast<QRecLevel>(level)), &QRinput_free);
   if (!input) throw std::runtime_error("cannot create encoder input");
   for (const TSegment& segment : segments) {
+    if (segment.mode == TSegmentMode::Eci) {
+      if (QRinput_appendECIheader(input.get(), static_cast<unsigned int>(std::stoul(segment.data))) != 0)
+        throw std::runtime_error("the encoder refused an ECI designator");
+      continue;
+    }
     if (QRinput_append(input.get(), ToEncoderMode(segment.mode), static_cast<int>(segment.data.size()),
                        reinterpret_cast<const unsigned char*>(segment.data.data())) != 0)
       throw std::runtime_error("the encoder refused a segment");

@@ -12,11 +12,11 @@
 
 namespace testing_support {
 
-enum class TSegmentMode { Numeric, Alphanumeric, Byte, Kanji };
+enum class TSegmentMode { Numeric, Alphanumeric, Byte, Kanji, Eci };
 
 struct TSegment {
   TSegmentMode mode;
-  std::string data;  // Kanji data as Shift-JIS bytes
+  std::string data;  // Kanji data as Shift-JIS bytes; for Eci the designator in decimal
 };
 
 // A symbol as the encoder made it.

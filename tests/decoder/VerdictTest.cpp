@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "StageFailures.h"
+#include "TestSymbols.h"
+#include "common/ShiftJis.h"
+#include "decoder/Analysis.h"
+#include "decoder/Verdict.h"
+
+namespace {
+
+using namespace testing_support;
+
+TAnalysisResult AnalyseWith(const TBitmap& picture, const TAnalysisParameters& parameters = {}) {
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  return Analyse(veltrix, surfaces, picture, parameters);
+}
+
+TAnalysisParameters Following(TAnalysisParameters parameters, const TSuggestion& suggestion) {
+  switch (suggestion.kind) {
+    case TSuggestionKind::SmallerResolver:
+    case TSuggestionKind::LargerResolver: parameters.resolver = suggestion.value; break;
+    case TSuggestionKind::SmallerWarp: parameters.warp = suggestion.value; break;
+    case TSuggestionKind::ForceVersion: parameters.forceVersion = suggestion.value; break;
+    case TSuggestionKind::LargerPicture: break;
+  }
+  return parameters;
+}
+
+struct TVerdictCase {
+  const char* name;
+  TBitmap picture;
+  TStage stage;
+  TEvidenceKind kind;
+  // The figures that make the evidence, checked against what the picture was made to show.
+  std::function<void(const TAnalysisResult&)> check;
+  std::vector<TSuggestionKind> suggestions;
+};
+
+TEST(Verdict, NamesTheStageAndTheFigureEachDamageWasMadeToShow) {
+  const std::vector<TVerdictCase> cases = {
+      {"too small to binarize", TBitmap(1, 1), TStage::Binarization, TEvidenceKind::PictureTooSmall,
+       [](const TAnalysisResult& r) { EXPECT_EQ(r.verdict.evidence.numbers[0], 1); },
+       {TSuggestionKind::LargerPicture}},
+      {"symbol on a dark background", SymbolOnDarkBackground(), TStage::FinderSearch, TEvidenceKind::TooFewCandidates,
+       [](const TAnalysisResult& r) {
+         const TBinarizationFigures& b = *r.diagnosis.binarization;
+         // The print (grey 0x70) lies above the threshold: only the background is dark.
+         EXPECT_LT(b.DarkBelow(), 0x70);
+         EXPECT_GT(b.DarkShare(), 0.8);
+         EXPECT_EQ(r.verdict.evidence.numbers[2], std::lround(b.DarkShare() * 100));
+       },
+       {TSuggestionKind::SmallerResolver}},
+      // A clean two-tone picture: no Resolver moves a grey level across the threshold, so none is suggested.
+      {"a finder pattern erased", FinderPatternErased(), TStage::FinderSearch, TEvidenceKind::TooFewCandidates,
+       [](const TAnalysisResult& r) {
+         EXPECT_EQ(r.verdict.evidence.numbers[0], 2);
+         EXPECT_EQ(r.diagnosis.finder->candidates, 2);
+         EXPECT_EQ(r.diagnosis.finder->needed, 3);
+       },
+       {}},
+      {"timing damaged", TimingDamaged(), TStage::Version, TEvidenceKind::NoTimingMatch,
+       [](const TAnalysisResult& r) {
+         const TTimingTrial& two = r.diagnosis.version->trials.at(2 - r.diagnosis.version->estimate);
+         EXPECT_EQ(two.version, 2);
+         EXPECT_EQ(two.samples, 13);
+         EXPECT_EQ(two.matchesAxis1, 11);
+         EXPECT_EQ(two.matchesAxis2, 11);
+         EXPECT_EQ(r.diagnosis.version->trials.back().version, 14);
+         // Best share 11 / 13 at version 2, against 90 %.
+         EXPECT_EQ(r.verdict.evidence.numbers[2], 2);
+         EXPECT_EQ(r.verdict.evidence.numbers[3], 85);
+         EXPECT_EQ(r.verdict.evidence.numbers[4], 90);
+       },
+       {}},
+      {"version information damaged", VersionInformationDamaged(), TStage::Version, TEvidenceKind::VersionInformation,
+       [](const TAnalysisResult& r) {
+         EXPECT_EQ(r.diagnosis.version->candidate, 9);
+         ASSERT_EQ(r.diagnosis.version->informationBlocks.size(), 2u);
+         EXPECT_GT(r.verdict.evidence.numbers[1], 3);
+         EXPECT_EQ(r.verdict.evidence.numbers[2], 3);
+       },
+       {}},
+      // The bottom-right search ends inside its window: no smaller one would mend it.
+      {"edges meet outside the picture", EdgesMeetOutside(), TStage::Corners, TEvidenceKind::CornerFailure,
+       [](const TAnalysisResult& r) {
+         EXPECT_EQ(r.diagnosis.corners->step, TCornerStep::Intersection);
+         EXPECT_EQ(r.verdict.evidence.text, "Program Error");
+         EXPECT_EQ(r.verdict.evidence.numbers[1], 0);
+       },
+       {}},
+      {"dark beyond the corner, to the picture's edge", DarkBeyondTheCorner(), TStage::Corners,
+       TEvidenceKind::CornerFailure,
+       [](const TAnalysisResult& r) {
+         const TCornerFigures& c = *r.diagnosis.corners;
+         EXPECT_EQ(c.warp, 6);
+         EXPECT_TRUE(c.searches[3].found);
+         EXPECT_EQ(c.searches[3].hit.x, r.diagnosis.pictureWidth - 1);
+         EXPECT_EQ(r.verdict.evidence.numbers[1], 1);
+         EXPECT_EQ(r.verdict.suggestions.at(0).value, 2);
+       },
+       {TSuggestionKind::SmallerWarp}},
+      {"dark beyond the corner, in a wide quiet zone", DarkBeyondTheCorner(3, 9, 10), TStage::Codewords,
+       TEvidenceKind::BlocksUncorrectable,
+       [](const TAnalysisResult& r) {
+         const TCornerSearchFigures& search = r.diagnosis.corners->searches[3];
+         EXPECT_EQ(search.hit.x - search.around.x, search.radius);
+       },
+       {TSuggestionKind::SmallerWarp}},
+      {"five format bits flipped", RenderSymbol(FormatFlipped(5), 4), TStage::Format, TEvidenceKind::FormatUnreadable,
+       [](const TAnalysisResult& r) {
+         const TFormatFigures& f = *r.diagnosis.format;
+         EXPECT_EQ(f.read ^ AnalyseWith(RenderSymbol(FormatFlipped(0), 4)).diagnosis.format->read, 0x1Fu);
+         // The nearest valid word, by the test's own BCH arithmetic.
+         int nearest = 15;
+         for (int data = 0; data < 32; ++data)
+           nearest = std::min(nearest, std::popcount((f.read ^ 0x5412u) ^ static_cast<unsigned>(FormatCodeword(data))));
+         EXPECT_EQ(f.distance, nearest);
+         EXPECT_GT(f.distance, 3);
+         EXPECT_EQ(r.verdict.evidence.numbers[0], nearest);
+       },
+       {}},
+      {"four codewords of a block damaged", BlockBeyondCorrection(), TStage::Codewords,
+       TEvidenceKind::BlocksUncorrectable,
+       [](const TAnalysisResult& r) {
+         const TCorrectionFigures& c = *r.diagnosis.correction;
+         ASSERT_EQ(c.blocks.size(), 4u);
+         EXPECT_TRUE(c.blocks[0].uncorrectable);
+         EXPECT_EQ(c.blocks[0].locatorDegree, 4);
+         for (std::size_t b = 1; b < 4; ++b) EXPECT_FALSE(c.blocks[b].uncorrectable) << b;
+         EXPECT_EQ((std::vector<std::int64_t>(r.verdict.evidence.numbers.begin(), r.verdict.evidence.numbers.begin() + 3)),
+                   (std::vector<std::int64_t>{1, 4, 3}));
+         // The damage shows in the text read without correction: as long as the real one, not equal to it.
+         ASSERT_TRUE(c.unverified.has_value());
+         EXPECT_EQ(c.unverified->text.size(), kFoxText.size());
+         EXPECT_NE(c.unverified->text, kFoxText);
+         EXPECT_EQ(r.text, "");
+       },
+       {}},
+      {"an unsupported mode", UnsupportedMode(), TStage::Data, TEvidenceKind::DataStopped,
+       [](const TAnalysisResult& r) {
+         EXPECT_TRUE(r.decoded);
+         EXPECT_EQ(r.text, "before");
+         EXPECT_EQ(r.diagnosis.data->stop, TDataStop::UnsupportedMode);
+         EXPECT_EQ(r.verdict.evidence.numbers[0], 7);  // ECI
+         EXPECT_EQ(r.verdict.evidence.numbers[1], 1);
+       },
+       {}},
+  };
+  for (const TVerdictCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TAnalysisResult result = AnalyseWith(c.picture);
+    EXPECT_EQ(result.verdict.stage, c.stage) << NameOf(result.verdict.stage).key;
+    EXPECT_EQ(result.verdict.evidence.kind, c.kind) << KeyOf(result.verdict.evidence.kind);
+    std::vector<TSuggestionKind> kinds;
+    for (const TSuggestion& s : result.verdict.suggestions) kinds.push_back(s.kind);
+    EXPECT_EQ(kinds, c.suggestions);
+    c.check(result);
+  }
+}
+
+// Each suggestion made for these pictures gets the decode past the stage that stopped it.
+TEST(Verdict, FollowingTheSuggestionGetsPastTheStage) {
+  // Version 15 lies beyond the timing test; its version information names it at its own module size.
+  const TBitmap fifteen = RenderSymbol(EncodeBytes("version fifteen", 15, 1), 3);
+  EXPECT_EQ(AnalyseWith(fifteen).verdict.suggestions.front(), (TSuggestion{TSuggestionKind::ForceVersion, 15}));
+  for (const TBitmap& picture : {fifteen, DarkBeyondTheCorner(), DarkBeyondTheCorner(3, 9, 10), SymbolOnDarkBackground()}) {
+    const TAnalysisResult result = AnalyseWith(picture);
+    ASSERT_FALSE(result.verdict.suggestions.empty());
+    TAnalysisParameters parameters;
+    // A Resolver suggestion is one step: followed a few times it must get further.
+    TAnalysisResult followed = result;
+    for (int step = 0; step < 8 && followed.stage == result.stage && !followed.verdict.suggestions.empty(); ++step) {
+      parameters = Following(parameters, followed.verdict.suggestions.front());
+      followed = AnalyseWith(picture, parameters);
+    }
+    EXPECT_GT(followed.stage, result.stage) << DiagnosisLine(result.verdict);
+  }
+  EXPECT_TRUE(AnalyseWith(fifteen, {7, 6, 15}).decoded);
+}
+
+TEST(Verdict, ResolverIsSuggestedTowardsTheShareOfDarkOnlyWhereItMovesGreyLevels) {
+  TDiagnosis diagnosis;
+  diagnosis.stage = TStage::FinderSearch;
+  diagnosis.finder.emplace();
+  TBinarizationFigures& b = diagnosis.binarization.emplace();
+  b.width = 10;
+  b.height = 10;
+  b.threshold = 120;
+  // Grey levels of the middle row on both sides of T - Resolver = 113.
+  for (const int grey : {20, 100, 110, 118, 200, 240}) b.middleRowHistogram[static_cast<std::size_t>(grey)] = 5;
+  struct TCase {
+    std::int64_t dark;
+    std::int32_t offset;
+    std::vector<TSuggestion> expected;
+  };
+  for (const TCase& c : std::vector<TCase>{
+           // One step of 12 grey levels, towards more dark from 45 % dark on.
+           {60, 7, {{TSuggestionKind::SmallerResolver, -5}}},
+           {45, 7, {{TSuggestionKind::SmallerResolver, -5}}},
+           {30, 7, {{TSuggestionKind::LargerResolver, 19}}},
+           // No move beyond the ends of the range.
+           {60, -128, {}},
+           {30, 128, {}},
+       }) {
+    b.darkPixels = c.dark;
+    b.offset = c.offset;
+    EXPECT_EQ(Judge(diagnosis).suggestions, c.expected) << c.dark << " " << c.offset;
+  }
+  // Nothing within a step: on to just past the nearest grey level, 200.
+  b.middleRowHistogram[118] = 0;
+  b.darkPixels = 60;
+  b.offset = 7;
+  EXPECT_EQ(Judge(diagnosis).suggestions, (std::vector<TSuggestion>{{TSuggestionKind::SmallerResolver, -81}}));
+  // A move that would leave the middle row all of one colour is no suggestion.
+  b.middleRowHistogram[240] = 0;
+  EXPECT_TRUE(Judge(diagnosis).suggestions.empty());
+  // A two-tone middle row: no Resolver moves a pixel without making all of the row one colour.
+  b.middleRowHistogram = {};
+  b.middleRowHistogram[0] = 4;
+  b.middleRowHistogram[255] = 6;
+  for (const std::int64_t dark : {40, 60}) {
+    b.darkPixels = dark;
+    EXPECT_TRUE(Judge(diagnosis).suggestions.empty()) << dark;
+  }
+}
+
+TEST(Verdict, TextsInBothLanguagesAndTheCommandLine) {
+  TVerdict verdict;
+  verdict.stage = TStage::FinderSearch;
+  verdict.evidence = {TEvidenceKind::TooFewCandidates, {2, 3, 79}, ""};
+  verdict.suggestions = {{TSuggestionKind::LargerResolver, 19}};
+  EXPECT_EQ(DiagnosisLine(verdict), "stage: finder search; 2 candidates, 3 needed; 79 % of the picture dark; try --resolver 19");
+  EXPECT_EQ(JapaneseText(verdict.evidence), "位置検出パターンの候補が 2 個で、3 個必要です。画像の 79 % が暗い画素です。");
+  verdict.evidence = {TEvidenceKind::BlocksUncorrectable, {1, 1, 3}, ""};
+  verdict.suggestions.clear();
+  verdict.stage = TStage::Codewords;
+  EXPECT_EQ(DiagnosisLine(verdict), "stage: codewords; 1 of 1 block has more errors than the decoder corrects (3)");
+  // Every kind has a key and a text in both languages.
+  for (int k = 0; k <= static_cast<int>(TEvidenceKind::Decoded); ++k) {
+    const TEvidence evidence{static_cast<TEvidenceKind>(k), {1, 1, 1, 1, 1}, "message"};
+    EXPECT_FALSE(KeyOf(evidence.kind).empty()) << k;
+    EXPECT_FALSE(EnglishText(evidence).empty()) << k;
+    EXPECT_FALSE(JapaneseText(evidence).empty()) << k;
+  }
+  for (int k = 0; k <= static_cast<int>(TSuggestionKind::LargerPicture); ++k) {
+    const TSuggestion suggestion{static_cast<TSuggestionKind>(k), 2};
+    EXPECT_NE(EnglishText(suggestion).find('2'), std::string::npos) << k;
+    EXPECT_NE(JapaneseText(suggestion).find('2'), std::string::npos) << k;
+  }
+}
+
+}  // namespace
