@@ -1,7 +1,8 @@
 // Google Benchmark programs for the stages of a decode, on generated
 // photographs of 1 and 12 megapixels (48 with --large): binarization, finder
-// search, grouping of the finder stretches, location, sampling, the driver and
-// the whole facade, and the JPEG loader when the front ends are built; plus the pictures of bench/compare.sh's ratios (crossed
+// search, grouping of the finder stretches, location, sampling, the driver,
+// binarizer and driver with and without the record of their figures, and the
+// whole facade, and the JPEG loader when the front ends are built; plus the pictures of bench/compare.sh's ratios (crossed
 // stripes, version 40 against version 10).
 //
 //   morilux-bench-stages [--large] [benchmark options, e.g. --benchmark_filter=Finder]
@@ -24,6 +25,7 @@
 #endif
 #include "PhotoScene.h"
 #include "TestSymbols.h"
+#include "common/Diagnosis.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
 #include "decoder/Decorder.h"
@@ -241,6 +243,28 @@ void BM_Driver(benchmark::State& state) {
   SetPixels(state, scene.picture);
 }
 
+// Binarizer and driver as the facade runs them, once reporting to a recorder
+// of every stage's figures and once to nobody: the cost of keeping the record.
+void Stages(benchmark::State& state, TDecodeObserver& observer) {
+  const TScene& scene = Photo(static_cast<int>(state.range(0)));
+  TSurfaces surfaces;
+  TFrontImage front(surfaces, observer);
+  TDecorder driver(surfaces, observer);
+  driver.SetWarp(6);
+  for (auto _ : state) {
+    surfaces.Text(TTextPaneId::BLMemo).Clear();
+    const TPlaneBoolean& plane = front.Binarize(scene.picture);
+    benchmark::DoNotOptimize(driver.Decode(plane, plane.Width(), plane.Height()));
+  }
+  SetPixels(state, scene.picture);
+}
+
+void BM_StagesRecorded(benchmark::State& state) {
+  TDiagnosisRecorder recorder;
+  Stages(state, recorder);
+}
+void BM_StagesUnrecorded(benchmark::State& state) { Stages(state, TDecodeObserver::Nobody()); }
+
 // The whole analysis as a front end runs it, panes included.
 void Facade(benchmark::State& state, const TScene& scene, std::int32_t forceVersion) {
   TSurfaces surfaces;
@@ -294,6 +318,8 @@ int main(int argc, char** argv) {
   Sizes(benchmark::RegisterBenchmark("Sampling", BM_Sampling), large);
   Sizes(benchmark::RegisterBenchmark("Driver", BM_Driver), large);
   Sizes(benchmark::RegisterBenchmark("Facade", BM_Facade), large);
+  Sizes(benchmark::RegisterBenchmark("StagesRecorded", BM_StagesRecorded), large);
+  Sizes(benchmark::RegisterBenchmark("StagesUnrecorded", BM_StagesUnrecorded), large);
   benchmark::RegisterBenchmark("GroupingStripes2k", BM_GroupingStripes)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("FacadeStripes2k", BM_FacadeStripes)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("FacadeVersion40", BM_FacadeVersion40)->Unit(benchmark::kMillisecond);
