@@ -59,17 +59,6 @@ int Reach(const TAnalysisResult& result, const std::string& expected) {
   return static_cast<int>(result.stage);
 }
 
-TAnalysisParameters Following(TAnalysisParameters parameters, const TSuggestion& suggestion) {
-  switch (suggestion.kind) {
-    case TSuggestionKind::SmallerResolver:
-    case TSuggestionKind::LargerResolver: parameters.resolver = suggestion.value; break;
-    case TSuggestionKind::SmallerWarp: parameters.warp = suggestion.value; break;
-    case TSuggestionKind::ForceVersion: parameters.forceVersion = suggestion.value; break;
-    case TSuggestionKind::LargerPicture: break;
-  }
-  return parameters;
-}
-
 struct TTally {
   int given = 0, further = 0, decoded = 0, earlier = 0;
 };

@@ -85,6 +85,17 @@ std::string OutcomeStatus(const TVeltrix& veltrix, bool decoded) {
   return decoded ? std::string(kDecodedStatus) : veltrix.FailureReason();
 }
 
+TAnalysisParameters Following(TAnalysisParameters parameters, const TSuggestion& suggestion) {
+  switch (suggestion.kind) {
+    case TSuggestionKind::SmallerResolver:
+    case TSuggestionKind::LargerResolver: parameters.resolver = suggestion.value; break;
+    case TSuggestionKind::SmallerWarp: parameters.warp = suggestion.value; break;
+    case TSuggestionKind::ForceVersion: parameters.forceVersion = suggestion.value; break;
+    case TSuggestionKind::LargerPicture: break;
+  }
+  return parameters;
+}
+
 TAnalysisResult Analyse(TVeltrix& veltrix, TSurfaces& surfaces, const TBitmap& picture,
                         const TAnalysisParameters& parameters, const std::function<void()>& beforeDecode) {
   return AnalyseWith(veltrix, surfaces, parameters, beforeDecode, [&] { return veltrix.Decode(picture); });

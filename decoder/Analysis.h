@@ -81,6 +81,9 @@ struct TAnalysisResult {
 // else the facade's reason for the failure.
 std::string OutcomeStatus(const TVeltrix& veltrix, bool decoded);
 
+// The parameters with a suggestion of the verdict followed (a larger picture changes none).
+TAnalysisParameters Following(TAnalysisParameters parameters, const TSuggestion& suggestion);
+
 // Runs the analysis command on the facade and its surfaces: clears ResultMemo,
 // RdSnMemo and ImgMemo (BLMemo keeps its listings), shows "解析中" in status
 // panel 1, calls beforeDecode (a window repaints there), writes Warp, Resolver

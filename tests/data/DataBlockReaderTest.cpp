@@ -17,7 +17,7 @@ std::string Decode(const TIntegers& codewords, int version) {
 }
 
 // Bits as text, spaces ignored, cut into codewords; the last one is filled with zeros.
-std::string DecodeBits(const std::string& text, int version) {
+TIntegers Codewords(const std::string& text) {
   TIntegers codewords;
   int bits = 0;
   for (char c : text) {
@@ -25,18 +25,14 @@ std::string DecodeBits(const std::string& text, int version) {
     if (bits % 8 == 0) codewords.push_back(0);
     codewords.back() |= (c - '0') << (7 - bits++ % 8);
   }
-  return Decode(codewords, version);
+  return codewords;
 }
+
+std::string DecodeBits(const std::string& text, int version) { return Decode(Codewords(text), version); }
 
 // The reader of a stream of bits as text, after its Decode.
 TDataFigures FiguresOf(const std::string& text, int version) {
-  TIntegers codewords;
-  int bits = 0;
-  for (char c : text) {
-    if (c != '0' && c != '1') continue;
-    if (bits % 8 == 0) codewords.push_back(0);
-    codewords.back() |= (c - '0') << (7 - bits++ % 8);
-  }
+  const TIntegers codewords = Codewords(text);
   TDataBlockReader reader(codewords, static_cast<std::int32_t>(codewords.size()), version);
   reader.Decode();
   return reader.Figures();

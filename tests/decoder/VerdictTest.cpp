@@ -22,17 +22,6 @@ TAnalysisResult AnalyseWith(const TBitmap& picture, const TAnalysisParameters& p
   return Analyse(veltrix, surfaces, picture, parameters);
 }
 
-TAnalysisParameters Following(TAnalysisParameters parameters, const TSuggestion& suggestion) {
-  switch (suggestion.kind) {
-    case TSuggestionKind::SmallerResolver:
-    case TSuggestionKind::LargerResolver: parameters.resolver = suggestion.value; break;
-    case TSuggestionKind::SmallerWarp: parameters.warp = suggestion.value; break;
-    case TSuggestionKind::ForceVersion: parameters.forceVersion = suggestion.value; break;
-    case TSuggestionKind::LargerPicture: break;
-  }
-  return parameters;
-}
-
 struct TVerdictCase {
   const char* name;
   TBitmap picture;
