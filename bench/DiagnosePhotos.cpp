@@ -79,8 +79,9 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  std::map<std::string, int> stages;
-  std::map<std::string, std::map<std::string, int>> evidence;
+  // Keyed by stage, so that the summary follows the pipeline.
+  std::map<TStage, int> stages;
+  std::map<TStage, std::map<std::string, int>> evidence;
   std::map<std::string, TTally> tallies;
   int wrong = 0;
   for (const fs::path& path : Pictures(sources)) {
@@ -99,7 +100,7 @@ int main(int argc, char** argv) {
     const TAnalysisResult result = Analyse(veltrix, surfaces, *picture, presets);
     const int reach = Reach(result, expected);
     if (reach == static_cast<int>(kStageCount)) ++wrong;
-    const std::string stage(NameOf(result.verdict.stage).key);
+    const TStage stage = result.verdict.stage;
     ++stages[stage];
     ++evidence[stage][std::string(KeyOf(result.verdict.evidence.kind))];
     if (!quiet) std::printf("%s\t%s\n", path.filename().c_str(), DiagnosisLine(result.verdict).c_str());
@@ -122,7 +123,7 @@ int main(int argc, char** argv) {
 
   std::printf("\nStopped by stage (the stage the diagnosis names), with its evidence:\n");
   for (const auto& [stage, count] : stages) {
-    std::printf("  %-22s %3d", stage.c_str(), count);
+    std::printf("  %-22s %3d", std::string(NameOf(stage).key).c_str(), count);
     for (const auto& [kind, n] : evidence[stage]) std::printf("  %s %d", kind.c_str(), n);
     std::printf("\n");
   }

@@ -75,7 +75,7 @@ std::string_view KeyOf(TEvidenceKind kind);
 std::string_view KeyOf(TSuggestionKind kind);
 
 // The command line's one line after the error text, e.g.
-// "stage: finder search; 2 candidates, 3 needed, 64 % of the picture dark; try --resolver -5".
+// "stage: finder search; 2 candidates, 3 needed; 64 % of the picture dark; try --resolver -5".
 std::string DiagnosisLine(const TVerdict& verdict);
 
 // The verdict as named values (stage, evidence with its kind, numbers and
