@@ -260,9 +260,6 @@ void VisitData(TFigureVisitor& v, std::string_view key, const TDataFigures& f) {
 
 void VisitCorrection(TFigureVisitor& v, const TCorrectionFigures& f) {
   v.BeginGroup("reed_solomon");
-  v.Number("version", f.version);
-  v.Text("level", kLevelLetters[static_cast<std::size_t>(f.level & 3)]);
-  v.Number("mask", f.maskPattern);
   v.Number("codewords", f.codewords);
   v.Number("syndromes", f.syndromes);
   v.Number("correctable", f.correctable);

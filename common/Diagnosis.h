@@ -237,10 +237,8 @@ struct TUnverifiedReading {
   friend bool operator==(const TUnverifiedReading&, const TUnverifiedReading&) = default;
 };
 
+// Version, level and mask of the symbol are those of the version and format figures.
 struct TCorrectionFigures {
-  std::int32_t version = 0;
-  std::int32_t level = 0;  // 0 L .. 3 H
-  std::int32_t maskPattern = 0;
   std::int32_t codewords = 0;  // of the whole symbol
   std::int32_t syndromes = 0;  // syndromes the decoder computes per block
   std::int32_t correctable = 0;  // most errors the decoder corrects in one block

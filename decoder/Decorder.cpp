@@ -186,9 +186,6 @@ bool TDecorder::CorrectBlocks(TCorrectionFigures& figures) {
   // Blocks of two lengths are numbered in the listing.
   const bool numbered = blockCount > 1 && total % blockCount != 0;
   layout_ = Deinterleave(total, blockCount, ecPerBlock);
-  figures.version = Version();
-  figures.level = ECLevel();
-  figures.maskPattern = MaskPattern();
   figures.codewords = total;
   figures.syndromes = TReedSolomon::kSyndromeCount;
   figures.correctable = TReedSolomon::kMaxErrors;
