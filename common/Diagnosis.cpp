@@ -61,6 +61,21 @@ std::int32_t TCorrectionFigures::UncorrectableBlocks() const {
       std::count_if(blocks.begin(), blocks.end(), [](const TBlockFigures& block) { return block.uncorrectable; }));
 }
 
+std::optional<std::int32_t> TDiagnosis::SettledVersion() const {
+  if (stage <= TStage::Version || !version) return std::nullopt;
+  return version->version;
+}
+
+std::optional<std::int32_t> TDiagnosis::SettledLevel() const {
+  if (stage <= TStage::Format || !format) return std::nullopt;
+  return format->level;
+}
+
+std::optional<std::int32_t> TDiagnosis::SettledMask() const {
+  if (stage <= TStage::Format || !format) return std::nullopt;
+  return format->mask;
+}
+
 void TDiagnosisRecorder::Begin(std::int32_t width, std::int32_t height, const TDecodeParameters& parameters) {
   record_ = TDiagnosis{};
   record_.pictureWidth = width;

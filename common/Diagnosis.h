@@ -279,6 +279,13 @@ struct TDiagnosis {
   // only when asked for (TFrontImage::GreyHistogram), empty otherwise.
   std::optional<TGreyHistogram> pictureHistogram;
 
+  // What the decode settled, each only once the stage that settles it
+  // succeeded: the version (past the version stage), the level 0 L .. 3 H and
+  // the mask pattern (past the format stage).
+  std::optional<std::int32_t> SettledVersion() const;
+  std::optional<std::int32_t> SettledLevel() const;
+  std::optional<std::int32_t> SettledMask() const;
+
   friend bool operator==(const TDiagnosis&, const TDiagnosis&) = default;
 };
 

@@ -10,27 +10,6 @@ namespace {
 // Status panel 1 after a successful decode.
 constexpr const char* kDecodedStatus = "Ｏｋ";
 
-// What the stages found, read from the driver where the stage signal says
-// that the stage ran and succeeded.
-void ReadFindings(const TVeltrix& veltrix, TAnalysisResult& result) {
-  const TDecorder& driver = veltrix.Driver();
-  if (result.stage > TStage::Version) result.version = driver.LocatedVersion();
-  if (result.stage > TStage::Format) {
-    result.level = driver.ECLevel();
-    result.mask = driver.MaskPattern();
-  }
-  if (result.stage >= TStage::Codewords) {
-    result.codewordCount = static_cast<std::int32_t>(driver.Codewords().size());
-    std::vector<TBlockOutcome> blocks;
-    const std::vector<TBlockLayout>& layout = driver.BlockLayout();
-    for (std::size_t b = 0; b < layout.size() && b < driver.BlockCorrections().size(); ++b) {
-      const auto total = static_cast<std::int32_t>(layout[b].codewords.size());
-      blocks.push_back({layout[b].dataCount, total - layout[b].dataCount, driver.BlockCorrections()[b]});
-    }
-    result.blocks = std::move(blocks);
-  }
-}
-
 // The command around one decode: `decode` runs the facade's decode.
 template <typename Decode>
 TAnalysisResult AnalyseWith(TVeltrix& veltrix, TSurfaces& surfaces, const TAnalysisParameters& parameters,
@@ -68,7 +47,6 @@ TAnalysisResult AnalyseWith(TVeltrix& veltrix, TSurfaces& surfaces, const TAnaly
   result.errorCode = veltrix.ErrorCode();
   result.versionText = veltrix.GetVersionText();
   if (!result.decoded) result.failureReason = veltrix.FailureReason();
-  ReadFindings(veltrix, result);
   surfaces.SetStatus(1, OutcomeStatus(veltrix, result.decoded));
 
   TTextPane& lines = surfaces.Text(TTextPaneId::ResultMemo);

@@ -3,9 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "common/Bitmap.h"
 #include "common/DecodeStages.h"
@@ -27,16 +25,6 @@ struct TAnalysisParameters {
   friend bool operator==(const TAnalysisParameters&, const TAnalysisParameters&) = default;
 };
 
-// One Reed-Solomon block of the last decode.
-struct TBlockOutcome {
-  std::int32_t dataCodewords = 0;
-  std::int32_t ecCodewords = 0;
-  // Codewords corrected in this block; -1 when the block could not be corrected.
-  std::int32_t corrections = 0;
-
-  friend bool operator==(const TBlockOutcome&, const TBlockOutcome&) = default;
-};
-
 struct TAnalysisResult {
   bool decoded = false;
   // The decoded text as Shift-JIS bytes; empty after a failure.
@@ -54,7 +42,9 @@ struct TAnalysisResult {
   // The line of BLMemo where this analysis's listing begins: the pane's line
   // count before the decode (BLMemo keeps the listings of earlier analyses).
   std::size_t listingStart = 0;
-  // What every stage that ran measured (TVeltrix::Diagnosis), and what it says.
+  // What every stage that ran measured (TVeltrix::Diagnosis), and what it
+  // says. The version, level, mask and blocks the decode settled are read from
+  // the record (TDiagnosis::SettledVersion ...).
   TDiagnosis diagnosis;
   TVerdict verdict;
   // The decode failed before the facade's own guard (only binarization can,
@@ -64,15 +54,6 @@ struct TAnalysisResult {
   // The driver's error code of errorText (0 after a success and after
   // failures of the geometry, which set none).
   std::int32_t errorCode = 0;
-  // What the stages found, each only when its stage ran and succeeded: the
-  // version (past the version stage), level 0 to 3 (L, M, Q, H) and mask (past
-  // the format stage), the number of codewords read and the blocks (once the
-  // codewords were read, whether or not every block could be corrected).
-  std::optional<std::int32_t> version;
-  std::optional<std::int32_t> level;
-  std::optional<std::int32_t> mask;
-  std::optional<std::int32_t> codewordCount;
-  std::optional<std::vector<TBlockOutcome>> blocks;
 
   friend bool operator==(const TAnalysisResult&, const TAnalysisResult&) = default;
 };

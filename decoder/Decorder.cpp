@@ -190,7 +190,6 @@ bool TDecorder::CorrectBlocks(TCorrectionFigures& figures) {
   figures.syndromes = TReedSolomon::kSyndromeCount;
   figures.correctable = TReedSolomon::kMaxErrors;
   blocks_.clear();
-  corrections_.clear();
   dataCodewords_.clear();
   std::int32_t running = 0;
   bool clean = true;
@@ -201,7 +200,6 @@ bool TDecorder::CorrectBlocks(TCorrectionFigures& figures) {
     reedSolomon_.Decode(block);
     const bool mended = reedSolomon_.IsCodeword(block, ecPerBlock);
     if (!mended) clean = false;
-    corrections_.push_back(mended ? reedSolomon_.ErrorCount() : -1);
     figures.blocks.push_back({static_cast<std::int32_t>(block.size()), layout_[b].dataCount,
                               reedSolomon_.NonZeroSyndromes(), reedSolomon_.LocatorDegree(),
                               reedSolomon_.ErrorCount(), !mended});

@@ -64,9 +64,6 @@ class TDecorder : public TSymbol {
   const std::vector<TBlockLayout>& BlockLayout() const { return layout_; }
   // The image reader, whose geometry (the sampling grid) a front end shows.
   const TImageReader& Reader() const { return reader_; }
-  // The codewords corrected in each block of the last decode, in the order of
-  // BlockLayout; -1 for a block that is still not a codeword after correction.
-  const std::vector<std::int32_t>& BlockCorrections() const { return corrections_; }
   // The version settled by the location of the last decode (0 before it is).
   std::int32_t LocatedVersion() const;
 
@@ -91,7 +88,6 @@ class TDecorder : public TSymbol {
   TIntegers dataCodewords_;
   std::vector<TIntegers> blocks_;
   std::vector<TBlockLayout> layout_;
-  std::vector<std::int32_t> corrections_;
   std::string errorText_;
   std::int32_t warp_ = 1;
   std::int32_t forceVersion_ = 0;

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "common/DecodeStages.h"
+#include "common/Diagnosis.h"
 #include "common/Messages.h"
 #include "common/ShiftJis.h"
 
@@ -51,6 +52,8 @@ QJsonObject Explore(const TExploreMap& map) {
 }  // namespace
 
 std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored) {
+  const TDiagnosis& record = result.diagnosis;
+  const std::optional<std::int32_t> level = record.SettledLevel();
   QJsonObject document{
       {"format", kFormat},
       {"parameters", QJsonObject{{"resolver", result.parameters.resolver},
@@ -61,22 +64,21 @@ std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces
       {"errorText", Q(result.errorText)},
       {"status", QJsonArray{Q(surfaces.Status(0)), Q(surfaces.Status(1))}},
       {"stage", Q(NameOf(result.stage).key)},
-      {"version", OrNull(result.version)},
-      {"level", result.level ? QJsonValue(kLevelLetters[static_cast<std::size_t>(*result.level)]) : QJsonValue()},
-      {"mask", OrNull(result.mask)},
-      {"codewords", OrNull(result.codewordCount)},
+      {"version", OrNull(record.SettledVersion())},
+      {"level", level ? QJsonValue(kLevelLetters[static_cast<std::size_t>(*level)]) : QJsonValue()},
+      {"mask", OrNull(record.SettledMask())},
+      {"codewords", record.correction ? QJsonValue(record.correction->codewords) : QJsonValue()},
       {"text", Text(result.decoded, result.text)},
       {"textHex", result.decoded ? QJsonValue(Hex(result.text)) : QJsonValue()},
   };
   QJsonValue blocks;
-  if (result.blocks) {
+  if (record.correction) {
     QJsonArray list;
-    for (const TBlockOutcome& block : *result.blocks) {
-      const bool mended = block.corrections >= 0;
+    for (const TBlockFigures& block : record.correction->blocks) {
       list.append(QJsonObject{{"dataCodewords", block.dataCodewords},
-                              {"ecCodewords", block.ecCodewords},
-                              {"corrections", mended ? QJsonValue(block.corrections) : QJsonValue()},
-                              {"uncorrectable", !mended}});
+                              {"ecCodewords", block.codewords - block.dataCodewords},
+                              {"corrections", block.uncorrectable ? QJsonValue() : QJsonValue(block.corrected)},
+                              {"uncorrectable", block.uncorrectable}});
     }
     blocks = list;
   }

@@ -33,6 +33,13 @@ using namespace testing_support;
 namespace {
 
 const std::string kNoSymbol = "位置検出パターンがみつかりません。";
+
+// The error text of a picture without a symbol, then the diagnosis: the stage
+// that stopped and what it found, on a line of its own.
+bool NoSymbolDiagnosed(const std::string& err) {
+  return err.rfind(kNoSymbol + "\nstage: finder search; 0 candidates, 3 needed; ", 0) == 0 &&
+         std::count(err.begin(), err.end(), '\n') == 2 && err.back() == '\n';
+}
 const std::string kTooNarrow =
     "stage: binarization; the picture has 1 x 50 pixels; a threshold needs at least 2 x 1; try a picture at least 2 "
     "pixels wide";
@@ -165,9 +172,7 @@ TEST_F(CommandLine, FailedDecodeExitsOneWithTheErrorText) {
   const TRun run = Run({Path("nothing.bmp"), "--out", Path("out")});
   EXPECT_EQ(run.status, kExitNotDecoded);
   EXPECT_EQ(run.out, "");
-  // The error text, then the diagnosis: the stage that stopped and what it found.
-  EXPECT_EQ(run.err.rfind(kNoSymbol + "\nstage: finder search; 0 candidates, 3 needed; ", 0), 0u) << run.err;
-  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+  EXPECT_TRUE(NoSymbolDiagnosed(run.err)) << run.err;
   EXPECT_EQ(ReadFile(Path("out/ResultMemo.txt")), "データ :\n失敗\n" + kNoSymbol + "\n");
   EXPECT_EQ(ReadFile(Path("out/StatusBar.txt")), "Veltrix Ver 3.0\n" + kNoSymbol + "\n");
 
@@ -315,7 +320,7 @@ TEST_F(CommandLine, JsonOnStandardOutputIsAllThatIsPrinted) {
   WriteBmp(Colourful(60, 40), Path("nothing.bmp"));
   const TRun failed = Run({"--json", "-", Path("nothing.bmp")});
   EXPECT_EQ(failed.status, kExitNotDecoded);
-  EXPECT_EQ(failed.err, kNoSymbol + "\n");
+  EXPECT_TRUE(NoSymbolDiagnosed(failed.err)) << failed.err;
   EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(failed.out)).object()["stage"].toString(), "finder search");
 }
 
@@ -348,7 +353,7 @@ TEST_F(CommandLine, ExploreChoosesACellWhoseRunFillsEveryOutput) {
   const TRun nothing = Run({"--explore", "--explore-resolver", "0:8:8", Path("nothing.bmp")});
   EXPECT_EQ(nothing.status, kExitNotDecoded);
   EXPECT_NE(nothing.out.find("No cell decodes.\n"), std::string::npos) << nothing.out;
-  EXPECT_EQ(nothing.err, kNoSymbol + "\n");
+  EXPECT_TRUE(NoSymbolDiagnosed(nothing.err)) << nothing.err;
 }
 
 TEST_F(CommandLine, OutputsThatCannotBeWrittenExitTwoAndLeaveNothing) {

@@ -47,10 +47,12 @@ class TCountingSurfaces : public TSurfaces {
 void PrintTo(const TAnalysisResult& r, std::ostream* os) {
   *os << "{decoded " << r.decoded << ", stage " << NameOf(r.stage).key << ", reason '" << r.failureReason << "', error "
       << r.errorCode << " '" << r.errorText << "', " << r.parameters.resolver << "/" << r.parameters.warp << "/"
-      << r.parameters.forceVersion << ", version " << r.version.value_or(-1) << ", level " << r.level.value_or(-1)
-      << ", mask " << r.mask.value_or(-1) << ", codewords " << r.codewordCount.value_or(-1) << ", blocks";
-  if (r.blocks)
-    for (const TBlockOutcome& b : *r.blocks) *os << " " << b.dataCodewords << "+" << b.ecCodewords << ":" << b.corrections;
+      << r.parameters.forceVersion << ", version " << r.diagnosis.SettledVersion().value_or(-1) << ", level "
+      << r.diagnosis.SettledLevel().value_or(-1) << ", mask " << r.diagnosis.SettledMask().value_or(-1) << ", blocks";
+  if (r.diagnosis.correction)
+    for (const TBlockFigures& b : r.diagnosis.correction->blocks)
+      *os << " " << b.dataCodewords << "+" << b.codewords - b.dataCodewords << ":" << b.corrected << (b.uncorrectable ? "!" : "");
+  *os << ", verdict '" << DiagnosisLine(r.verdict) << "'";
   *os << ", listing " << r.listingStart << ", text '" << r.text << "'}";
 }
 
