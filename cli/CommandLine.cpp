@@ -18,6 +18,7 @@
 #include "common/VisibleText.h"
 #include "decoder/Analysis.h"
 #include "decoder/Explorer.h"
+#include "image/FrontImage.h"
 #include "picture/PictureLoader.h"
 #include "report/HtmlReport.h"
 #include "report/JsonSummary.h"
@@ -326,7 +327,9 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
 
   // The analysis command of the window.
   TVeltrix veltrix(surfaces);
-  const TAnalysisResult result = Analyse(veltrix, surfaces, *picture, parameters);
+  TAnalysisResult result = Analyse(veltrix, surfaces, *picture, parameters);
+  // The picture's own grey levels take a pass of their own: only for the files that show them.
+  if (options.report || options.json) result.diagnosis.pictureHistogram = TFrontImage::GreyHistogram(*picture);
 
   try {
     WriteOutputs(options, *picture, surfaces, result, map ? &*map : nullptr);

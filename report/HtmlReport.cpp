@@ -14,6 +14,8 @@
 #include "common/DecodeStages.h"
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
+#include "decoder/Verdict.h"
+#include "report/DiagnosisTexts.h"
 #include "report/ExploreCells.h"
 #include "report/PaneFiles.h"
 #include "report/Pages.h"
@@ -51,6 +53,14 @@ table.map th { font-weight: normal; color: #555; padding: 0 .5em }
 table.map td { width: 2.2em; text-align: center; border: 1px solid #fff; color: #fff }
 table.map td.chosen { outline: 3px solid #000; outline-offset: -3px }
 .legend span { display: inline-block; padding: 0 .5em; margin: .1em .3em .1em 0; color: #fff }
+ol.chain { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: .3em }
+ol.chain li { padding: 0 .6em; border-radius: .8em; border: 1px solid #bbb }
+ol.chain li.succeeded { background: #e3f3e5 }
+ol.chain li.failed { background: #fbe3e3; border-color: #d32f2f; font-weight: bold }
+ol.chain li.notrun { color: #888 }
+.headline { font-weight: bold; font-size: 1.1em }
+.unverified { background: #fff4f2; border: 1px dashed #b3261e }
+.warning { color: #b3261e }
 )";
 
 QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
@@ -128,6 +138,14 @@ void Lines(THtml& html, const std::vector<std::string>& lines, std::size_t from)
     html.Raw(QStringLiteral("\n"));
   }
   html.Close();
+}
+
+// The ten pages, then the diagnosis page, as the report's contents list them.
+std::vector<const TPage*> PageList() {
+  std::vector<const TPage*> pages;
+  for (const TPage& page : Pages()) pages.push_back(&page);
+  pages.push_back(&DiagnosisPage());
+  return pages;
 }
 
 std::string ClassOf(std::size_t picture) { return "pic" + std::to_string(picture); }
@@ -235,6 +253,54 @@ void ExplorerMap(THtml& html, const TExploreMap& map) {
   html.Close();
 }
 
+// The stages in their order, each marked with how it ended in this analysis.
+void StageChain(THtml& html, const TAnalysisResult& result) {
+  html.Open("ol", {{"class", QStringLiteral("chain")}});
+  for (const TStageName& stage : kStageNames) {
+    if (stage.stage == TStage::Done) continue;
+    const bool succeeded = result.decoded || stage.stage < result.stage;
+    const bool failed = !succeeded && stage.stage == result.stage;
+    html.Open("li", {{"class", succeeded ? QStringLiteral("succeeded") : failed ? QStringLiteral("failed") : QStringLiteral("notrun")}});
+    html.Text(std::string(stage.japanese) + (succeeded ? " ✓" : failed ? " ✗ 停止" : " —"));
+    html.Close();
+  }
+  html.Close();
+}
+
+void DiagnosisSection(THtml& html, const TAnalysisResult& result, const TStageText& text, std::size_t number) {
+  const TPage& page = DiagnosisPage();
+  const TVerdict& verdict = result.verdict;
+  html.Open("section", {{"id", Q(page.key)}, {"class", QStringLiteral("page")}});
+  html.Element("h2", std::to_string(number) + ". " + std::string(page.caption));
+  Explanation(html, text.ja, "ja");
+  Explanation(html, text.en, "en");
+  StageChain(html, result);
+  std::string headline = DiagnosisHeadline(verdict);
+  if (!result.decoded && !result.failureReason.empty()) headline += "　" + result.failureReason;
+  html.Element("p", headline, {{"class", QStringLiteral("headline")}});
+  html.Element("p", "根拠：" + JapaneseText(verdict.evidence));
+  const std::vector<std::string> figures = FigureLines(result.diagnosis, verdict);
+  if (!figures.empty()) {
+    html.Open("ul", {{"class", QStringLiteral("figures")}});
+    for (const std::string& line : figures) html.Element("li", line);
+    html.Close();
+  }
+  if (!verdict.suggestions.empty()) {
+    html.Element("h3", "次に試すこと");
+    html.Open("ul", {{"class", QStringLiteral("suggestions")}});
+    for (const TSuggestion& suggestion : verdict.suggestions) html.Element("li", JapaneseText(suggestion));
+    html.Close();
+  }
+  if (result.diagnosis.correction && result.diagnosis.correction->unverified) {
+    html.Element("h3", kUnverifiedTitle, {{"class", QStringLiteral("warning")}});
+    html.Element("p", kUnverifiedWarning, {{"class", QStringLiteral("warning")}});
+    html.Open("pre", {{"class", QStringLiteral("unverified")}});
+    html.Text(ShiftJisToUtf8(result.diagnosis.correction->unverified->text));
+    html.Close();
+  }
+  html.Close();
+}
+
 }  // namespace
 
 std::string HtmlReport(const TReportInput& input) {
@@ -297,9 +363,9 @@ std::string HtmlReport(const TReportInput& input) {
   html.Open("nav");
   html.Element("h2", "ページ");
   html.Open("ol");
-  for (const TPage& page : Pages()) {
+  for (const TPage* page : PageList()) {
     html.Open("li");
-    html.Element("a", page.caption, {{"href", QStringLiteral("#") + Q(page.key)}});
+    html.Element("a", page->caption, {{"href", QStringLiteral("#") + Q(page->key)}});
     html.Close();
   }
   html.Close();
@@ -322,6 +388,7 @@ std::string HtmlReport(const TReportInput& input) {
     html.Close();
     html.Close();
   }
+  DiagnosisSection(html, result, explanations.At(DiagnosisPage().key), Pages().size() + 1);
   html.Close();
   html.Close();
   if (html.Failed()) throw std::runtime_error("the report could not be written as HTML");

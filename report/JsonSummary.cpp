@@ -8,11 +8,13 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 #include "common/DecodeStages.h"
 #include "common/Diagnosis.h"
 #include "common/Messages.h"
 #include "common/ShiftJis.h"
+#include "decoder/Verdict.h"
 
 namespace {
 
@@ -49,6 +51,71 @@ QJsonObject Explore(const TExploreMap& map) {
           {"cells", cells},         {"chosen", chosen},     {"distinctTexts", static_cast<int>(map.texts.size())}};
 }
 
+// The record's and the verdict's named values as JSON objects and arrays.
+class TJsonFigures : public TFigureVisitor {
+ public:
+  TJsonFigures() { frames_.push_back({}); }
+
+  void BeginGroup(std::string_view key) override { frames_.push_back({Q(key), {}, {}, false}); }
+  void EndGroup() override { Close(); }
+  void BeginList(std::string_view key) override { frames_.push_back({Q(key), {}, {}, true}); }
+  void EndList() override { Close(); }
+  void Number(std::string_view key, std::int64_t value) override { Put(Q(key), static_cast<qint64>(value)); }
+  void Real(std::string_view key, double value) override { Put(Q(key), value); }
+  void Flag(std::string_view key, bool value) override { Put(Q(key), value); }
+  void Text(std::string_view key, std::string_view value) override { Put(Q(key), Q(value)); }
+
+  void Put(const QString& key, const QJsonValue& value) {
+    TFrame& top = frames_.back();
+    if (top.list) {
+      top.array.append(value);
+    } else {
+      top.object.insert(key, value);
+    }
+  }
+  QJsonObject Take() { return frames_.front().object; }
+
+ private:
+  struct TFrame {
+    QString key;
+    QJsonObject object;
+    QJsonArray array;
+    bool list = false;
+  };
+  void Close() {
+    TFrame done = std::move(frames_.back());
+    frames_.pop_back();
+    if (done.list) {
+      Put(done.key, done.array);
+    } else {
+      Put(done.key, done.object);
+    }
+  }
+  std::vector<TFrame> frames_;
+};
+
+// The verdict (stage, evidence, suggestions) and, under "figures", what every
+// stage that ran measured.
+QJsonObject Diagnosis(const TAnalysisResult& result) {
+  TJsonFigures verdict;
+  VisitVerdict(result.verdict, verdict);
+  TJsonFigures figures;
+  VisitFigures(result.diagnosis, figures);
+  QJsonObject measured = figures.Take();
+  // The unverified reading's bytes as read beside its text: a damaged reading need not be valid Shift-JIS.
+  if (const TCorrectionFigures* correction = result.diagnosis.correction ? &*result.diagnosis.correction : nullptr;
+      correction && correction->unverified) {
+    QJsonObject blocks = measured["reed_solomon"].toObject();
+    QJsonObject unverified = blocks["unverified"].toObject();
+    unverified.insert("text_hex", Hex(correction->unverified->text));
+    blocks.insert("unverified", unverified);
+    measured.insert("reed_solomon", blocks);
+  }
+  QJsonObject diagnosis = verdict.Take();
+  diagnosis.insert("figures", measured);
+  return diagnosis;
+}
+
 }  // namespace
 
 std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored) {
@@ -83,6 +150,7 @@ std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces
     blocks = list;
   }
   document.insert("blocks", blocks);
+  document.insert("diagnosis", Diagnosis(result));
   if (explored != nullptr) document.insert("explore", Explore(*explored));
   const QByteArray bytes = QJsonDocument(document).toJson(QJsonDocument::Indented);
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));

@@ -29,3 +29,8 @@ const std::vector<TPage>& Pages() {
   };
   return pages;
 }
+
+const TPage& DiagnosisPage() {
+  static const TPage page = {"TabSheet10", "診断", {}};
+  return page;
+}

@@ -29,3 +29,7 @@ struct TPage {
 
 // The ten pages in the window's order.
 const std::vector<TPage>& Pages();
+
+// The page appended after the ten: the diagnosis of the last analysis, drawn
+// from the record and the verdict rather than from panes (it has none).
+const TPage& DiagnosisPage();

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "TestSymbols.h"
+#include "StageFailures.h"
 #include "common/ShiftJis.h"
 #include "decoder/Analysis.h"
+#include "report/DiagnosisTexts.h"
 #include "report/HtmlReport.h"
 #include "report/Pages.h"
 
@@ -95,6 +97,7 @@ TEST(HtmlReport, WellFormedWithEverySectionAndEveryPaneOfEveryPage) {
   for (const TElement* s : parsed.All("section")) sections.push_back(s->attributes.at("id"));
   std::vector<std::string> expected = {"outcome"};
   for (const TPage& page : Pages()) expected.push_back(std::string(page.key));
+  expected.push_back(std::string(DiagnosisPage().key));
   EXPECT_EQ(sections, expected);
 
   for (std::size_t p = 0; p < Pages().size(); ++p) {
@@ -189,6 +192,50 @@ TEST(HtmlReport, TheListingHoldsTheLastAnalysisOnly) {
   const TParsed parsed = Parse(analysed.Report());
   ASSERT_EQ(parsed.All("pre", "TabSheet6").size(), 1u);
   EXPECT_EQ(parsed.All("pre", "TabSheet6")[0]->text, expected);
+}
+
+// The diagnosis follows the ten pages: the chain of stages with the one that
+// stopped, the verdict's evidence and suggestions in Japanese, and the data
+// read without correction, marked unverified and shown literally.
+TEST(HtmlReport, DiagnosisSectionAfterThePagesWithItsTextsEscaped) {
+  // Version 5-Q; stream bytes 4 to 7 lie in block 0's data codewords 16, 20, 24 and 28,
+  // so the hostile part after them is read as written.
+  const std::string hostile = "The quick brown <i>fox</i> \x1b[2J & \"13 dogs\"";
+  TTestSymbol symbol = EncodeBytes(hostile, 5, 2);
+  for (const int k : {16, 20, 24, 28}) DamageCodeword(symbol, k);
+  const TAnalysed analysed(RenderSymbol(symbol, 4));
+  ASSERT_EQ(analysed.result.stage, TStage::Codewords);
+  const std::string html = analysed.Report();
+  EXPECT_EQ(html.find('\x1b'), std::string::npos);
+  const TParsed parsed = Parse(html);
+  ASSERT_EQ(parsed.error, "");
+  const std::string key(DiagnosisPage().key);
+  ASSERT_EQ(parsed.All("h2", key).size(), 1u);
+  EXPECT_EQ(parsed.All("h2", key)[0]->text, std::to_string(Pages().size() + 1) + ". 診断");
+  EXPECT_TRUE(parsed.All("i", key).empty()) << "text from the symbol never becomes markup";
+
+  std::vector<std::string> chain;
+  for (const TElement* li : parsed.All("li", key))
+    if (li->attributes.count("class")) chain.push_back(li->attributes.at("class"));
+  EXPECT_EQ(chain, (std::vector<std::string>{"succeeded", "succeeded", "succeeded", "succeeded", "succeeded", "succeeded",
+                                             "failed", "notrun"}));
+  const std::string section = parsed.All("section", key)[0]->text;
+  EXPECT_NE(section.find(DiagnosisHeadline(analysed.result.verdict)), std::string::npos);
+  EXPECT_NE(section.find("コード語の読み取りと誤り訂正"), std::string::npos);
+  EXPECT_NE(section.find(JapaneseText(analysed.result.verdict.evidence)), std::string::npos);
+  for (const TSuggestion& suggestion : analysed.result.verdict.suggestions)
+    EXPECT_NE(section.find(JapaneseText(suggestion)), std::string::npos);
+
+  const std::vector<const TElement*> unverified = parsed.All("pre", key);
+  ASSERT_EQ(unverified.size(), 1u);
+  EXPECT_EQ(unverified[0]->attributes.at("class"), "unverified");
+  EXPECT_NE(unverified[0]->text.find("<i>fox</i> \\x1b[2J & \"13 dogs\""), std::string::npos) << unverified[0]->text;
+  EXPECT_NE(section.find(std::string(kUnverifiedTitle)), std::string::npos);
+
+  // After a success: no unverified data, every stage succeeded.
+  const TParsed decoded = Parse(TAnalysed(RenderSymbol(EncodeBytes("fine", 2, 1), 4)).Report());
+  EXPECT_TRUE(decoded.All("pre", key).empty());
+  EXPECT_NE(decoded.All("section", key)[0]->text.find("復号できました。"), std::string::npos);
 }
 
 }  // namespace

@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "ConformancePictures.h"
+#include "StageFailures.h"
 #include "TestSymbols.h"
 #include "common/DecodeStages.h"
 #include "common/Messages.h"
+#include "common/ShiftJis.h"
 #include "decoder/Analysis.h"
 #include "decoder/Decorder.h"
 #include "report/JsonSummary.h"
@@ -63,7 +65,7 @@ TEST(JsonSummary, EveryFieldIsTheAnalysisOwnResult) {
     TVeltrix veltrix(surfaces);
     const TAnalysisResult result = Analyse(veltrix, surfaces, c.picture, c.parameters);
     const QJsonObject json = Parsed(JsonSummary(result, surfaces));
-    EXPECT_EQ(json.keys(), (QStringList{"blocks", "codewords", "errorCode", "errorText", "format", "level", "mask",
+    EXPECT_EQ(json.keys(), (QStringList{"blocks", "codewords", "diagnosis", "errorCode", "errorText", "format", "level", "mask",
                                         "parameters", "stage", "status", "success", "text", "textHex", "version"}));
     EXPECT_EQ(json["format"].toInt(), 1);
     EXPECT_EQ(json["parameters"].toObject(),
@@ -131,6 +133,68 @@ TEST(JsonSummary, TextAsPrintedAndAsTheRawBytes) {
   const QJsonObject parsed = Parsed(json);
   EXPECT_EQ(S(parsed["text"]), "日本\n\"\\\x01");
   EXPECT_EQ(S(parsed["textHex"]), "93fa967b0a225c01");
+}
+
+// The diagnosis object for failures whose stage and figure are known by
+// construction: the verdict's stage, evidence kind and numbers, suggestions
+// with their values and English texts, and the unverified reading's text and
+// bytes after an uncorrectable block.
+TEST(JsonSummary, DiagnosisNamesTheStageWithItsFigures) {
+  struct TDiagnosisCase {
+    const char* name;
+    TBitmap picture;
+    const char* stage;
+    const char* evidence;
+    std::vector<std::int64_t> numbers;  // the leading numbers of the evidence
+    const char* figures;                // a group the figures hold
+  };
+  const std::vector<TDiagnosisCase> cases = {
+      {"decoded", RenderSymbol(EncodeBytes("fine", 2, 1), 4), "decoded", "decoded", {1, 0}, "data"},
+      {"dark background", SymbolOnDarkBackground(), "finder search", "too_few_candidates", {}, "finder_search"},
+      {"timing damaged", TimingDamaged(), "version", "no_timing_match", {1, 14, 2, 85, 90}, "version"},
+      {"format unreadable", FormatUnreadable(), "format", "format_unreadable", {}, "format"},
+      {"block beyond correction", BlockBeyondCorrection(), "codewords", "blocks_uncorrectable", {1, 4, 3}, "reed_solomon"},
+  };
+  for (const TDiagnosisCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TSurfaces surfaces;
+    TVeltrix veltrix(surfaces);
+    const TAnalysisResult result = Analyse(veltrix, surfaces, c.picture, {});
+    const QJsonObject diagnosis = Parsed(JsonSummary(result, surfaces))["diagnosis"].toObject();
+    EXPECT_EQ(S(diagnosis["stage"]), c.stage);
+    EXPECT_EQ(diagnosis["decoded"].toBool(), result.decoded);
+    const QJsonObject evidence = diagnosis["evidence"].toObject();
+    EXPECT_EQ(S(evidence["kind"]), c.evidence);
+    EXPECT_EQ(S(evidence["text"]), EnglishText(result.verdict.evidence));
+    const QJsonArray numbers = evidence["numbers"].toArray();
+    for (std::size_t i = 0; i < c.numbers.size(); ++i)
+      EXPECT_EQ(numbers[static_cast<qsizetype>(i)].toInteger(), c.numbers[i]) << i;
+    const QJsonArray suggestions = diagnosis["suggestions"].toArray();
+    ASSERT_EQ(static_cast<std::size_t>(suggestions.size()), result.verdict.suggestions.size());
+    for (qsizetype i = 0; i < suggestions.size(); ++i) {
+      const TSuggestion& expected = result.verdict.suggestions[static_cast<std::size_t>(i)];
+      const QJsonObject suggestion = suggestions[i].toObject();
+      EXPECT_EQ(S(suggestion["kind"]), KeyOf(expected.kind));
+      EXPECT_EQ(suggestion["value"].toInt(), expected.value);
+      EXPECT_EQ(S(suggestion["text"]), EnglishText(expected));
+    }
+    const QJsonObject figures = diagnosis["figures"].toObject();
+    EXPECT_TRUE(figures[c.figures].isObject()) << c.figures;
+    EXPECT_EQ(figures["binarization"].toObject()["threshold"].toInt(), result.diagnosis.binarization->threshold);
+    const QJsonValue unverified = figures["reed_solomon"].toObject()["unverified"];
+    EXPECT_EQ(unverified.isObject(), std::string(c.evidence) == "blocks_uncorrectable");
+    if (unverified.isObject()) {
+      const std::string bytes = result.diagnosis.correction->unverified->text;
+      EXPECT_FALSE(bytes.empty());
+      EXPECT_EQ(S(unverified.toObject()["text_hex"]), QByteArray::fromStdString(bytes).toHex().toStdString());
+      EXPECT_EQ(S(unverified.toObject()["text"]), ShiftJisToUtf8(bytes));
+    }
+  }
+  // The grey print on the dark background turns dark with a smaller Resolver.
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  const QJsonObject dark = Parsed(JsonSummary(Analyse(veltrix, surfaces, SymbolOnDarkBackground(), {}), surfaces));
+  EXPECT_EQ(S(dark["diagnosis"].toObject()["suggestions"].toArray()[0].toObject()["kind"]), "smaller_resolver");
 }
 
 }  // namespace
