@@ -139,7 +139,8 @@ TManualText LoadManual(const QString& root, TManualLanguage language) {
 
 QString ManualSection(const QString& pageName, TManualLanguage language) {
   const std::string key = pageName.toStdString();
-  const bool page = std::any_of(Pages().begin(), Pages().end(), [&](const TPage& each) { return each.key == key; });
+  const bool page = key == DiagnosisPage().key ||
+                    std::any_of(Pages().begin(), Pages().end(), [&](const TPage& each) { return each.key == key; });
   return Counterpart(page ? pageName : QStringLiteral("top"), language);
 }
 

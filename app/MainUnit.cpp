@@ -26,6 +26,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "DiagnosisPage.h"
 #include "ExplorerWindow.h"
 #include "HelpWindow.h"
 #include "Inspector.h"
@@ -396,6 +397,9 @@ QTabWidget* TForm1::BuildPages() {
       }
     }
   }
+  // Appended after the ten, so that their order and the page in front stay.
+  Diagnosis = new TDiagnosisPage();
+  PageControl1->addTab(Diagnosis, Diagnosis->Caption());
   PageControl1->setCurrentIndex(kStartPage);
   return PageControl1;
 }
@@ -488,7 +492,10 @@ TForm1::TLoadResult TForm1::LoadPictureFile(const QString& path) {
   surfaces_->Image(TImagePaneId::Image2).ReplacePicture(picture_);
   surfaces_->RefreshImage(TImagePaneId::Image1);
   surfaces_->RefreshImage(TImagePaneId::Image2);
-  if (loaded) inspector_->Loaded();
+  if (loaded) {
+    inspector_->Loaded();
+    ShowDiagnosisState();
+  }
   PageControl1->setCurrentWidget(TabSheet1);
   return loaded ? TLoadResult::Loaded : TLoadResult::Unsupported;
 }
@@ -502,7 +509,13 @@ void TForm1::AnalyBtnClick() {
                           [] { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
   lastDrawn_ = surfaces_->Refresh();
   inspector_->Analysed(lastAnalysis_, *decoder_, lastDrawn_);
+  Diagnosis->Show(lastAnalysis_, picture_);
+  ShowDiagnosisState();
   if (lastAnalysis_.aborted) ShowMessage(QString::fromUtf8(lastAnalysis_.failureReason));
+}
+
+void TForm1::ShowDiagnosisState() {
+  Diagnosis->SetState(inspector_->States().State(Diagnosis->objectName().toStdString()));
 }
 
 void TForm1::AnalyseCommand() {

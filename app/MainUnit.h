@@ -20,6 +20,7 @@ class QMenu;
 class QTabWidget;
 class TExplorerWindow;
 class THelpWindow;
+class TDiagnosisPage;
 class TInspector;
 class TMemo;
 class TImageView;
@@ -104,6 +105,8 @@ class TForm1 : public QMainWindow {
   TWindowSurfaces& Surfaces() { return *surfaces_; }
   const TWindowSurfaces& Surfaces() const { return *surfaces_; }
   TInspector& Inspector() { return *inspector_; }
+  // The page 診断, appended after the ten pages.
+  TDiagnosisPage& DiagnosisView() { return *Diagnosis; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -119,6 +122,7 @@ class TForm1 : public QMainWindow {
   void ShowMessage(const QString& text);
 
   void BuildToolsMenu();
+  void ShowDiagnosisState();
 
   std::unique_ptr<TWindowSurfaces> surfaces_;
   TInspector* inspector_ = nullptr;
@@ -142,5 +146,6 @@ class TForm1 : public QMainWindow {
   TSpinEdit* SpinEdit2 = nullptr;  // ForceVersion
   QTabWidget* PageControl1 = nullptr;
   QWidget* TabSheet1 = nullptr;
+  TDiagnosisPage* Diagnosis = nullptr;
   QFileDialog* OpenDialog1 = nullptr;
 };

@@ -38,6 +38,8 @@ const std::vector<TPageSteps>& PageSteps() {
       {"TabSheet6", TKind::Stages, {BlockRead}},
       {"TabSheet4", TKind::Stages, {Correction}, true},
       {"TabSheet5", TKind::Outcome, {Data}, true},
+      // The diagnosis page: redrawn by every analysis, stale after a new load.
+      {"TabSheet10", TKind::Outcome, {}, true},
   };
   return pages;
 }
@@ -53,6 +55,12 @@ TPageState StateAfter(const TPageSteps& page, TStage stoppedAt, bool decoded) {
   if (std::find(page.steps.begin(), page.steps.end(), *failed) != page.steps.end()) return TPageState::Failed;
   const bool allBefore = std::all_of(page.steps.begin(), page.steps.end(), [&](TStep s) { return s < *failed; });
   return allBefore ? TPageState::Succeeded : TPageState::NotRun;
+}
+
+TPageState StageStateAfter(TStage stage, TStage stoppedAt, bool decoded) {
+  const std::optional<TStep> step = kFailedStep[static_cast<std::size_t>(stage)];
+  if (!step) return decoded ? TPageState::Succeeded : TPageState::Failed;
+  return StateAfter({"", TPageSteps::TKind::Stages, {*step}}, stoppedAt, decoded);
 }
 
 void TPageStates::Loaded() { ++generation_; }

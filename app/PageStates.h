@@ -57,6 +57,9 @@ const std::vector<TPageSteps>& PageSteps();
 
 // The state of a page after an analysis that stopped at `stoppedAt` (Done after a success).
 TPageState StateAfter(const TPageSteps& page, TStage stoppedAt, bool decoded);
+// The state of one stage of the pipeline after such an analysis, as a page
+// showing only that stage's work would have it (Done: as the outcome).
+TPageState StageStateAfter(TStage stage, TStage stoppedAt, bool decoded);
 
 // The states of all pages across loads and analyses.
 class TPageStates {

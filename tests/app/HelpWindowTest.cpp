@@ -63,6 +63,7 @@ TEST_F(MainWindow, HelpOpensTheManualAtThePageInFront) {
   for (const TCase& each : std::vector<TCase>{{"TabSheet11", "位置検索"},
                                               {"TabSheet6", "BlockRead"},
                                               {"TabSheet5", "結果表示"},
+                                              {"TabSheet10", "診断"},
                                               {"TabSheet1", "読み込み画像"}}) {
     pages->setCurrentWidget(Find<QWidget>(each.page));
     HelpIn(*form_, dir_.path());

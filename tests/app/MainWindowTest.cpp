@@ -44,7 +44,7 @@ TEST_F(MainWindow, PagesControlsAndMenuAsDesigned) {
   EXPECT_EQ(shown, (QStringList{"TabSheet1 読み込み画像", "TabSheet11 位置検索", "TabSheet8 タイミング",
                                 "TabSheet2 デジタル処理画像", "TabSheet7 形式情報", "TabSheet9 サンプリング",
                                 "TabSheet3 マスク", "TabSheet6 BlockRead", "TabSheet4 ReedSolomon",
-                                "TabSheet5 結果表示"}));
+                                "TabSheet5 結果表示", "TabSheet10 診断"}));
   EXPECT_EQ(Page(), "TabSheet11");
   EXPECT_EQ(form_->windowTitle(), "Morilux");
 

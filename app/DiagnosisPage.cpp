@@ -1,0 +1,239 @@
+#include "DiagnosisPage.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "DiagnosisPlots.h"
+#include "common/ShiftJis.h"
+#include "common/VisibleText.h"
+#include "image/FrontImage.h"
+#include "report/DiagnosisTexts.h"
+#include "report/Pages.h"
+
+namespace {
+
+QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+// Every text on the page is plain: a failure message or a decoded text never becomes markup.
+QLabel* PlainLabel(QWidget* parent, const char* name) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(true);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return label;
+}
+
+QLabel* Heading(QWidget* parent, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  QFont font = label->font();
+  font.setBold(true);
+  label->setFont(font);
+  return label;
+}
+
+// A suggestion that points the user at the explorer, and nothing else.
+bool NamesExplorer(TSuggestionKind kind) {
+  return kind == TSuggestionKind::SmallerResolver || kind == TSuggestionKind::LargerResolver;
+}
+
+}  // namespace
+
+TDiagnosisPage::TDiagnosisPage(std::function<void()> explore, QWidget* parent)
+    : QWidget(parent), explore_(std::move(explore)) {
+  setObjectName(Q(DiagnosisPage().key));
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("DiagnosisScroll"));
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  outer->addWidget(scroll);
+  auto* content = new QWidget;
+  auto* column = new QVBoxLayout(content);
+  column->setContentsMargins(16, 10, 16, 10);
+  column->setSpacing(6);
+  scroll->setWidget(content);
+
+  note_ = PlainLabel(content, "DiagnosisNote");
+  note_->setStyleSheet(QStringLiteral("color: #8a5a00"));
+  column->addWidget(note_);
+  BuildChain(column);
+
+  headline_ = PlainLabel(content, "DiagnosisHeadline");
+  QFont bold = headline_->font();
+  bold.setBold(true);
+  bold.setPixelSize(bold.pixelSize() > 0 ? bold.pixelSize() + 2 : 14);
+  headline_->setFont(bold);
+  column->addWidget(headline_);
+  evidence_ = PlainLabel(content, "DiagnosisEvidence");
+  column->addWidget(evidence_);
+  figures_ = PlainLabel(content, "DiagnosisFigures");
+  figures_->setStyleSheet(QStringLiteral("color: #333"));
+  column->addWidget(figures_);
+
+  auto* plots = new QHBoxLayout;
+  plots->setSpacing(8);
+  histogramPlot_ = new TPlotView(QStringLiteral("灰色の値のヒストグラム（画像全体）"), content);
+  histogramPlot_->setObjectName(QStringLiteral("HistogramPlot"));
+  profilePlot_ = new TPlotView(QStringLiteral("中央の行の灰色の値"), content);
+  profilePlot_->setObjectName(QStringLiteral("ProfilePlot"));
+  timingPlot_ = new TPlotView(QStringLiteral("タイミングパターンの一致率"), content);
+  timingPlot_->setObjectName(QStringLiteral("TimingPlot"));
+  for (TPlotView* plot : {histogramPlot_, profilePlot_, timingPlot_}) plots->addWidget(plot, 1);
+  column->addLayout(plots);
+
+  suggestionsTitle_ = Heading(content, QStringLiteral("次に試すこと"));
+  column->addWidget(suggestionsTitle_);
+  suggestions_ = new QVBoxLayout;
+  suggestions_->setSpacing(4);
+  column->addLayout(suggestions_);
+
+  unverifiedTitle_ = Heading(content, Q(kUnverifiedTitle));
+  unverifiedTitle_->setObjectName(QStringLiteral("UnverifiedTitle"));
+  unverifiedTitle_->setStyleSheet(QStringLiteral("color: #b3261e"));
+  unverifiedTitle_->setToolTip(Q(kUnverifiedWarning));
+  column->addWidget(unverifiedTitle_);
+  unverified_ = new QPlainTextEdit(content);
+  unverified_->setObjectName(QStringLiteral("UnverifiedText"));
+  unverified_->setReadOnly(true);
+  unverified_->setFixedHeight(90);
+  unverified_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #fff4f2; border: 1px dashed #b3261e }"));
+  column->addWidget(unverified_);
+  column->addStretch(1);
+
+  for (QWidget* hidden : {static_cast<QWidget*>(suggestionsTitle_), static_cast<QWidget*>(unverifiedTitle_),
+                          static_cast<QWidget*>(unverified_)})
+    hidden->hide();
+  SetState(TPageState::None);
+}
+
+QString TDiagnosisPage::Caption() { return Q(DiagnosisPage().caption); }
+
+void TDiagnosisPage::BuildChain(QVBoxLayout* column) {
+  auto* chain = new QHBoxLayout;
+  chain->setSpacing(4);
+  for (std::size_t i = 0; i + 1 < kStageCount; ++i) {
+    if (i > 0) chain->addWidget(new QLabel(QStringLiteral("→")));
+    auto* icon = new QLabel;
+    icon->setObjectName(QStringLiteral("StageIcon%1").arg(i));
+    icon->setFixedSize(16, 16);
+    stageIcons_[i] = icon;
+    chain->addWidget(icon);
+    auto* name = new QLabel(Q(kStageNames[i].japanese));
+    name->setObjectName(QStringLiteral("StageName%1").arg(i));
+    chain->addWidget(name);
+  }
+  chain->addStretch(1);
+  column->addLayout(chain);
+}
+
+void TDiagnosisPage::Show(const TAnalysisResult& result, const TBitmap& picture) {
+  result_ = result;
+  picture_ = picture;
+  pictureHistogram_.reset();
+  const TVerdict& verdict = result.verdict;
+  for (std::size_t i = 0; i < kStageCount; ++i) {
+    stageStates_[i] = StageStateAfter(static_cast<TStage>(i), result.stage, result.decoded);
+    if (i + 1 < kStageCount) {
+      stageIcons_[i]->setPixmap(StateIcon(stageStates_[i]).pixmap(16, 16));
+      stageIcons_[i]->setToolTip(StateText(stageStates_[i]));
+    }
+  }
+  QString headline = Q(DiagnosisHeadline(verdict));
+  if (!result.decoded && !result.failureReason.empty()) headline += QStringLiteral("　") + Q(VisibleText(result.failureReason));
+  headline_->setText(headline);
+  evidence_->setText(QStringLiteral("根拠：") + Q(VisibleText(JapaneseText(verdict.evidence))));
+  QStringList figures;
+  for (const std::string& line : FigureLines(result.diagnosis, verdict)) figures << Q(line);
+  figures_->setText(figures.join(QLatin1Char('\n')));
+
+  while (QLayoutItem* item = suggestions_->takeAt(0)) {
+    if (item->widget()) item->widget()->deleteLater();
+    delete item;
+  }
+  for (const TSuggestion& suggestion : verdict.suggestions) {
+    auto* row = new QWidget;
+    auto* line = new QHBoxLayout(row);
+    line->setContentsMargins(0, 0, 0, 0);
+    QLabel* text = PlainLabel(row, "Suggestion");
+    text->setText(QStringLiteral("・") + Q(JapaneseText(suggestion)));
+    line->addWidget(text, 1);
+    if (explore_ && NamesExplorer(suggestion.kind)) {
+      auto* open = new QPushButton(QStringLiteral("パラメータ探索…"), row);
+      open->setObjectName(QStringLiteral("ExploreButton"));
+      connect(open, &QPushButton::clicked, this, [this] { explore_(); });
+      line->addWidget(open);
+    }
+    suggestions_->addWidget(row);
+  }
+  suggestionsTitle_->setVisible(!verdict.suggestions.empty());
+
+  const std::optional<TUnverifiedReading>& reading =
+      result.diagnosis.correction ? result.diagnosis.correction->unverified : std::nullopt;
+  unverifiedTitle_->setVisible(reading.has_value());
+  unverified_->setVisible(reading.has_value());
+  unverified_->setPlainText(reading ? Q(VisibleText(ShiftJisToUtf8(reading->text))) : QString());
+  ShowPlots();
+}
+
+void TDiagnosisPage::ShowPlots() {
+  const TDiagnosis* record = result_ ? &result_->diagnosis : nullptr;
+  const TBinarizationFigures* grey = record && record->binarization ? &*record->binarization : nullptr;
+  const TGreyMarks marks = grey ? TGreyMarks{grey->threshold, grey->DarkBelow()} : TGreyMarks{};
+  // The picture's histogram takes a pass over the picture: made once the page is seen.
+  if (grey && !pictureHistogram_ && isVisible()) pictureHistogram_ = TFrontImage::GreyHistogram(picture_);
+  if (grey && pictureHistogram_) {
+    histogramPlot_->SetPaint([histogram = *pictureHistogram_, marks](QPainter& painter, const QRectF& area) {
+      PaintHistogram(painter, area, histogram, marks);
+    });
+  } else {
+    histogramPlot_->SetPaint({});
+  }
+  if (grey) {
+    profilePlot_->SetPaint([row = grey->middleRow, marks](QPainter& painter, const QRectF& area) {
+      PaintProfile(painter, area, row, marks);
+    });
+  } else {
+    profilePlot_->SetPaint({});
+  }
+  if (record && record->version && !record->version->trials.empty()) {
+    timingPlot_->SetPaint([version = *record->version](QPainter& painter, const QRectF& area) {
+      PaintTimingShares(painter, area, version.trials, version.shareNeeded);
+    });
+  } else {
+    timingPlot_->SetPaint({});
+  }
+}
+
+void TDiagnosisPage::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (result_ && !pictureHistogram_) ShowPlots();
+}
+
+void TDiagnosisPage::SetState(TPageState state) {
+  switch (state) {
+    case TPageState::None: note_->setText(QStringLiteral("まだ解析していません。画像を読み込んで「解析」を押すと、ここに診断が表示されます。")); break;
+    case TPageState::Stale: note_->setText(StateText(state)); break;
+    default: note_->clear(); break;
+  }
+  note_->setVisible(!note_->text().isEmpty());
+}
+
+QString TDiagnosisPage::Headline() const { return headline_->text(); }
+QString TDiagnosisPage::Evidence() const { return evidence_->text(); }
+QString TDiagnosisPage::Note() const { return note_->text(); }
+QString TDiagnosisPage::Unverified() const { return unverified_->isVisibleTo(this) ? unverified_->toPlainText() : QString(); }
+
+QStringList TDiagnosisPage::Suggestions() const {
+  QStringList texts;
+  for (int i = 0; i < suggestions_->count(); ++i)
+    if (QWidget* row = suggestions_->itemAt(i)->widget())
+      if (auto* label = row->findChild<QLabel*>(QStringLiteral("Suggestion"))) texts << label->text();
+  return texts;
+}

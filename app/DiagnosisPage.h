@@ -1,0 +1,80 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include "PageStates.h"
+#include "common/Bitmap.h"
+#include "common/DecodeStages.h"
+#include "common/Diagnosis.h"
+#include "decoder/Analysis.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QVBoxLayout;
+class TPlotView;
+
+// The page 診断, after 結果表示: why the last analysis did or did not read.
+// The chain of stages with the state of each (as the tabs show them), the
+// stage that stopped the decode named in words, its evidence and figures,
+// plots of the grey levels and of the timing test, the verdict's suggestions
+// and, after an uncorrectable block, the data read without correction, marked
+// as unverified. It shows what the record and the verdict hold; it decodes nothing.
+class TDiagnosisPage : public QWidget {
+ public:
+  // `explore` opens the parameter explorer; when empty, a suggestion that
+  // names the explorer stays plain text. The page carries its object name.
+  explicit TDiagnosisPage(std::function<void()> explore = {}, QWidget* parent = nullptr);
+  // The caption of its tab.
+  static QString Caption();
+
+  // After an analysis of `picture`.
+  void Show(const TAnalysisResult& result, const TBitmap& picture);
+  // The page's state as its tab shows it: a note says when the page shows an
+  // earlier picture's analysis, or none yet.
+  void SetState(TPageState state);
+
+  // What the page shows.
+  TPageState StageState(TStage stage) const { return stageStates_[static_cast<std::size_t>(stage)]; }
+  QString Headline() const;
+  QString Evidence() const;
+  QStringList Suggestions() const;
+  QString Note() const;
+  // The text read without correction, as shown (empty when there is none).
+  QString Unverified() const;
+  // The picture's own grey-level histogram, once the page has been shown
+  // (it takes a pass over the picture, made only for the page).
+  const std::optional<TGreyHistogram>& PictureHistogram() const { return pictureHistogram_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildChain(QVBoxLayout* column);
+  void ShowPlots();
+
+  std::function<void()> explore_;
+  std::optional<TAnalysisResult> result_;
+  TBitmap picture_;
+  std::optional<TGreyHistogram> pictureHistogram_;
+  std::array<TPageState, kStageCount> stageStates_{};
+
+  QLabel* note_ = nullptr;
+  std::array<QLabel*, kStageCount> stageIcons_{};
+  QLabel* headline_ = nullptr;
+  QLabel* evidence_ = nullptr;
+  QLabel* figures_ = nullptr;
+  TPlotView* histogramPlot_ = nullptr;
+  TPlotView* profilePlot_ = nullptr;
+  TPlotView* timingPlot_ = nullptr;
+  QLabel* suggestionsTitle_ = nullptr;
+  QVBoxLayout* suggestions_ = nullptr;
+  QLabel* unverifiedTitle_ = nullptr;
+  QPlainTextEdit* unverified_ = nullptr;
+};

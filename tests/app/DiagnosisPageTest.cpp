@@ -1,0 +1,174 @@
+#include <string>
+#include <vector>
+
+#include <QImage>
+#include <QPainter>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+#include "DiagnosisPage.h"
+#include "DiagnosisPlots.h"
+#include "Inspector.h"
+#include "MainUnit.h"
+#include "StageFailures.h"
+#include "TestSymbols.h"
+#include "WindowTestSupport.h"
+#include "image/FrontImage.h"
+
+namespace {
+
+using namespace testing_support;
+using window_testing::MainWindow;
+
+[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
+
+QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+// After a success and after failures at known stages: the stage named in
+// words, the chain's states (the failing stage failed, those before it
+// succeeded, those after it not run), the verdict's evidence and its
+// suggestions in Japanese; the analysis leaves the page in front where it was.
+TEST_F(MainWindow, DiagnosisPageNamesTheStageAndShowsTheSuggestions) {
+  struct TCase {
+    const char* name;
+    TBitmap picture;
+    TStage stage;              // where the decode stopped
+    const char* named;         // words the headline holds
+    bool suggestion;           // at least one suggestion expected
+    bool timingPlot;
+  };
+  const std::vector<TCase> cases = {
+      {"decoded", RenderSymbol(EncodeBytes("fine", 2, 1), 4), TStage::Done, "復号できました", false, true},
+      {"dark background", SymbolOnDarkBackground(), TStage::FinderSearch, "位置検出パターンの探索", true, false},
+      {"timing damaged", TimingDamaged(), TStage::Version, "型番の決定", false, true},
+      {"format unreadable", FormatUnreadable(), TStage::Format, "形式情報", false, true},
+      {"block beyond correction", BlockBeyondCorrection(), TStage::Codewords, "コード語の読み取りと誤り訂正", false, true},
+      {"dark beyond the corner", DarkBeyondTheCorner(), TStage::Corners, "四隅の検出", true, true},
+  };
+  auto* pages = Find<QTabWidget>("PageControl1");
+  TDiagnosisPage& page = form_->DiagnosisView();
+  EXPECT_EQ(page.Note(), "まだ解析していません。画像を読み込んで「解析」を押すと、ここに診断が表示されます。");
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(Load(c.picture, "case.bmp"), TForm1::TLoadResult::Loaded);
+    pages->setCurrentWidget(Find<QWidget>("TabSheet8"));
+    form_->AnalyBtnClick();
+    const TAnalysisResult& result = form_->LastAnalysis();
+    ASSERT_EQ(result.stage, c.stage) << result.failureReason;
+    EXPECT_EQ(Page(), "TabSheet8");
+
+    EXPECT_TRUE(page.Headline().contains(QString::fromUtf8(c.named))) << page.Headline().toStdString();
+    EXPECT_EQ(page.Evidence(), "根拠：" + Q(JapaneseText(result.verdict.evidence)));
+    QStringList expected;
+    for (const TSuggestion& suggestion : result.verdict.suggestions) expected << "・" + Q(JapaneseText(suggestion));
+    EXPECT_EQ(page.Suggestions(), expected);
+    if (c.suggestion) {
+      EXPECT_FALSE(expected.isEmpty());
+    }
+    for (std::size_t s = 0; s + 1 < kStageCount; ++s) {
+      const auto stage = static_cast<TStage>(s);
+      const TPageState state = page.StageState(stage);
+      if (result.decoded || stage < c.stage) {
+        EXPECT_EQ(state, TPageState::Succeeded) << NameOf(stage).key;
+      } else {
+        EXPECT_EQ(state, stage == c.stage ? TPageState::Failed : TPageState::NotRun) << NameOf(stage).key;
+      }
+    }
+    EXPECT_EQ(page.findChild<TPlotView*>("TimingPlot")->isVisibleTo(&page), c.timingPlot);
+    EXPECT_EQ(page.Unverified().isEmpty(), c.stage != TStage::Codewords);
+    EXPECT_EQ(page.Note(), "");
+  }
+}
+
+// The page is appended after the ten, which keep their order, captions and
+// object names, with 位置検索 in front at start; its tab shows the same
+// states as the others: failed with the analysis, stale after a new load.
+TEST_F(MainWindow, DiagnosisPageFollowsTheTenPagesAndTheirStates) {
+  auto* pages = Find<QTabWidget>("PageControl1");
+  ASSERT_EQ(pages->count(), 11);
+  EXPECT_EQ(pages->widget(10)->objectName(), "TabSheet10");
+  EXPECT_EQ(pages->tabText(10), "診断");
+  EXPECT_EQ(pages->widget(10), &form_->DiagnosisView());
+  EXPECT_EQ(Page(), "TabSheet11");
+
+  ASSERT_EQ(Load(FinderPatternErased(), "erased.bmp"), TForm1::TLoadResult::Loaded);
+  form_->AnalyBtnClick();
+  EXPECT_EQ(form_->Inspector().States().State("TabSheet10"), TPageState::Failed);
+  EXPECT_FALSE(pages->tabIcon(10).isNull());
+  ASSERT_EQ(Load(RenderSymbol(EncodeBytes("next", 1, 1), 4), "next.bmp"), TForm1::TLoadResult::Loaded);
+  EXPECT_EQ(form_->Inspector().States().State("TabSheet10"), TPageState::Stale);
+  EXPECT_EQ(form_->DiagnosisView().Note(), StateText(TPageState::Stale));
+}
+
+// The picture's own histogram takes a pass over the picture: it is made when
+// the page is shown, not by the analysis.
+TEST_F(MainWindow, PictureHistogramIsMadeWhenThePageIsShown) {
+  const TBitmap picture = SymbolOnDarkBackground();
+  ASSERT_EQ(Load(picture, "dark.bmp"), TForm1::TLoadResult::Loaded);
+  form_->show();
+  form_->AnalyBtnClick();
+  TDiagnosisPage& page = form_->DiagnosisView();
+  EXPECT_FALSE(page.PictureHistogram().has_value());
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(&page);
+  ASSERT_TRUE(page.PictureHistogram().has_value());
+  EXPECT_EQ(*page.PictureHistogram(), TFrontImage::GreyHistogram(picture));
+  EXPECT_TRUE(page.findChild<TPlotView*>("HistogramPlot")->isVisibleTo(&page));
+  // Analysed again while in front: made at once.
+  form_->AnalyBtnClick();
+  EXPECT_TRUE(page.PictureHistogram().has_value());
+}
+
+// Control characters of a reading without correction show as escapes.
+TEST_F(MainWindow, UnverifiedDataShowsControlCharactersAsEscapes) {
+  TTestSymbol symbol = EncodeBytes("The quick brown fox\x1b[2J jumps over dogs", 5, 2);
+  for (const int k : {16, 20, 24, 28}) DamageCodeword(symbol, k);
+  ASSERT_EQ(Load(RenderSymbol(symbol, 4), "hostile.bmp"), TForm1::TLoadResult::Loaded);
+  form_->AnalyBtnClick();
+  const QString shown = form_->DiagnosisView().Unverified();
+  EXPECT_TRUE(shown.contains("fox\\x1b[2J jumps")) << shown.toStdString();
+  EXPECT_FALSE(shown.contains(QChar(0x1b)));
+}
+
+// The plots: the grey levels below T − Resolver shaded, the lines of T and
+// T − Resolver where their grey levels lie; timing bars coloured by whether
+// the version passed, the share needed drawn across.
+TEST(DiagnosisPlots, MarksStandWhereTheirValuesLie) {
+  const QRectF area(0, 0, 292 + 44, 200);  // a data area 292 pixels wide: 256 grey levels
+  QImage image(area.size().toSize(), QImage::Format_ARGB32);
+  const auto column = [&](double grey) { return static_cast<int>(36 + 292 * grey / 256.0); };
+  // The colour in the column or beside it (lines fall on either side of a pixel edge).
+  const auto has = [&](int x, QRgb colour) {
+    for (int dx = -1; dx <= 1; ++dx)
+      for (int y = 0; y < image.height(); ++y)
+        if (image.pixel(x + dx, y) == colour) return true;
+    return false;
+  };
+  TGreyHistogram histogram{};
+  histogram[20] = 10;
+  histogram[220] = 40;
+  const TGreyMarks marks{140, 100};
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    PaintHistogram(painter, area, histogram, marks);
+  }
+  EXPECT_TRUE(has(column(50), plot_colours::kDarkSide));
+  EXPECT_FALSE(has(column(120), plot_colours::kDarkSide));
+  EXPECT_TRUE(has(column(140), plot_colours::kThreshold));
+  EXPECT_TRUE(has(column(100), plot_colours::kDarkBelow));
+  EXPECT_TRUE(has(column(20.5), plot_colours::kBar));
+  EXPECT_TRUE(has(column(220.5), plot_colours::kBar));
+  EXPECT_FALSE(has(column(60.5), plot_colours::kBar));
+
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    PaintTimingShares(painter, area, {{2, 13, 11, 9, false}, {3, 17, 17, -1, true}}, 0.9);
+  }
+  EXPECT_TRUE(has(column(64), plot_colours::kFellShort));
+  EXPECT_TRUE(has(column(192), plot_colours::kPassed));
+  EXPECT_FALSE(has(column(192), plot_colours::kFellShort));
+}
+
+}  // namespace
