@@ -56,7 +56,7 @@ TDiagnosisPage::TDiagnosisPage(std::function<void()> explore, QWidget* parent)
   outer->addWidget(scroll);
   auto* content = new QWidget;
   auto* column = new QVBoxLayout(content);
-  column->setContentsMargins(16, 10, 16, 10);
+  column->setContentsMargins(8, 8, 8, 8);
   column->setSpacing(6);
   scroll->setWidget(content);
 
@@ -117,7 +117,7 @@ QString TDiagnosisPage::Caption() { return Q(DiagnosisPage().caption); }
 
 void TDiagnosisPage::BuildChain(QVBoxLayout* column) {
   auto* chain = new QHBoxLayout;
-  chain->setSpacing(4);
+  chain->setSpacing(3);
   for (std::size_t i = 0; i + 1 < kStageCount; ++i) {
     if (i > 0) chain->addWidget(new QLabel(QStringLiteral("→")));
     auto* icon = new QLabel;

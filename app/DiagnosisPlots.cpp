@@ -126,9 +126,10 @@ void PaintProfile(QPainter& painter, const QRectF& area, std::span<const std::ui
     }
     painter.drawPath(path);
   } else {
-    // More pixels than columns: the range of each column's pixels, so that no narrow dark run is lost.
+    // More pixels than columns: the range of each column's pixels, so that no
+    // narrow dark run is lost, joined to the last pixel of the column before.
     for (std::size_t c = 0; c < columns; ++c) {
-      const std::size_t from = c * row.size() / columns;
+      const std::size_t from = c * row.size() / columns - (c > 0 ? 1 : 0);
       const std::size_t to = std::max(from + 1, (c + 1) * row.size() / columns);
       const auto [low, high] = std::minmax_element(row.begin() + static_cast<std::ptrdiff_t>(from),
                                                    row.begin() + static_cast<std::ptrdiff_t>(to));

@@ -7,16 +7,22 @@
 # explorer's window over its preset grid (running, done, its chosen cell
 # picked) and the result page of that cell. The same again, named photo-*.png,
 # for a generated 4000 x 3000 photograph, where the marks of the stages stay
-# visible in the shrunk panes. The window runs on a virtual X server
-# (xvfb-run, Debian package xvfb), so no display is needed.
+# visible in the shrunk panes. The pages are shot after two failures as well,
+# for the page 診断: failure-*.png for a generated symbol on a dark background
+# (stopped at the finder search) and photo-failure-*.png for the photograph
+# $MORILUX_PHOTO (default: ../shared/photos/qrcode-1_11.bmp, stopped at the
+# error correction, with its unverified data; skipped when absent). The window
+# runs on a virtual X server (xvfb-run, Debian package xvfb), so no display is
+# needed.
 #
 #   scripts/screenshots.sh [OUTDIR]        (default: out/screenshots in the repository)
 #   scripts/screenshots.sh --manual        the manual's pictures, into docs/manual/images/
 #
 # --manual writes the pages, the inspector's views and the explorer's map of
-# the version-3 symbol, window.png (the page 位置検索, shown near the top of
-# the README) and the diagrams of the symbol (morilux_manual_pictures), each
-# reduced to a palette by pngquant so that the committed pictures stay small.
+# the version-3 symbol (the page 診断 after the dark-background failure
+# instead), window.png (the page 位置検索, shown near the top of the README)
+# and the diagrams of the symbol (morilux_manual_pictures), each reduced to a
+# palette by pngquant so that the committed pictures stay small.
 #
 # MORILUX_BUILD_DIR chooses the build directory (default: build/, Release).
 set -euo pipefail
@@ -47,7 +53,11 @@ if $manual; then
   out=$work/shots
   mkdir -p "$out" "$images"
   "$build/tests/app/morilux_sample_picture" "$work/version3.bmp"
+  "$build/tests/app/morilux_sample_picture" "$work/dark.bmp" dark
   shoot "$work/version3.bmp" >/dev/null
+  shoot --screenshot-prefix failure "$work/dark.bmp" >/dev/null
+  mv "$out/failure-11-TabSheet10.png" "$out/11-TabSheet10.png"
+  rm -f "$out"/failure-*.png
   "$build/tests/app/morilux_manual_pictures" "$out"
   cp "$out/02-TabSheet11.png" "$out/window.png"
   # The explorer's finished map is enough for the manual.
@@ -68,3 +78,12 @@ mkdir -p "$out"
 rm -f "$out"/*.png
 shoot "$work/version3.bmp"
 shoot --screenshot-prefix photo "$work/photo-12mp.jpg"
+# The pages and the inspector's views after a failed analysis.
+"$build/tests/app/morilux_sample_picture" "$work/dark.bmp" dark
+shoot --screenshot-prefix failure "$work/dark.bmp"
+photo=${MORILUX_PHOTO:-$root/../shared/photos/qrcode-1_11.bmp}
+if [ -f "$photo" ]; then
+  shoot --screenshot-prefix photo-failure "$photo"
+else
+  echo "screenshots.sh: $photo not found; no photo-failure-*.png" >&2
+fi
