@@ -154,7 +154,12 @@ void TDiagnosisPage::Show(const TAnalysisResult& result, const TBitmap& picture)
   figures_->setText(figures.join(QLatin1Char('\n')));
 
   while (QLayoutItem* item = suggestions_->takeAt(0)) {
-    if (item->widget()) item->widget()->deleteLater();
+    // Later, as a button of the row may be what called; off the page at once.
+    if (QWidget* row = item->widget()) {
+      row->hide();
+      row->setParent(nullptr);
+      row->deleteLater();
+    }
     delete item;
   }
   for (const TSuggestion& suggestion : verdict.suggestions) {

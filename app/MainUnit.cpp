@@ -398,8 +398,8 @@ QTabWidget* TForm1::BuildPages() {
     }
   }
   // Appended after the ten, so that their order and the page in front stay.
-  Diagnosis = new TDiagnosisPage();
-  PageControl1->addTab(Diagnosis, Diagnosis->Caption());
+  diagnosis_ = new TDiagnosisPage([this] { ExplorerCommand(); });
+  PageControl1->addTab(diagnosis_, diagnosis_->Caption());
   PageControl1->setCurrentIndex(kStartPage);
   return PageControl1;
 }
@@ -509,13 +509,13 @@ void TForm1::AnalyBtnClick() {
                           [] { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
   lastDrawn_ = surfaces_->Refresh();
   inspector_->Analysed(lastAnalysis_, *decoder_, lastDrawn_);
-  Diagnosis->Show(lastAnalysis_, picture_);
+  diagnosis_->Show(lastAnalysis_, picture_);
   ShowDiagnosisState();
   if (lastAnalysis_.aborted) ShowMessage(QString::fromUtf8(lastAnalysis_.failureReason));
 }
 
 void TForm1::ShowDiagnosisState() {
-  Diagnosis->SetState(inspector_->States().State(Diagnosis->objectName().toStdString()));
+  diagnosis_->SetState(inspector_->States().State(diagnosis_->objectName().toStdString()));
 }
 
 void TForm1::AnalyseCommand() {

@@ -106,7 +106,7 @@ class TForm1 : public QMainWindow {
   const TWindowSurfaces& Surfaces() const { return *surfaces_; }
   TInspector& Inspector() { return *inspector_; }
   // The page 診断, appended after the ten pages.
-  TDiagnosisPage& DiagnosisView() { return *Diagnosis; }
+  TDiagnosisPage& DiagnosisView() { return *diagnosis_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -146,6 +146,6 @@ class TForm1 : public QMainWindow {
   TSpinEdit* SpinEdit2 = nullptr;  // ForceVersion
   QTabWidget* PageControl1 = nullptr;
   QWidget* TabSheet1 = nullptr;
-  TDiagnosisPage* Diagnosis = nullptr;
+  TDiagnosisPage* diagnosis_ = nullptr;
   QFileDialog* OpenDialog1 = nullptr;
 };

@@ -3,11 +3,13 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPushButton>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
 #include "DiagnosisPage.h"
 #include "DiagnosisPlots.h"
+#include "ExplorerWindow.h"
 #include "Inspector.h"
 #include "MainUnit.h"
 #include "StageFailures.h"
@@ -99,6 +101,26 @@ TEST_F(MainWindow, DiagnosisPageFollowsTheTenPagesAndTheirStates) {
   ASSERT_EQ(Load(RenderSymbol(EncodeBytes("next", 1, 1), 4), "next.bmp"), TForm1::TLoadResult::Loaded);
   EXPECT_EQ(form_->Inspector().States().State("TabSheet10"), TPageState::Stale);
   EXPECT_EQ(form_->DiagnosisView().Note(), StateText(TPageState::Stale));
+}
+
+// A suggestion of another Resolver offers the explorer, whose command it opens.
+TEST_F(MainWindow, ResolverSuggestionOpensTheExplorer) {
+  ASSERT_EQ(Load(SymbolOnDarkBackground(), "dark.bmp"), TForm1::TLoadResult::Loaded);
+  form_->AnalyBtnClick();
+  ASSERT_EQ(form_->LastAnalysis().verdict.suggestions.at(0).kind, TSuggestionKind::SmallerResolver);
+  auto* open = form_->DiagnosisView().findChild<QPushButton*>("ExploreButton");
+  ASSERT_NE(open, nullptr);
+  EXPECT_EQ(open->text(), "パラメータ探索…");
+  EXPECT_EQ(form_->findChild<TExplorerWindow*>(), nullptr);
+  open->click();
+  auto* explorer = form_->findChild<TExplorerWindow*>();
+  ASSERT_NE(explorer, nullptr);
+  EXPECT_TRUE(explorer->isVisible());
+  explorer->close();
+  // The corner failure's Warp suggestion names no explorer.
+  ASSERT_EQ(Load(DarkBeyondTheCorner(), "corner.bmp"), TForm1::TLoadResult::Loaded);
+  form_->AnalyBtnClick();
+  EXPECT_EQ(form_->DiagnosisView().findChild<QPushButton*>("ExploreButton"), nullptr);
 }
 
 // The picture's own histogram takes a pass over the picture: it is made when

@@ -410,6 +410,7 @@ TEST_F(MainWindow, ReportHoldsTheLastAnalysisOnlyAndIsRefusedWhileThePagesAreSta
   EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
   QStringList expected{"outcome"};
   for (const TPage& page : Pages()) expected << QString::fromUtf8(page.key.data(), static_cast<qsizetype>(page.key.size()));
+  expected << "TabSheet10";  // the diagnosis after the ten pages
   EXPECT_EQ(sections, expected);
 
   // A new load makes the pages stale again: refused, the file kept as it was.
