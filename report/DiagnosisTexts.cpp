@@ -11,7 +11,15 @@ namespace {
 
 std::string N(std::int64_t value) { return std::to_string(value); }
 std::string Percent(double share) { return N(RoundHalfEven(share * 100.0L, "per cent")) + " %"; }
-std::string Point(TPoint point) { return "(" + N(point.x) + ", " + N(point.y) + ")"; }
+// Appended piece by piece: GCC 12 warns falsely about "(" + a temporary string.
+std::string Point(TPoint point) {
+  std::string text = "(";
+  text += N(point.x);
+  text += ", ";
+  text += N(point.y);
+  text += ")";
+  return text;
+}
 // Format bits as read, bit 14 first.
 std::string Bits15(std::uint32_t bits) { return std::bitset<15>(bits).to_string(); }
 
