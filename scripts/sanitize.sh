@@ -2,6 +2,8 @@
 # Builds the core, the command line, the window and all tests with
 # AddressSanitizer and UndefinedBehaviorSanitizer (-fno-sanitize-recover: the
 # first report ends the program) and runs the whole test suite in that build.
+# The window's random-use test runs its long sequence here (5000 actions, at
+# most a minute; the seed it prints replays a failure, see the test's header).
 #
 #   scripts/sanitize.sh [BUILD_DIR]
 #
