@@ -278,6 +278,10 @@ QString THelpWindow::Load(TManualLanguage language) {
   // the later ones are this window's.
   QTextDocument* old = browser_->document();
   QTextDocument* const ours = old->parent() == browser_ ? old : nullptr;
+  // The search marks hold places in the old text; the browser keeps them
+  // across setDocument and reads them on the next change of marks, by which
+  // time that text is gone.
+  browser_->setExtraSelections({});
   browser_->setSearchPaths({root_});
   browser_->setDocument(document);
   delete ours;

@@ -229,6 +229,23 @@ TEST_F(MainWindow, SearchFindsAndHighlightsWords) {
   EXPECT_EQ(found->text(), "見つかりません");
 }
 
+// Another language while words are highlighted: the highlighting moves to
+// the new text (the old marks point into a text that is gone).
+TEST_F(MainWindow, HighlightedWordsFollowAChangeOfLanguage) {
+  THelpWindow help;
+  ASSERT_EQ(help.OpenAtPage("TabSheet4"), "");
+  ASSERT_TRUE(help.Find("ReedSolomon"));
+  for (const TManualLanguage language : {TManualLanguage::English, TManualLanguage::Both, TManualLanguage::Japanese}) {
+    ASSERT_EQ(help.SetLanguage(language), "");
+    const QList<QTextEdit::ExtraSelection> marks = help.Browser()->extraSelections();
+    ASSERT_FALSE(marks.isEmpty()) << static_cast<int>(language);
+    for (const QTextEdit::ExtraSelection& mark : marks) {
+      EXPECT_EQ(mark.cursor.document(), help.Browser()->document());
+      EXPECT_EQ(mark.cursor.selectedText(), "ReedSolomon");
+    }
+  }
+}
+
 }  // namespace
 
 
