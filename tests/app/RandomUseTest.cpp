@@ -1,8 +1,9 @@
 // The window under random use: a seeded sequence of user actions (loads
 // through the file dialog and by drag and drop, analyses by button, key and
 // menu, typing into the spin fields, page switches, wheel, drags, clicks and
-// keys on the panes, context menus, resizing, enlarged windows), after each of
-// which the window must be usable and must show what the last command did.
+// keys on the panes, context menus, resizing, enlarged windows, the help
+// window), after each of which the window must be usable and must show what
+// the last command did.
 //
 //   MORILUX_RANDOM_SEED     replays a run (the seed is printed at its start)
 //   MORILUX_RANDOM_ACTIONS  how many actions (the build chooses the default)
@@ -30,10 +31,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -42,12 +45,15 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include "FilledSymbols.h"
+#include "HelpWindow.h"
 #include "Inspector.h"
 #include "StageFailures.h"
 #include "WindowTestSupport.h"
@@ -166,6 +172,11 @@ class TAnswerer : public QObject {
       }
       menu->setActiveAction(item);
       QTest::keyClick(menu, Qt::Key_Return);
+      return;
+    }
+    if (qobject_cast<QMenu*>(widget) == nullptr && widget->isWindow() && widget->windowType() == Qt::Popup && answer.kind == Menu) {
+      // A list that drops down (a combo box's) is closed again.
+      QTest::keyClick(widget->focusWidget() != nullptr ? widget->focusWidget() : widget, Qt::Key_Escape);
       return;
     }
     if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog != nullptr && (answer.kind == ChooseFile || answer.kind == Cancel)) {
@@ -320,7 +331,8 @@ class RandomUse : public window_testing::MainWindow {
     previousHandler_ = qInstallMessageHandler(QuietHandler);
     // Message boxes are shown, and answered by the answerer, as a user would.
     form_->SetMessageSink({});
-    // The help command looks for its file in the current folder: none there.
+    // The help command opens a help file of the current folder if there is
+    // one: none there, so it shows the built-in manual.
     previousFolder_ = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir_.path()));
     files_ = MakeFiles(QDir(dir_.path()));
@@ -332,6 +344,7 @@ class RandomUse : public window_testing::MainWindow {
 
   void TearDown() override {
     for (QWidget* window : EnlargedWindows()) window->close();
+    if (form_->Help() != nullptr) form_->Help()->close();
     QDir::setCurrent(previousFolder_);
     qInstallMessageHandler(previousHandler_);
   }
@@ -371,7 +384,7 @@ class RandomUse : public window_testing::MainWindow {
   std::vector<QWidget*> EnlargedWindows() {
     std::vector<QWidget*> windows;
     for (QWidget* widget : QApplication::topLevelWidgets())
-      if (widget->isVisible() && widget->parentWidget() == form_.get() && widget->objectName().endsWith("Window"))
+      if (widget->isVisible() && widget->parentWidget() == form_.get() && widget->findChild<TImageView*>() != nullptr)
         windows.push_back(widget);
     return windows;
   }
@@ -557,6 +570,8 @@ class RandomUse : public window_testing::MainWindow {
     const QString panel1 = Status(1);
     if (expected_.status1Contains.isEmpty() ? panel1 != expected_.status1 : !panel1.contains(expected_.status1Contains))
       return fail("status panel 1 shows \"" + panel1 + "\", not \"" + expected_.status1 + expected_.status1Contains + "\"");
+    if (expectHelp_ && (form_->Help() == nullptr || !form_->Help()->isVisible())) return fail("the help command showed no manual");
+    expectHelp_ = false;
     if (!expected_.page.isEmpty() && Page() != expected_.page) return fail("the page in front is " + Page() + ", not " + expected_.page);
     expected_.page.clear();
     if (!expectedMessage_.isEmpty()) {
@@ -578,6 +593,7 @@ class RandomUse : public window_testing::MainWindow {
   TExpected expected_;
   std::optional<TAnalysisParameters> pendingParameters_;
   QString expectedMessage_;
+  bool expectHelp_ = false;
   std::deque<QString> log_;
   int analyses_ = 0, decoded_ = 0;
   std::array<int, 3> loads_{};  // by kind of file
@@ -721,13 +737,13 @@ void RandomUse::Step() {
          if (menu->menu() != nullptr)
            answerer_.Expect(TAnswer::Menu([this](QMenu& m) { return ChooseMenuItem(m); }));
          else if (menu->objectName() == "N6")
-           answerer_.Expect(TAnswer::Message());  // no help file here
+           expectHelp_ = true;
          QTest::mouseClick(bar, Qt::LeftButton, {}, place.center());
        }},
       {2, [this] {  // F1
          ActivateMain();
          Note("F1");
-         answerer_.Expect(TAnswer::Message());
+         expectHelp_ = true;
          QTest::keyClick(form_.get(), Qt::Key_F1);
        }},
       {14, [this] {  // typing into a spin field
@@ -848,6 +864,8 @@ void RandomUse::Step() {
          // The menu bar keeps the focus after a menu was closed by Escape; some keys open a menu again.
          if (qobject_cast<QMenuBar*>(target) != nullptr)
            answerer_.Expect(TAnswer::Menu([this](QMenu& m) { return ChooseMenuItem(m); }, true));
+         // Space opens a combo box's list.
+         if (qobject_cast<QComboBox*>(target) != nullptr) answerer_.Expect(TAnswer::Menu({}, true));
          QTest::keyClick(target, key);
        }},
       {8, [this] {  // clicks, keys and the wheel on a text pane
@@ -881,10 +899,60 @@ void RandomUse::Step() {
          Note("toggle " + action->objectName());
          action->trigger();
        }},
+      {6, [this] {  // the help window: search, language, contents, scrolling, links
+         THelpWindow* help = form_->Help();
+         if (help == nullptr || !help->isVisible()) return;
+         help->activateWindow();
+         const int kind = static_cast<int>(Below(6));
+         auto* search = help->findChild<QLineEdit*>(QStringLiteral("HelpSearch"));
+         if (kind == 0) {
+           const char* texts[] = {"解析", "Resolver", "a", " ", "\\", ".*", "not in the manual", "マスク", "", "ForceVertion"};
+           const char* text = texts[Below(std::size(texts))];
+           Note(QStringLiteral("help: search \"%1\"").arg(QString::fromUtf8(text)));
+           QTest::keyClick(help, Qt::Key_F, Qt::ControlModifier);
+           TypeText(search, QString::fromUtf8(text));
+           const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_F3, Qt::Key_Escape};
+           QTest::keyClick(search, keys[Below(std::size(keys))], Chance(30) ? Qt::ShiftModifier : Qt::NoModifier);
+         } else if (kind == 1) {
+           auto* language = help->findChild<QComboBox*>(QStringLiteral("HelpLanguage"));
+           Note("help: another language");
+           language->setFocus(Qt::TabFocusReason);
+           QTest::keyClick(language, Chance(50) ? Qt::Key_Down : Qt::Key_Up);
+         } else if (kind == 2) {
+           QListWidget* contents = help->Contents();
+           if (contents->count() == 0 || !Seen(contents->viewport())) return;
+           const int row = static_cast<int>(Below(static_cast<std::uint64_t>(contents->count())));
+           contents->scrollToItem(contents->item(row));
+           Note(QStringLiteral("help: contents row %1").arg(row));
+           const QRect place = contents->visualItemRect(contents->item(row));
+           if (contents->viewport()->rect().contains(place.center()))
+             QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, place.center());
+         } else if (kind == 3) {
+           QWidget* page = help->Browser()->viewport();
+           if (!Seen(page)) return;
+           Note("help: wheel and click in the text");
+           SendWheel(page, PointIn(page), QPoint(0, Chance(50) ? -720 : 360));
+           QTest::mouseClick(page, Qt::LeftButton, {}, PointIn(page));
+         } else if (kind == 4) {
+           // An anchor link of the text, as a click on it follows it.
+           Note("help: a link");
+           QTextBrowser* browser = help->Browser();
+           std::vector<QString> links;
+           for (QTextBlock block = browser->document()->begin(); block.isValid() && links.size() < 200; block = block.next())
+             for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+               if (fragment.fragment().charFormat().isAnchor() && !fragment.fragment().charFormat().anchorHref().isEmpty())
+                 links.push_back(fragment.fragment().charFormat().anchorHref());
+           if (!links.empty()) browser->setSource(QUrl(Pick(links)));
+         } else {
+           Note("help: closed");
+           help->close();
+         }
+       }},
       {4, [this] {  // resizing
          const int sizes[][2] = {{979, 663}, {400, 300}, {1600, 1000}, {640, 480}, {1200, 700}, {120, 90}, {1, 1}};
          const auto& size = sizes[Below(std::size(sizes))];
          std::vector<QWidget*> windows = EnlargedWindows();
+         if (form_->Help() != nullptr && form_->Help()->isVisible()) windows.push_back(form_->Help());
          QWidget* window = windows.empty() || Chance(70) ? form_.get() : Pick(windows);
          Note(QStringLiteral("resize %1 to %2 x %3").arg(window->objectName()).arg(size[0]).arg(size[1]));
          window->resize(size[0], size[1]);
