@@ -1,9 +1,9 @@
 // The window under random use: a seeded sequence of user actions (loads
 // through the file dialog and by drag and drop, analyses by button, key and
 // menu, typing into the spin fields, page switches, wheel, drags, clicks and
-// keys on the panes, context menus, resizing, enlarged windows, the help
-// window), after each of which the window must be usable and must show what
-// the last command did.
+// keys on the panes, context menus, resizing, enlarged windows, the report,
+// the parameter explorer and the help window), after each of which the window
+// must be usable and must show what the last command did.
 //
 //   MORILUX_RANDOM_SEED     replays a run (the seed is printed at its start)
 //   MORILUX_RANDOM_ACTIONS  how many actions (the build chooses the default)
@@ -43,7 +43,9 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
+#include <QTableWidget>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -52,6 +54,7 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include "ExplorerWindow.h"
 #include "FilledSymbols.h"
 #include "HelpWindow.h"
 #include "Inspector.h"
@@ -345,6 +348,7 @@ class RandomUse : public window_testing::MainWindow {
   void TearDown() override {
     for (QWidget* window : EnlargedWindows()) window->close();
     if (form_->Help() != nullptr) form_->Help()->close();
+    if (Explorer() != nullptr) Explorer()->close();
     QDir::setCurrent(previousFolder_);
     qInstallMessageHandler(previousHandler_);
   }
@@ -429,6 +433,7 @@ class RandomUse : public window_testing::MainWindow {
     expected_.status0 = QString::fromStdString(surfaces.Status(0));
     expected_.status1 = QString::fromStdString(surfaces.Status(1));
     expected_.status1Contains.clear();
+    analysedSinceLoad_ = true;
     ++analyses_;
     decoded_ += result.decoded ? 1 : 0;
     expected_.analysis = std::move(result);
@@ -440,6 +445,7 @@ class RandomUse : public window_testing::MainWindow {
     switch (file.kind) {
       case TPictureFile::TKind::Good:
         expected_.picture = file.picture;
+        analysedSinceLoad_ = false;
         expected_.page = QStringLiteral("TabSheet1");
         break;
       case TPictureFile::TKind::OtherKind:
@@ -466,13 +472,21 @@ class RandomUse : public window_testing::MainWindow {
     answerer_.Expect(TAnswer::File(file.path));
     ExpectLoad(file);
   }
+  // The report command: a message while there is no analysis of the picture
+  // loaded now, else the file chooser (stubbed by ChooseSaveName).
+  void ExpectReport() {
+    if (expected_.picture.Empty() || !analysedSinceLoad_) answerer_.Expect(TAnswer::Message());
+  }
+  TExplorerWindow* Explorer() { return form_->findChild<TExplorerWindow*>(); }
   QString ChooseSaveName(const QString& suggested) {
     switch (Below(4)) {
       case 0: return {};  // cancelled
       case 1:             // a folder that cannot exist: the save fails with a message
         answerer_.Expect(TAnswer::Message());
         return dir_.filePath(QStringLiteral("notes.txt/") + QFileInfo(suggested).fileName());
-      default: return dir_.filePath(QStringLiteral("saved/") + QFileInfo(suggested).fileName());
+      default:
+        saved_ << dir_.filePath(QStringLiteral("saved/") + QFileInfo(suggested).fileName());
+        return saved_.back();
     }
   }
 
@@ -489,6 +503,8 @@ class RandomUse : public window_testing::MainWindow {
     Note("menu item " + (name.isEmpty() ? item->text() : name));
     if (name == "AnalyseAction") ExpectAnalysis();
     if (name == "ReadMenuItem") ExpectReadCommand();
+    if (name == "ReportAction") ExpectReport();
+    if (name == "ExploreAction") expectExplorer_ = true;
     return item;
   }
 
@@ -572,6 +588,11 @@ class RandomUse : public window_testing::MainWindow {
       return fail("status panel 1 shows \"" + panel1 + "\", not \"" + expected_.status1 + expected_.status1Contains + "\"");
     if (expectHelp_ && (form_->Help() == nullptr || !form_->Help()->isVisible())) return fail("the help command showed no manual");
     expectHelp_ = false;
+    if (expectExplorer_ && (Explorer() == nullptr || !Explorer()->isVisible())) return fail("the explorer command showed no window");
+    expectExplorer_ = false;
+    for (const QString& path : saved_)
+      if (!QFileInfo::exists(path)) return fail("a save wrote no " + path);
+    saved_.clear();
     if (!expected_.page.isEmpty() && Page() != expected_.page) return fail("the page in front is " + Page() + ", not " + expected_.page);
     expected_.page.clear();
     if (!expectedMessage_.isEmpty()) {
@@ -594,6 +615,9 @@ class RandomUse : public window_testing::MainWindow {
   std::optional<TAnalysisParameters> pendingParameters_;
   QString expectedMessage_;
   bool expectHelp_ = false;
+  bool expectExplorer_ = false;
+  bool analysedSinceLoad_ = false;  // a report needs an analysis of the picture loaded now
+  QStringList saved_;               // files the last step's saves must have written
   std::deque<QString> log_;
   int analyses_ = 0, decoded_ = 0;
   std::array<int, 3> loads_{};  // by kind of file
@@ -899,6 +923,62 @@ void RandomUse::Step() {
          Note("toggle " + action->objectName());
          action->trigger();
        }},
+      {2, [this] {  // Ctrl+R, the report
+         ActivateMain();
+         Note("Ctrl+R");
+         ExpectReport();
+         QTest::keyClick(form_.get(), Qt::Key_R, Qt::ControlModifier);
+       }},
+      {2, [this] {  // Ctrl+E, the parameter explorer
+         ActivateMain();
+         Note("Ctrl+E");
+         expectExplorer_ = true;
+         QTest::keyClick(form_.get(), Qt::Key_E, Qt::ControlModifier);
+       }},
+      {6, [this] {  // the explorer window: ranges, start, cancel, a cell of the map, closing
+         TExplorerWindow* explorer = Explorer();
+         if (explorer == nullptr || !explorer->isVisible()) return;
+         explorer->activateWindow();
+         const int kind = static_cast<int>(Below(7));
+         if (kind == 0) {
+           const char* names[] = {"ResolverFrom", "ResolverTo", "ResolverStep", "WarpFrom", "WarpTo", "WarpStep"};
+           auto* field = explorer->findChild<QSpinBox*>(QString::fromLatin1(names[Below(std::size(names))]));
+           const char* text = Pick(kTypedTexts);
+           Note(QStringLiteral("explorer: \"%1\" into %2").arg(QString::fromUtf8(text), field->objectName()));
+           if (!field->isEnabled()) return;
+           field->setFocus(Qt::TabFocusReason);
+           QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+           TypeText(field->findChild<QLineEdit*>(), QString::fromUtf8(text));
+           QTest::keyClick(field, Qt::Key_Tab);
+         } else if (kind <= 2 || kind == 5) {
+           auto* button = explorer->findChild<QPushButton*>(kind == 2 ? "ExploreCancelButton" : "ExploreStartButton");
+           Note("explorer: " + button->text());
+           if (const std::optional<QPoint> at = Reachable(button)) QTest::mouseClick(button, Qt::LeftButton, {}, *at);
+         } else if (kind <= 4) {
+           // A while for the run to end, so that its map can be used.
+           if (kind == 3) {
+             Note("explorer: waiting");
+             (void)QTest::qWaitFor([explorer] { return !explorer->Running(); }, 3000);
+           }
+           auto* table = explorer->findChild<QTableWidget*>(QStringLiteral("ExploreMap"));
+           if (table->rowCount() == 0 || table->columnCount() == 0 || !Seen(table->viewport())) return;
+           const int row = static_cast<int>(Below(static_cast<std::uint64_t>(table->rowCount())));
+           const int column = static_cast<int>(Below(static_cast<std::uint64_t>(table->columnCount())));
+           table->scrollToItem(table->item(row, column));
+           const QRect place = table->visualItemRect(table->item(row, column));
+           Note(QStringLiteral("explorer: cell %1, %2").arg(row).arg(column));
+           if (!table->viewport()->rect().contains(place.center())) return;
+           // A cell of a finished map hands its values to the main window's analysis.
+           if (const TExploreMap* map = explorer->Map()) {
+             const TExploreCell& cell = map->cells[static_cast<std::size_t>(row) * map->grid.warps.size() + static_cast<std::size_t>(column)];
+             pendingParameters_ = TAnalysisParameters{cell.resolver, cell.warp, map->grid.forceVersion};
+           }
+           QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, place.center());
+         } else {
+           Note("explorer: closed");
+           explorer->close();
+         }
+       }},
       {6, [this] {  // the help window: search, language, contents, scrolling, links
          THelpWindow* help = form_->Help();
          if (help == nullptr || !help->isVisible()) return;
@@ -953,6 +1033,7 @@ void RandomUse::Step() {
          const auto& size = sizes[Below(std::size(sizes))];
          std::vector<QWidget*> windows = EnlargedWindows();
          if (form_->Help() != nullptr && form_->Help()->isVisible()) windows.push_back(form_->Help());
+         if (Explorer() != nullptr && Explorer()->isVisible()) windows.push_back(Explorer());
          QWidget* window = windows.empty() || Chance(70) ? form_.get() : Pick(windows);
          Note(QStringLiteral("resize %1 to %2 x %3").arg(window->objectName()).arg(size[0]).arg(size[1]));
          window->resize(size[0], size[1]);
