@@ -29,7 +29,7 @@
 #include "DiagnosisPage.h"
 #include "ExplorerWindow.h"
 #include "HelpWindow.h"
-#include "Inspector.h"
+#include "PaneTools.h"
 #include "SaveFile.h"
 #include "WindowSurfaces.h"
 #include "decoder/Veltrix.h"
@@ -194,7 +194,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_uniqu
   setStatusBar(status);
   surfaces_->BindStatus(panel0, panel1);
 
-  inspector_ = new TInspector(*this, *surfaces_, *PageControl1,
+  inspector_ = new TPaneTools(*this, *surfaces_, *PageControl1,
                               {[this](const QString& path) { LoadPictureFile(path); },
                                [this](const QString& text) { ShowMessage(text); }});
   BuildMenu();

@@ -21,7 +21,7 @@ class QTabWidget;
 class TExplorerWindow;
 class THelpWindow;
 class TDiagnosisPage;
-class TInspector;
+class TPaneTools;
 class TMemo;
 class TImageView;
 class TVeltrix;
@@ -104,7 +104,7 @@ class TForm1 : public QMainWindow {
   const TAnalysisResult& LastAnalysis() const { return lastAnalysis_; }
   TWindowSurfaces& Surfaces() { return *surfaces_; }
   const TWindowSurfaces& Surfaces() const { return *surfaces_; }
-  TInspector& Inspector() { return *inspector_; }
+  TPaneTools& Inspector() { return *inspector_; }
   // The page 診断, appended after the ten pages.
   TDiagnosisPage& DiagnosisView() { return *diagnosis_; }
 
@@ -125,7 +125,7 @@ class TForm1 : public QMainWindow {
   void ShowDiagnosisState();
 
   std::unique_ptr<TWindowSurfaces> surfaces_;
-  TInspector* inspector_ = nullptr;
+  TPaneTools* inspector_ = nullptr;
   QMenu* ToolsMenu = nullptr;
   QAction* toolsEnd_ = nullptr;
   std::unique_ptr<TVeltrix> decoder_;

@@ -33,7 +33,7 @@
 #include <QTextBlock>
 
 #include "ExplorerWindow.h"
-#include "Inspector.h"
+#include "PaneTools.h"
 #include "MainUnit.h"
 #include "MoriluxVersion.h"
 #include "WindowSurfaces.h"
@@ -101,7 +101,7 @@ bool ShootInspector(TForm1& window, const QString& directory, const QString& pre
     const double zoom = std::max(2.0, adjust->width() / (std::min(size.width(), size.height()) / 6.0));
     adjust->SetZoom(zoom, QPointF(node.x + 0.5, node.y + 0.5) - QPointF(adjust->width(), adjust->height()) / (2 * zoom));
     HoverOver(*adjust, {node.x, node.y});
-    if (!Shoot(window, directory, prefix, QStringLiteral("inspector-magnified-TabSheet9"))) return false;
+    if (!Shoot(window, directory, prefix, QStringLiteral("closeup-magnified-TabSheet9"))) return false;
     adjust->ShowStretched();
   }
   const TAnalysisResult& analysis = window.LastAnalysis();
@@ -118,11 +118,11 @@ bool ShootInspector(TForm1& window, const QString& directory, const QString& pre
       const TPoint module = block->Highlight().front();
       HoverOver(*block, {module.x, module.y});
     }
-    if (!Shoot(window, directory, prefix, QStringLiteral("inspector-codeword-TabSheet6"))) return false;
+    if (!Shoot(window, directory, prefix, QStringLiteral("closeup-codeword-TabSheet6"))) return false;
   }
   if (window.LoadPictureFile(picture) != TForm1::TLoadResult::Loaded) return false;
   pages->setCurrentWidget(window.findChild<QWidget*>(QStringLiteral("TabSheet11")));
-  return Shoot(window, directory, prefix, QStringLiteral("inspector-stale-TabSheet11"));
+  return Shoot(window, directory, prefix, QStringLiteral("closeup-stale-TabSheet11"));
 }
 
 // The explorer's window over the preset grid, once while it runs (a third of

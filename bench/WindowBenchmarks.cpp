@@ -35,7 +35,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
-#include "Inspector.h"
+#include "PaneTools.h"
 #include "MainUnit.h"
 #include "PhotoScene.h"
 #include "TestSymbols.h"

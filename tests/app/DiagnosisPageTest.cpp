@@ -10,7 +10,7 @@
 #include "DiagnosisPage.h"
 #include "DiagnosisPlots.h"
 #include "ExplorerWindow.h"
-#include "Inspector.h"
+#include "PaneTools.h"
 #include "MainUnit.h"
 #include "StageFailures.h"
 #include "TestSymbols.h"

@@ -18,7 +18,7 @@
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
-#include "Inspector.h"
+#include "PaneTools.h"
 #include "MainUnit.h"
 #include "TestSymbols.h"
 #include "WindowSurfaces.h"

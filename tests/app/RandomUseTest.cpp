@@ -57,7 +57,7 @@
 #include "ExplorerWindow.h"
 #include "FilledSymbols.h"
 #include "HelpWindow.h"
-#include "Inspector.h"
+#include "PaneTools.h"
 #include "StageFailures.h"
 #include "WindowTestSupport.h"
 #include "common/VisibleText.h"

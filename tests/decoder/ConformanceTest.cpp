@@ -57,7 +57,7 @@ void ExpectFails(const TOutcome& outcome, int message) {
 int ForcedFor(int version) { return version <= 14 ? 0 : version; }
 
 // `length` characters of the mode, drawn from a generator seeded with `seed`
-// (minstd_rand is fully specified, so the cases are the same everywhere). Kanji
+// (minstd_rand is defined exactly by the C++ standard, so the cases are the same everywhere). Kanji
 // characters come as Shift-JIS pairs from both ranges of the Kanji mode.
 std::string MakeData(TSegmentMode mode, int length, int seed) {
   static const std::string alphanumeric = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";

@@ -1,4 +1,4 @@
-#include "Inspector.h"
+#include "PaneTools.h"
 
 #include <algorithm>
 #include <exception>
@@ -134,9 +134,9 @@ QString DroppedFile(const QMimeData* data) {
 // Files dropped anywhere on the window go to the load command; the filter sits
 // on the application so that panes and fields that take drops of their own do
 // not keep them.
-class TInspector::TDropFilter : public QObject {
+class TPaneTools::TDropFilter : public QObject {
  public:
-  explicit TDropFilter(TInspector& owner) : QObject(&owner), owner_(owner) {}
+  explicit TDropFilter(TPaneTools& owner) : QObject(&owner), owner_(owner) {}
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     const QEvent::Type type = event->type();
@@ -152,10 +152,10 @@ class TInspector::TDropFilter : public QObject {
   }
 
  private:
-  TInspector& owner_;
+  TPaneTools& owner_;
 };
 
-TInspector::TInspector(QMainWindow& window, TWindowSurfaces& surfaces, QTabWidget& pages, THooks hooks)
+TPaneTools::TPaneTools(QMainWindow& window, TWindowSurfaces& surfaces, QTabWidget& pages, THooks hooks)
     : QObject(&window), window_(window), surfaces_(surfaces), pages_(pages), hooks_(std::move(hooks)) {
   readout_ = new QLabel(window.statusBar());
   readout_->setObjectName(QStringLiteral("StatusPanel2"));
@@ -198,9 +198,9 @@ TInspector::TInspector(QMainWindow& window, TWindowSurfaces& surfaces, QTabWidge
   QApplication::instance()->installEventFilter(new TDropFilter(*this));
 }
 
-TInspector::~TInspector() = default;
+TPaneTools::~TPaneTools() = default;
 
-void TInspector::BindView(TImagePaneId pane) {
+void TPaneTools::BindView(TImagePaneId pane) {
   TImageView* view = surfaces_.View(pane);
   if (view == nullptr) return;
   view->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -218,7 +218,7 @@ void TInspector::BindView(TImagePaneId pane) {
   connect(view, &TImageView::ViewChanged, this, [this, pane] { Follow(pane); });
 }
 
-void TInspector::AddLegends() {
+void TPaneTools::AddLegends() {
   for (const TLegend& legend : Legends()) {
     TImageView* view = surfaces_.View(legend.pane);
     if (view == nullptr || view->parentWidget() == nullptr) continue;
@@ -231,14 +231,14 @@ void TInspector::AddLegends() {
   }
 }
 
-void TInspector::Loaded() {
+void TPaneTools::Loaded() {
   for (std::size_t i = 0; i < kImagePaneCount; ++i)
     if (TImageView* view = surfaces_.View(static_cast<TImagePaneId>(i))) view->ShowStretched();
   states_.Loaded();
   ShowStates();
 }
 
-void TInspector::Analysed(const TAnalysisResult& result, const TVeltrix& decoder, const std::vector<TImagePaneId>& redrawn) {
+void TPaneTools::Analysed(const TAnalysisResult& result, const TVeltrix& decoder, const std::vector<TImagePaneId>& redrawn) {
   const auto drew = [&](TImagePaneId pane) { return std::find(redrawn.begin(), redrawn.end(), pane) != redrawn.end(); };
   // The codewords were read, and the blocks laid out, from the codeword stage on.
   const bool read = result.stage >= TStage::Codewords;
@@ -276,7 +276,7 @@ void TInspector::Analysed(const TAnalysisResult& result, const TVeltrix& decoder
   ShowStates();
 }
 
-void TInspector::ShowStates() {
+void TPaneTools::ShowStates() {
   for (int i = 0; i < pages_.count(); ++i) {
     const TPageState state = states_.State(pages_.widget(i)->objectName().toStdString());
     pages_.setTabIcon(i, StateIcon(state));
@@ -284,25 +284,25 @@ void TInspector::ShowStates() {
   }
 }
 
-QString TInspector::Readout(TImagePaneId pane, QPoint pixel) const {
+QString TPaneTools::Readout(TImagePaneId pane, QPoint pixel) const {
   const TImageView* view = surfaces_.View(pane);
   if (view == nullptr) return {};
   return ReadoutText(view->Picture(), maps_[static_cast<std::size_t>(pane)].get(), pixel, *view);
 }
 
-TModuleFacts TInspector::ModuleFacts(TImagePaneId pane, QPoint module) const {
+TModuleFacts TPaneTools::ModuleFacts(TImagePaneId pane, QPoint module) const {
   const TModuleMap* map = maps_[static_cast<std::size_t>(pane)].get();
   return map != nullptr ? map->At(module.x(), module.y()) : TModuleFacts{};
 }
 
-void TInspector::Hovered(TImagePaneId pane, QPoint pixel) {
+void TPaneTools::Hovered(TImagePaneId pane, QPoint pixel) {
   readout_->setText(Readout(pane, pixel));
   if (pane != TImagePaneId::BlockImage) return;
   const TModuleFacts facts = ModuleFacts(pane, pixel);
   ShowCodeword(facts.kind == TModuleFacts::TKind::Data ? facts.codeword : pinnedCodeword_);
 }
 
-void TInspector::Clicked(TImagePaneId pane, QPoint pixel) {
+void TPaneTools::Clicked(TImagePaneId pane, QPoint pixel) {
   if (pane != TImagePaneId::BlockImage) return;
   const TModuleFacts facts = ModuleFacts(pane, pixel);
   pinnedCodeword_ = facts.kind == TModuleFacts::TKind::Data ? facts.codeword : -1;
@@ -317,7 +317,7 @@ void TInspector::Clicked(TImagePaneId pane, QPoint pixel) {
   listing->ensureCursorVisible();
 }
 
-void TInspector::ListingLineChosen() {
+void TPaneTools::ListingLineChosen() {
   const TMemo* listing = surfaces_.Memo(TTextPaneId::BLMemo);
   const TModuleMap* map = maps_[static_cast<std::size_t>(TImagePaneId::BlockImage)].get();
   const int line = listing->textCursor().blockNumber();
@@ -325,14 +325,14 @@ void TInspector::ListingLineChosen() {
   ShowCodeword(pinnedCodeword_);
 }
 
-void TInspector::ShowCodeword(std::int32_t codeword) {
+void TPaneTools::ShowCodeword(std::int32_t codeword) {
   const TModuleMap* map = maps_[static_cast<std::size_t>(TImagePaneId::BlockImage)].get();
   shownCodeword_ = map != nullptr ? codeword : -1;
   if (TImageView* view = surfaces_.View(TImagePaneId::BlockImage))
     view->SetHighlight(map != nullptr ? map->ModulesOf(codeword) : std::vector<TPoint>{});
 }
 
-void TInspector::Follow(TImagePaneId pane) {
+void TPaneTools::Follow(TImagePaneId pane) {
   if (following_ || !linkAction_->isChecked()) return;
   following_ = true;
   const TImageView* leader = surfaces_.View(pane);
@@ -350,7 +350,7 @@ void TInspector::Follow(TImagePaneId pane) {
   following_ = false;
 }
 
-void TInspector::Dropped(const QString& path) {
+void TPaneTools::Dropped(const QString& path) {
   if (IsPictureFileName(QFile::encodeName(path).toStdString())) {
     surfaces_.SetStatus(1, "");
     hooks_.load(path);
@@ -360,17 +360,17 @@ void TInspector::Dropped(const QString& path) {
   surfaces_.SetStatus(1, text.toStdString());
 }
 
-QString TInspector::ChooseFile(const QString& title, const QString& suggested, const QString& filter) {
+QString TPaneTools::ChooseFile(const QString& title, const QString& suggested, const QString& filter) {
   if (chooser_) return chooser_(title, suggested, filter);
   return QFileDialog::getSaveFileName(&window_, title, suggested, filter);
 }
 
-int TInspector::SlideFactor(int side) {
+int TPaneTools::SlideFactor(int side) {
   // About a thousand pixels across, at least four per module.
   return std::clamp((1000 + side - 1) / std::max(side, 1), 4, 64);
 }
 
-bool TInspector::SavePicture(TImagePaneId pane, const QString& path, bool enlarged) {
+bool TPaneTools::SavePicture(TImagePaneId pane, const QString& path, bool enlarged) {
   const TImageView* view = surfaces_.View(pane);
   if (view == nullptr || view->Picture().Empty()) {
     hooks_.message(QStringLiteral("%1 には保存する画像がありません。").arg(Name(pane)));
@@ -397,7 +397,7 @@ bool TInspector::SavePicture(TImagePaneId pane, const QString& path, bool enlarg
   return true;
 }
 
-bool TInspector::SaveText(TTextPaneId pane, const QString& path) {
+bool TPaneTools::SaveText(TTextPaneId pane, const QString& path) {
   QByteArray bytes;
   for (const std::string& line : surfaces_.Text(pane).Lines()) {
     bytes.append(line.data(), static_cast<qsizetype>(line.size()));
@@ -410,7 +410,7 @@ bool TInspector::SaveText(TTextPaneId pane, const QString& path) {
   return true;
 }
 
-QWidget* TInspector::OpenEnlarged(TImagePaneId pane) {
+QWidget* TPaneTools::OpenEnlarged(TImagePaneId pane) {
   const TImageView* source = surfaces_.View(pane);
   if (source == nullptr) return nullptr;
   auto* window = new QWidget(&window_, Qt::Window);
@@ -438,7 +438,7 @@ QWidget* TInspector::OpenEnlarged(TImagePaneId pane) {
   return window;
 }
 
-void TInspector::FillImageMenu(QMenu& menu, TImagePaneId pane) {
+void TPaneTools::FillImageMenu(QMenu& menu, TImagePaneId pane) {
   TImageView* view = surfaces_.View(pane);
   if (view == nullptr) return;
   const bool empty = view->Picture().Empty();
@@ -477,7 +477,7 @@ void TInspector::FillImageMenu(QMenu& menu, TImagePaneId pane) {
   });
 }
 
-void TInspector::FillTextMenu(QMenu& menu, TTextPaneId pane) {
+void TPaneTools::FillTextMenu(QMenu& menu, TTextPaneId pane) {
   menu.addSeparator();
   QAction* copy = menu.addAction(QStringLiteral("すべてコピー"));
   copy->setObjectName(QStringLiteral("CopyAllTextAction"));

@@ -20,7 +20,7 @@
 
 #include "ConformancePictures.h"
 #include "FilledSymbols.h"
-#include "Inspector.h"
+#include "PaneTools.h"
 #include "StageFailures.h"
 #include "SymbolCodewords.h"
 #include "WindowTestSupport.h"
@@ -41,7 +41,7 @@ void Hover(QWidget* widget, QPointF at) {
 
 class Inspector : public MainWindow {
  protected:
-  TInspector& inspector() { return form_->Inspector(); }
+  TPaneTools& inspector() { return form_->Inspector(); }
   // Loads and analyses a picture with ForceVersion `force`.
   bool Analyse(const TBitmap& picture, int force = 0, const char* name = "picture.bmp") {
     if (Load(picture, name) != TForm1::TLoadResult::Loaded) return false;
@@ -256,7 +256,7 @@ TEST_F(Inspector, PanesAreSavedAndCopied) {
   EXPECT_EQ(QImage(dir_.filePath("result.png")).convertToFormat(QImage::Format_RGB32), digit);
   ASSERT_TRUE(inspector().SavePicture(TImagePaneId::ResultImage, dir_.filePath("slide.png"), true));
   const QImage slide(dir_.filePath("slide.png"));
-  const int factor = TInspector::SlideFactor(25);
+  const int factor = TPaneTools::SlideFactor(25);
   ASSERT_EQ(slide.size(), QSize(25 * factor, 25 * factor));
   EXPECT_GE(slide.width(), 1000);
   for (int y = 0; y < 25; ++y)

@@ -31,7 +31,7 @@ class TWindowSurfaces;
 // saving and copying), views that follow each other, and loading by drag and
 // drop. It shows what the stages left on the panes and what the decoder used
 // (the sampling grid, the reading order, the blocks); it changes no pane.
-class TInspector : public QObject {
+class TPaneTools : public QObject {
   Q_OBJECT
 
  public:
@@ -43,8 +43,8 @@ class TInspector : public QObject {
   // an empty name cancels.
   using TFileChooser = std::function<QString(const QString& title, const QString& suggested, const QString& filter)>;
 
-  TInspector(QMainWindow& window, TWindowSurfaces& surfaces, QTabWidget& pages, THooks hooks);
-  ~TInspector() override;
+  TPaneTools(QMainWindow& window, TWindowSurfaces& surfaces, QTabWidget& pages, THooks hooks);
+  ~TPaneTools() override;
 
   // After a successful load: the picture panes back to the stretched view, the pages' states.
   void Loaded();
