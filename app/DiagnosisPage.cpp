@@ -13,7 +13,6 @@
 #include "common/VisibleText.h"
 #include "image/FrontImage.h"
 #include "report/DiagnosisTexts.h"
-#include "report/Pages.h"
 
 namespace {
 
@@ -46,7 +45,6 @@ bool NamesExplorer(TSuggestionKind kind) {
 
 TDiagnosisPage::TDiagnosisPage(std::function<void()> explore, QWidget* parent)
     : QWidget(parent), explore_(std::move(explore)) {
-  setObjectName(Q(DiagnosisPage().key));
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
   auto* scroll = new QScrollArea(this);
@@ -112,8 +110,6 @@ TDiagnosisPage::TDiagnosisPage(std::function<void()> explore, QWidget* parent)
     hidden->hide();
   SetState(TPageState::None);
 }
-
-QString TDiagnosisPage::Caption() { return Q(DiagnosisPage().caption); }
 
 void TDiagnosisPage::BuildChain(QVBoxLayout* column) {
   auto* chain = new QHBoxLayout;

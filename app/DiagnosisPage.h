@@ -29,10 +29,8 @@ class TPlotView;
 class TDiagnosisPage : public QWidget {
  public:
   // `explore` opens the parameter explorer; when empty, a suggestion that
-  // names the explorer stays plain text. The page carries its object name.
+  // names the explorer stays plain text.
   explicit TDiagnosisPage(std::function<void()> explore = {}, QWidget* parent = nullptr);
-  // The caption of its tab.
-  static QString Caption();
 
   // After an analysis of `picture`.
   void Show(const TAnalysisResult& result, const TBitmap& picture);

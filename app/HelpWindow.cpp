@@ -138,10 +138,9 @@ TManualText LoadManual(const QString& root, TManualLanguage language) {
 }
 
 QString ManualSection(const QString& pageName, TManualLanguage language) {
-  const std::string key = pageName.toStdString();
-  const bool page = key == DiagnosisPage().key ||
-                    std::any_of(Pages().begin(), Pages().end(), [&](const TPage& each) { return each.key == key; });
-  return Counterpart(page ? pageName : QStringLiteral("top"), language);
+  const TPage* page = FindPage(pageName.toStdString());
+  const std::string_view anchor = page ? page->manualAnchor : std::string_view("top");
+  return Counterpart(QString::fromUtf8(anchor.data(), static_cast<qsizetype>(anchor.size())), language);
 }
 
 QIcon MoriluxIcon() {

@@ -13,14 +13,12 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleOptionComplex>
-#include <QResizeEvent>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
@@ -31,83 +29,13 @@
 #include "HelpWindow.h"
 #include "PaneTools.h"
 #include "SaveFile.h"
+#include "WindowPages.h"
 #include "WindowSurfaces.h"
 #include "decoder/Veltrix.h"
 #include "picture/PictureLoader.h"
 #include "report/HtmlReport.h"
 
 namespace {
-
-constexpr int kPaneSize = 420;
-constexpr int kFrameSize = 441;
-constexpr int kFrameOffset = 8;
-constexpr int kLeftX = 32;
-constexpr int kRightX = 496;
-constexpr int kPaneY = 56;
-constexpr int kCaptionY = 24;
-constexpr int kTextX = 24;
-constexpr int kTextY = 48;
-
-// The window asks for the fonts it was designed with; on a machine without
-// them the next installed Japanese family takes over, so that captions and
-// trace lines never show empty boxes.
-QFont DesignFont(const QString& name, const QStringList& fallbacks, bool fixedPitch) {
-  QFont font;
-  QStringList families{name};
-  families << fallbacks;
-  font.setFamilies(families);
-  font.setPixelSize(12);
-  if (fixedPitch) {
-    font.setFixedPitch(true);
-    font.setStyleHint(QFont::Monospace);
-  }
-  return font;
-}
-
-QFont WindowFont() {
-  return DesignFont(QStringLiteral("ＭＳ Ｐゴシック"),
-                    {QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP"),
-                     QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"),
-                     QStringLiteral("Droid Sans Fallback")},
-                    false);
-}
-
-QFont MemoFont() {
-  return DesignFont(QStringLiteral("ＭＳ ゴシック"),
-                    {QStringLiteral("MS Gothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                     QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"),
-                     QStringLiteral("Noto Sans CJK JP")},
-                    true);
-}
-
-// Keeps a pane at a fixed distance from all four sides of its page.
-class TAnchorAllSides : public QObject {
- public:
-  TAnchorAllSides(QWidget* target, int rightMargin, int bottomMargin)
-      : QObject(target), target_(target), rightMargin_(rightMargin), bottomMargin_(bottomMargin) {
-    target->parentWidget()->installEventFilter(this);
-  }
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Resize && watched == target_->parentWidget()) {
-      const QSize page = static_cast<QResizeEvent*>(event)->size();
-      const QPoint at = target_->pos();
-      target_->resize(std::max(1, page.width() - at.x() - rightMargin_),
-                      std::max(1, page.height() - at.y() - bottomMargin_));
-    }
-    return false;
-  }
-
- private:
-  QWidget* target_;
-  int rightMargin_;
-  int bottomMargin_;
-};
-
-// Page size at the window's design size (979 x 663), from which the anchored
-// pane keeps its distances.
-constexpr int kDesignPageWidth = 975;
-constexpr int kDesignPageHeight = 546;
 
 // The spin fields are narrow (33 and 41 pixels); slimmer arrow buttons than
 // the style's own leave room for "-128" and "40" in the text.
@@ -303,142 +231,12 @@ QWidget* TForm1::BuildTopBar() {
   return panel;
 }
 
-namespace {
-
-// What a page holds, in the order the widgets are made: captions, image panes
-// (420 x 420 on the left or the right) and text panes.
-struct TPaneEntry {
-  enum class TKind { Caption, Image, Text };
-  // How a text pane differs from the plain one: kept at its distances from
-  // all sides of the page, or a trace of long unwrapped lines that leaves the
-  // Enter key to the window.
-  enum class TTextStyle { Plain, Anchored, Trace };
-
-  TKind kind;
-  const char* caption = nullptr;
-  int x = 0;
-  int y = 0;
-  TImagePaneId image = TImagePaneId::Image1;
-  TTextPaneId text = TTextPaneId::ImgMemo;
-  int width = 0;
-  int height = 0;
-  TTextStyle style = TTextStyle::Plain;
-};
-
-TPaneEntry Caption(const char* text, int x) { return {TPaneEntry::TKind::Caption, text, x, kCaptionY}; }
-TPaneEntry ImagePane(TImagePaneId id, int x) { return {TPaneEntry::TKind::Image, nullptr, x, kPaneY, id}; }
-TPaneEntry TextPane(TTextPaneId id, int width, int height, TPaneEntry::TTextStyle style = TPaneEntry::TTextStyle::Plain) {
-  return {TPaneEntry::TKind::Text, nullptr, kTextX, kTextY, TImagePaneId::Image1, id, width, height, style};
-}
-
-struct TPageEntry {
-  const char* name;
-  const char* caption;
-  std::vector<TPaneEntry> panes;
-};
-
-// The ten pages in their order, "位置検索" being the one in front at start.
-const std::vector<TPageEntry>& Pages() {
-  using enum TImagePaneId;
-  using enum TTextPaneId;
-  using TStyle = TPaneEntry::TTextStyle;
-  static const std::vector<TPageEntry> pages = {
-      {"TabSheet1", "読み込み画像", {Caption("読み込み画像", kLeftX), ImagePane(Image1, kLeftX)}},
-      {"TabSheet11", "位置検索",
-       {Caption("Resolver", kLeftX), ImagePane(FrontImage, kLeftX), Caption("位置検索パターン", kRightX),
-        ImagePane(ClossLineImage, kRightX)}},
-      {"TabSheet8", "タイミング", {ImagePane(TimeImage, kLeftX)}},
-      {"TabSheet2", "デジタル処理画像",
-       {Caption("読み込み画像", kLeftX), ImagePane(Image2, kLeftX), Caption("デジタル処理結果", kRightX),
-        ImagePane(DigitImage, kRightX)}},
-      {"TabSheet7", "形式情報", {Caption("形式情報", kTextX), TextPane(ImgMemo, 500, 450, TStyle::Anchored)}},
-      {"TabSheet9", "サンプリング", {Caption("サンプリング", kLeftX), ImagePane(AdjustImage, kLeftX)}},
-      {"TabSheet3", "マスク",
-       {Caption("マスク", kLeftX), ImagePane(MaskImage, kLeftX), Caption("マスク結果", kRightX),
-        ImagePane(ResultImage, kRightX)}},
-      {"TabSheet6", "BlockRead", {TextPane(BLMemo, kFrameSize, kFrameSize), ImagePane(BlockImage, kRightX)}},
-      {"TabSheet4", "ReedSolomon", {TextPane(RdSnMemo, 905, 450, TStyle::Trace)}},
-      {"TabSheet5", "結果表示", {TextPane(ResultMemo, 500, 450)}},
-  };
-  return pages;
-}
-
-constexpr int kStartPage = 1;
-
-}  // namespace
-
 QTabWidget* TForm1::BuildPages() {
-  PageControl1 = new QTabWidget;
-  PageControl1->setObjectName(QStringLiteral("PageControl1"));
-  for (const TPageEntry& entry : Pages()) {
-    QWidget* page = AddPage(PageControl1, entry.name, QString::fromUtf8(entry.caption));
-    if (TabSheet1 == nullptr) TabSheet1 = page;
-    for (const TPaneEntry& pane : entry.panes) {
-      switch (pane.kind) {
-        case TPaneEntry::TKind::Caption:
-          AddLabel(page, QString::fromUtf8(pane.caption), pane.x, pane.y);
-          break;
-        case TPaneEntry::TKind::Image:
-          surfaces_->BindImage(pane.image, AddImagePane(page, std::string(PaneName(pane.image)).c_str(), pane.x, pane.y));
-          break;
-        case TPaneEntry::TKind::Text: {
-          TMemo* memo = AddTextPane(page, std::string(PaneName(pane.text)).c_str(), pane.width, pane.height);
-          if (pane.style == TPaneEntry::TTextStyle::Anchored) {
-            new TAnchorAllSides(memo, kDesignPageWidth - pane.x - pane.width, kDesignPageHeight - pane.y - pane.height);
-          } else if (pane.style == TPaneEntry::TTextStyle::Trace) {
-            memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-            // Unwrapped trace lines may run past the pane; let them be scrolled to.
-            memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-            memo->SetWantReturns(false);
-          }
-          surfaces_->BindText(pane.text, memo);
-          break;
-        }
-      }
-    }
-  }
-  // Appended after the ten, so that their order and the page in front stay.
-  diagnosis_ = new TDiagnosisPage([this] { ExplorerCommand(); });
-  PageControl1->addTab(diagnosis_, diagnosis_->Caption());
-  PageControl1->setCurrentIndex(kStartPage);
+  const TWindowPages pages = BuildWindowPages(*surfaces_, [this] { ExplorerCommand(); });
+  PageControl1 = pages.control;
+  TabSheet1 = pages.loadPage;
+  diagnosis_ = pages.diagnosis;
   return PageControl1;
-}
-
-QWidget* TForm1::AddPage(QTabWidget* pages, const char* name, const QString& caption) {
-  auto* page = new QWidget;
-  page->setObjectName(QString::fromLatin1(name));
-  pages->addTab(page, caption);
-  return page;
-}
-
-TImageView* TForm1::AddImagePane(QWidget* page, const char* name, int x, int y) {
-  auto* frame = new QFrame(page);
-  frame->setObjectName(QString::fromLatin1(name) + QStringLiteral("Frame"));
-  frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  frame->setGeometry(x - kFrameOffset, y - kFrameOffset, kFrameSize, kFrameSize);
-  auto* view = new TImageView(page);
-  view->setObjectName(QString::fromLatin1(name));
-  view->setGeometry(x, y, kPaneSize, kPaneSize);
-  view->raise();
-  return view;
-}
-
-TMemo* TForm1::AddTextPane(QWidget* page, const char* name, int width, int height) {
-  auto* memo = new TMemo(page);
-  memo->setObjectName(QString::fromLatin1(name));
-  memo->setFont(MemoFont());
-  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  memo->setGeometry(kTextX, kTextY, width, height);
-  return memo;
-}
-
-void TForm1::AddLabel(QWidget* page, const QString& text, int x, int y, const char* name) {
-  auto* label = new QLabel(text, page);
-  if (name) label->setObjectName(QString::fromLatin1(name));
-  label->move(x, y);
-  label->adjustSize();
 }
 
 // ---------------------------------------------------------------------------

@@ -115,10 +115,6 @@ class TForm1 : public QMainWindow {
   void BuildMenu();
   QWidget* BuildTopBar();
   QTabWidget* BuildPages();
-  QWidget* AddPage(QTabWidget* pages, const char* name, const QString& caption);
-  TImageView* AddImagePane(QWidget* page, const char* name, int x, int y);
-  TMemo* AddTextPane(QWidget* page, const char* name, int width, int height);
-  void AddLabel(QWidget* page, const QString& text, int x, int y, const char* name = nullptr);
   void ShowMessage(const QString& text);
 
   void BuildToolsMenu();

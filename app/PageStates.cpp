@@ -24,62 +24,42 @@ constexpr std::array<std::optional<TStep>, kStageCount> kFailedStep = {{
 
 }  // namespace
 
-const std::vector<TPageSteps>& PageSteps() {
-  using enum TStep;
-  using TKind = TPageSteps::TKind;
-  static const std::vector<TPageSteps> pages = {
-      {"TabSheet1", TKind::Load, {}},
-      {"TabSheet11", TKind::Stages, {Binarization, FinderSearch}},
-      {"TabSheet8", TKind::Stages, {Version}},
-      {"TabSheet2", TKind::Stages, {Matrix}},
-      {"TabSheet7", TKind::Stages, {Version, Format}, true},
-      {"TabSheet9", TKind::Stages, {Corners, Sampling}},
-      {"TabSheet3", TKind::Stages, {Mask}},
-      {"TabSheet6", TKind::Stages, {BlockRead}},
-      {"TabSheet4", TKind::Stages, {Correction}, true},
-      {"TabSheet5", TKind::Outcome, {Data}, true},
-      // The diagnosis page: redrawn by every analysis, stale after a new load.
-      {"TabSheet10", TKind::Outcome, {}, true},
-  };
-  return pages;
-}
-
-TPageState StateAfter(const TPageSteps& page, TStage stoppedAt, bool decoded) {
-  switch (page.kind) {
-    case TPageSteps::TKind::Load: return TPageState::None;
-    case TPageSteps::TKind::Outcome: return decoded ? TPageState::Succeeded : TPageState::Failed;
-    case TPageSteps::TKind::Stages: break;
+TPageState StateAfter(const TPageWork& work, TStage stoppedAt, bool decoded) {
+  switch (work.kind) {
+    case TPageWork::TKind::Load: return TPageState::None;
+    case TPageWork::TKind::Outcome: return decoded ? TPageState::Succeeded : TPageState::Failed;
+    case TPageWork::TKind::Stages: break;
   }
   const std::optional<TStep> failed = decoded ? std::nullopt : kFailedStep[static_cast<std::size_t>(stoppedAt)];
   if (!failed) return TPageState::Succeeded;
-  if (std::find(page.steps.begin(), page.steps.end(), *failed) != page.steps.end()) return TPageState::Failed;
-  const bool allBefore = std::all_of(page.steps.begin(), page.steps.end(), [&](TStep s) { return s < *failed; });
+  if (std::find(work.steps.begin(), work.steps.end(), *failed) != work.steps.end()) return TPageState::Failed;
+  const bool allBefore = std::all_of(work.steps.begin(), work.steps.end(), [&](TStep s) { return s < *failed; });
   return allBefore ? TPageState::Succeeded : TPageState::NotRun;
 }
 
 TPageState StageStateAfter(TStage stage, TStage stoppedAt, bool decoded) {
   const std::optional<TStep> step = kFailedStep[static_cast<std::size_t>(stage)];
   if (!step) return decoded ? TPageState::Succeeded : TPageState::Failed;
-  return StateAfter({"", TPageSteps::TKind::Stages, {*step}}, stoppedAt, decoded);
+  return StateAfter({TPageWork::TKind::Stages, {*step}}, stoppedAt, decoded);
 }
 
 void TPageStates::Loaded() { ++generation_; }
 
 void TPageStates::Analysed(TStage stoppedAt, bool decoded) {
   analysedAt_ = generation_;
-  for (const TPageSteps& page : PageSteps()) {
-    if (page.kind == TPageSteps::TKind::Load) continue;
-    TEntry& entry = entries_[page.page];
-    entry.last = StateAfter(page, stoppedAt, decoded);
-    if (entry.last == TPageState::Succeeded || entry.last == TPageState::Failed || page.cleared)
+  for (const TPage& page : Pages()) {
+    if (page.work.kind == TPageWork::TKind::Load) continue;
+    TEntry& entry = entries_[std::string(page.objectName)];
+    entry.last = StateAfter(page.work, stoppedAt, decoded);
+    if (entry.last == TPageState::Succeeded || entry.last == TPageState::Failed || page.work.redrawn)
       entry.drawnFrom = generation_;
   }
 }
 
 TPageState TPageStates::State(std::string_view page) const {
-  const auto found = std::find_if(PageSteps().begin(), PageSteps().end(), [&](const TPageSteps& p) { return p.page == page; });
-  if (found == PageSteps().end()) return TPageState::None;
-  if (found->kind == TPageSteps::TKind::Load) return generation_ > 0 ? TPageState::Succeeded : TPageState::None;
+  const TPage* found = FindPage(page);
+  if (found == nullptr) return TPageState::None;
+  if (found->work.kind == TPageWork::TKind::Load) return generation_ > 0 ? TPageState::Succeeded : TPageState::None;
   const auto entry = entries_.find(page);
   if (entry == entries_.end()) return TPageState::None;
   if (entry->second.drawnFrom && *entry->second.drawnFrom < generation_) return TPageState::Stale;

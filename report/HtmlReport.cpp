@@ -140,14 +140,6 @@ void Lines(THtml& html, const std::vector<std::string>& lines, std::size_t from)
   html.Close();
 }
 
-// The ten pages, then the diagnosis page, as the report's contents list them.
-std::vector<const TPage*> PageList() {
-  std::vector<const TPage*> pages;
-  for (const TPage& page : Pages()) pages.push_back(&page);
-  pages.push_back(&DiagnosisPage());
-  return pages;
-}
-
 std::string ClassOf(std::size_t picture) { return "pic" + std::to_string(picture); }
 
 void Picture(THtml& html, const TSurfaces& surfaces, const std::array<TPanePng, kImagePaneCount>& pngs,
@@ -267,13 +259,9 @@ void StageChain(THtml& html, const TAnalysisResult& result) {
   html.Close();
 }
 
-void DiagnosisSection(THtml& html, const TAnalysisResult& result, const TStageText& text, std::size_t number) {
-  const TPage& page = DiagnosisPage();
+// The diagnosis page's body: the verdict on the analysis.
+void Diagnosis(THtml& html, const TAnalysisResult& result) {
   const TVerdict& verdict = result.verdict;
-  html.Open("section", {{"id", Q(page.key)}, {"class", QStringLiteral("page")}});
-  html.Element("h2", std::to_string(number) + ". " + std::string(page.caption));
-  Explanation(html, text.ja, "ja");
-  Explanation(html, text.en, "en");
   StageChain(html, result);
   std::string headline = DiagnosisHeadline(verdict);
   if (!result.decoded && !result.failureReason.empty()) headline += "　" + result.failureReason;
@@ -298,7 +286,6 @@ void DiagnosisSection(THtml& html, const TAnalysisResult& result, const TStageTe
     html.Text(ShiftJisToUtf8(result.diagnosis.correction->unverified->text));
     html.Close();
   }
-  html.Close();
 }
 
 }  // namespace
@@ -363,9 +350,9 @@ std::string HtmlReport(const TReportInput& input) {
   html.Open("nav");
   html.Element("h2", "ページ");
   html.Open("ol");
-  for (const TPage* page : PageList()) {
+  for (const TPage& page : Pages()) {
     html.Open("li");
-    html.Element("a", page->caption, {{"href", QStringLiteral("#") + Q(page->key)}});
+    html.Element("a", page.caption, {{"href", QStringLiteral("#") + Q(page.objectName)}});
     html.Close();
   }
   html.Close();
@@ -373,22 +360,25 @@ std::string HtmlReport(const TReportInput& input) {
 
   for (std::size_t p = 0; p < Pages().size(); ++p) {
     const TPage& page = Pages()[p];
-    const TStageText& text = explanations.At(page.key);
-    html.Open("section", {{"id", Q(page.key)}, {"class", QStringLiteral("page")}});
+    const TStageText& text = explanations.At(page.explanationKey);
+    html.Open("section", {{"id", Q(page.objectName)}, {"class", QStringLiteral("page")}});
     html.Element("h2", std::to_string(p + 1) + ". " + std::string(page.caption));
     Explanation(html, text.ja, "ja");
     Explanation(html, text.en, "en");
-    html.Open("div", {{"class", QStringLiteral("panes")}});
-    for (const TPagePane& pane : page.panes) {
-      if (pane.kind == TPagePane::TKind::Image)
-        Picture(html, surfaces, pngs, pane);
-      else
-        TextPane(html, surfaces, result, pane);
+    if (page.body == TPage::TBody::Diagnosis) {
+      Diagnosis(html, result);
+    } else {
+      html.Open("div", {{"class", QStringLiteral("panes")}});
+      for (const TPagePane& pane : page.panes) {
+        if (pane.kind == TPagePane::TKind::Image)
+          Picture(html, surfaces, pngs, pane);
+        else
+          TextPane(html, surfaces, result, pane);
+      }
+      html.Close();
     }
     html.Close();
-    html.Close();
   }
-  DiagnosisSection(html, result, explanations.At(DiagnosisPage().key), Pages().size() + 1);
   html.Close();
   html.Close();
   if (html.Failed()) throw std::runtime_error("the report could not be written as HTML");

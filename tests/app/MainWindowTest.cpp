@@ -1,11 +1,13 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -39,12 +41,17 @@ constexpr const char* kNoFinder = "位置検出パターンがみつかりませ
 
 TEST_F(MainWindow, PagesControlsAndMenuAsDesigned) {
   auto* pages = Find<QTabWidget>("PageControl1");
-  QStringList shown;
+  QStringList shown, table;
   for (int i = 0; i < pages->count(); ++i) shown << pages->widget(i)->objectName() + " " + pages->tabText(i);
-  EXPECT_EQ(shown, (QStringList{"TabSheet1 読み込み画像", "TabSheet11 位置検索", "TabSheet8 タイミング",
-                                "TabSheet2 デジタル処理画像", "TabSheet7 形式情報", "TabSheet9 サンプリング",
-                                "TabSheet3 マスク", "TabSheet6 BlockRead", "TabSheet4 ReedSolomon",
-                                "TabSheet5 結果表示", "TabSheet10 診断"}));
+  for (const TPage& page : Pages())
+    table << QString::fromStdString(std::string(page.objectName) + " " + std::string(page.caption));
+  EXPECT_EQ(shown, table);
+  // The designed pages and the diagnosis come first, in this order; later pages follow them.
+  const QStringList designed{"TabSheet1 読み込み画像", "TabSheet11 位置検索", "TabSheet8 タイミング",
+                             "TabSheet2 デジタル処理画像", "TabSheet7 形式情報", "TabSheet9 サンプリング",
+                             "TabSheet3 マスク", "TabSheet6 BlockRead", "TabSheet4 ReedSolomon",
+                             "TabSheet5 結果表示", "TabSheet10 診断"};
+  EXPECT_EQ(shown.mid(0, designed.size()), designed);
   EXPECT_EQ(Page(), "TabSheet11");
   EXPECT_EQ(form_->windowTitle(), "Morilux");
 
@@ -89,6 +96,67 @@ TEST_F(MainWindow, PagesControlsAndMenuAsDesigned) {
   EXPECT_EQ(menu[2]->text(), "ヘルプ");
   EXPECT_EQ(menu[2]->menu(), nullptr);
   EXPECT_EQ(Find<QFileDialog>("OpenDialog1")->nameFilters(), (QStringList{"Jpeg (*.jpg *.jpeg)", "bmp (*.bmp)"}));
+}
+
+// Every pane on its page at its place: image panes of 420 x 420 at x 32 or
+// 496 in a sunken frame of 441 x 441 8 pixels above and left of them, text
+// panes from (24, 48), each label above its pane.
+TEST_F(MainWindow, PanesAndLabelsWhereTheWindowWasDesignedToShowThem) {
+  struct TPaneCase {
+    const char* page;
+    const char* pane;
+    QRect geometry;  // an empty size: kept at its distances from the page's sides
+    const char* label;
+  };
+  const QRect left(32, 56, 420, 420), right(496, 56, 420, 420);
+  const std::vector<TPaneCase> cases = {
+      {"TabSheet1", "Image1", left, "読み込み画像"},
+      {"TabSheet11", "FrontImage", left, "Resolver"},
+      {"TabSheet11", "ClossLineImage", right, "位置検索パターン"},
+      {"TabSheet8", "TimeImage", left, nullptr},
+      {"TabSheet2", "Image2", left, "読み込み画像"},
+      {"TabSheet2", "DigitImage", right, "デジタル処理結果"},
+      {"TabSheet7", "ImgMemo", QRect(24, 48, 0, 0), "形式情報"},
+      {"TabSheet9", "AdjustImage", left, "サンプリング"},
+      {"TabSheet3", "MaskImage", left, "マスク"},
+      {"TabSheet3", "ResultImage", right, "マスク結果"},
+      {"TabSheet6", "BLMemo", QRect(24, 48, 441, 441), nullptr},
+      {"TabSheet6", "BlockImage", right, nullptr},
+      {"TabSheet4", "RdSnMemo", QRect(24, 48, 905, 450), nullptr},
+      {"TabSheet5", "ResultMemo", QRect(24, 48, 500, 450), nullptr},
+  };
+  std::map<QString, QStringList> labels;
+  for (const TPaneCase& c : cases) {
+    auto* pane = Find<QWidget>(c.pane);
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->parentWidget()->objectName(), c.page) << c.pane;
+    EXPECT_EQ(pane->pos(), c.geometry.topLeft()) << c.pane;
+    if (!c.geometry.isEmpty()) {
+      EXPECT_EQ(pane->size(), c.geometry.size()) << c.pane;
+    }
+    if (auto* frame = form_->findChild<QFrame*>(QString::fromLatin1(c.pane) + "Frame")) {
+      EXPECT_EQ(frame->geometry(), QRect(c.geometry.x() - 8, c.geometry.y() - 8, 441, 441)) << c.pane;
+      EXPECT_EQ(frame->frameStyle(), QFrame::Panel | QFrame::Sunken);
+    } else {
+      EXPECT_NE(qobject_cast<QPlainTextEdit*>(pane), nullptr) << c.pane << " has no frame";
+    }
+    if (c.label) labels[c.page] << QStringLiteral("%1 %2,24").arg(QString::fromUtf8(c.label)).arg(c.geometry.x());
+  }
+  for (const TPage& page : Pages()) {
+    QStringList shown;
+    for (const QLabel* label : Find<QWidget>(std::string(page.objectName).c_str())->findChildren<QLabel*>())
+      if (label->y() == 24) shown << QStringLiteral("%1 %2,%3").arg(label->text()).arg(label->x()).arg(label->y());
+    EXPECT_EQ(shown, labels[QString::fromStdString(std::string(page.objectName))]) << page.objectName;
+  }
+  // The format pane keeps the distances it has at the window's design size
+  // (a page of 975 x 546) from the page's sides.
+  auto* format = Find<QWidget>("ImgMemo");
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(format->parentWidget());
+  form_->show();
+  form_->resize(form_->width() + 100, form_->height() + 60);
+  QApplication::processEvents();
+  const QSize page = format->parentWidget()->size();
+  EXPECT_EQ(format->size(), QSize(page.width() - 975 + 500, page.height() - 546 + 450));
 }
 
 TEST(WindowPicture, StretchedPanes) {
@@ -409,8 +477,8 @@ TEST_F(MainWindow, ReportHoldsTheLastAnalysisOnlyAndIsRefusedWhileThePagesAreSta
   }
   EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
   QStringList expected{"outcome"};
-  for (const TPage& page : Pages()) expected << QString::fromUtf8(page.key.data(), static_cast<qsizetype>(page.key.size()));
-  expected << "TabSheet10";  // the diagnosis after the ten pages
+  for (const TPage& page : Pages())
+    expected << QString::fromUtf8(page.objectName.data(), static_cast<qsizetype>(page.objectName.size()));
   EXPECT_EQ(sections, expected);
 
   // A new load makes the pages stale again: refused, the file kept as it was.

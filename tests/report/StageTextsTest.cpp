@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "report/Pages.h"
 #include "report/StageTexts.h"
 
 namespace {
@@ -42,17 +41,6 @@ TEST(StageTexts, DamagedSourcesAreRefusedNamingTheLine) {
       EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
     }
   }
-}
-
-TEST(StageTexts, TheProgramsCopyExplainsEveryPageUnderItsCaption) {
-  const TStageTexts& texts = TStageTexts::BuiltIn();
-  for (const TPage& page : Pages()) {
-    const TStageText& text = texts.At(page.key);
-    EXPECT_EQ(text.caption, page.caption) << page.key;
-    EXPECT_FALSE(text.ja.empty());
-    EXPECT_FALSE(text.en.empty());
-  }
-  EXPECT_EQ(Pages().size(), 10u);
 }
 
 TEST(StageTexts, InlineMarksCodeFirstUnpairedMarksStay) {
