@@ -30,10 +30,10 @@
 #include "PaneTools.h"
 #include "SaveFile.h"
 #include "WindowPages.h"
+#include "WindowReport.h"
 #include "WindowSurfaces.h"
 #include "decoder/Veltrix.h"
 #include "picture/PictureLoader.h"
-#include "report/HtmlReport.h"
 
 namespace {
 
@@ -349,33 +349,12 @@ bool TForm1::WriteReport(const QString& path) {
     ShowMessage(QStringLiteral("レポートにする解析がありません。"));
     return false;
   }
-  // The report shows this analysis alone, as a run of the command line would:
-  // the loaded picture, the panes it drew, its part of the listing.
-  TSurfaces shown;
-  for (const TImagePaneId pane : {TImagePaneId::Image1, TImagePaneId::Image2})
-    shown.Image(pane).ReplacePicture(surfaces_->Image(pane).CurrentPicture());
-  for (const TImagePaneId pane : lastDrawn_) shown.Image(pane).ReplacePicture(surfaces_->Image(pane).CurrentPicture());
-  for (std::size_t i = 0; i < kTextPaneCount; ++i) {
-    const auto pane = static_cast<TTextPaneId>(i);
-    const std::vector<std::string>& lines = surfaces_->Text(pane).Lines();
-    const std::size_t from = pane == TTextPaneId::BLMemo ? std::min(lastAnalysis_.listingStart, lines.size()) : 0;
-    for (std::size_t line = from; line < lines.size(); ++line) shown.Text(pane).AppendLine(lines[line]);
-  }
-  for (const int panel : {0, 1}) shown.SetStatus(panel, surfaces_->Status(panel));
-  TAnalysisResult result = lastAnalysis_;
-  result.listingStart = 0;
-  // The explorer's map goes with the report when its chosen cell is this analysis.
-  const TExploreMap* map = explorer_ ? explorer_->Map() : nullptr;
-  const std::optional<std::size_t> chosen = map && map->complete ? map->Chosen() : std::nullopt;
-  if (!chosen || TAnalysisParameters{map->cells[*chosen].resolver, map->cells[*chosen].warp, map->grid.forceVersion} !=
-                     result.parameters)
-    map = nullptr;
-
   QApplication::setOverrideCursor(Qt::WaitCursor);
   std::optional<QString> failure;
   try {
-    const std::string html = HtmlReport({QFileInfo(picturePath_).fileName().toStdString(), picture_.Width(),
-                                         picture_.Height(), &shown, &result, map});
+    const TExploreMap* explored = explorer_ ? explorer_->Map() : nullptr;
+    const std::string html = WindowReport({surfaces_.get(), &lastDrawn_, &lastAnalysis_, explored,
+                                           QFileInfo(picturePath_).fileName().toStdString(), &picture_});
     failure = SaveFile(path, html);
   } catch (const std::exception& error) {
     failure = QStringLiteral("%1 を保存できませんでした：%2").arg(path, QString::fromUtf8(error.what()));
