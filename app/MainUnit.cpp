@@ -321,7 +321,7 @@ void TForm1::AnalyseCommand() {
   AnalyBtnClick();
 }
 
-void TForm1::AnalyseWith(const TAnalysisParameters& parameters) {
+void TForm1::SetFieldsAndAnalyse(const TAnalysisParameters& parameters) {
   SpinEdit1->setValue(parameters.resolver);
   SpinEdit3->setValue(parameters.warp);
   SpinEdit2->setValue(parameters.forceVersion);
@@ -371,7 +371,9 @@ TExplorerWindow* TForm1::ExplorerCommand() {
                                              SpinEdit2->interpretText();
                                              return SpinEdit2->ReadValue();
                                            },
-                                           [this](const TAnalysisParameters& parameters) { AnalyseWith(parameters); }});
+                                           [this](const TAnalysisParameters& parameters) {
+                                             SetFieldsAndAnalyse(parameters);
+                                           }});
   }
   explorer_->show();
   explorer_->raise();

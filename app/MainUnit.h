@@ -67,8 +67,9 @@ class TForm1 : public QMainWindow {
   // The analysis command from the keyboard (F5): what is typed in the spin
   // fields is taken as if they had lost the focus, then the analysis runs.
   void AnalyseCommand();
-  // The values put into the spin fields, then the analysis command.
-  void AnalyseWith(const TAnalysisParameters& parameters);
+  // The values put into the spin fields, where the user sees them, then the
+  // analysis command (as the explorer's click on a cell of its map does).
+  void SetFieldsAndAnalyse(const TAnalysisParameters& parameters);
 
   // "レポートを書き出す…": asks for a file name (through the inspector's file
   // chooser) and writes the report there. Refused with a message while the

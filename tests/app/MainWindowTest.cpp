@@ -453,7 +453,7 @@ TEST_F(MainWindow, ReportHoldsTheLastAnalysisOnlyAndIsRefusedWhileThePagesAreSta
   form_->AnalyBtnClick();
   ASSERT_TRUE(form_->LastAnalysis().decoded);
   const TAnalysisParameters failing{-128, 6, 0};
-  form_->AnalyseWith(failing);
+  form_->SetFieldsAndAnalyse(failing);
   ASSERT_EQ(form_->LastAnalysis().stage, TStage::FinderSearch);
   ASSERT_GT(form_->LastAnalysis().listingStart, 0u);
   command->trigger();
