@@ -4,40 +4,18 @@
 // `--help` and `--version` are answered before the application object exists,
 // wherever they stand, so that they work on a machine without a display.
 //
-// `--screenshot-dir DIR` (for documentation and checks) loads PICTURE,
-// analyses it, saves one PNG of the window per page into DIR, then views of
-// the inspector (a magnified AdjustImage with the readout, a codeword chosen
-// on BlockRead, the tabs after a new load), the explorer's window over the
-// preset grid (while it runs and when done, with the time it took) and the
-// result page of the cell it chooses, and quits; `--screenshot-prefix P`
-// puts P- before every file name.
-// `--analyse-and-quit` (for timing the window, bench/compare.sh) loads
-// PICTURE, analyses it, brings every pane up to date, paints the window and
-// quits, printing the seconds from the load command to the painted window
-// (the window's own start-up not included); status 0 when decoded.
+// The window's screenshot and timing runs are a program of their own
+// (app/batch/WindowBatch.cpp), built for the scripts and never installed.
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string_view>
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QMouseEvent>
-#include <QPixmap>
-#include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QStringList>
-#include <QTabWidget>
-#include <QTextBlock>
 
-#include "ExplorerWindow.h"
-#include "PaneTools.h"
 #include "MainUnit.h"
 #include "MoriluxVersion.h"
-#include "WindowSurfaces.h"
-#include "decoder/DecodingReport.h"
 
 namespace {
 
@@ -66,125 +44,6 @@ std::optional<int> AnswerWithoutWindow(int argc, char* argv[]) {
   return std::nullopt;
 }
 
-// Saves the window as DIR/[PREFIX-]NAME.png; false after a message.
-bool Shoot(QWidget& window, const QString& directory, const QString& prefix, const QString& name) {
-  QApplication::processEvents();
-  const QString file = QDir(directory).filePath((prefix.isEmpty() ? QString() : prefix + QLatin1Char('-')) + name + ".png");
-  if (!window.grab().save(file)) {
-    std::fprintf(stderr, "morilux: cannot write %s\n", qPrintable(file));
-    return false;
-  }
-  std::printf("%s\n", qPrintable(file));
-  return true;
-}
-
-// The cursor resting on a pane's pixel: the readout field and highlights follow.
-void HoverOver(TImageView& view, QPoint pixel) {
-  const QPointF at = view.CentreOf(pixel);
-  QMouseEvent move(QEvent::MouseMove, at, view.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(&view, &move);
-}
-
-// The inspector's views after the pages: AdjustImage magnified about its last
-// alignment node with the readout of the sampling point there; on BlockRead a
-// codeword chosen in the listing and the readout of one of its modules; the
-// tabs after the picture is loaded again (every page stale).
-bool ShootInspector(TForm1& window, const QString& directory, const QString& prefix, const QString& picture) {
-  auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
-  TWindowSurfaces& surfaces = window.Surfaces();
-  TImageView* adjust = surfaces.View(TImagePaneId::AdjustImage);
-  if (!adjust->Nodes().empty()) {
-    pages->setCurrentWidget(window.findChild<QWidget*>(QStringLiteral("TabSheet9")));
-    const TPoint node = adjust->Nodes().back();
-    // A sixth of the picture's shorter side across the pane, magnified at least twice.
-    const QSize size = adjust->PictureSize();
-    const double zoom = std::max(2.0, adjust->width() / (std::min(size.width(), size.height()) / 6.0));
-    adjust->SetZoom(zoom, QPointF(node.x + 0.5, node.y + 0.5) - QPointF(adjust->width(), adjust->height()) / (2 * zoom));
-    HoverOver(*adjust, {node.x, node.y});
-    if (!Shoot(window, directory, prefix, QStringLiteral("closeup-magnified-TabSheet9"))) return false;
-    adjust->ShowStretched();
-  }
-  const TAnalysisResult& analysis = window.LastAnalysis();
-  if (analysis.stage >= TStage::Codewords) {
-    pages->setCurrentWidget(window.findChild<QWidget*>(QStringLiteral("TabSheet6")));
-    auto* listing = window.findChild<QPlainTextEdit*>(QStringLiteral("BLMemo"));
-    const int line = static_cast<int>(analysis.listingStart + decoding_report::kLinesBeforeCodewords) + 5;
-    QTextCursor cursor(listing->document()->findBlockByNumber(line));
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    listing->setTextCursor(cursor);
-    listing->centerCursor();
-    TImageView* block = surfaces.View(TImagePaneId::BlockImage);
-    if (!block->Highlight().empty()) {
-      const TPoint module = block->Highlight().front();
-      HoverOver(*block, {module.x, module.y});
-    }
-    if (!Shoot(window, directory, prefix, QStringLiteral("closeup-codeword-TabSheet6"))) return false;
-  }
-  if (window.LoadPictureFile(picture) != TForm1::TLoadResult::Loaded) return false;
-  pages->setCurrentWidget(window.findChild<QWidget*>(QStringLiteral("TabSheet11")));
-  return Shoot(window, directory, prefix, QStringLiteral("closeup-stale-TabSheet11"));
-}
-
-// The explorer's window over the preset grid, once while it runs (a third of
-// the cells done) and once with the map; then the main window's result page
-// after a click on the cell the map chooses.
-bool ShootExplorer(TForm1& window, const QString& directory, const QString& prefix) {
-  TExplorerWindow* explorer = window.ExplorerCommand();
-  explorer->move(window.geometry().topRight() + QPoint(8, 0));
-  QElapsedTimer clock;
-  clock.start();
-  if (!explorer->Start()) return false;
-  const auto* progress = explorer->findChild<QProgressBar*>(QStringLiteral("ExploreProgress"));
-  bool running = false;
-  while (explorer->Running()) {
-    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    if (!running && explorer->Running() && progress->maximum() > 0 && 3 * progress->value() >= progress->maximum()) {
-      running = true;
-      if (!Shoot(*explorer, directory, prefix, QStringLiteral("explorer-running"))) return false;
-    }
-  }
-  std::printf("explorer: %zu cells in %.2f s\n", explorer->Map() ? explorer->Map()->cells.size() : 0,
-              static_cast<double>(clock.nsecsElapsed()) / 1e9);
-  if (!Shoot(*explorer, directory, prefix, QStringLiteral("explorer-map"))) return false;
-  const TExploreMap* map = explorer->Map();
-  const std::optional<std::size_t> chosen = map ? map->Chosen() : std::nullopt;
-  if (!chosen) return true;
-  const int warps = static_cast<int>(map->grid.warps.size());
-  explorer->CellClicked(static_cast<int>(*chosen) / warps, static_cast<int>(*chosen) % warps);
-  if (!Shoot(*explorer, directory, prefix, QStringLiteral("explorer-picked"))) return false;
-  auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
-  pages->setCurrentWidget(window.findChild<QWidget*>(QStringLiteral("TabSheet5")));
-  return Shoot(window, directory, prefix, QStringLiteral("explorer-picked-TabSheet5"));
-}
-
-int SaveScreenshots(TForm1& window, const QString& directory, const QString& prefix, const QString& picture) {
-  if (!QDir().mkpath(directory)) {
-    std::fprintf(stderr, "morilux: cannot create %s\n", qPrintable(directory));
-    return 1;
-  }
-  window.AnalyBtnClick();
-  auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
-  for (int i = 0; i < pages->count(); ++i) {
-    pages->setCurrentIndex(i);
-    const QString name = QStringLiteral("%1-%2").arg(i + 1, 2, 10, QLatin1Char('0')).arg(pages->widget(i)->objectName());
-    if (!Shoot(window, directory, prefix, name)) return 1;
-  }
-  return ShootInspector(window, directory, prefix, picture) && ShootExplorer(window, directory, prefix) ? 0 : 1;
-}
-
-// The load and analysis commands as a user gives them: every pane's picture
-// brought up to date for display, and the window painted once.
-int AnalyseAndQuit(TForm1& window, const QString& picture) {
-  QApplication::processEvents();  // the window's start-up is done before the clock starts
-  QElapsedTimer clock;
-  clock.start();
-  if (window.LoadPictureFile(picture) != TForm1::TLoadResult::Loaded) return 2;
-  window.AnalyBtnClick();
-  window.repaint();
-  std::printf("%.6f\n", static_cast<double>(clock.nsecsElapsed()) / 1e9);
-  return window.LastAnalysis().decoded ? 0 : 1;
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -193,40 +52,20 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Morilux"));
 
   QString picture;
-  QString screenshotDir;
-  QString screenshotPrefix;
-  bool analyseAndQuit = false;
   const QStringList arguments = QApplication::arguments();
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
-    if (argument == QStringLiteral("--screenshot-dir") && i + 1 < arguments.size()) {
-      screenshotDir = arguments[++i];
-    } else if (argument == QStringLiteral("--screenshot-prefix") && i + 1 < arguments.size()) {
-      screenshotPrefix = arguments[++i];
-    } else if (argument == QStringLiteral("--analyse-and-quit")) {
-      analyseAndQuit = true;
-    } else if (argument.startsWith(QLatin1Char('-')) || !picture.isEmpty()) {
+    if (argument.startsWith(QLatin1Char('-')) || !picture.isEmpty()) {
       PrintUsage(stderr);
       return 2;
-    } else {
-      picture = argument;
     }
+    picture = argument;
   }
 
   TForm1 window;
-  const bool batch = !screenshotDir.isEmpty() || analyseAndQuit;
-  if (batch) {
-    window.SetMessageSink([](const QString& text) { std::fprintf(stderr, "morilux: %s\n", qPrintable(text)); });
-  }
   window.show();
-  if (analyseAndQuit) return picture.isEmpty() ? 2 : AnalyseAndQuit(window, picture);
-  if (!picture.isEmpty()) {
-    const TForm1::TLoadResult loaded = window.LoadPictureFile(picture);
-    if (loaded == TForm1::TLoadResult::Unsupported) {
-      std::fprintf(stderr, "morilux: %s: not a .jpg, .jpeg or .bmp file; nothing loaded\n", qPrintable(picture));
-    }
-    if (batch && loaded != TForm1::TLoadResult::Loaded) return 1;
+  if (!picture.isEmpty() && window.LoadPictureFile(picture) == TForm1::TLoadResult::Unsupported) {
+    std::fprintf(stderr, "morilux: %s: not a .jpg, .jpeg or .bmp file; nothing loaded\n", qPrintable(picture));
   }
-  if (batch) return SaveScreenshots(window, screenshotDir, screenshotPrefix, picture);
   return QApplication::exec();
 }

@@ -15,7 +15,8 @@
 #   3. 2000 x 2000 crossed stripes against a 2000 x 2000 photo    (<= 3)
 #   4. version 40 at 4 pixels per module (forced) against version 10 (<= 2)
 #   5. the window loading and analysing PHOTO, every pane brought up to date and
-#      the window painted, against morilux-cli PHOTO                (<= 1.5)
+#      the window painted (morilux-window-batch --analyse-and-quit, the window
+#      program's own code with a timing run), against morilux-cli PHOTO (<= 1.5)
 #   6. morilux-cli --out DIR PHOTO: wall time in seconds (<= 1.5) and the size
 #      of DIR on disk in MB (<= 30), beside the plain decode
 #   7. morilux-cli --explore (the preset grid, 204 cells) against one whole run
@@ -51,7 +52,7 @@ fi
 
 # ---- Build (Release) ----
 morilux_configure "$build" Release -DMORILUX_FRONTENDS=ON -DMORILUX_BENCH=ON >/dev/null
-cmake --build "$build" --target morilux-cli morilux morilux-make-pictures -j2 >/dev/null
+cmake --build "$build" --target morilux-cli morilux-window-batch morilux-make-pictures -j2 >/dev/null
 
 # ---- Pictures ----
 pictures=$(mktemp -d)
@@ -59,7 +60,7 @@ trap 'rm -rf "$pictures"' EXIT
 "$build/bench/morilux-make-pictures" "$pictures" >/dev/null
 photo=$pictures/photo-12mp.jpg
 cli=$build/cli/morilux-cli
-window=$build/app/morilux
+window=$build/app/morilux-window-batch
 export QT_QPA_PLATFORM=offscreen
 
 # ---- Timing ----

@@ -13,7 +13,8 @@
 # $MORILUX_PHOTO (default: ../shared/photos/qrcode-1_11.bmp, stopped at the
 # error correction, with its unverified data; skipped when absent). The window
 # runs on a virtual X server (xvfb-run, Debian package xvfb), so no display is
-# needed.
+# needed, in build/app/morilux-window-batch: the same window as the program
+# `morilux`, with the screenshot run that the installed program does not have.
 #
 #   scripts/screenshots.sh [OUTDIR]        (default: out/screenshots in the repository)
 #   scripts/screenshots.sh --manual        the manual's pictures, into docs/manual/images/
@@ -44,11 +45,11 @@ morilux_configure "$build" Release -DMORILUX_FRONTENDS=ON -DMORILUX_TESTS=ON -DM
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 shoot() {
-  xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb "$build/app/morilux" --screenshot-dir "$out" "$@"
+  xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb "$build/app/morilux-window-batch" --screenshot-dir "$out" "$@"
 }
 
 if $manual; then
-  cmake --build "$build" --target morilux morilux_sample_picture morilux_manual_pictures -j2 >/dev/null
+  cmake --build "$build" --target morilux-window-batch morilux_sample_picture morilux_manual_pictures -j2 >/dev/null
   images=$root/docs/manual/images
   out=$work/shots
   mkdir -p "$out" "$images"
@@ -70,7 +71,7 @@ if $manual; then
   exit 0
 fi
 
-cmake --build "$build" --target morilux morilux_sample_picture morilux-make-pictures -j2 >/dev/null
+cmake --build "$build" --target morilux-window-batch morilux_sample_picture morilux-make-pictures -j2 >/dev/null
 "$build/tests/app/morilux_sample_picture" "$work/version3.bmp"
 "$build/bench/morilux-make-pictures" "$work" >/dev/null
 

@@ -54,7 +54,7 @@ TEST(NoDisplay, VersionIsTheProjectsWhereverItStands) {
   const std::vector<TCase> cases = {
       {kWindow, {"--version"}, "morilux " + kVersion + "\n"},
       {kCli, {"--version"}, "morilux-cli " + kVersion + "\n"},
-      // After a picture and after the window's own options, which are not acted on.
+      // After a picture and after options the window does not take (the batch program's), not acted on.
       {kWindow, {"missing.bmp", "--version"}, "morilux " + kVersion + "\n"},
       {kWindow, {"--screenshot-dir", "no-such-folder", "--analyse-and-quit", "--version"}, "morilux " + kVersion + "\n"},
       {kCli, {"--resolver", "30", "--version", "missing.bmp"}, "morilux-cli " + kVersion + "\n"},
