@@ -1,5 +1,7 @@
 #include "PictureLoader.h"
 
+#include "LoadChecks.h"
+#include "PngReader.h"
 #include "QtPicture.h"
 
 #include <QImage>
@@ -22,33 +24,10 @@
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& path, const std::string& reason) {
-  std::string line = path + ": " + reason;
-  // One line, whatever the file name or a library message holds.
-  for (char& c : line)
-    if (c == '\n' || c == '\r') c = ' ';
-  throw TPictureError(line);
-}
-
-// A regular file that exists, or a clear reason why not.
-void CheckFile(const std::string& path) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (error || !std::filesystem::exists(status)) {
-    if (error && error != std::errc::no_such_file_or_directory) Fail(path, "cannot open: " + error.message());
-    Fail(path, "no such file");
-  }
-  if (!std::filesystem::is_regular_file(status)) Fail(path, "not a regular file");
-  const auto size = std::filesystem::file_size(path, error);
-  if (!error && size == 0) Fail(path, "the file is empty");
-}
-
-bool TooLarge(long long width, long long height) { return width * height > kMaxPicturePixels; }
-
-std::string SizeReason(long long width, long long height) {
-  return "the picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
-         " pixels, at most " + std::to_string(kMaxPicturePixels / 1'000'000) + " megapixels are accepted)";
-}
+using picture_loading::CheckFile;
+using picture_loading::Fail;
+using picture_loading::SizeReason;
+using picture_loading::TooLarge;
 
 // ---- JPEG through libjpeg ----
 //
@@ -315,21 +294,34 @@ std::string LowerCaseExtension(const std::string& path) {
   return extension;
 }
 
-namespace {
-
-bool IsJpegName(const std::string& path) {
+std::optional<TPictureFormat> FormatOfName(const std::string& path) {
   const std::string extension = LowerCaseExtension(path);
-  return extension == ".jpg" || extension == ".jpeg";
+  for (const TPictureKind& kind : kPictureKinds)
+    for (const char* named : kind.extensions)
+      if (named != nullptr && extension == named) return kind.format;
+  return std::nullopt;
 }
 
-bool IsBmpName(const std::string& path) { return LowerCaseExtension(path) == ".bmp"; }
+std::vector<std::string> PictureExtensions() {
+  std::vector<std::string> extensions;
+  for (const TPictureKind& kind : kPictureKinds)
+    for (const char* named : kind.extensions)
+      if (named != nullptr) extensions.emplace_back(named);
+  return extensions;
+}
 
-}  // namespace
-
-bool IsPictureFileName(const std::string& path) { return IsJpegName(path) || IsBmpName(path); }
+bool IsPictureFileName(const std::string& path) { return FormatOfName(path).has_value(); }
 
 std::optional<TBitmap> LoadPicture(const std::string& path) {
-  if (IsJpegName(path)) return LoadJpeg(path);
-  if (IsBmpName(path)) return LoadBmp(path);
+  const std::optional<TPictureFormat> format = FormatOfName(path);
+  if (!format) return std::nullopt;
+  switch (*format) {
+    case TPictureFormat::Jpeg:
+      return LoadJpeg(path);
+    case TPictureFormat::Bmp:
+      return LoadBmp(path);
+    case TPictureFormat::Png:
+      return LoadPng(path);
+  }
   return std::nullopt;
 }

@@ -10,6 +10,7 @@
 
 #include <jpeglib.h>
 
+#include "TestPng.h"
 #include "TestSymbols.h"
 #include "picture/PictureLoader.h"
 
@@ -69,10 +70,17 @@ void WriteJpegIn(J_COLOR_SPACE space, int components, const std::string& path, i
 
 }  // namespace
 
-TEST_F(PictureFiles, BmpAndJpegAreChosenByTheLowerCasedExtension) {
+TEST_F(PictureFiles, KindsAreChosenByTheLowerCasedExtension) {
   EXPECT_EQ(LowerCaseExtension("/a/PHOTO.JPG"), ".jpg");
   EXPECT_EQ(LowerCaseExtension("x.tar.BMP"), ".bmp");
   EXPECT_EQ(LowerCaseExtension("/dir.jpg/picture"), "");
+  EXPECT_EQ(PictureExtensions(), (std::vector<std::string>{".jpg", ".jpeg", ".bmp", ".png"}));
+  for (const auto& [name, format] : std::vector<std::pair<std::string, std::optional<TPictureFormat>>>{
+           {"a.JPEG", TPictureFormat::Jpeg}, {"b.Bmp", TPictureFormat::Bmp}, {"/x.gif/c.PNG", TPictureFormat::Png},
+           {"d.png.txt", std::nullopt}, {"/e.png/f", std::nullopt}, {"png", std::nullopt}}) {
+    EXPECT_EQ(FormatOfName(name), format) << name;
+    EXPECT_EQ(IsPictureFileName(name), format.has_value()) << name;
+  }
 
   // BMP pixel for pixel, odd width (rows padded in the file).
   TBitmap marked = Blocks(13, 7);
@@ -104,9 +112,15 @@ TEST_F(PictureFiles, BmpAndJpegAreChosenByTheLowerCasedExtension) {
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 20; ++x) ASSERT_EQ(grey->Pixel(x, y), 0x4D4D4Du) << x << "," << y;
 
+  // PNG pixel for pixel, whatever the case of its extension.
+  for (const std::string name : {"scan.png", "SCAN.PNG", "Scan.Png"}) {
+    WritePng(marked, Path(name));
+    EXPECT_EQ(LoadPicture(Path(name)).value(), marked) << name;
+  }
+
   // Any other extension loads nothing.
-  WriteBmp(marked, Path("picture.png"));
-  EXPECT_FALSE(LoadPicture(Path("picture.png")).has_value());
+  WriteBmp(marked, Path("picture.gif"));
+  EXPECT_FALSE(LoadPicture(Path("picture.gif")).has_value());
   EXPECT_FALSE(LoadPicture(Path("noextension")).has_value());
 }
 
