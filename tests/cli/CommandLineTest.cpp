@@ -133,8 +133,10 @@ TEST_F(CommandLine, UsageErrorsAndUnloadablePicturesExitTwo) {
   ExpectUnusable({"--report", "-", picture}, "--report");
   ExpectUnusable({"--json", "a", "--json", "b", picture}, "more than once");
   // The loader's refusals (each reason is tested with the loader) name the file.
-  WriteBmp(Colourful(8, 8), Path("picture.png"));
-  ExpectUnusable({Path("picture.png")}, "unsupported extension");
+  WriteBmp(Colourful(8, 8), Path("picture.gif"));
+  ExpectUnusable({Path("picture.gif")}, "unsupported extension (use .jpg, .jpeg, .bmp or .png)");
+  WriteBmp(Colourful(8, 8), Path("bitmap.png"));
+  ExpectUnusable({Path("bitmap.png")}, "bitmap.png: not a PNG picture");
   ExpectUnusable({Path("missing.bmp")}, "missing.bmp");
   WriteFile(Path("empty.jpg"), "");
   ExpectUnusable({Path("empty.jpg")}, "empty.jpg");
@@ -144,7 +146,7 @@ TEST_F(CommandLine, HelpExplainsOptionsOutputsAndExitCodes) {
   const TRun run = Run({"--help"});
   EXPECT_EQ(run.status, 0);
   for (const char* word : {"--resolver", "--warp", "--force-version", "--out", "--raw", "--version", "StatusBar.txt",
-                           "FrontImage", "ResultMemo", "Exit status", "default 7", "default 6", "--report", "--json",
+                           "FrontImage", "ResultMemo", "Exit status", "default 7", "default 6", "--report", "--json", ".bmp or .png",
                            "--explore", "--explore-resolver FROM:TO[:STEP]", "default -128:128:8", "All or nothing"})
     EXPECT_NE(run.out.find(word), std::string::npos) << word;
 }
@@ -165,6 +167,19 @@ TEST_F(CommandLine, DecodedTextGoesToStandardOutput) {
 
   WriteJpeg(RenderSymbol(EncodeBytes("jpeg", 1, 1), 6), Path("PHOTO.JPG"), 95);
   EXPECT_EQ(Run({Path("PHOTO.JPG")}).out, "jpeg\n");
+}
+
+// PNG files as the encoder's own program writes them: a palette file, and a
+// colour one with a transparent background that stores black behind the
+// transparency (read on black, the symbol would vanish).
+TEST_F(CommandLine, PngFilesOfTheEncoderProgramDecode) {
+  for (const std::string type : {"PNG --background=FFFFFF", "PNG32 --background=00000000"}) {
+    const std::string path = Path("encoded.PNG");
+    ASSERT_EQ(std::system(("qrencode -s 4 -t " + type + " -o '" + path + "' 'Morilux PNG'").c_str()), 0) << type;
+    const TRun run = Run({path});
+    EXPECT_EQ(run.status, kExitDecoded) << type << ": " << run.err;
+    EXPECT_EQ(run.out, "Morilux PNG\n") << type;
+  }
 }
 
 TEST_F(CommandLine, FailedDecodeExitsOneWithTheErrorText) {
