@@ -28,6 +28,7 @@
 #include "ExplorerWindow.h"
 #include "HelpWindow.h"
 #include "PaneTools.h"
+#include "PictureFiles.h"
 #include "SaveFile.h"
 #include "WindowPages.h"
 #include "WindowReport.h"
@@ -132,6 +133,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_uniqu
   OpenDialog1->setFileMode(QFileDialog::ExistingFile);
   OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
   OpenDialog1->setNameFilters({QStringLiteral("Jpeg (*.jpg *.jpeg)"), QStringLiteral("bmp (*.bmp)")});
+  OpenAnyDialog = MakeAnyPictureDialog(this);
 
   FormCreate();
 }
@@ -179,6 +181,9 @@ void TForm1::BuildToolsMenu() {
   AddToolCommand(QStringLiteral("パラメータ探索…"), "ExploreAction", QKeySequence(Qt::CTRL | Qt::Key_E),
                  [this] { ExplorerCommand(); })
       ->setToolTip(QStringLiteral("Resolver と Warp のすべての組み合わせで解析し、どこで止まるかを地図にします"));
+  AddToolCommand(QStringLiteral("画像を開く（PNG も）…"), "OpenAnyAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+                 [this] { ChooseAndLoad(*OpenAnyDialog); })
+      ->setToolTip(QStringLiteral("読み込める画像（JPEG、BMP、PNG）をすべて選べるダイアログで画像を読み込みます"));
 }
 
 QAction* TForm1::AddToolCommand(const QString& text, const char* objectName, const QKeySequence& shortcut,
@@ -263,10 +268,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
-void TForm1::ImageReadBtnClick() {
+void TForm1::ImageReadBtnClick() { ChooseAndLoad(*OpenDialog1); }
+
+void TForm1::ChooseAndLoad(QFileDialog& dialog) {
   surfaces_->SetStatus(1, "");
-  if (OpenDialog1->exec() != QDialog::Accepted) return;
-  const QStringList chosen = OpenDialog1->selectedFiles();
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return;
   LoadPictureFile(chosen.front());
 }
@@ -277,9 +284,11 @@ TForm1::TLoadResult TForm1::LoadPictureFile(const QString& path) {
     loaded = LoadPicture(QFile::encodeName(path).toStdString());
   } catch (const std::exception& error) {
     // The command stops here: the panes keep the previous picture.
+    surfaces_->SetStatus(1, error.what());
     ShowMessage(QString::fromUtf8(error.what()));
     return TLoadResult::Failed;
   }
+  if (!loaded) surfaces_->SetStatus(1, NotAPictureText(path).toStdString());
   if (loaded) {
     picture_ = std::move(*loaded);
     picturePath_ = path;

@@ -86,10 +86,15 @@ class TForm1 : public QMainWindow {
   QAction* AddToolCommand(const QString& text, const char* objectName, const QKeySequence& shortcut,
                           std::function<void()> run);
 
+  // The load command through `dialog` (OpenDialog1, or OpenAnyDialog of
+  // "画像を開く（PNG も）…"): panel 1 cleared, the dialog shown, the chosen file loaded.
+  void ChooseAndLoad(QFileDialog& dialog);
+
   // The load command after the file has been chosen: reads the file by its
   // lower-cased extension, shows the picture on "読み込み画像" and
   // "デジタル処理画像" and brings "読み込み画像" to the front. A file that
-  // cannot be read leaves the previous picture and reports the reason.
+  // cannot be read leaves the previous picture and says why in panel 1 (and
+  // in a message box when the file is damaged or missing).
   TLoadResult LoadPictureFile(const QString& path);
 
   // The folder the built-in manual is read from (its resources by default).
@@ -145,4 +150,5 @@ class TForm1 : public QMainWindow {
   QWidget* TabSheet1 = nullptr;
   TDiagnosisPage* diagnosis_ = nullptr;
   QFileDialog* OpenDialog1 = nullptr;
+  QFileDialog* OpenAnyDialog = nullptr;
 };

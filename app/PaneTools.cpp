@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include "ImageView.h"
+#include "PictureFiles.h"
 #include "SaveFile.h"
 #include "WindowSurfaces.h"
 #include "decoder/Decorder.h"
@@ -356,8 +357,7 @@ void TPaneTools::Dropped(const QString& path) {
     hooks_.load(path);
     return;
   }
-  const QString text = QStringLiteral("%1 は読み込めません（.jpg、.jpeg、.bmp のファイルだけです）").arg(QFileInfo(path).fileName());
-  surfaces_.SetStatus(1, text.toStdString());
+  surfaces_.SetStatus(1, NotAPictureText(path).toStdString());
 }
 
 QString TPaneTools::ChooseFile(const QString& title, const QString& suggested, const QString& filter) {

@@ -16,15 +16,17 @@
 
 #include "MainUnit.h"
 #include "MoriluxVersion.h"
+#include "picture/PictureLoader.h"
 
 namespace {
 
 void PrintUsage(std::FILE* to) {
-  std::fputs("usage: morilux [PICTURE]\n"
-             "  Opens the Morilux window; PICTURE (.jpg, .jpeg or .bmp) is loaded at start.\n"
-             "  -h, --help  prints this help\n"
-             "  --version   prints the program's version\n",
-             to);
+  std::fprintf(to,
+               "usage: morilux [PICTURE]\n"
+               "  Opens the Morilux window; PICTURE (%s) is loaded at start.\n"
+               "  -h, --help  prints this help\n"
+               "  --version   prints the program's version\n",
+               PictureExtensionList().c_str());
 }
 
 // The exit status of --help or --version when one of them is given; the
@@ -65,7 +67,7 @@ int main(int argc, char* argv[]) {
   TForm1 window;
   window.show();
   if (!picture.isEmpty() && window.LoadPictureFile(picture) == TForm1::TLoadResult::Unsupported) {
-    std::fprintf(stderr, "morilux: %s: not a .jpg, .jpeg or .bmp file; nothing loaded\n", qPrintable(picture));
+    std::fprintf(stderr, "morilux: %s: not a %s file; nothing loaded\n", qPrintable(picture), PictureExtensionList().c_str());
   }
   return QApplication::exec();
 }

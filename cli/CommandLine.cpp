@@ -169,15 +169,6 @@ std::string OneLine(std::string text, bool terminal) {
   return text;
 }
 
-// The extensions the loader reads, as "A, B or C".
-std::string ExtensionList() {
-  const std::vector<std::string> extensions = PictureExtensions();
-  std::string list;
-  for (std::size_t i = 0; i < extensions.size(); ++i)
-    list += (i == 0 ? "" : i + 1 == extensions.size() ? " or " : ", ") + extensions[i];
-  return list;
-}
-
 }  // namespace
 
 std::string HelpText() {
@@ -191,7 +182,7 @@ std::string HelpText() {
                    [--explore-warp FROM:TO[:STEP]] [--force-version N] [--out DIR]
                    [--report FILE] [--json FILE] PICTURE
 
-Decodes the QR Code symbol in PICTURE ()" + ExtensionList() + R"(, any letter
+Decodes the QR Code symbol in PICTURE ()" + PictureExtensionList() + R"(, any letter
 case) and prints its text, running every stage the window shows.
 
 Options:
@@ -317,7 +308,7 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
     return kExitUnusable;
   }
   if (!picture) {
-    err << kProgram << ": " << OneLine(path + ": unsupported extension (use " + ExtensionList() + ")", terminals.err) << "\n";
+    err << kProgram << ": " << OneLine(path + ": unsupported extension (use " + PictureExtensionList() + ")", terminals.err) << "\n";
     return kExitUnusable;
   }
 

@@ -310,6 +310,14 @@ std::vector<std::string> PictureExtensions() {
   return extensions;
 }
 
+std::string PictureExtensionList() {
+  const std::vector<std::string> extensions = PictureExtensions();
+  std::string list;
+  for (std::size_t i = 0; i < extensions.size(); ++i)
+    list += (i == 0 ? "" : i + 1 == extensions.size() ? " or " : ", ") + extensions[i];
+  return list;
+}
+
 bool IsPictureFileName(const std::string& path) { return FormatOfName(path).has_value(); }
 
 std::optional<TBitmap> LoadPicture(const std::string& path) {

@@ -36,6 +36,8 @@ inline constexpr std::array<TPictureKind, 3> kPictureKinds = {{
 
 // Every extension of kPictureKinds, in their order.
 std::vector<std::string> PictureExtensions();
+// The same for messages and help texts: ".jpg, .jpeg, .bmp or .png".
+std::string PictureExtensionList();
 
 // The format the lower-cased extension of the name stands for, if any.
 std::optional<TPictureFormat> FormatOfName(const std::string& path);

@@ -39,6 +39,7 @@
 #include "PaneTools.h"
 #include "WindowSurfaces.h"
 #include "decoder/DecodingReport.h"
+#include "picture/PictureLoader.h"
 
 namespace {
 
@@ -209,7 +210,8 @@ int main(int argc, char* argv[]) {
   if (analyseAndQuit) return AnalyseAndQuit(window, picture);
   const TForm1::TLoadResult loaded = window.LoadPictureFile(picture);
   if (loaded == TForm1::TLoadResult::Unsupported) {
-    std::fprintf(stderr, "morilux-window-batch: %s: not a .jpg, .jpeg or .bmp file; nothing loaded\n", qPrintable(picture));
+    std::fprintf(stderr, "morilux-window-batch: %s: not a %s file; nothing loaded\n", qPrintable(picture),
+                 PictureExtensionList().c_str());
   }
   if (loaded != TForm1::TLoadResult::Loaded) return 1;
   return SaveScreenshots(window, screenshotDir, screenshotPrefix, picture);

@@ -221,12 +221,13 @@ TEST_F(MainWindow, LoadShowsThePictureOrKeepsThePreviousOne) {
   EXPECT_EQ(Find<TImageView>("Image2")->PictureSize(), QSize(60, 40));
   EXPECT_EQ(Page(), "TabSheet1");
 
-  // Another extension loads nothing; the picture pages show the earlier picture again.
+  // Another extension loads nothing; the picture pages show the earlier picture again, panel 1 says why.
   Find<QTabWidget>("PageControl1")->setCurrentIndex(4);
-  EXPECT_EQ(Load(TBitmap(30, 20), "other.png"), TForm1::TLoadResult::Unsupported);
+  EXPECT_EQ(Load(TBitmap(30, 20), "other.gif"), TForm1::TLoadResult::Unsupported);
   EXPECT_EQ(form_->Picture(), picture);
   EXPECT_EQ(Find<TImageView>("Image1")->PictureSize(), QSize(60, 40));
   EXPECT_EQ(Page(), "TabSheet1");
+  EXPECT_EQ(Status(1), "other.gif は読み込めません（.jpg、.jpeg、.bmp、.png のファイルだけです）");
   EXPECT_TRUE(messages_.isEmpty());
 
   // A missing or damaged file: one message with the reason, nothing else changes.
@@ -237,6 +238,7 @@ TEST_F(MainWindow, LoadShowsThePictureOrKeepsThePreviousOne) {
     EXPECT_EQ(form_->LoadPictureFile(dir_.filePath(name)), TForm1::TLoadResult::Failed) << name;
     ASSERT_EQ(messages_.size(), 1) << name;
     EXPECT_TRUE(messages_[0].contains(name)) << messages_[0].toStdString();
+    EXPECT_EQ(Status(1), messages_[0]);
     EXPECT_EQ(form_->Picture(), picture) << name;
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentIndex(), 4) << name;
   }
@@ -381,14 +383,22 @@ TEST_F(MainWindow, TypedValuesOutOfRangeAreBroughtToTheLimitWhenTheFieldIsLeft) 
     EXPECT_FALSE(Find<QWidget>(name)->toolTip().isEmpty()) << name;
 }
 
-// Qt fires neither of two actions that share a shortcut.
+// Qt fires neither of two actions that share a shortcut. (The file dialogs'
+// own actions act only inside their dialogs.)
 TEST_F(MainWindow, EveryShortcutBelongsToOneAction) {
+  const auto inDialog = [](const QObject* object) {
+    for (; object != nullptr; object = object->parent())
+      if (qobject_cast<const QDialog*>(object) != nullptr) return true;
+    return false;
+  };
   std::map<QString, QStringList> owners;
   for (QAction* action : form_->findChildren<QAction*>())
-    for (const QKeySequence& key : action->shortcuts()) owners[key.toString()] << action->objectName();
+    if (!inDialog(action))
+      for (const QKeySequence& key : action->shortcuts()) owners[key.toString()] << action->objectName();
   for (const auto& [key, actions] : owners) EXPECT_EQ(actions.size(), 1) << key.toStdString() << ": " << actions.join(", ").toStdString();
   const std::map<QString, QString> expected = {
-      {"Ctrl+O", "ReadMenuItem"}, {"F1", "N6"}, {"F5", "AnalyseAction"}, {"Ctrl+Q", "QuitAction"}};
+      {"Ctrl+O", "ReadMenuItem"}, {"F1", "N6"}, {"F5", "AnalyseAction"}, {"Ctrl+Q", "QuitAction"},
+      {"Ctrl+Shift+O", "OpenAnyAction"}};
   for (const auto& [key, action] : expected) {
     ASSERT_EQ(owners.count(key), 1u) << key.toStdString();
     EXPECT_EQ(owners[key], QStringList{action}) << key.toStdString();

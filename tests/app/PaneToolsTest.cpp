@@ -190,7 +190,7 @@ TEST_F(Inspector, TabStatesFollowTheStageSignalAndTheLoads) {
   form_->AnalyBtnClick();
   EXPECT_EQ(states(), "SSFNFNNNNFF");
   // A file of another kind loads nothing and changes no state.
-  EXPECT_EQ(Load(good, "other.png"), TForm1::TLoadResult::Unsupported);
+  EXPECT_EQ(Load(good, "other.gif"), TForm1::TLoadResult::Unsupported);
   EXPECT_EQ(states(), "SSFNFNNNNFF");
   EXPECT_EQ(pages->tabText(2), "タイミング");
 }
@@ -212,35 +212,23 @@ TEST_F(Inspector, PagesThatDidNotRunKeepTheirPictures) {
   }
 }
 
-void Drop(QWidget& target, const QString& path) {
-  QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(path)});
-  const QPoint at(target.width() / 2, target.height() / 2);
-  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(&target, &enter);
-  EXPECT_TRUE(enter.isAccepted());
-  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(&target, &drop);
-  EXPECT_TRUE(drop.isAccepted());
-}
-
 // A dropped picture file goes through the load command wherever it lands; a
 // file of another kind loads nothing and says so in panel 1.
 TEST_F(Inspector, DroppedFilesLoadLikeTheLoadCommand) {
   TBitmap picture(64, 48);
   picture.SetPixel(5, 6, kBlue);
   WriteBmp(picture, dir_.filePath("dropped.BMP").toStdString());
-  WriteBmp(TBitmap(10, 10), dir_.filePath("other.png").toStdString());
+  WriteBmp(TBitmap(10, 10), dir_.filePath("other.gif").toStdString());
   Find<QTabWidget>("PageControl1")->setCurrentIndex(4);
-  Drop(*Find<QPlainTextEdit>("ImgMemo")->viewport(), dir_.filePath("dropped.BMP"));
+  window_testing::DropFile(*Find<QPlainTextEdit>("ImgMemo")->viewport(), dir_.filePath("dropped.BMP"));
   EXPECT_EQ(form_->Picture(), picture);
   EXPECT_EQ(Page(), "TabSheet1");
   EXPECT_EQ(Status(1), "");
   EXPECT_EQ(inspector().States().State("TabSheet1"), TPageState::Succeeded);
 
-  Drop(*form_, dir_.filePath("other.png"));
+  window_testing::DropFile(*form_, dir_.filePath("other.gif"));
   EXPECT_EQ(form_->Picture(), picture);
-  EXPECT_TRUE(Status(1).contains("other.png")) << Status(1).toStdString();
+  EXPECT_TRUE(Status(1).contains("other.gif")) << Status(1).toStdString();
   EXPECT_TRUE(Status(1).contains("読み込めません"));
   EXPECT_TRUE(messages_.isEmpty());
 }

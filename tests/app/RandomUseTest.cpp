@@ -36,6 +36,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -59,6 +60,7 @@
 #include "HelpWindow.h"
 #include "PaneTools.h"
 #include "StageFailures.h"
+#include "TestPng.h"
 #include "WindowTestSupport.h"
 #include "common/VisibleText.h"
 #include "decoder/Analysis.h"
@@ -272,7 +274,9 @@ std::vector<TPictureFile> MakeFiles(const QDir& dir) {
   }
   WriteJpeg(RenderSymbol(quick, 3), path("quick.jpg").toStdString());
   WriteJpeg(RenderSymbol(EncodeBytes("JPEG", 1, 1), 4), path("upper.JPEG").toStdString(), 60);
+  WritePng(RenderSymbol(EncodeBytes("PNG", 1, 1), 4), path("symbol.png").toStdString(), {TPngColours::Grey, 1, true});
   const std::string jpeg = ReadFile(path("quick.jpg").toStdString());
+  const std::string png = ReadFile(path("symbol.png").toStdString());
   const std::string bmp = ReadFile(path("v1.bmp").toStdString());
   const struct {
     const char* name;
@@ -283,6 +287,7 @@ std::vector<TPictureFile> MakeFiles(const QDir& dir) {
       {"truncated.bmp", bmp.substr(0, bmp.size() / 2)},   {"header.bmp", bmp.substr(0, 54)},
       {"empty.jpg", ""},                          {"jpeg.bmp", jpeg},
       {"notes.txt", "not a picture"},             {"picture.png", bmp},
+      {"truncated.png", png.substr(0, png.size() - 20)}, {"picture.gif", bmp},
   };
   for (const auto& [name, bytes] : damaged) {
     WriteFile(path(name).toStdString(), bytes);
@@ -290,7 +295,7 @@ std::vector<TPictureFile> MakeFiles(const QDir& dir) {
   }
   dir.mkdir(QStringLiteral("folder.bmp"));
   dir.mkdir(QStringLiteral("saved"));
-  for (const char* name : {"quick.jpg", "upper.JPEG", "folder.bmp", "missing.jpg", "no-folder/missing.bmp", "no-extension"})
+  for (const char* name : {"quick.jpg", "upper.JPEG", "symbol.png", "folder.bmp", "missing.jpg", "no-folder/missing.bmp", "no-extension"})
     files.push_back({path(name), TPictureFile::TKind::Damaged, {}});
   // What the loader makes of each file decides what the window must show.
   for (TPictureFile& file : files) {
@@ -450,10 +455,12 @@ class RandomUse : public window_testing::MainWindow {
         break;
       case TPictureFile::TKind::OtherKind:
         expected_.page = QStringLiteral("TabSheet1");
+        expected_.status1Contains = QFileInfo(file.path).fileName();
         break;
       case TPictureFile::TKind::Damaged:
         answerer_.Expect(TAnswer::Message());
         expectedMessage_ = QFileInfo(file.path).fileName();
+        expected_.status1Contains = QFileInfo(file.path).fileName();
         break;
     }
   }
@@ -502,7 +509,7 @@ class RandomUse : public window_testing::MainWindow {
     const QString name = item->objectName();
     Note("menu item " + (name.isEmpty() ? item->text() : name));
     if (name == "AnalyseAction") ExpectAnalysis();
-    if (name == "ReadMenuItem") ExpectReadCommand();
+    if (name == "ReadMenuItem" || name == "OpenAnyAction") ExpectReadCommand();
     if (name == "ReportAction") ExpectReport();
     if (name == "ExploreAction") expectExplorer_ = true;
     return item;

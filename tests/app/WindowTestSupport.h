@@ -8,11 +8,14 @@
 #include <string>
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include "MainUnit.h"
@@ -37,6 +40,19 @@ class QtEnvironment : public ::testing::Environment {
   char* argv_[2] = {name_, nullptr};
   std::unique_ptr<QApplication> application_;
 };
+
+// A file dragged from a file manager and dropped on `target`; both events must be taken.
+inline void DropFile(QWidget& target, const QString& path) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(path)});
+  const QPoint at(target.width() / 2, target.height() / 2);
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&target, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&target, &drop);
+  EXPECT_TRUE(drop.isAccepted());
+}
 
 class MainWindow : public ::testing::Test {
  protected:

@@ -75,6 +75,7 @@ TEST_F(PictureFiles, KindsAreChosenByTheLowerCasedExtension) {
   EXPECT_EQ(LowerCaseExtension("x.tar.BMP"), ".bmp");
   EXPECT_EQ(LowerCaseExtension("/dir.jpg/picture"), "");
   EXPECT_EQ(PictureExtensions(), (std::vector<std::string>{".jpg", ".jpeg", ".bmp", ".png"}));
+  EXPECT_EQ(PictureExtensionList(), ".jpg, .jpeg, .bmp or .png");
   for (const auto& [name, format] : std::vector<std::pair<std::string, std::optional<TPictureFormat>>>{
            {"a.JPEG", TPictureFormat::Jpeg}, {"b.Bmp", TPictureFormat::Bmp}, {"/x.gif/c.PNG", TPictureFormat::Png},
            {"d.png.txt", std::nullopt}, {"/e.png/f", std::nullopt}, {"png", std::nullopt}}) {

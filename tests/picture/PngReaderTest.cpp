@@ -65,13 +65,6 @@ TColor ExpectedColour(const TRgba16& p, const TPngCoding& coding) {
 
 TRgba16 Grey(std::uint16_t v, std::uint16_t a = 0xFFFF) { return {v, v, v, a}; }
 
-TPngCoding Coding(TPngColours colours, int depth, std::optional<TRgba16> transparent = std::nullopt) {
-  TPngCoding coding;
-  coding.colours = colours;
-  coding.depth = depth;
-  coding.transparent = transparent;
-  return coding;
-}
 
 }  // namespace
 
@@ -95,19 +88,19 @@ TEST_F(PngFiles, EveryKindLoadsItsColoursOverWhite) {
     const std::vector<TRgba16>& colours;
   };
   const TCase cases[] = {
-      {Coding(TPngColours::Grey, 1), greys},          {Coding(TPngColours::Grey, 2), greys},
-      {Coding(TPngColours::Grey, 4), greys},          {Coding(TPngColours::Grey, 8), greys},
-      {Coding(TPngColours::Grey, 16), greys},         {Coding(TPngColours::GreyAlpha, 8), greyAlpha},
-      {Coding(TPngColours::GreyAlpha, 16), greyAlpha}, {Coding(TPngColours::Rgb, 8), colours},
-      {Coding(TPngColours::Rgb, 16), colours},        {Coding(TPngColours::Rgba, 8), translucent},
-      {Coding(TPngColours::Rgba, 16), translucent},   {Coding(TPngColours::Palette, 1), two},
-      {Coding(TPngColours::Palette, 2), four},        {Coding(TPngColours::Palette, 4), translucent},
-      {Coding(TPngColours::Palette, 8), translucent},
+      {TPngCoding(TPngColours::Grey, 1), greys},          {TPngCoding(TPngColours::Grey, 2), greys},
+      {TPngCoding(TPngColours::Grey, 4), greys},          {TPngCoding(TPngColours::Grey, 8), greys},
+      {TPngCoding(TPngColours::Grey, 16), greys},         {TPngCoding(TPngColours::GreyAlpha, 8), greyAlpha},
+      {TPngCoding(TPngColours::GreyAlpha, 16), greyAlpha}, {TPngCoding(TPngColours::Rgb, 8), colours},
+      {TPngCoding(TPngColours::Rgb, 16), colours},        {TPngCoding(TPngColours::Rgba, 8), translucent},
+      {TPngCoding(TPngColours::Rgba, 16), translucent},   {TPngCoding(TPngColours::Palette, 1), two},
+      {TPngCoding(TPngColours::Palette, 2), four},        {TPngCoding(TPngColours::Palette, 4), translucent},
+      {TPngCoding(TPngColours::Palette, 8), translucent},
       // One colour marked transparent in the transparency chunk.
-      {Coding(TPngColours::Grey, 4, Grey(0x1234)), greys},
-      {Coding(TPngColours::Grey, 16, Grey(0xC0DE)), greys},
-      {Coding(TPngColours::Rgb, 8, colours[2]), colours},
-      {Coding(TPngColours::Rgb, 16, colours[5]), colours},
+      {TPngCoding(TPngColours::Grey, 4, false, Grey(0x1234)), greys},
+      {TPngCoding(TPngColours::Grey, 16, false, Grey(0xC0DE)), greys},
+      {TPngCoding(TPngColours::Rgb, 8, false, colours[2]), colours},
+      {TPngCoding(TPngColours::Rgb, 16, false, colours[5]), colours},
   };
   for (const TCase& test : cases) {
     for (const bool interlaced : {false, true}) {
@@ -142,7 +135,7 @@ TEST_F(PngFiles, TransparentBackgroundBecomesWhite) {
     for (int x = 0; x < drawn.Width(); ++x)
       pixels.push_back(drawn.Pixel(x, y) == kBlack ? TRgba16{0, 0, 0, 0xFFFF} : TRgba16{0, 0, 0, 0});
   for (const TPngColours colours : {TPngColours::Rgba, TPngColours::GreyAlpha, TPngColours::Palette}) {
-    WriteFile(Path("web.png"), EncodePng(drawn.Width(), drawn.Height(), pixels, Coding(colours, 8)));
+    WriteFile(Path("web.png"), EncodePng(drawn.Width(), drawn.Height(), pixels, TPngCoding(colours, 8)));
     EXPECT_EQ(LoadPicture(Path("web.png")).value(), drawn) << static_cast<int>(colours);
   }
 }

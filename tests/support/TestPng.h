@@ -20,9 +20,13 @@ struct TRgba16 {
 enum class TPngColours { Grey, GreyAlpha, Rgb, Rgba, Palette };
 
 struct TPngCoding {
-  TPngColours colours = TPngColours::Rgb;
-  int depth = 8;  // bits a sample (a palette index for Palette)
-  bool interlaced = false;
+  TPngCoding(TPngColours colours = TPngColours::Rgb, int depth = 8, bool interlaced = false,
+             std::optional<TRgba16> transparent = std::nullopt)
+      : colours(colours), depth(depth), interlaced(interlaced), transparent(transparent) {}
+
+  TPngColours colours;
+  int depth;  // bits a sample (a palette index for Palette)
+  bool interlaced;
   // Grey and Rgb files: the one colour (at the file's depth) marked transparent.
   std::optional<TRgba16> transparent;
   int level = 6;  // zlib's compression level
