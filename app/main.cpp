@@ -16,6 +16,7 @@
 
 #include "MainUnit.h"
 #include "MoriluxVersion.h"
+#include "QtTranslation.h"
 #include "picture/PictureLoader.h"
 
 namespace {
@@ -52,6 +53,9 @@ int main(int argc, char* argv[]) {
   if (const std::optional<int> status = AnswerWithoutWindow(argc, argv)) return *status;
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Morilux"));
+  if (InstallQtJapanese(application) == nullptr)
+    std::fputs("morilux: Qt's Japanese translation (qtbase_ja.qm, Debian package qt6-translations-l10n) is missing; "
+               "Qt's own texts stay English\n", stderr);
 
   QString picture;
   const QStringList arguments = QApplication::arguments();

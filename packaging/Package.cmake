@@ -1,7 +1,8 @@
 # The Debian package for classroom machines (scripts/package.sh runs cpack):
 # both programs, the desktop entry, icon and metainfo (installed in app/), the
 # manual pages (docs/man/) and the copyright file; the libraries it depends on
-# are read from the programs by dpkg-shlibdeps.
+# are read from the programs by dpkg-shlibdeps, and Qt's Japanese translation,
+# which the window loads by name, is added to them.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/morilux)
 
 set(CPACK_GENERATOR DEB)
@@ -20,6 +21,7 @@ The command-line program morilux-cli runs the same decoder without a window
 and writes every stage's pictures and text, an HTML report or a JSON summary.]])
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-translations-l10n)
 # The window's Japanese captions and messages need a font that has them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-noto-cjk)
 # morilux_<version>_<architecture>.deb

@@ -24,9 +24,11 @@ architecture=$(dpkg-deb -f "$deb" Architecture)
 [ "$(basename "$deb")" = "morilux_${version}_${architecture}.deb" ] ||
   fail "$(basename "$deb") is not named morilux_${version}_${architecture}.deb"
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6widgets6 libjpeg62-turbo libstdc++6; do
+for library in libqt6widgets6 libjpeg62-turbo libpng16-16 libstdc++6; do
   [[ $depends == *"$library "* ]] || fail "Depends lacks $library: $depends"
 done
+# Loaded by name, not linked: the shared-library scan cannot find it.
+[[ ", $depends," == *", qt6-translations-l10n,"* ]] || fail "Depends lacks qt6-translations-l10n: $depends"
 [[ $(dpkg-deb -f "$deb" Recommends) == *fonts-noto-cjk* ]] || fail "fonts-noto-cjk is not recommended"
 
 # The file list: exactly these files, owned by root.
@@ -70,7 +72,7 @@ decoded=$("$bin/morilux-cli" "$root/sample.bmp") || fail "the unpacked morilux-c
 # The desktop entry and the metainfo: what a menu and a software centre need.
 desktop=$share/applications/morilux.desktop
 metainfo=$share/metainfo/org.morilux.Morilux.metainfo.xml
-for line in 'Icon=morilux' 'Exec=morilux %f' 'Categories=Education;Graphics;' 'MimeType=image/jpeg;image/bmp;'; do
+for line in 'Icon=morilux' 'Exec=morilux %f' 'Categories=Education;Graphics;' 'MimeType=image/jpeg;image/bmp;image/png;'; do
   grep -qxF "$line" "$desktop" || fail "the desktop entry lacks $line"
 done
 for element in '<project_license>MIT</project_license>' '<developer_name>' \

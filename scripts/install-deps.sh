@@ -10,6 +10,9 @@ packages=(
   g++
   pkg-config
   qt6-base-dev
+  # Qt's own texts (dialogs, message boxes, context menus) in Japanese: the Qt
+  # libraries only recommend it, so it is named here.
+  qt6-translations-l10n
   libjpeg62-turbo-dev
   libpng-dev
   libgtest-dev

@@ -37,6 +37,7 @@
 #include "ExplorerWindow.h"
 #include "MainUnit.h"
 #include "PaneTools.h"
+#include "QtTranslation.h"
 #include "WindowSurfaces.h"
 #include "decoder/DecodingReport.h"
 #include "picture/PictureLoader.h"
@@ -178,6 +179,8 @@ int AnalyseAndQuit(TForm1& window, const QString& picture) {
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Morilux"));
+  // Qt's own texts as the installed window shows them.
+  InstallQtJapanese(application);
 
   QString picture;
   QString screenshotDir;
