@@ -8,7 +8,7 @@ set -euo pipefail
 usage() {
   cat <<'USAGE'
 Usage: ./run.sh [--headless|--gui] [PICTURE]
-  PICTURE     a .jpg, .jpeg or .bmp file (default: a generated sample symbol)
+  PICTURE     a .jpg, .jpeg, .bmp or .png file (default: a generated sample symbol)
   --headless  run the command line even when a display is available; it writes
               every pane into ./morilux-out/ and prints the decoded text
   --gui       open the window even when DISPLAY and WAYLAND_DISPLAY are not set
