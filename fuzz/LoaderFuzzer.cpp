@@ -1,5 +1,5 @@
 // The picture loader on arbitrary bytes, as a file with the extension
-// MORILUX_FUZZ_EXTENSION (".jpg" or ".bmp"). The loader reads files by name,
+// MORILUX_FUZZ_EXTENSION (".jpg", ".bmp" or ".png"). The loader reads files by name,
 // so each input is written to a temporary file first (in /dev/shm when it
 // exists, a memory file system). Every input must load or be refused with a
 // TPictureError, without a crash, a sanitizer report, a hang or a memory

@@ -1,9 +1,9 @@
 // Writes the seed corpora of the fuzz harnesses: morilux_fuzz_seeds DIR makes
-// DIR/decode, DIR/symbol, DIR/reed_solomon, DIR/data_segments, DIR/loader_jpeg and
-// DIR/loader_bmp. Symbols come from the test encoder, Reed-Solomon blocks and
+// DIR/decode, DIR/symbol, DIR/reed_solomon, DIR/data_segments, DIR/loader_jpeg,
+// DIR/loader_bmp and DIR/loader_png. Symbols come from the test encoder, Reed-Solomon blocks and
 // segment streams from small encoders of this file, picture files from the
 // test helpers and from writers of this file that cover the kinds of BMP and
-// JPEG files a user meets. The seeds only give the fuzzers a start: every
+// JPEG files a user meets (PNG files of every kind come from the test helpers' writer). The seeds only give the fuzzers a start: every
 // field of the inputs is still mutated freely.
 
 #include <array>
@@ -17,6 +17,7 @@
 #include <jpeglib.h>
 
 #include "GaloisField.h"
+#include "TestPng.h"
 #include "TestSymbols.h"
 #include "common/Bitmap.h"
 
@@ -439,6 +440,56 @@ void JpegSeeds(const TBitmap& small, const TBitmap& tiny) {
   Seed("loader_jpeg", "one-pixel.jpg", MakeJpeg(TBitmap(1, 1), false, false, 0, 90));
 }
 
+// ---- loader_png: every colour type and depth, interlaced, transparency, side chunks ----
+
+void PngSeeds(const TBitmap& small, const TBitmap& tiny) {
+  std::filesystem::create_directories(g_root / "loader_png");
+  ts::WritePng(small, (g_root / "loader_png" / "helper.png").string());
+  // The symbol in grey, with a translucent band across it, so that alpha and
+  // palette transparency carry something.
+  const auto pixels = [](const TBitmap& picture, bool band) {
+    std::vector<ts::TRgba16> out;
+    for (std::int32_t y = 0; y < picture.Height(); ++y)
+      for (std::int32_t x = 0; x < picture.Width(); ++x) {
+        const std::uint16_t grey = picture.Pixel(x, y) == kBlack ? 0 : 0xFFFF;
+        const std::uint16_t alpha = band && y * 4 / picture.Height() == 1 ? 0x4000 : 0xFFFF;
+        out.push_back({grey, grey, grey, alpha});
+      }
+    return out;
+  };
+  const std::vector<ts::TRgba16> smallPixels = pixels(small, true), tinyPixels = pixels(tiny, true);
+  // A palette of one bit holds black and white only.
+  const std::vector<ts::TRgba16> opaquePixels = pixels(small, false);
+  using C = ts::TPngColours;
+  const struct {
+    const char* name;
+    ts::TPngCoding coding;
+  } kinds[] = {
+      {"grey1", {C::Grey, 1}},          {"grey2", {C::Grey, 2}},           {"grey4", {C::Grey, 4}},
+      {"grey8", {C::Grey, 8}},          {"grey16", {C::Grey, 16}},         {"grey-alpha8", {C::GreyAlpha, 8}},
+      {"grey-alpha16", {C::GreyAlpha, 16}}, {"rgb8", {C::Rgb, 8}},         {"rgb16", {C::Rgb, 16}},
+      {"rgba8", {C::Rgba, 8}},          {"rgba16", {C::Rgba, 16}},         {"palette1", {C::Palette, 1}},
+      {"palette2", {C::Palette, 2}},    {"palette4", {C::Palette, 4}},     {"palette8", {C::Palette, 8}},
+      {"grey8-interlaced", {C::Grey, 8, true}}, {"rgba8-interlaced", {C::Rgba, 8, true}},
+      {"palette1-interlaced", {C::Palette, 1, true}},
+      {"grey8-keyed", {C::Grey, 8, false, ts::TRgba16{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}}},
+      {"rgb8-keyed", {C::Rgb, 8, false, ts::TRgba16{0, 0, 0, 0xFFFF}}},
+  };
+  for (const auto& kind : kinds) {
+    const bool twoColours = kind.coding.colours == C::Palette && kind.coding.depth == 1;
+    Seed("loader_png", std::string(kind.name) + ".png",
+         ts::EncodePng(small.Width(), small.Height(), twoColours ? opaquePixels : smallPixels, kind.coding));
+  }
+  Seed("loader_png", "tiny-rgb16-interlaced.png", ts::EncodePng(tiny.Width(), tiny.Height(), tinyPixels, {C::Rgb, 16, true}));
+  Seed("loader_png", "one-pixel.png", ts::EncodePng(1, 1, {ts::TRgba16{}}, {C::Rgba, 8}));
+  // Chunks beside the picture, which the loader skips.
+  std::string sides = ts::EncodePng(tiny.Width(), tiny.Height(), tinyPixels, {C::Rgb, 8});
+  sides = ts::InsertPngChunk(sides, "IDAT", ts::PngChunk("gAMA", std::string("\x00\x00\xb1\x8f", 4)));
+  sides = ts::InsertPngChunk(sides, "IDAT", ts::PngChunk("tEXt", std::string("Software\0seed", 13)));
+  sides = ts::InsertPngChunk(sides, "IEND", ts::PngChunk("tIME", std::string("\x07\xea\x0c\x08\x0c\x00\x00", 7)));
+  Seed("loader_png", "side-chunks.png", sides);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -459,6 +510,7 @@ int main(int argc, char** argv) {
     const TBitmap tiny = ts::RenderSymbol(Symbol(1, 0, "1"), 1, 0);
     BmpSeeds(small, tiny);
     JpegSeeds(small, tiny);
+    PngSeeds(small, tiny);
   } catch (const std::exception& failure) {
     std::fprintf(stderr, "%s\n", failure.what());
     return 1;

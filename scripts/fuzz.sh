@@ -9,7 +9,8 @@
 # -t   seconds per harness (default: $MORILUX_FUZZ_SECONDS or 60)
 # -b   build directory (default: build-fuzz in the source tree)
 # HARNESS  names among fuzz_decode fuzz_symbol fuzz_reed_solomon
-#          fuzz_data_segments fuzz_loader_jpeg fuzz_loader_bmp (default: all)
+#          fuzz_data_segments fuzz_loader_jpeg fuzz_loader_bmp fuzz_loader_png
+#          (default: all)
 # MORILUX_JOBS sets the build's parallelism (default 2).
 #
 # The corpus each harness grows is kept in BUILD_DIR/fuzz-corpus/NAME, so that
@@ -34,7 +35,8 @@ shift $((OPTIND - 1))
 cd "$source_dir"
 . scripts/lib.sh
 
-all_harnesses=(fuzz_decode fuzz_symbol fuzz_reed_solomon fuzz_data_segments fuzz_loader_jpeg fuzz_loader_bmp)
+all_harnesses=(fuzz_decode fuzz_symbol fuzz_reed_solomon fuzz_data_segments fuzz_loader_jpeg fuzz_loader_bmp
+               fuzz_loader_png)
 harnesses=("$@")
 [ ${#harnesses[@]} -eq 0 ] && harnesses=("${all_harnesses[@]}")
 
@@ -47,6 +49,7 @@ seeds_of() {
     fuzz_data_segments) echo data_segments ;;
     fuzz_loader_jpeg) echo loader_jpeg ;;
     fuzz_loader_bmp) echo loader_bmp ;;
+    fuzz_loader_png) echo loader_png ;;
     *) echo "unknown harness $1" >&2; return 1 ;;
   esac
 }
