@@ -2,8 +2,9 @@
 // photographs of 1 and 12 megapixels (48 with --large): binarization, finder
 // search, grouping of the finder stretches, location, sampling, the driver,
 // binarizer and driver with and without the record of their figures, and the
-// whole facade, and the JPEG loader when the front ends are built; plus the pictures of bench/compare.sh's ratios (crossed
-// stripes, version 40 against version 10).
+// whole facade, and the loader on the 12-megapixel photo as JPEG, PNG and BMP
+// when the front ends are built; plus the pictures of bench/compare.sh's
+// ratios (crossed stripes, version 40 against version 10).
 //
 //   morilux-bench-stages [--large] [benchmark options, e.g. --benchmark_filter=Finder]
 
@@ -24,6 +25,7 @@
 #include "picture/PictureLoader.h"
 #endif
 #include "PhotoScene.h"
+#include "TestPng.h"
 #include "TestSymbols.h"
 #include "common/Diagnosis.h"
 #include "common/Plane.h"
@@ -119,19 +121,28 @@ void SetPixels(benchmark::State& state, const TBitmap& picture) {
 // ---- Stages ----
 
 #ifdef MORILUX_BENCH_LOADER
-// The 12-megapixel photo as a JPEG file of quality 90, written once.
-const std::string& PhotoFile() {
-  static std::string path;
+// The 12-megapixel photo as a file of the given format, written once: JPEG of
+// quality 90, PNG of 8-bit colour at zlib's default level, 24-bit BMP.
+std::string PhotoFile(TPictureFormat format) {
+  static std::map<TPictureFormat, std::string> paths;
+  std::string& path = paths[format];
   if (path.empty()) {
-    path = (std::filesystem::temp_directory_path() / ("morilux-bench-" + std::to_string(::getpid()) + ".jpg")).string();
-    ts::WriteJpeg(Photo(12).picture, path, 90);
-    std::atexit([] { std::filesystem::remove(path); });
+    const char* extension = format == TPictureFormat::Jpeg ? ".jpg" : format == TPictureFormat::Png ? ".png" : ".bmp";
+    path = (std::filesystem::temp_directory_path() / ("morilux-bench-" + std::to_string(::getpid()) + extension)).string();
+    const TBitmap& picture = Photo(12).picture;
+    if (format == TPictureFormat::Jpeg) ts::WriteJpeg(picture, path, 90);
+    if (format == TPictureFormat::Png) ts::WritePng(picture, path);
+    if (format == TPictureFormat::Bmp) ts::WriteBmp(picture, path);
+    if (paths.size() == 1)
+      std::atexit([] {
+        for (const auto& [kind, written] : paths) std::filesystem::remove(written);
+      });
   }
   return path;
 }
 
-void BM_LoadJpeg(benchmark::State& state) {
-  const std::string& path = PhotoFile();
+void BM_Load(benchmark::State& state, TPictureFormat format) {
+  const std::string path = PhotoFile(format);
   for (auto _ : state) {
     const std::optional<TBitmap> picture = LoadPicture(path);
     benchmark::DoNotOptimize(picture->Width());
@@ -308,7 +319,9 @@ int main(int argc, char** argv) {
   int count = static_cast<int>(arguments.size());
 
 #ifdef MORILUX_BENCH_LOADER
-  benchmark::RegisterBenchmark("LoadJpeg/12", BM_LoadJpeg)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("LoadJpeg/12", BM_Load, TPictureFormat::Jpeg)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("LoadPng/12", BM_Load, TPictureFormat::Png)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("LoadBmp/12", BM_Load, TPictureFormat::Bmp)->Unit(benchmark::kMillisecond);
 #endif
   Sizes(benchmark::RegisterBenchmark("Binarize", BM_Binarize), large);
   Sizes(benchmark::RegisterBenchmark("BinarizePacked", BM_BinarizePacked), large);
