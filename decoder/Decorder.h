@@ -10,12 +10,9 @@
 #include "common/Types.h"
 #include "data/ReedSolomon.h"
 #include "image/ImageReader.h"
+#include "symbol/DataMask.h"
 #include "symbol/Placement.h"
 #include "symbol/Symbol.h"
-
-// Whether mask pattern `pattern` (0 to 7) inverts module (x, y), x the
-// column and y the row; false for a pattern outside 0 to 7.
-bool MaskCondition(std::int32_t pattern, std::int32_t x, std::int32_t y);
 
 // The decoder driver: runs the stages from the binary plane to the text. It has
 // the image reader locate and sample the symbol, builds the symbol model and

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "BCH15.h"
+#include "FormatInformation.h"
 #include "Versions.h"
 #include "common/Diagnosis.h"
 #include "common/Errors.h"
@@ -11,23 +12,7 @@
 
 namespace {
 
-// Positions (x, y) of format bits 0 .. 14 in the copy around the top-left finder
-// pattern; the timing modules (8, 6) and (6, 8) are stepped over.
-constexpr std::array<TPoint, 15> kFormatPositions = {{
-    {8, 0}, {8, 1}, {8, 2}, {8, 3}, {8, 4}, {8, 5}, {8, 7}, {8, 8},
-    {7, 8}, {5, 8}, {4, 8}, {3, 8}, {2, 8}, {1, 8}, {0, 8},
-}};
-
-constexpr std::int32_t kFormatMask = 0x5412;
-
-// Level index (0 L, 1 M, 2 Q, 3 H) from format bits 14 and 13.
-constexpr std::array<std::int32_t, 4> kLevelFromBits = {1, 0, 3, 2};  // 00 M, 01 L, 10 H, 11 Q
-
 const char* const kFormatError = "Format Information Error";
-
-// Level index from the data bits 14 .. 10 of a format word.
-std::int32_t LevelOf(std::int32_t word) { return kLevelFromBits[static_cast<std::size_t>((word >> 13) & 3)]; }
-std::int32_t MaskOf(std::int32_t word) { return (word >> 10) & 7; }
 
 }  // namespace
 
@@ -80,8 +65,8 @@ void TSymbol::ReadFormat() {
   figures.nearest = static_cast<std::uint32_t>(nearest);
   figures.distance = TBCH15_5::HammingDistance(code.Received(), nearest);
   figures.maxDistance = TBCH15_5::kMaxDistance;
-  figures.level = LevelOf(nearest);
-  figures.mask = MaskOf(nearest);
+  figures.level = LevelOfFormat(nearest);
+  figures.mask = MaskOfFormat(nearest);
   Observer().FormatRead(figures);
 
   code.Decode(bits);
@@ -93,8 +78,8 @@ void TSymbol::ReadFormat() {
   }
 
   for (std::size_t k = 0; k < formatBits_.size(); ++k) formatBits_[k] = bits[10 + k];
-  ecLevel_ = LevelOf(code.Corrected());
-  maskPattern_ = MaskOf(code.Corrected());
+  ecLevel_ = LevelOfFormat(code.Corrected());
+  maskPattern_ = MaskOfFormat(code.Corrected());
 
   memo.AppendLine(std::string("エラー訂正レベル\u3000") + kLevelLetters[static_cast<std::size_t>(ecLevel_)]);
   memo.AppendLine("マスクパターン\u3000\u3000" + std::to_string(maskPattern_));
