@@ -19,10 +19,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -32,6 +29,7 @@
 #include "common/Bitmap.h"
 #include "common/Surfaces.h"
 #include "decoder/Veltrix.h"
+#include "sample/Photograph.h"
 
 namespace {
 
@@ -41,62 +39,22 @@ namespace ts = testing_support;
 // that a decode stays within a few milliseconds.
 constexpr int kMaxSide = 1400;
 
-using TMatrix3 = std::array<double, 9>;
-
-// The projective map of the unit square onto the quadrilateral q0 q1 q2 q3
-// (corners in order around it), as a 3 x 3 matrix of rows.
-TMatrix3 SquareToQuad(const std::array<double, 8>& q) {
-  const double x0 = q[0], y0 = q[1], x1 = q[2], y1 = q[3], x2 = q[4], y2 = q[5], x3 = q[6], y3 = q[7];
-  const double sx = x0 - x1 + x2 - x3, sy = y0 - y1 + y2 - y3;
-  const double dx1 = x1 - x2, dx2 = x3 - x2, dy1 = y1 - y2, dy2 = y3 - y2;
-  const double den = dx1 * dy2 - dx2 * dy1;
-  const double g = den == 0 ? 0 : (sx * dy2 - dx2 * sy) / den;
-  const double h = den == 0 ? 0 : (dx1 * sy - sx * dy1) / den;
-  return {x1 - x0 + g * x1, x3 - x0 + h * x3, x0, y1 - y0 + g * y1, y3 - y0 + h * y3, y0, g, h, 1};
-}
-
-// The inverse up to a factor (the adjugate), which is all a projective map needs.
-TMatrix3 Adjugate(const TMatrix3& m) {
-  return {m[4] * m[8] - m[5] * m[7], m[2] * m[7] - m[1] * m[8], m[1] * m[5] - m[2] * m[4],
-          m[5] * m[6] - m[3] * m[8], m[0] * m[8] - m[2] * m[6], m[2] * m[3] - m[0] * m[5],
-          m[3] * m[7] - m[4] * m[6], m[1] * m[6] - m[0] * m[7], m[0] * m[4] - m[1] * m[3]};
-}
-
-struct TScene {
-  std::array<double, 8> corners{};  // pixels, clockwise from the symbol's top left
-  int width = 0, height = 0;
-  int dark = 0, light = 255;
-  int gradient = 0;    // grey levels lost from left to right
-  int noiseShare = 0;  // of 256 pixels
-  std::uint32_t noiseSeed = 1;
-};
-
-// Paints the module matrix (quiet zone included, `span` modules a side) seen through the scene's projection.
-TBitmap Photograph(const std::vector<std::uint8_t>& modules, int size, int quiet, const TScene& scene) {
-  const int span = size + 2 * quiet;
-  const TMatrix3 back = Adjugate(SquareToQuad(scene.corners));
-  TBitmap picture = TBitmap::WithoutFill(scene.width, scene.height);
-  std::uint32_t random = scene.noiseSeed | 1;
-  for (int y = 0; y < scene.height; ++y) {
-    TColor* row = picture.MutableRow(y);
-    for (int x = 0; x < scene.width; ++x) {
-      const double px = x + 0.5, py = y + 0.5;
-      const double w = back[6] * px + back[7] * py + back[8];
-      bool ink = false;
-      if (w != 0) {
-        const double u = (back[0] * px + back[1] * py + back[2]) / w * span - quiet;
-        const double v = (back[3] * px + back[4] * py + back[5]) / w * span - quiet;
-        if (u >= 0 && v >= 0 && u < size && v < size)
-          ink = modules[static_cast<std::size_t>(v) * static_cast<std::size_t>(size) + static_cast<std::size_t>(u)] != 0;
-      }
-      int grey = (ink ? scene.dark : scene.light) - scene.gradient * x / std::max(scene.width, 1);
-      random = random * 1664525u + 1013904223u;
-      if (static_cast<int>(random >> 24) < scene.noiseShare) grey = static_cast<int>((random >> 8) & 0xFF);
-      const auto level = static_cast<TColor>(std::clamp(grey, 0, 255));
-      row[x] = level | (level << 8) | (level << 16);
-    }
+// The module matrix photographed in the scene, sized to the sheet's bounding
+// box (the symbol and its quiet zone) with the margin around it.
+TBitmap PhotographScene(const TPlaneBoolean& modules, TPhotoScene scene, int margin) {
+  const std::array<double, 8> corners = SheetCorners(modules.Width(), scene);
+  double left = corners[0], top = corners[1], right = corners[0], bottom = corners[1];
+  for (std::size_t c = 1; c < 4; ++c) {
+    left = std::min(left, corners[2 * c]);
+    right = std::max(right, corners[2 * c]);
+    top = std::min(top, corners[2 * c + 1]);
+    bottom = std::max(bottom, corners[2 * c + 1]);
   }
-  return picture;
+  scene.width = std::min(kMaxSide, static_cast<int>(right - left) + 2 * margin + 1);
+  scene.height = std::min(kMaxSide, static_cast<int>(bottom - top) + 2 * margin + 1);
+  scene.centreX = margin - left;
+  scene.centreY = margin - top;
+  return Photograph(modules, scene);
 }
 
 }  // namespace
@@ -110,19 +68,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   std::array<TDamage, 3> damage{};
   for (TDamage& d : damage) d = {input.Byte(), input.Byte(), input.Byte(), input.Byte(), input.Byte()};
-  const double pitch = 1.5 + (input.Byte() % 31) * 0.25;
-  const int quiet = input.Byte() % 6;
-  const double turn = input.Byte() * (2 * std::numbers::pi / 256);
-  std::array<double, 8> shifts{};
-  for (double& shift : shifts) shift = static_cast<std::int8_t>(input.Byte()) / 512.0;
+  TPhotoScene scene;
+  scene.moduleSize = 1.5 + (input.Byte() % 31) * 0.25;
+  const std::uint8_t quietAndBlur = input.Byte();
+  scene.paperModules = quietAndBlur % 6;
+  scene.blurPasses = (quietAndBlur / 6) % 3;
+  scene.degrees = input.Byte() * (360.0 / 256);
+  // Corners moved by up to a fifth of the side, which keeps the sheet unfolded.
+  for (double& shift : scene.perspective) shift = static_cast<std::int8_t>(input.Byte()) / 640.0;
   const int margin = input.Byte() % 64;
-  TScene scene;
-  scene.dark = input.Byte() % 128;
-  scene.light = 128 + input.Byte() % 128;
-  scene.gradient = input.Byte() % 128;
+  const double dark = input.Byte() % 128;
+  const double light = 128 + input.Byte() % 128;
+  scene.paper = {light, light, light};
+  scene.ink = {light - dark, light - dark, light - dark};
+  scene.grain = 0;
+  scene.surface = TSurface::Plain;
+  scene.plain = scene.paper;
+  scene.lightFalloff = (input.Byte() % 128) / 256.0;
   const std::uint8_t noise = input.Byte();
-  scene.noiseShare = noise < 192 ? 0 : noise - 192;
-  scene.noiseSeed = static_cast<std::uint32_t>(input.Int32());
+  scene.noise = noise < 192 ? 0 : 2 * (noise - 192);
+  scene.seed = static_cast<std::uint32_t>(input.Int32());
+  scene.samples = 1;
   const std::int32_t resolver = static_cast<std::int8_t>(input.Byte());
   const std::int32_t warp = input.Byte() % 8;
   const std::uint8_t forced = input.Byte();
@@ -144,12 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;  // the encoder refuses (it does not for texts this short)
   }
   const int modulesPerSide = symbol.size;
-  std::vector<std::uint8_t> modules(static_cast<std::size_t>(modulesPerSide) * modulesPerSide);
-  for (int y = 0; y < modulesPerSide; ++y)
-    for (int x = 0; x < modulesPerSide; ++x) modules[static_cast<std::size_t>(y * modulesPerSide + x)] = symbol.Dark(x, y);
-  auto module = [&](int x, int y) -> std::uint8_t& {
-    return modules[static_cast<std::size_t>(y * modulesPerSide + x)];
-  };
+  TPlaneBoolean plane = symbol.Matrix();
+  auto module = [&](int x, int y) -> std::uint8_t& { return plane[x][y]; };
   for (const auto& [x, y] : flipped) module(x % modulesPerSide, y % modulesPerSide) ^= 1;
   // A rectangle of the 9 x 9 modules around each finder, separator included,
   // painted dark (kind 1) or light (kind 2), modulo 8; other kinds leave the
@@ -165,31 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         module(x, y) = d.kind % 8 == 1;
   }
 
-  // The symbol's square turned about its centre, each corner moved by up to a
-  // quarter of the side, then placed with the margin around its bounding box.
-  const double side = (modulesPerSide + 2 * quiet) * pitch;
-  const std::array<std::array<double, 2>, 4> square = {{{-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5}, {-0.5, 0.5}}};
-  std::array<double, 8> corners{};
-  for (int c = 0; c < 4; ++c) {
-    const double cx = (square[c][0] + shifts[2 * c]) * side, cy = (square[c][1] + shifts[2 * c + 1]) * side;
-    corners[2 * c] = cx * std::cos(turn) - cy * std::sin(turn);
-    corners[2 * c + 1] = cx * std::sin(turn) + cy * std::cos(turn);
-  }
-  double left = corners[0], top = corners[1], right = corners[0], bottom = corners[1];
-  for (int c = 1; c < 4; ++c) {
-    left = std::min(left, corners[2 * c]);
-    right = std::max(right, corners[2 * c]);
-    top = std::min(top, corners[2 * c + 1]);
-    bottom = std::max(bottom, corners[2 * c + 1]);
-  }
-  for (int c = 0; c < 4; ++c) {
-    corners[2 * c] += margin - left;
-    corners[2 * c + 1] += margin - top;
-  }
-  scene.corners = corners;
-  scene.width = std::min(kMaxSide, static_cast<int>(right - left) + 2 * margin + 1);
-  scene.height = std::min(kMaxSide, static_cast<int>(bottom - top) + 2 * margin + 1);
-  const TBitmap picture = Photograph(modules, modulesPerSide, quiet, scene);
+  const TBitmap picture = PhotographScene(plane, scene, margin);
 
   TSurfaces surfaces;
   TVeltrix veltrix(surfaces);

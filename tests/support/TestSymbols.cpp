@@ -10,7 +10,8 @@
 #include <stdexcept>
 #include <string>
 
-#include <jpeglib.h>
+#include "picture/BmpFile.h"
+#include "picture/JpegFile.h"
 
 namespace testing_support {
 
@@ -124,100 +125,19 @@ TPlaneBoolean ThresholdPlane(const TBitmap& bitmap) {
   return plane;
 }
 
-void WriteBmp(const TBitmap& bitmap, const std::string& path) {
-  const int width = bitmap.Width(), height = bitmap.Height();
-  const int rowBytes = (width * 3 + 3) / 4 * 4;
-  const std::uint32_t imageBytes = static_cast<std::uint32_t>(rowBytes) * static_cast<std::uint32_t>(height);
-  std::string file(54, '\0');
-  auto put32 = [&file](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-  };
-  auto put16 = [&file](std::size_t at, std::uint16_t v) {
-    file[at] = static_cast<char>(v & 0xFF);
-    file[at + 1] = static_cast<char>(v >> 8);
-  };
-  file[0] = 'B';
-  file[1] = 'M';
-  put32(2, 54 + imageBytes);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<std::uint32_t>(width));
-  put32(22, static_cast<std::uint32_t>(height));
-  put16(26, 1);
-  put16(28, 24);
-  put32(34, imageBytes);
-  put32(38, 2835);
-  put32(42, 2835);
-  std::string row(static_cast<std::size_t>(rowBytes), '\0');
-  for (int y = height - 1; y >= 0; --y) {
-    for (int x = 0; x < width; ++x) {
-      const TColor c = bitmap.Pixel(x, y);
-      row[3 * x] = static_cast<char>((c >> 16) & 0xFF);  // blue
-      row[3 * x + 1] = static_cast<char>((c >> 8) & 0xFF);
-      row[3 * x + 2] = static_cast<char>(c & 0xFF);       // red
-    }
-    file += row;
-  }
-  WriteFile(path, file);
-}
+void WriteBmp(const TBitmap& bitmap, const std::string& path) { WriteFile(path, EncodeBmp(bitmap)); }
 
 void WriteJpeg(const TBitmap& bitmap, const std::string& path, int quality) {
   WriteJpeg(bitmap, path, quality, TJpegCoding{});
 }
 
 void WriteJpeg(const TBitmap& bitmap, const std::string& path, int quality, const TJpegCoding& coding) {
-  FILE* out = std::fopen(path.c_str(), "wb");
-  if (out == nullptr) throw std::runtime_error("cannot write " + path);
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, out);
-  info.image_width = static_cast<JDIMENSION>(bitmap.Width());
-  info.image_height = static_cast<JDIMENSION>(bitmap.Height());
-  info.input_components = coding.grey ? 1 : 3;
-  info.in_color_space = coding.grey ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  info.arith_code = coding.arithmetic ? TRUE : FALSE;
-  std::vector<jpeg_scan_info> script;
-  if (coding.progressive && coding.scans == 0) jpeg_simple_progression(&info);
-  if (coding.progressive && coding.scans > 0) {
-    jpeg_scan_info dc{};
-    dc.comps_in_scan = info.num_components;
-    for (int c = 0; c < info.num_components; ++c) dc.component_index[c] = c;
-    script.push_back(dc);
-    if (coding.scans > 64) throw std::runtime_error("at most 64 scans of single bands");
-    for (int band = 1; static_cast<int>(script.size()) < coding.scans; ++band) {
-      jpeg_scan_info ac{};
-      ac.comps_in_scan = 1;
-      ac.Ss = ac.Se = band;
-      script.push_back(ac);
-    }
-    info.scan_info = script.data();
-    info.num_scans = static_cast<int>(script.size());
-  }
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(bitmap.Width()) * 3);
-  while (info.next_scanline < info.image_height) {
-    const int y = static_cast<int>(info.next_scanline);
-    for (int x = 0; x < bitmap.Width(); ++x) {
-      const TColor c = bitmap.Pixel(x, y);
-      if (coding.grey) {
-        row[static_cast<std::size_t>(x)] =
-            static_cast<JSAMPLE>(((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3);
-        continue;
-      }
-      row[3 * x] = static_cast<JSAMPLE>(c & 0xFF);
-      row[3 * x + 1] = static_cast<JSAMPLE>((c >> 8) & 0xFF);
-      row[3 * x + 2] = static_cast<JSAMPLE>((c >> 16) & 0xFF);
-    }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::fclose(out);
+  ::TJpegCoding product;
+  product.progressive = coding.progressive;
+  product.arithmetic = coding.arithmetic;
+  product.grey = coding.grey;
+  product.scans = coding.scans;
+  WriteFile(path, EncodeJpeg(bitmap, quality, product));
 }
 
 std::string ReadFile(const std::string& path) {
