@@ -165,10 +165,27 @@ TBitmap Photograph(const TPlaneBoolean& modules, const TPhotoScene& scene) {
   const std::uint64_t seed = scene.seed;
   const TPerspective perspective(scene, paperHalf, cosine, sine);
 
-  // Module coordinates (u, v) of an image point; the symbol spans 0 .. size.
-  // False for a point beyond the horizon.
-  auto toModules = [&](double x, double y, double& u, double& v) {
-    double dx = (x - centreX) / scene.moduleSize, dy = (y - centreY) / scene.moduleSize;
+  const std::int32_t samples = std::clamp(scene.samples, 1, 4);
+  const double perSide = samples;
+  // The distance from the centre in modules, along x and along y, of every
+  // ink sample of every column and row (the pixel's centre last): the two do
+  // not depend on each other before the perspective and the turn.
+  const std::size_t stride = static_cast<std::size_t>(samples) + 1;
+  auto offsets = [&](std::int32_t count, double centre) {
+    std::vector<double> along(static_cast<std::size_t>(count) * stride);
+    for (std::int32_t i = 0; i < count; ++i) {
+      for (std::int32_t k = 0; k < samples; ++k)
+        along[static_cast<std::size_t>(i) * stride + static_cast<std::size_t>(k)] = (i + (k + 0.5) / perSide - centre) / scene.moduleSize;
+      along[static_cast<std::size_t>(i) * stride + static_cast<std::size_t>(samples)] = (i + 0.5 - centre) / scene.moduleSize;
+    }
+    return along;
+  };
+  const std::vector<double> columnOffsets = offsets(width, centreX), rowOffsets = offsets(height, centreY);
+  // Module coordinates (u, v) of sample k, l of pixel (x, y) (k, l = samples:
+  // its centre); the symbol spans 0 .. size. False for a point beyond the horizon.
+  auto toModules = [&](std::int32_t x, std::int32_t y, std::int32_t k, std::int32_t l, double& u, double& v) {
+    double dx = columnOffsets[static_cast<std::size_t>(x) * stride + static_cast<std::size_t>(k)];
+    double dy = rowOffsets[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(l)];
     if (perspective.Active() && !perspective.Back(dx, dy)) return false;
     u = cosine * dx + sine * dy + half;
     v = -sine * dx + cosine * dy + half;
@@ -178,10 +195,8 @@ TBitmap Photograph(const TPlaneBoolean& modules, const TPhotoScene& scene) {
     if (u < 0 || v < 0 || u >= size || v >= size) return false;
     return modules[static_cast<std::int32_t>(u)][static_cast<std::int32_t>(v)] != 0;
   };
-  const std::int32_t samples = std::clamp(scene.samples, 1, 4);
-  const double perSide = samples;
   auto sample = [&](std::int32_t x, std::int32_t y, std::int32_t sx, std::int32_t sy, double& u, double& v) {
-    return toModules(x + (sx + 0.5) / perSide, y + (sy + 0.5) / perSide, u, v);
+    return toModules(x, y, sx, sy, u, v);
   };
   // The module cell of a sample when it lies well inside one (clear of its
   // edges by far more than rounding can move a point); -1 otherwise.
@@ -217,9 +232,12 @@ TBitmap Photograph(const TPlaneBoolean& modules, const TPhotoScene& scene) {
   const double diagonal = std::sqrt(static_cast<double>(width) * width + static_cast<double>(height) * height);
   for (std::int32_t y = 0; y < height; ++y) {
     for (std::int32_t x = 0; x < width; ++x) {
-      const double light = 1.0 - scene.lightFalloff * std::sqrt(static_cast<double>(x) * x + static_cast<double>(y) * y) / diagonal;
+      // Without falloff the light is exactly 1 everywhere; the square root is spared.
+      const double light = scene.lightFalloff == 0
+                               ? 1.0
+                               : 1.0 - scene.lightFalloff * std::sqrt(static_cast<double>(x) * x + static_cast<double>(y) * y) / diagonal;
       double u = 0, v = 0;
-      const bool seen = toModules(x + 0.5, y + 0.5, u, v);
+      const bool seen = toModules(x, y, samples, samples, u, v);
       std::array<double, 3> colour{};
       if (seen && u > half - paperHalf && u < half + paperHalf && v > half - paperHalf && v < half + paperHalf) {
         // Paper with ink.
@@ -250,7 +268,7 @@ TBitmap Photograph(const TPlaneBoolean& modules, const TPhotoScene& scene) {
   for (std::int32_t y = 0; y < height; ++y) {
     TColor* row = picture.MutableRow(y);
     for (std::int32_t x = 0; x < width; ++x) {
-      const std::uint64_t h = Mix(seed ^ (static_cast<std::uint64_t>(y) << 32 | static_cast<std::uint32_t>(x)));
+      const std::uint64_t h = spread > 1 ? Mix(seed ^ (static_cast<std::uint64_t>(y) << 32 | static_cast<std::uint32_t>(x))) : 0;
       const std::uint8_t* in = &channels[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3];
       TColor colour = 0;
       for (int c = 0; c < 3; ++c) {
