@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ExploreText.h"
+#include "MakeOptions.h"
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
 #include "decoder/Analysis.h"
@@ -24,6 +25,8 @@
 #include "report/JsonSummary.h"
 #include "report/OutputFiles.h"
 #include "report/PaneFiles.h"
+#include "report/PictureFile.h"
+#include "sample/Sample.h"
 
 namespace {
 
@@ -71,6 +74,8 @@ struct TOptions {
   bool explore = false;
   TExploreGrid grid;
   QString picture;
+  // With --make: the sample to make instead of a picture to load.
+  std::optional<TMakeArguments> make;
 
   bool JsonToStandardOutput() const { return json && *json == QStringLiteral("-"); }
 };
@@ -100,9 +105,13 @@ TOptions ParseArguments(const QStringList& arguments) {
   const QCommandLineOption exploreWarp(QStringList{"explore-warp"}, QString(), "RANGE");
   const QCommandLineOption raw(QStringList{"raw"});
   parser.addOptions({help, version, resolver, warp, forceVersion, out, report, json, explore, exploreResolver, exploreWarp, raw});
+  const TMakeOptions makeOptions;
+  parser.addOptions(makeOptions.All());
   if (!parser.parse(arguments)) throw TUsageError(parser.errorText().toStdString());
 
   TOptions options;
+  if (parser.isSet(version) && makeOptions.Asked(parser))
+    throw TUsageError("--version prints the program's version; the symbol's version is --symbol-version V");
   if (parser.isSet(help)) {
     options.help = true;
     return options;
@@ -129,6 +138,11 @@ TOptions ParseArguments(const QStringList& arguments) {
   options.json = PathOption(parser, json, "a file name, or - for standard output");
   options.raw = parser.isSet(raw);
   options.explore = parser.isSet(explore);
+  try {
+    options.make = makeOptions.Read(parser);
+  } catch (const TMakeUsageError& wrong) {
+    throw TUsageError(wrong.what());
+  }
 
   // Options that contradict each other.
   if (options.raw && options.JsonToStandardOutput())
@@ -153,6 +167,9 @@ TOptions ParseArguments(const QStringList& arguments) {
   }
 
   const QStringList positional = parser.positionalArguments();
+  if (options.make && !positional.isEmpty())
+    throw TUsageError("--make makes the picture; no picture is read with it ('" + positional.constFirst().toStdString() + "')");
+  if (options.make) return options;
   if (positional.isEmpty()) throw TUsageError("no picture given");
   if (positional.size() > 1) throw TUsageError("only one picture can be analysed at a time");
   options.picture = positional.constFirst();
@@ -181,6 +198,7 @@ std::string HelpText() {
        morilux-cli --explore [--explore-resolver FROM:TO[:STEP]]
                    [--explore-warp FROM:TO[:STEP]] [--force-version N] [--out DIR]
                    [--report FILE] [--json FILE] PICTURE
+)" + MakeUsageText() + R"(
 
 Decodes the QR Code symbol in PICTURE ()" + PictureExtensionList() + R"(, any letter
 case) and prints its text, running every stage the window shows.
@@ -232,6 +250,8 @@ Options:
   --version          Prints the program's version.
   -h, --help         Prints this help.
 
+)" + MakeHelpText() + R"(
+
 Output:
   On success the decoded text, converted from Shift-JIS to UTF-8, followed by a
   newline (bytes that are not valid Shift-JIS become U+FFFD); with --explore,
@@ -260,20 +280,23 @@ namespace {
 
 // Writes --out, --report and --json (to a file); throws what cannot be written.
 void WriteOutputs(const TOptions& options, const TBitmap& picture, const TSurfaces& surfaces,
-                  const TAnalysisResult& result, const TExploreMap* explored) {
+                  const TAnalysisResult& result, const TExploreMap* explored, const TSample* made) {
   if (options.out) WritePanes(surfaces, QFile::encodeName(*options.out).toStdString());
   if (options.report) {
     const std::string path = QFile::encodeName(*options.report).toStdString();
     std::string html;
     try {
-      html = HtmlReport({options.picture.toStdString(), picture.Width(), picture.Height(), &surfaces, &result, explored});
+      std::string name = options.picture.toStdString();
+      if (made != nullptr) name = options.make->output ? options.make->output->toStdString() : "(作成したサンプル)";
+      html = HtmlReport({name, picture.Width(), picture.Height(), &surfaces, &result, explored,
+                         made != nullptr ? SampleCaption(*made) : std::string()});
     } catch (const std::runtime_error& failure) {
       throw TOutputError("cannot write " + path + ": " + failure.what());
     }
     WriteFileAtomically(path, html);
   }
   if (options.json && !options.JsonToStandardOutput())
-    WriteFileAtomically(QFile::encodeName(*options.json).toStdString(), JsonSummary(result, surfaces, explored));
+    WriteFileAtomically(QFile::encodeName(*options.json).toStdString(), JsonSummary(result, surfaces, explored, made));
 }
 
 }  // namespace
@@ -295,11 +318,24 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
     return kExitDecoded;
   }
 
+  // The sample maker, whose picture is then analysed as a loaded one.
+  std::optional<TSample> made;
+  if (options.make) {
+    try {
+      made = MakeSample(options.make->request);
+      if (options.make->output)
+        SavePicture(QFile::encodeName(*options.make->output).toStdString(), made->picture, made->jpeg);
+    } catch (const std::exception& failure) {
+      err << kProgram << ": " << OneLine(made ? failure.what() : "--make: " + std::string(failure.what()), terminals.err) << "\n";
+      return kExitUnusable;
+    }
+  }
+
   // The load command.
   const std::string path = QFile::encodeName(options.picture).toStdString();
   std::optional<TBitmap> picture;
   try {
-    picture = LoadPicture(path);
+    picture = made ? std::optional<TBitmap>(made->picture) : LoadPicture(path);
   } catch (const TPictureError& failure) {
     err << kProgram << ": " << OneLine(failure.what(), terminals.err) << "\n";
     return kExitUnusable;
@@ -332,14 +368,14 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   if (options.report || options.json) result.diagnosis.pictureHistogram = TFrontImage::GreyHistogram(*picture);
 
   try {
-    WriteOutputs(options, *picture, surfaces, result, map ? &*map : nullptr);
+    WriteOutputs(options, *picture, surfaces, result, map ? &*map : nullptr, made ? &*made : nullptr);
   } catch (const std::exception& unwritable) {
     err << kProgram << ": " << OneLine(unwritable.what(), terminals.err) << "\n";
     return kExitUnusable;
   }
 
   if (options.JsonToStandardOutput()) {
-    out << JsonSummary(result, surfaces, map ? &*map : nullptr);
+    out << JsonSummary(result, surfaces, map ? &*map : nullptr, made ? &*made : nullptr);
   } else {
     if (map) out << ExploreMapText(*map);
     if (result.decoded) {

@@ -328,6 +328,7 @@ std::string HtmlReport(const TReportInput& input) {
   html.Element("h1", "Morilux 解析レポート");
   html.Open("table", {{"class", QStringLiteral("facts")}});
   Row(html, "画像", input.pictureName);
+  if (!input.made.empty()) Row(html, "作成", input.made);
   Row(html, "大きさ", std::to_string(input.width) + " × " + std::to_string(input.height) + " 画素");
   Row(html, "Resolver", std::to_string(result.parameters.resolver));
   Row(html, "Warp", std::to_string(result.parameters.warp));

@@ -28,6 +28,9 @@ struct TReportInput {
   // The map of a parameter exploration whose chosen cell is the analysis
   // shown, or nullptr.
   const TExploreMap* explored = nullptr;
+  // For a picture made by the sample maker, what was made and how (its
+  // caption); empty for a loaded picture.
+  std::string made;
 };
 
 // The file's bytes (UTF-8). Throws std::runtime_error when a picture cannot

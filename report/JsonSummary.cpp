@@ -118,7 +118,8 @@ QJsonObject Diagnosis(const TAnalysisResult& result) {
 
 }  // namespace
 
-std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored) {
+std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored,
+                        const TSample* made) {
   const TDiagnosis& record = result.diagnosis;
   const std::optional<std::int32_t> level = record.SettledLevel();
   QJsonObject document{
@@ -152,6 +153,11 @@ std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces
   document.insert("blocks", blocks);
   document.insert("diagnosis", Diagnosis(result));
   if (explored != nullptr) document.insert("explore", Explore(*explored));
+  if (made != nullptr) {
+    TJsonFigures sample;
+    VisitSample(*made, sample);
+    document.insert("sample", sample.Take()["sample"]);
+  }
   const QByteArray bytes = QJsonDocument(document).toJson(QJsonDocument::Indented);
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }

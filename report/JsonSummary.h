@@ -5,11 +5,14 @@
 #include "common/Surfaces.h"
 #include "decoder/Analysis.h"
 #include "decoder/Explorer.h"
+#include "sample/Sample.h"
 
 // The analysis as a JSON document for programs, in a stable format described
 // in the README ("format": 1). Fields are only ever added; a reader ignores
 // fields it does not know.
 
 // The document (UTF-8, ending in a newline). `explored`, when given, adds the
-// map of a parameter exploration whose chosen cell is the analysis described.
-std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored = nullptr);
+// map of a parameter exploration whose chosen cell is the analysis described;
+// `made`, when the picture was made by the sample maker, what was made and how.
+std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored = nullptr,
+                        const TSample* made = nullptr);

@@ -33,7 +33,7 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-std::string RangeText(const TEffectRow& row) { return Number(row.minimum) + " to " + Number(row.maximum); }
+std::string RangeText(const TEffectRow& row) { return Number(row.minimum) + " and " + Number(row.maximum); }
 
 // A number of the row's range; an integer where the effect counts whole steps.
 double ParseValue(const TEffectRow& row, std::string_view text, bool whole) {

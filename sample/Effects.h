@@ -44,7 +44,7 @@ inline constexpr std::array<TEffectRow, 8> kEffects = {{
     {TEffect::Rotation, "rotation", "回転 (度)", "clockwise turn in degrees", -180, 180, 0, 10},
     {TEffect::Perspective, "perspective", "遠近 (%)",
      "corners moved, in % of the sheet's side: one value P narrows the top edge by P % at each end, "
-     "or eight X:Y values for the corners clockwise from the top left", -20, 20, 0, 8},
+     "or eight X:Y values for the corners clockwise from the top left", -20, 20, 0, 5},
     {TEffect::Blur, "blur", "ぼかし (回)", "passes of a 3-pixel blur", 0, 10, 0, 2},
     {TEffect::Noise, "noise", "ノイズ (階調)", "largest per-pixel noise, in grey levels", 0, 100, 0, 12},
     {TEffect::Light, "light", "照明むら (%)", "light lost towards the bottom-right corner, in %", 0, 90, 0, 40},
