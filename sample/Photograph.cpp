@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+// Pictures of fewer pixels are painted on the calling thread alone.
+constexpr std::int64_t kPixelsPerThread = 250'000;
 
 inline std::uint64_t Mix(std::uint64_t value) {
   // splitmix64 finaliser.
@@ -34,7 +38,15 @@ double ValueNoise(std::uint64_t seed, double x, double y, double cell) {
   return (a + (b - a) * tx) + ((c + (d - c) * tx) - (a + (b - a) * tx)) * ty;
 }
 
-std::uint8_t Clamp8(double value) { return static_cast<std::uint8_t>(std::clamp(static_cast<int>(std::lround(value)), 0, 255)); }
+// The value rounded half away from zero and held to 0 .. 255: what lround and
+// a clamp give, without a library call. value - floor(value) is exact for
+// these magnitudes, so the half is decided exactly.
+std::uint8_t Clamp8(double value) {
+  if (!(value >= 0.5)) return 0;
+  if (value >= 254.5) return 255;
+  const auto whole = static_cast<int>(value);
+  return static_cast<std::uint8_t>(value - whole >= 0.5 ? whole + 1 : whole);
+}
 
 using TMatrix3 = std::array<double, 9>;
 
@@ -124,22 +136,22 @@ inline std::uint8_t Smooth(int a, int b, int c) { return static_cast<std::uint8_
 
 // One 1-2-1 pass along rows, then one along columns; edges repeat their last pixel.
 void Blur(std::vector<std::uint8_t>& channels, std::vector<std::uint8_t>& scratch, std::int32_t width, std::int32_t height) {
-  const std::size_t w = static_cast<std::size_t>(width);
-  auto at = [&](const std::vector<std::uint8_t>& from, std::int32_t x, std::int32_t y, std::size_t c) {
-    x = std::clamp(x, 0, width - 1);
-    y = std::clamp(y, 0, height - 1);
-    return static_cast<int>(from[(static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x)) * 3 + c]);
-  };
-  for (std::int32_t y = 0; y < height; ++y)
-    for (std::int32_t x = 0; x < width; ++x)
-      for (std::size_t c = 0; c < 3; ++c)
-        scratch[(static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x)) * 3 + c] =
-            Smooth(at(channels, x - 1, y, c), at(channels, x, y, c), at(channels, x + 1, y, c));
-  for (std::int32_t y = 0; y < height; ++y)
-    for (std::int32_t x = 0; x < width; ++x)
-      for (std::size_t c = 0; c < 3; ++c)
-        channels[(static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x)) * 3 + c] =
-            Smooth(at(scratch, x, y - 1, c), at(scratch, x, y, c), at(scratch, x, y + 1, c));
+  const std::size_t w = static_cast<std::size_t>(width), row = 3 * w;
+  for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y) {
+    const std::uint8_t* in = &channels[y * row];
+    std::uint8_t* out = &scratch[y * row];
+    for (std::size_t x = 0; x < w; ++x) {
+      const std::size_t left = x > 0 ? x - 1 : 0, right = x + 1 < w ? x + 1 : x;
+      for (std::size_t c = 0; c < 3; ++c) out[3 * x + c] = Smooth(in[3 * left + c], in[3 * x + c], in[3 * right + c]);
+    }
+  }
+  for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y) {
+    const std::uint8_t* above = &scratch[(y > 0 ? y - 1 : 0) * row];
+    const std::uint8_t* middle = &scratch[y * row];
+    const std::uint8_t* below = &scratch[(y + 1 < static_cast<std::size_t>(height) ? y + 1 : y) * row];
+    std::uint8_t* out = &channels[y * row];
+    for (std::size_t i = 0; i < row; ++i) out[i] = Smooth(above[i], middle[i], below[i]);
+  }
 }
 
 }  // namespace
@@ -202,10 +214,14 @@ TBitmap Photograph(const TPlaneBoolean& modules, const TPhotoScene& scene) {
   // edges by far more than rounding can move a point); -1 otherwise.
   auto cellOf = [](double u, double v) -> std::int64_t {
     constexpr double kClear = 1e-9;
-    const double fu = std::floor(u), fv = std::floor(v);
+    if (!(std::abs(u) < 1e9 && std::abs(v) < 1e9)) return -1;
+    // Floors by truncation, corrected below zero.
+    auto iu = static_cast<std::int64_t>(u), iv = static_cast<std::int64_t>(v);
+    iu -= u < static_cast<double>(iu) ? 1 : 0;
+    iv -= v < static_cast<double>(iv) ? 1 : 0;
+    const double fu = static_cast<double>(iu), fv = static_cast<double>(iv);
     if (u - fu < kClear || fu + 1 - u < kClear || v - fv < kClear || fv + 1 - v < kClear) return -1;
-    if (std::abs(fu) > 1e9 || std::abs(fv) > 1e9) return -1;
-    return static_cast<std::int64_t>(fu + 2e9) * 4'000'000'000ll + static_cast<std::int64_t>(fv + 2e9);
+    return (iu + 2'000'000'000) * 4'000'000'000ll + (iv + 2'000'000'000);
   };
   // Share of the pixel's ink samples that fall on dark modules. The map from
   // the picture to the modules takes lines to lines, so when the four corner
@@ -230,34 +246,53 @@ TBitmap Photograph(const TPlaneBoolean& modules, const TPhotoScene& scene) {
   // Three channels of the sharp scene, then the blur, then the noise.
   std::vector<std::uint8_t> channels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
   const double diagonal = std::sqrt(static_cast<double>(width) * width + static_cast<double>(height) * height);
-  for (std::int32_t y = 0; y < height; ++y) {
-    for (std::int32_t x = 0; x < width; ++x) {
-      // Without falloff the light is exactly 1 everywhere; the square root is spared.
-      const double light = scene.lightFalloff == 0
-                               ? 1.0
-                               : 1.0 - scene.lightFalloff * std::sqrt(static_cast<double>(x) * x + static_cast<double>(y) * y) / diagonal;
-      double u = 0, v = 0;
-      const bool seen = toModules(x, y, samples, samples, u, v);
-      std::array<double, 3> colour{};
-      if (seen && u > half - paperHalf && u < half + paperHalf && v > half - paperHalf && v < half + paperHalf) {
-        // Paper with ink.
-        const double ink = inkShare(x, y);
-        const double grain = scene.grain == 0 ? 0.0 : scene.grain * (ValueNoise(seed ^ 0x51, x, y, 3.0) - 0.5);
-        for (std::size_t c = 0; c < 3; ++c) colour[c] = (scene.paper[c] - ink * scene.ink[c] + grain) * light;
-      } else if (scene.surface == TSurface::Wood) {
-        // Wood: rings bent by large-scale noise, fine fibres, knots of darker tone.
-        const double bend = ValueNoise(seed ^ 0xA1, x, y, 180.0) * 9.0;
-        const double rings = 0.5 + 0.5 * std::sin(x * 0.045 + y * 0.006 + bend);
-        const double fibre = ValueNoise(seed ^ 0xB2, x * 0.25, y * 4.0, 6.0);
-        const double tone = 0.45 * rings + 0.35 * fibre + 0.2 * ValueNoise(seed ^ 0xC3, x, y, 60.0);
-        colour = {(95 + 110 * tone) * light, (62 + 85 * tone) * light, (35 + 55 * tone) * light};
-      } else {
-        for (std::size_t c = 0; c < 3; ++c) colour[c] = scene.plain[c] * light;
+  auto paintRows = [&](std::int32_t top, std::int32_t bottom) {
+    for (std::int32_t y = top; y < bottom; ++y) {
+      for (std::int32_t x = 0; x < width; ++x) {
+        // Without falloff the light is exactly 1 everywhere; the square root is spared.
+        const double light = scene.lightFalloff == 0
+                                 ? 1.0
+                                 : 1.0 - scene.lightFalloff * std::sqrt(static_cast<double>(x) * x + static_cast<double>(y) * y) / diagonal;
+        double u = 0, v = 0;
+        const bool seen = toModules(x, y, samples, samples, u, v);
+        std::array<double, 3> colour{};
+        if (seen && u > half - paperHalf && u < half + paperHalf && v > half - paperHalf && v < half + paperHalf) {
+          // Paper with ink.
+          const double ink = inkShare(x, y);
+          const double grain = scene.grain == 0 ? 0.0 : scene.grain * (ValueNoise(seed ^ 0x51, x, y, 3.0) - 0.5);
+          for (std::size_t c = 0; c < 3; ++c) colour[c] = (scene.paper[c] - ink * scene.ink[c] + grain) * light;
+        } else if (scene.surface == TSurface::Wood) {
+          // Wood: rings bent by large-scale noise, fine fibres, knots of darker tone.
+          const double bend = ValueNoise(seed ^ 0xA1, x, y, 180.0) * 9.0;
+          const double rings = 0.5 + 0.5 * std::sin(x * 0.045 + y * 0.006 + bend);
+          const double fibre = ValueNoise(seed ^ 0xB2, x * 0.25, y * 4.0, 6.0);
+          const double tone = 0.45 * rings + 0.35 * fibre + 0.2 * ValueNoise(seed ^ 0xC3, x, y, 60.0);
+          colour = {(95 + 110 * tone) * light, (62 + 85 * tone) * light, (35 + 55 * tone) * light};
+        } else {
+          for (std::size_t c = 0; c < 3; ++c) colour[c] = scene.plain[c] * light;
+        }
+        std::uint8_t* out = &channels[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3];
+        for (std::size_t c = 0; c < 3; ++c) out[c] = Clamp8(colour[c]);
       }
-      std::uint8_t* out = &channels[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3];
-      for (std::size_t c = 0; c < 3; ++c) out[c] = Clamp8(colour[c]);
     }
+  };
+  // Every pixel depends only on its own position, so bands of rows are
+  // painted on threads of their own with the same result.
+  const std::int64_t pixels = static_cast<std::int64_t>(width) * height;
+  const std::int32_t bands = pixels < kPixelsPerThread ? 1 : static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                                 std::min<std::int64_t>(std::thread::hardware_concurrency(), pixels / kPixelsPerThread), 1, 8));
+  auto bandTop = [&](std::int32_t band) { return static_cast<std::int32_t>(static_cast<std::int64_t>(height) * band / bands); };
+  std::vector<std::thread> helpers;
+  helpers.reserve(static_cast<std::size_t>(bands));
+  std::int32_t band = 1;
+  try {
+    for (; band < bands; ++band) helpers.emplace_back(paintRows, bandTop(band), bandTop(band + 1));
+  } catch (const std::system_error&) {
+    // No thread to spare: the bands no thread took are painted here.
   }
+  paintRows(0, bandTop(1));
+  paintRows(bandTop(band), height);
+  for (std::thread& helper : helpers) helper.join();
 
   if (scene.blurPasses > 0) {
     std::vector<std::uint8_t> scratch(channels.size());
