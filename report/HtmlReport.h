@@ -30,7 +30,7 @@ struct TReportInput {
   const TExploreMap* explored = nullptr;
   // For a picture made by the sample maker, what was made and how (its
   // caption); empty for a loaded picture.
-  std::string made;
+  std::string made{};
 };
 
 // The file's bytes (UTF-8). Throws std::runtime_error when a picture cannot
