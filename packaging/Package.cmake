@@ -18,7 +18,9 @@ Students change the decoder's three parameters and see at which stage a
 picture stops being readable, and why.
 
 The command-line program morilux-cli runs the same decoder without a window
-and writes every stage's pictures and text, an HTML report or a JSON summary.]])
+and writes every stage's pictures and text, an HTML report or a JSON summary.
+It also makes sample symbols to order (version, level, mask, encoded by
+libqrencode), photographed on demand, and analyses them.]])
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-translations-l10n)

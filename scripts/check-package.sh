@@ -7,7 +7,7 @@
 # entry, icon, metainfo, both manual pages and the copyright file, nothing
 # else, all owned by root), and what it holds, unpacked into a temporary
 # folder: both programs' --version with no display at all, a generated symbol
-# decoded by the unpacked morilux-cli, the desktop entry and metainfo (with
+# decoded by the unpacked morilux-cli, a sample made, saved and read back by it, the desktop entry and metainfo (with
 # desktop-file-validate and appstreamcli where installed) and the manual pages
 # (with man, lexgrog and groff where installed).
 set -euo pipefail
@@ -24,7 +24,7 @@ architecture=$(dpkg-deb -f "$deb" Architecture)
 [ "$(basename "$deb")" = "morilux_${version}_${architecture}.deb" ] ||
   fail "$(basename "$deb") is not named morilux_${version}_${architecture}.deb"
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6widgets6 libjpeg62-turbo libpng16-16 libstdc++6; do
+for library in libqt6widgets6 libjpeg62-turbo libpng16-16 libqrencode4 libstdc++6; do
   [[ $depends == *"$library "* ]] || fail "Depends lacks $library: $depends"
 done
 # Loaded by name, not linked: the shared-library scan cannot find it.
@@ -68,6 +68,11 @@ done
 "$source_dir/scripts/make-sample.sh" "$root/sample.bmp" 3
 decoded=$("$bin/morilux-cli" "$root/sample.bmp") || fail "the unpacked morilux-cli did not decode the sample"
 [ "$decoded" = "Morilux サンプル 日本語" ] || fail "the unpacked morilux-cli read '$decoded'"
+# The sample maker, through the installed libqrencode: made, saved and read back.
+made=$("$bin/morilux-cli" --make "Morilux 作成" --symbol-version 5 --level Q --mask 3 --output "$root/made.bmp") ||
+  fail "the unpacked morilux-cli did not make and read a sample"
+[ "$made" = "Morilux 作成" ] || fail "the unpacked morilux-cli read its own sample as '$made'"
+[ "$("$bin/morilux-cli" "$root/made.bmp")" = "Morilux 作成" ] || fail "the saved sample does not read back"
 
 # The desktop entry and the metainfo: what a menu and a software centre need.
 desktop=$share/applications/morilux.desktop

@@ -20,6 +20,7 @@ packages=(
   libbenchmark-dev
   qrencode
   libqrencode-dev
+  libqrencode4
   fonts-noto-cjk
   xvfb
   xauth
