@@ -9,7 +9,7 @@ stage() { printf '\n==> %s\n' "$*"; }
 
 stage_install() {
   stage "Installing missing packages"
-  scripts/install-deps.sh
+  scripts/install-deps.sh --test
 }
 
 stage_build() {

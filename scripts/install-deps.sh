@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Morilux needs to build, test and run,
-# and only those that are missing (apt-get update runs only then).
+# and only those that are missing (apt-get update runs only then). With
+# --test, also those that only ./test.sh needs (scripts/test-packages.txt).
 set -euo pipefail
 
 # Everything the project needs from Debian, one package a line.
@@ -34,6 +35,14 @@ packages=(
   qt6-svg-dev
   pngquant
 )
+if [ "${1:-}" = --test ]; then
+  while read -r package; do
+    packages+=("$package")
+  done < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$(dirname "$0")/test-packages.txt")
+elif [ $# -gt 0 ]; then
+  echo "usage: install-deps.sh [--test]" >&2
+  exit 2
+fi
 
 # One query for all: the packages that are installed, one name a line.
 installed=$'\n'$({ dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' "${packages[@]}" 2>/dev/null || true; } |
