@@ -1,5 +1,7 @@
 #include "DiagnosisPage.h"
 
+#include <memory>
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -77,13 +79,11 @@ TDiagnosisPage::TDiagnosisPage(std::function<void()> explore, QWidget* parent)
 
   auto* plots = new QHBoxLayout;
   plots->setSpacing(8);
-  histogramPlot_ = new TPlotView(QStringLiteral("灰色の値のヒストグラム（画像全体）"), content);
-  histogramPlot_->setObjectName(QStringLiteral("HistogramPlot"));
-  profilePlot_ = new TPlotView(QStringLiteral("中央の行の灰色の値"), content);
-  profilePlot_->setObjectName(QStringLiteral("ProfilePlot"));
-  timingPlot_ = new TPlotView(QStringLiteral("タイミングパターンの一致率"), content);
-  timingPlot_->setObjectName(QStringLiteral("TimingPlot"));
-  for (TPlotView* plot : {histogramPlot_, profilePlot_, timingPlot_}) plots->addWidget(plot, 1);
+  for (std::size_t i = 0; i < kDiagnosisPlots.size(); ++i) {
+    plots_[i] = new TPlotView(Q(kDiagnosisPlots[i].title), content);
+    plots_[i]->setObjectName(Q(kDiagnosisPlots[i].objectName));
+    plots->addWidget(plots_[i], 1);
+  }
   column->addLayout(plots);
 
   suggestionsTitle_ = Heading(content, QStringLiteral("次に試すこと"));
@@ -184,31 +184,21 @@ void TDiagnosisPage::Show(const TAnalysisResult& result, const TBitmap& picture)
 }
 
 void TDiagnosisPage::ShowPlots() {
-  const TDiagnosis* record = result_ ? &result_->diagnosis : nullptr;
-  const TBinarizationFigures* grey = record && record->binarization ? &*record->binarization : nullptr;
-  const TGreyMarks marks = grey ? TGreyMarks{grey->threshold, grey->DarkBelow()} : TGreyMarks{};
+  if (!result_) {
+    for (TPlotView* plot : plots_) plot->SetDraw({});
+    return;
+  }
   // The picture's histogram takes a pass over the picture: made once the page is seen.
-  if (grey && !pictureHistogram_ && isVisible()) pictureHistogram_ = TFrontImage::GreyHistogram(picture_);
-  if (grey && pictureHistogram_) {
-    histogramPlot_->SetPaint([histogram = *pictureHistogram_, marks](QPainter& painter, const QRectF& area) {
-      PaintHistogram(painter, area, histogram, marks);
-    });
-  } else {
-    histogramPlot_->SetPaint({});
-  }
-  if (grey) {
-    profilePlot_->SetPaint([row = grey->middleRow, marks](QPainter& painter, const QRectF& area) {
-      PaintProfile(painter, area, row, marks);
-    });
-  } else {
-    profilePlot_->SetPaint({});
-  }
-  if (record && record->version && !record->version->trials.empty()) {
-    timingPlot_->SetPaint([version = *record->version](QPainter& painter, const QRectF& area) {
-      PaintTimingShares(painter, area, version.trials, version.shareNeeded);
-    });
-  } else {
-    timingPlot_->SetPaint({});
+  if (result_->diagnosis.binarization && !pictureHistogram_ && isVisible())
+    pictureHistogram_ = TFrontImage::GreyHistogram(picture_);
+  auto record = std::make_shared<TDiagnosis>(result_->diagnosis);
+  record->pictureHistogram = pictureHistogram_;
+  for (std::size_t i = 0; i < kDiagnosisPlots.size(); ++i) {
+    const TPlotKind kind = kDiagnosisPlots[i].kind;
+    if (DiagnosisPlot(kind, *record, {}))
+      plots_[i]->SetDraw([record, kind](const TPlotArea& area) { return *DiagnosisPlot(kind, *record, area); });
+    else
+      plots_[i]->SetDraw({});
   }
 }
 

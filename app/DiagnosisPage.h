@@ -13,6 +13,7 @@
 #include "common/DecodeStages.h"
 #include "common/Diagnosis.h"
 #include "decoder/Analysis.h"
+#include "report/DiagnosisPlots.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -68,9 +69,8 @@ class TDiagnosisPage : public QWidget {
   QLabel* headline_ = nullptr;
   QLabel* evidence_ = nullptr;
   QLabel* figures_ = nullptr;
-  TPlotView* histogramPlot_ = nullptr;
-  TPlotView* profilePlot_ = nullptr;
-  TPlotView* timingPlot_ = nullptr;
+  // The plots in the order of kDiagnosisPlots.
+  std::array<TPlotView*, kDiagnosisPlots.size()> plots_{};
   QLabel* suggestionsTitle_ = nullptr;
   QVBoxLayout* suggestions_ = nullptr;
   QLabel* unverifiedTitle_ = nullptr;

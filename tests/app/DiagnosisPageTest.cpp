@@ -173,7 +173,7 @@ TEST(DiagnosisPlots, MarksStandWhereTheirValuesLie) {
   image.fill(Qt::white);
   {
     QPainter painter(&image);
-    PaintHistogram(painter, area, histogram, marks);
+    PaintPlot(painter, HistogramPlot(PlotArea(area), histogram, marks));
   }
   EXPECT_TRUE(has(column(50), plot_colours::kDarkSide));
   EXPECT_FALSE(has(column(120), plot_colours::kDarkSide));
@@ -186,7 +186,7 @@ TEST(DiagnosisPlots, MarksStandWhereTheirValuesLie) {
   image.fill(Qt::white);
   {
     QPainter painter(&image);
-    PaintTimingShares(painter, area, {{2, 13, 11, 9, false}, {3, 17, 17, -1, true}}, 0.9);
+    PaintPlot(painter, TimingSharesPlot(PlotArea(area), {{2, 13, 11, 9, false}, {3, 17, 17, -1, true}}, 0.9));
   }
   EXPECT_TRUE(has(column(64), plot_colours::kFellShort));
   EXPECT_TRUE(has(column(192), plot_colours::kPassed));
