@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <stdexcept>
@@ -21,12 +22,14 @@
 #include "decoder/Explorer.h"
 #include "image/FrontImage.h"
 #include "picture/PictureLoader.h"
+#include "report/AnswerSheet.h"
 #include "report/HtmlReport.h"
 #include "report/JsonSummary.h"
 #include "report/OutputFiles.h"
 #include "report/PaneFiles.h"
 #include "report/PictureFile.h"
 #include "sample/Sample.h"
+#include "report/PictureSource.h"
 
 namespace {
 
@@ -69,6 +72,7 @@ struct TOptions {
   std::optional<QString> report;
   std::optional<QString> json;
   bool raw = false;
+  bool hideAnswer = false;
   bool help = false;
   bool version = false;
   bool explore = false;
@@ -104,7 +108,9 @@ TOptions ParseArguments(const QStringList& arguments) {
   const QCommandLineOption exploreResolver(QStringList{"explore-resolver"}, QString(), "RANGE");
   const QCommandLineOption exploreWarp(QStringList{"explore-warp"}, QString(), "RANGE");
   const QCommandLineOption raw(QStringList{"raw"});
-  parser.addOptions({help, version, resolver, warp, forceVersion, out, report, json, explore, exploreResolver, exploreWarp, raw});
+  const QCommandLineOption hideAnswer(QStringList{"hide-answer"});
+  parser.addOptions(
+      {help, version, resolver, warp, forceVersion, out, report, json, explore, exploreResolver, exploreWarp, raw, hideAnswer});
   const TMakeOptions makeOptions;
   parser.addOptions(makeOptions.All());
   if (!parser.parse(arguments)) throw TUsageError(parser.errorText().toStdString());
@@ -137,6 +143,7 @@ TOptions ParseArguments(const QStringList& arguments) {
   options.report = PathOption(parser, report, "a file name");
   options.json = PathOption(parser, json, "a file name, or - for standard output");
   options.raw = parser.isSet(raw);
+  options.hideAnswer = parser.isSet(hideAnswer);
   options.explore = parser.isSet(explore);
   try {
     options.make = makeOptions.Read(parser);
@@ -149,6 +156,8 @@ TOptions ParseArguments(const QStringList& arguments) {
     throw TUsageError("--raw and --json - both write standard output");
   if (options.report && *options.report == QStringLiteral("-"))
     throw TUsageError("--report writes a file; - is not one");
+  if (options.hideAnswer && !options.report && !options.json)
+    throw TUsageError("--hide-answer is for the files of --report and --json; give one of them");
   if (options.explore) {
     if (options.raw) throw TUsageError("--explore prints a map, which --raw cannot go with");
     if (parser.isSet(resolver) || parser.isSet(warp))
@@ -194,10 +203,10 @@ std::string HelpText() {
   const TExploreRange resolvers = TExploreGrid::DefaultResolvers();
   const auto number = [](std::int32_t value) { return std::to_string(value); };
   return R"(Usage: morilux-cli [--resolver N] [--warp N] [--force-version N] [--out DIR]
-                   [--report FILE] [--json FILE] [--raw] PICTURE
+                   [--report FILE] [--json FILE] [--hide-answer] [--raw] PICTURE
        morilux-cli --explore [--explore-resolver FROM:TO[:STEP]]
                    [--explore-warp FROM:TO[:STEP]] [--force-version N] [--out DIR]
-                   [--report FILE] [--json FILE] PICTURE
+                   [--report FILE] [--json FILE] [--hide-answer] PICTURE
 )" + MakeUsageText() + R"(
 
 Decodes the QR Code symbol in PICTURE ()" + PictureExtensionList() + R"(, any letter
@@ -229,8 +238,11 @@ Options:
                      All or nothing: on a failure the folder keeps the files it
                      had. Other files in DIR are never touched.
   --report FILE      Writes the analysis as one HTML file that opens offline in
-                     any browser: the parameters, the outcome and every page
-                     with its explanation, pictures and text panes.
+                     any browser and prints on A4: the parameters, the outcome
+                     and every page with its explanation, pictures and text
+                     panes, the diagnosis with its plots. A JPEG picture is
+                     embedded as its own file when a browser shows it as it
+                     was analysed (no EXIF turn, no colour profile).
   --json FILE        Writes a summary for programs as JSON (its fields are
                      described in morilux-cli(1) and the README); with - as
                      FILE, standard output holds only the JSON.
@@ -245,6 +257,14 @@ Options:
                      plus the preset )" + number(resolver.preset) + R"( when it lies within).
   --explore-warp FROM:TO[:STEP]
                      Warp values of the grid (default )" + number(warp.minimum) + ":" + number(warp.maximum) + R"().
+  --hide-answer      An exercise: the report leaves out what gives the answer
+                     away (the decoded text and result lines, the values of
+                     the data codewords in BLMemo, the blocks' codewords in
+                     RdSnMemo, the text read without correction, the texts of
+                     --explore) and its answer sheet with them is written
+                     beside it (FILE with -answer before its extension); the
+                     pictures all stay. --json leaves out its text fields.
+                     Standard output still prints the text.
   --raw              Prints the decoded text as its raw Shift-JIS bytes, with no
                      conversion, no newline and no escapes, even on a terminal.
   --version          Prints the program's version.
@@ -278,25 +298,44 @@ Exit status:
 
 namespace {
 
+// Writes the report, and with --hide-answer its answer sheet beside it: both or neither.
+void WriteReport(const TOptions& options, const TReportInput& input) {
+  const std::string path = QFile::encodeName(*options.report).toStdString();
+  std::string html, answers;
+  try {
+    html = HtmlReport(input);
+    if (options.hideAnswer) answers = AnswerSheet(input);
+  } catch (const std::runtime_error& failure) {
+    throw TOutputError("cannot write " + path + ": " + failure.what());
+  }
+  if (!options.hideAnswer) {
+    WriteFileAtomically(path, html);
+    return;
+  }
+  const std::filesystem::path file(path);
+  if (!file.has_filename()) throw TOutputError("cannot write " + path + ": the name is a folder");
+  TFileBatch batch(file.parent_path().string());
+  batch.Write(file.filename().string(), html);
+  batch.Write(std::filesystem::path(AnswerSheetPath(path)).filename().string(), answers);
+  batch.Commit();
+}
+
 // Writes --out, --report and --json (to a file); throws what cannot be written.
-void WriteOutputs(const TOptions& options, const TBitmap& picture, const TSurfaces& surfaces,
-                  const TAnalysisResult& result, const TExploreMap* explored, const TSample* made) {
+void WriteOutputs(const TOptions& options, const TBitmap& picture, const TPictureSource& source,
+                  const TSurfaces& surfaces, const TAnalysisResult& result, const TExploreMap* explored,
+                  const TSample* made) {
   if (options.out) WritePanes(surfaces, QFile::encodeName(*options.out).toStdString());
   if (options.report) {
-    const std::string path = QFile::encodeName(*options.report).toStdString();
-    std::string html;
-    try {
-      std::string name = options.picture.toStdString();
-      if (made != nullptr) name = options.make->output ? options.make->output->toStdString() : "(作成したサンプル)";
-      html = HtmlReport({name, picture.Width(), picture.Height(), &surfaces, &result, explored,
-                         made != nullptr ? SampleCaption(*made) : std::string()});
-    } catch (const std::runtime_error& failure) {
-      throw TOutputError("cannot write " + path + ": " + failure.what());
-    }
-    WriteFileAtomically(path, html);
+    std::string name = options.picture.toStdString();
+    if (made != nullptr) name = options.make->output ? options.make->output->toStdString() : "(作成したサンプル)";
+    // A made picture that is the decoding of a JPEG file is embedded as that file, as a loaded one.
+    std::string jpeg = made != nullptr ? (ShowsAsLoaded(made->jpeg) ? made->jpeg : std::string()) : source.EmbeddableJpeg();
+    WriteReport(options, {name, picture.Width(), picture.Height(), &surfaces, &result, explored,
+                          made != nullptr ? SampleCaption(*made) : std::string(), std::move(jpeg), options.hideAnswer});
   }
   if (options.json && !options.JsonToStandardOutput())
-    WriteFileAtomically(QFile::encodeName(*options.json).toStdString(), JsonSummary(result, surfaces, explored, made));
+    WriteFileAtomically(QFile::encodeName(*options.json).toStdString(),
+                        JsonSummary(result, surfaces, explored, made, options.hideAnswer));
 }
 
 }  // namespace
@@ -334,6 +373,8 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   // The load command.
   const std::string path = QFile::encodeName(options.picture).toStdString();
   std::optional<TBitmap> picture;
+  // Taken before the load: the report embeds the file only while it is still what was loaded.
+  const TPictureSource source = options.report && !made ? TPictureSource(path) : TPictureSource();
   try {
     picture = made ? std::optional<TBitmap>(made->picture) : LoadPicture(path);
   } catch (const TPictureError& failure) {
@@ -368,14 +409,14 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   if (options.report || options.json) result.diagnosis.pictureHistogram = TFrontImage::GreyHistogram(*picture);
 
   try {
-    WriteOutputs(options, *picture, surfaces, result, map ? &*map : nullptr, made ? &*made : nullptr);
+    WriteOutputs(options, *picture, source, surfaces, result, map ? &*map : nullptr, made ? &*made : nullptr);
   } catch (const std::exception& unwritable) {
     err << kProgram << ": " << OneLine(unwritable.what(), terminals.err) << "\n";
     return kExitUnusable;
   }
 
   if (options.JsonToStandardOutput()) {
-    out << JsonSummary(result, surfaces, map ? &*map : nullptr, made ? &*made : nullptr);
+    out << JsonSummary(result, surfaces, map ? &*map : nullptr, made ? &*made : nullptr, options.hideAnswer);
   } else {
     if (map) out << ExploreMapText(*map);
     if (result.decoded) {

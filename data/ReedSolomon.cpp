@@ -63,7 +63,7 @@ void TReedSolomon::Decode(TIntegers& block) {
   if (intact) return;
 
   CorrectErrors(block);
-  memo.AppendLine("--- Corrected Data ---");
+  memo.AppendLine(std::string(kCorrectedDataHeading));
   memo.AppendLine(HexLine(block, "%02X"));
   memo.AppendLine(" ");
 }
@@ -89,7 +89,7 @@ std::int32_t TReedSolomon::Syndrome(const TIntegers& block, std::int32_t power) 
 
 void TReedSolomon::ComputeSyndromes(const TIntegers& block) {
   TTextPane& memo = surfaces_.Text(TTextPaneId::RdSnMemo);
-  memo.AppendLine("--- Decode Data ---");
+  memo.AppendLine(std::string(kDecodeDataHeading));
   memo.AppendLine(HexLine(block, "%02x"));
   syndromes_.fill(0);
   for (std::int32_t i = 0; i < kSyndromeCount; ++i) syndromes_[static_cast<std::size_t>(i)] = Syndrome(block, i + 1);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "common/Surfaces.h"
 #include "common/Types.h"
@@ -16,6 +17,10 @@ class TReedSolomon {
   // Syndromes computed per block, and the most wrong codewords a block may hold and be corrected.
   static constexpr std::int32_t kSyndromeCount = 8;
   static constexpr std::int32_t kMaxErrors = 3;
+  // The trace's headings above a block's codewords as read and as corrected;
+  // the line after each lists them in hex.
+  static constexpr std::string_view kDecodeDataHeading = "--- Decode Data ---";
+  static constexpr std::string_view kCorrectedDataHeading = "--- Corrected Data ---";
 
   explicit TReedSolomon(TSurfaces& surfaces);
 

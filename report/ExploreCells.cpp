@@ -18,15 +18,20 @@ std::string_view StageColour(TStage stage) { return kStageColours[static_cast<st
 
 std::string_view CellColour(const TExploreCell& cell) { return cell.ran ? StageColour(cell.result.stage) : kNotRunColour; }
 
+std::string TextLetter(std::size_t textIndex) {
+  return textIndex < 26 ? std::string(1, static_cast<char>('A' + textIndex)) : "*";
+}
+
 std::string CellMark(const TExploreCell& cell) {
   if (!cell.ran) return " ";
   if (!cell.result.decoded) return "·";
-  return cell.textIndex < 26 ? std::string(1, static_cast<char>('A' + cell.textIndex)) : "*";
+  return TextLetter(static_cast<std::size_t>(cell.textIndex));
 }
 
-std::string CellTitle(const TExploreCell& cell) {
+std::string CellTitle(const TExploreCell& cell, bool withText) {
   std::string title = "Resolver " + std::to_string(cell.resolver) + ", Warp " + std::to_string(cell.warp) + ": ";
   if (!cell.ran) return title + "未実行";
+  if (cell.result.decoded && !withText) return title + "復号（文字列 " + TextLetter(static_cast<std::size_t>(cell.textIndex)) + "）";
   if (cell.result.decoded) return title + "復号 「" + ShiftJisToUtf8(cell.result.text) + "」";
   return title + std::string(NameOf(cell.result.stage).japanese) + "で停止 — " + cell.result.failureReason;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,9 +18,11 @@ inline constexpr std::string_view kNotRunColour = "#bbb";
 // The cell's colour: its stage's, or kNotRunColour.
 std::string_view CellColour(const TExploreCell& cell);
 
-// A capital letter per distinct decoded text (A for the first, '*' past Z),
-// "·" for a cell that stopped, a space for one not reached.
+// A capital letter per distinct decoded text, in the order of the map's
+// texts: A for the first, '*' past Z.
+std::string TextLetter(std::size_t textIndex);
+// The cell's text's letter, "·" for a cell that stopped, a space for one not reached.
 std::string CellMark(const TExploreCell& cell);
-// "Resolver r, Warp w: " and what the cell did (UTF-8): the decoded text, or
-// the stage where it stopped and the reason.
-std::string CellTitle(const TExploreCell& cell);
+// "Resolver r, Warp w: " and what the cell did (UTF-8): the decoded text (or,
+// without `withText`, only its letter), or the stage where it stopped and the reason.
+std::string CellTitle(const TExploreCell& cell, bool withText = true);

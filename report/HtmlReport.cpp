@@ -2,23 +2,26 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QXmlStreamWriter>
 
 #include <algorithm>
 #include <array>
-#include <initializer_list>
+#include <bitset>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "common/DecodeStages.h"
 #include "common/ShiftJis.h"
-#include "common/VisibleText.h"
 #include "decoder/Verdict.h"
+#include "report/AnswerSheet.h"
+#include "report/DiagnosisPlots.h"
 #include "report/DiagnosisTexts.h"
 #include "report/ExploreCells.h"
-#include "report/PaneFiles.h"
+#include "report/HtmlWriter.h"
 #include "report/Pages.h"
+#include "report/PaneFiles.h"
+#include "report/PlotSvg.h"
 #include "report/StageTexts.h"
 
 namespace {
@@ -27,90 +30,100 @@ namespace {
 constexpr int kPaneWidth = 420;
 // Module pictures are enlarged to at least this width on a click.
 constexpr int kModuleZoomWidth = 1260;
+// A plot's drawing, a little larger than the window's.
+constexpr double kPlotWidth = 320;
+constexpr double kPlotHeight = 160;
 
-// No character here needs escaping inside a style element: the writer would
-// turn < > & and the double quote into entities, which CSS does not read.
-constexpr const char* kStyle = R"(
-body { font-family: sans-serif; margin: 1.5em auto; max-width: 70em; padding: 0 1em; line-height: 1.6; color: #1b1b1b; background: #fbfbfb }
-h1 { font-size: 1.6em; margin-bottom: .3em }
-h2 { font-size: 1.3em; border-bottom: 1px solid #bbb; margin-top: 2em }
-table.facts th { text-align: left; font-weight: normal; color: #555; padding-right: 1.5em; vertical-align: top }
-nav ol { padding-left: 1.5em; columns: 2 }
-.en { color: #555; font-size: .92em }
-.panes { display: flex; flex-wrap: wrap; gap: 1.5em; align-items: flex-start }
-figure.pane { margin: 0; max-width: 100% }
-figcaption { font-size: .92em; color: #333 }
-.name { font-family: monospace; color: #777 }
-.frame { overflow: auto; max-width: 100% }
-.picture { display: block; width: 420px; max-width: 100%; background-size: 100% 100%; background-repeat: no-repeat; border: 1px solid #999; cursor: zoom-in }
-.modules { image-rendering: pixelated }
-.zoom { display: none }
-.zoom:checked + .picture { width: var(--zoom); max-width: none; cursor: zoom-out; image-rendering: pixelated }
-.empty { color: #777; font-style: italic }
-pre { background: #fff; border: 1px solid #ccc; padding: .5em .8em; margin: 0; overflow: auto; max-height: 32em; max-width: 60em; font-size: .9em }
-table.map { border-collapse: collapse; font-family: monospace; font-size: .9em }
-table.map th { font-weight: normal; color: #555; padding: 0 .5em }
-table.map td { width: 2.2em; text-align: center; border: 1px solid #fff; color: #fff }
-table.map td.chosen { outline: 3px solid #000; outline-offset: -3px }
-.legend span { display: inline-block; padding: 0 .5em; margin: .1em .3em .1em 0; color: #fff }
-ol.chain { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: .3em }
-ol.chain li { padding: 0 .6em; border-radius: .8em; border: 1px solid #bbb }
-ol.chain li.succeeded { background: #e3f3e5 }
-ol.chain li.failed { background: #fbe3e3; border-color: #d32f2f; font-weight: bold }
-ol.chain li.notrun { color: #888 }
-.headline { font-weight: bold; font-size: 1.1em }
-.unverified { background: #fff4f2; border: 1px dashed #b3261e }
-.warning { color: #b3261e }
-)";
+constexpr std::string_view kResultHidden = "読み取った文字列と結果の行は解答に移してあります。";
 
-QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
-
-// Text from outside the program as a reader should see it: control
-// characters shown as escapes (VisibleText), and the two characters that XML
-// cannot hold and that no escape covers replaced by U+FFFD.
-QString Visible(std::string_view utf8) {
-  QString text = Q(VisibleText(utf8));
-  for (QChar& c : text)
-    if (c.unicode() == 0xFFFE || c.unicode() == 0xFFFF) c = QChar::ReplacementCharacter;
-  return text;
-}
-
-using TAttributes = std::initializer_list<std::pair<const char*, QString>>;
-
-// An XHTML-compatible writer: every element is closed explicitly, so that
-// the same file reads as HTML and as XML.
-class THtml {
+// What the document's pictures are: each pane's PNG file, or the loaded
+// picture's own JPEG file for Image1. The files are put into the <img>
+// elements after the document is written (Splice), so that no large picture
+// is held as a string of the XML writer.
+class TPictures {
  public:
-  explicit THtml(QByteArray* out) : xml_(out) {}
+  TPictures(const TSurfaces& surfaces, std::string jpeg) : jpeg_(std::move(jpeg)) {
+    std::bitset<kImagePaneCount> skipped;
+    if (!jpeg_.empty()) skipped.set(static_cast<std::size_t>(TImagePaneId::Image1));
+    pngs_ = EncodePanePictures(surfaces, skipped);
+  }
 
-  void Open(const char* tag, TAttributes attributes = {}) {
-    xml_.writeStartElement(QString::fromLatin1(tag));
-    for (const auto& [name, value] : attributes) xml_.writeAttribute(QString::fromLatin1(name), value);
+  // The earlier pane that shows the same picture, if any.
+  std::optional<std::size_t> SameAs(TImagePaneId pane) const { return pngs_[static_cast<std::size_t>(pane)].sameAs; }
+
+  // The src of the pane's <img>, which Splice replaces with the file.
+  QString Source(TImagePaneId pane) {
+    const std::size_t index = SameAs(pane).value_or(static_cast<std::size_t>(pane));
+    if (index == static_cast<std::size_t>(TImagePaneId::Image1) && !jpeg_.empty())
+      files_.push_back({"image/jpeg", &jpeg_});
+    else
+      files_.push_back({"image/png", &pngs_[index].file});
+    return QString::fromLatin1(kPlaceholder) + QString::number(files_.size() - 1);
   }
-  // Never <tag/>, which HTML would read as an open element.
-  void Close() {
-    xml_.writeCharacters(QString());
-    xml_.writeEndElement();
+
+  // The document with every placeholder src replaced by a data URL of its
+  // file. Text from outside the program cannot hold a placeholder: the
+  // writer escapes its double quotes.
+  std::string Splice(const std::string& document) const {
+    std::string spliced;
+    std::size_t size = document.size();
+    for (const TFile& file : files_) size += file.bytes->size() / 3 * 4 + 64;
+    spliced.reserve(size);
+    const std::string marker = std::string("src=\"") + kPlaceholder;
+    std::size_t at = 0;
+    std::size_t spliceCount = 0;
+    for (std::size_t found = document.find(marker); found != std::string::npos; found = document.find(marker, at)) {
+      const std::size_t number = found + marker.size();
+      const std::size_t end = document.find('"', number);
+      const std::size_t index = std::stoul(document.substr(number, end - number));
+      spliced.append(document, at, found - at);
+      spliced += "src=\"data:";
+      spliced += files_.at(index).type;
+      spliced += ";base64,";
+      AppendBase64(spliced, *files_.at(index).bytes);
+      spliced += '"';
+      at = end + 1;
+      ++spliceCount;
+    }
+    if (spliceCount != files_.size()) throw std::logic_error("a picture of the report was not placed");
+    spliced.append(document, at);
+    return spliced;
   }
-  void Void(const char* tag, TAttributes attributes = {}) {
-    xml_.writeEmptyElement(QString::fromLatin1(tag));
-    for (const auto& [name, value] : attributes) xml_.writeAttribute(QString::fromLatin1(name), value);
-  }
-  void Raw(const QString& text) { xml_.writeCharacters(text); }
-  // Text from outside the program (decoded text, file names, trace lines),
-  // escaped by the writer.
-  void Text(std::string_view utf8) { xml_.writeCharacters(Visible(utf8)); }
-  void Element(const char* tag, std::string_view text, TAttributes attributes = {}) {
-    Open(tag, attributes);
-    Text(text);
-    Close();
-  }
-  void Dtd() { xml_.writeDTD(QStringLiteral("<!DOCTYPE html>")); }
-  bool Failed() const { return xml_.hasError(); }
 
  private:
-  QXmlStreamWriter xml_;
+  static constexpr const char* kPlaceholder = "morilux-picture:";
+  struct TFile {
+    std::string_view type;
+    const std::string* bytes;
+  };
+
+  // In pieces of a multiple of three bytes, so that no second copy of a
+  // large picture is made at once.
+  static void AppendBase64(std::string& out, const std::string& bytes) {
+    constexpr std::size_t kPiece = 3 << 20;
+    for (std::size_t at = 0; at < bytes.size(); at += kPiece) {
+      const std::size_t length = std::min(kPiece, bytes.size() - at);
+      const QByteArray piece =
+          QByteArray::fromRawData(bytes.data() + at, static_cast<qsizetype>(length)).toBase64();
+      out.append(piece.constData(), static_cast<std::size_t>(piece.size()));
+    }
+  }
+
+  std::string jpeg_;
+  std::array<TPanePng, kImagePaneCount> pngs_;
+  std::vector<TFile> files_;
 };
+
+QString PaneId(TImagePaneId pane) { return QStringLiteral("pane-") + Q(PaneName(pane)); }
+
+// "N. caption" of the page that shows the pane.
+std::string PageOf(TImagePaneId pane) {
+  for (std::size_t p = 0; p < Pages().size(); ++p)
+    for (const TPagePane& shown : Pages()[p].panes)
+      if (shown.kind == TPagePane::TKind::Image && shown.image == pane)
+        return std::to_string(p + 1) + ". " + std::string(Pages()[p].caption);
+  return std::string(PaneName(pane));
+}
 
 void Explanation(THtml& html, std::string_view text, const char* language) {
   html.Open("p", {{"lang", QString::fromLatin1(language)}, {"class", QString::fromLatin1(language)}});
@@ -124,30 +137,10 @@ void Explanation(THtml& html, std::string_view text, const char* language) {
   html.Close();
 }
 
-void Row(THtml& html, std::string_view heading, std::string_view value) {
-  html.Open("tr");
-  html.Element("th", heading);
-  html.Element("td", value);
-  html.Close();
-}
-
-void Lines(THtml& html, const std::vector<std::string>& lines, std::size_t from) {
-  html.Open("pre");
-  for (std::size_t i = from; i < lines.size(); ++i) {
-    html.Text(lines[i]);
-    html.Raw(QStringLiteral("\n"));
-  }
-  html.Close();
-}
-
-std::string ClassOf(std::size_t picture) { return "pic" + std::to_string(picture); }
-
-void Picture(THtml& html, const TSurfaces& surfaces, const std::array<TPanePng, kImagePaneCount>& pngs,
-             const TPagePane& pane) {
+void Picture(THtml& html, const TSurfaces& surfaces, TPictures& pictures, const TPagePane& pane) {
   const TBitmap& picture = surfaces.Image(pane.image).CurrentPicture();
-  const auto index = static_cast<std::size_t>(pane.image);
   const QString name = Q(PaneName(pane.image));
-  html.Open("figure", {{"class", QStringLiteral("pane")}});
+  html.Open("figure", {{"class", QStringLiteral("pane")}, {"id", PaneId(pane.image)}});
   html.Open("figcaption");
   if (!pane.label.empty()) html.Text(std::string(pane.label) + " ");
   html.Element("span", PaneName(pane.image), {{"class", QStringLiteral("name")}});
@@ -156,43 +149,59 @@ void Picture(THtml& html, const TSurfaces& surfaces, const std::array<TPanePng, 
     html.Text(std::to_string(picture.Width()) + " × " + std::to_string(picture.Height()));
   }
   html.Close();
+  const std::optional<std::size_t> same = pictures.SameAs(pane.image);
   if (picture.Empty()) {
     html.Element("p", "（画像なし）", {{"class", QStringLiteral("empty")}});
+  } else if (same && !pane.modules) {
+    // A large picture once: the loaded picture on Image2 refers to Image1.
+    const auto earlier = static_cast<TImagePaneId>(*same);
+    html.Open("p", {{"class", QStringLiteral("same")}});
+    html.Text(std::string(PaneName(earlier)) + " と同じ画像です（");
+    html.Element("a", PageOf(earlier), {{"href", QStringLiteral("#") + PaneId(earlier)}});
+    html.Text("）。");
+    html.Close();
   } else {
-    const std::size_t file = pngs[index].sameAs.value_or(index);
     const int zoom = pane.modules ? std::max(kModuleZoomWidth, picture.Width()) : std::max(2 * kPaneWidth, picture.Width());
     const QString id = QStringLiteral("zoom-") + name;
     html.Open("div", {{"class", QStringLiteral("frame")}});
     html.Void("input", {{"type", QStringLiteral("checkbox")}, {"id", id}, {"class", QStringLiteral("zoom")}});
-    html.Open("label", {{"for", id},
-                        {"class", QStringLiteral("picture ") + Q(ClassOf(file)) + (pane.modules ? " modules" : "")},
-                        {"style", QStringLiteral("aspect-ratio: %1 / %2; --zoom: %3px")
-                                      .arg(picture.Width())
-                                      .arg(picture.Height())
-                                      .arg(zoom)},
-                        {"role", QStringLiteral("img")},
-                        {"aria-label", name},
-                        {"title", QStringLiteral("クリックで拡大・縮小")}});
+    html.Open("label", {{"for", id}});
+    html.Void("img", {{"src", pictures.Source(pane.image)},
+                      {"alt", name},
+                      {"width", QString::number(picture.Width())},
+                      {"height", QString::number(picture.Height())},
+                      {"class", pane.modules ? QStringLiteral("picture modules") : QStringLiteral("picture")},
+                      {"style", QStringLiteral("--zoom: %1px").arg(zoom)},
+                      {"title", QStringLiteral("クリックで拡大・縮小")}});
     html.Close();
     html.Close();
   }
   html.Close();
 }
 
-void TextPane(THtml& html, const TSurfaces& surfaces, const TAnalysisResult& result, const TPagePane& pane) {
-  html.Open("figure", {{"class", QStringLiteral("pane")}});
+void TextPane(THtml& html, const TReportInput& input, const TPagePane& pane) {
+  const TAnalysisResult& result = *input.result;
+  // The window's listing grows with every analysis; the report holds this one's.
+  const bool listing = pane.text == TTextPaneId::BLMemo;
+  html.Open("figure", {{"class", listing ? QStringLiteral("pane listing") : QStringLiteral("pane")}});
   html.Open("figcaption");
   if (!pane.label.empty()) html.Text(std::string(pane.label) + " ");
   html.Element("span", PaneName(pane.text), {{"class", QStringLiteral("name")}});
-  // The window's listing grows with every analysis; the report holds this one's.
-  const bool listing = pane.text == TTextPaneId::BLMemo;
   if (listing) html.Text(" （この解析の分）");
+  if (input.hideAnswer && (listing || pane.text == TTextPaneId::RdSnMemo)) html.Text(" （データのコード語の値は伏せてあります）");
   html.Close();
-  Lines(html, surfaces.Text(pane.text).Lines(), listing ? result.listingStart : 0);
+  const std::vector<std::string>& lines = input.surfaces->Text(pane.text).Lines();
+  const std::size_t from = listing ? result.listingStart : 0;
+  if (input.hideAnswer && pane.text == TTextPaneId::ResultMemo)
+    html.Element("p", kResultHidden, {{"class", QStringLiteral("hidden")}});
+  else if (input.hideAnswer)
+    Lines(html, ExerciseLines(pane.text, lines, from, result));
+  else
+    Lines(html, lines, from);
   html.Close();
 }
 
-void ExplorerMap(THtml& html, const TExploreMap& map) {
+void ExplorerMap(THtml& html, const TExploreMap& map, bool hideAnswer) {
   html.Open("section", {{"id", QStringLiteral("explorer")}});
   html.Element("h2", "パラメータ探索");
   html.Element("p",
@@ -214,10 +223,9 @@ void ExplorerMap(THtml& html, const TExploreMap& map) {
     for (std::size_t w = 0; w < map.grid.warps.size(); ++w) {
       const std::size_t index = r * map.grid.warps.size() + w;
       const TExploreCell& cell = map.cells[index];
-      const QString colour = Q(CellColour(cell));
-      html.Open("td", {{"style", QStringLiteral("background: ") + colour},
+      html.Open("td", {{"style", QStringLiteral("--cell: ") + Q(CellColour(cell))},
                        {"class", chosen == index ? QStringLiteral("chosen") : QString()},
-                       {"title", Visible(CellTitle(cell))}});
+                       {"title", Visible(CellTitle(cell, !hideAnswer))}});
       html.Text(CellMark(cell));
       html.Close();
     }
@@ -226,20 +234,16 @@ void ExplorerMap(THtml& html, const TExploreMap& map) {
   html.Close();
   html.Open("p", {{"class", QStringLiteral("legend")}});
   for (const TStageName& stage : kStageNames) {
-    html.Open("span", {{"style", QStringLiteral("background: ") +
-                                     Q(StageColour(stage.stage))}});
+    html.Open("span", {{"style", QStringLiteral("--cell: ") + Q(StageColour(stage.stage))}});
     html.Text(stage.japanese);
     html.Close();
   }
   html.Close();
-  if (!map.texts.empty()) {
+  if (!map.texts.empty() && hideAnswer) {
+    html.Element("p", "読み取った文字列は解答に移してあります。", {{"class", QStringLiteral("hidden")}});
+  } else if (!map.texts.empty()) {
     html.Open("ul");
-    for (std::size_t t = 0; t < map.texts.size(); ++t) {
-      html.Open("li");
-      html.Text(std::string(1, static_cast<char>(t < 26 ? 'A' + t : '*')) + ": ");
-      html.Text(ShiftJisToUtf8(map.texts[t]));
-      html.Close();
-    }
+    for (std::size_t t = 0; t < map.texts.size(); ++t) html.Element("li", TextLetter(t) + ": " + ShiftJisToUtf8(map.texts[t]));
     html.Close();
   }
   html.Close();
@@ -259,8 +263,25 @@ void StageChain(THtml& html, const TAnalysisResult& result) {
   html.Close();
 }
 
+// The plots the window's page shows, drawn from the same drawings.
+void Plots(THtml& html, const TDiagnosis& record) {
+  std::vector<std::pair<std::string_view, TPlot>> plots;
+  for (const TPlotTitle& plot : kDiagnosisPlots)
+    if (std::optional<TPlot> drawing = DiagnosisPlot(plot.kind, record, {0, 0, kPlotWidth, kPlotHeight}))
+      plots.emplace_back(plot.title, std::move(*drawing));
+  if (plots.empty()) return;
+  html.Open("div", {{"class", QStringLiteral("plots")}});
+  for (const auto& [title, drawing] : plots) {
+    html.Open("figure", {{"class", QStringLiteral("plot")}});
+    html.Element("figcaption", title);
+    WritePlotSvg(html, drawing, kPlotWidth, kPlotHeight, title);
+    html.Close();
+  }
+  html.Close();
+}
+
 // The diagnosis page's body: the verdict on the analysis.
-void Diagnosis(THtml& html, const TAnalysisResult& result) {
+void Diagnosis(THtml& html, const TAnalysisResult& result, bool hideAnswer) {
   const TVerdict& verdict = result.verdict;
   StageChain(html, result);
   std::string headline = DiagnosisHeadline(verdict);
@@ -273,6 +294,7 @@ void Diagnosis(THtml& html, const TAnalysisResult& result) {
     for (const std::string& line : figures) html.Element("li", line);
     html.Close();
   }
+  Plots(html, result.diagnosis);
   if (!verdict.suggestions.empty()) {
     html.Element("h3", "次に試すこと");
     html.Open("ul", {{"class", QStringLiteral("suggestions")}});
@@ -282,9 +304,13 @@ void Diagnosis(THtml& html, const TAnalysisResult& result) {
   if (result.diagnosis.correction && result.diagnosis.correction->unverified) {
     html.Element("h3", kUnverifiedTitle, {{"class", QStringLiteral("warning")}});
     html.Element("p", kUnverifiedWarning, {{"class", QStringLiteral("warning")}});
-    html.Open("pre", {{"class", QStringLiteral("unverified")}});
-    html.Text(ShiftJisToUtf8(result.diagnosis.correction->unverified->text));
-    html.Close();
+    if (hideAnswer) {
+      html.Element("p", "読んだ文字列は解答に移してあります。", {{"class", QStringLiteral("hidden")}});
+    } else {
+      html.Open("pre", {{"class", QStringLiteral("unverified")}});
+      html.Text(ShiftJisToUtf8(result.diagnosis.correction->unverified->text));
+      html.Close();
+    }
   }
 }
 
@@ -294,38 +320,16 @@ std::string HtmlReport(const TReportInput& input) {
   const TSurfaces& surfaces = *input.surfaces;
   const TAnalysisResult& result = *input.result;
   const TStageTexts& explanations = TStageTexts::BuiltIn();
-  const std::array<TPanePng, kImagePaneCount> pngs = EncodePanePictures(surfaces);
+  TPictures pictures(surfaces, input.pictureJpeg);
 
   QByteArray out;
   THtml html(&out);
-  html.Dtd();
-  html.Open("html", {{"lang", QStringLiteral("ja")}});
-  html.Open("head");
-  html.Void("meta", {{"charset", QStringLiteral("utf-8")}});
-  html.Void("meta", {{"name", QStringLiteral("viewport")}, {"content", QStringLiteral("width=device-width, initial-scale=1")}});
-  html.Element("title", "Morilux 解析レポート — " + input.pictureName);
-  html.Open("style");
-  html.Raw(QString::fromLatin1(kStyle));
-  // Each picture once, as the background of every pane that shows it.
-  for (std::size_t i = 0; i < kImagePaneCount; ++i) {
-    if (pngs[i].file.empty()) continue;
-    html.Raw(QStringLiteral(".") + Q(ClassOf(i)) + QStringLiteral(" { background-image: url(data:image/png;base64,"));
-    // In pieces of a multiple of three bytes, so that no second copy of a
-    // large picture is made at once.
-    constexpr std::size_t kPiece = 3 << 20;
-    for (std::size_t at = 0; at < pngs[i].file.size(); at += kPiece) {
-      const std::size_t length = std::min(kPiece, pngs[i].file.size() - at);
-      html.Raw(QString::fromLatin1(
-          QByteArray::fromRawData(pngs[i].file.data() + at, static_cast<qsizetype>(length)).toBase64()));
-    }
-    html.Raw(QStringLiteral(") }\n"));
-  }
-  html.Close();
-  html.Close();
-
-  html.Open("body");
+  OpenDocument(html, "Morilux 解析レポート — " + input.pictureName);
   html.Open("header");
   html.Element("h1", "Morilux 解析レポート");
+  if (input.hideAnswer)
+    html.Element("p", "演習用：読み取った文字列など、答えにあたるものは伏せてあります（解答は別のファイルにあります）。",
+                 {{"class", QStringLiteral("hidden")}});
   html.Open("table", {{"class", QStringLiteral("facts")}});
   Row(html, "画像", input.pictureName);
   if (!input.made.empty()) Row(html, "作成", input.made);
@@ -343,10 +347,13 @@ std::string HtmlReport(const TReportInput& input) {
   Row(html, "バージョン", surfaces.Status(0));
   Row(html, result.decoded ? "到達した段階" : "停止した段階", NameOf(result.stage).japanese);
   html.Close();
-  Lines(html, surfaces.Text(TTextPaneId::ResultMemo).Lines(), 0);
+  if (input.hideAnswer)
+    html.Element("p", kResultHidden, {{"class", QStringLiteral("hidden")}});
+  else
+    Lines(html, surfaces.Text(TTextPaneId::ResultMemo).Lines());
   html.Close();
 
-  if (input.explored != nullptr) ExplorerMap(html, *input.explored);
+  if (input.explored != nullptr) ExplorerMap(html, *input.explored, input.hideAnswer);
 
   html.Open("nav");
   html.Element("h2", "ページ");
@@ -367,21 +374,18 @@ std::string HtmlReport(const TReportInput& input) {
     Explanation(html, text.ja, "ja");
     Explanation(html, text.en, "en");
     if (page.body == TPage::TBody::Diagnosis) {
-      Diagnosis(html, result);
+      Diagnosis(html, result, input.hideAnswer);
     } else {
       html.Open("div", {{"class", QStringLiteral("panes")}});
       for (const TPagePane& pane : page.panes) {
         if (pane.kind == TPagePane::TKind::Image)
-          Picture(html, surfaces, pngs, pane);
+          Picture(html, surfaces, pictures, pane);
         else
-          TextPane(html, surfaces, result, pane);
+          TextPane(html, input, pane);
       }
       html.Close();
     }
     html.Close();
   }
-  html.Close();
-  html.Close();
-  if (html.Failed()) throw std::runtime_error("the report could not be written as HTML");
-  return std::string(out.constData(), static_cast<std::size_t>(out.size()));
+  return pictures.Splice(CloseDocument(html, out));
 }

@@ -8,13 +8,16 @@
 #include "decoder/Explorer.h"
 
 // The analysis as one self-contained HTML file that opens offline in any
-// browser: the picture's name and size, the parameters, the outcome, then one
-// section per page of the window in its order with the page's caption, its
-// explanation, its pictures (embedded PNG, the loaded picture once; a click
-// enlarges them, module pictures with crisp pixels) and its text panes. No
-// script and no external resource; every text from the picture or the file
-// system is escaped, and control characters in it are shown as escapes (as
-// on a terminal: \x1b, \u0085, a backslash doubled).
+// browser and prints on A4: the picture's name and size, the parameters, the
+// outcome, then one section per page of the window in its order, each
+// starting a printed page, with the page's caption, its explanation, its
+// pictures and its text panes; the page 診断 with its plots as SVG.
+// Pictures are <img> elements with the file embedded (PNG, or the loaded
+// picture's own JPEG file); the loaded picture is embedded once, Image2
+// refers to Image1. A click enlarges a picture, module pictures with crisp
+// pixels. No script and no external resource; every text from the picture or
+// the file system is escaped, and control characters in it are shown as
+// escapes (as on a terminal: \x1b, \u0085, a backslash doubled).
 
 struct TReportInput {
   // The picture's file name as the user gave it (UTF-8).
@@ -31,6 +34,12 @@ struct TReportInput {
   // For a picture made by the sample maker, what was made and how (its
   // caption); empty for a loaded picture.
   std::string made{};
+  // The loaded picture's own JPEG file (TPictureSource::EmbeddableJpeg),
+  // embedded for Image1 in place of a PNG; empty for a PNG.
+  std::string pictureJpeg = {};
+  // An exercise: the report leaves out what gives the answer away, which the
+  // answer sheet holds (AnswerSheet.h).
+  bool hideAnswer = false;
 };
 
 // The file's bytes (UTF-8). Throws std::runtime_error when a picture cannot

@@ -31,18 +31,19 @@ QString Hex(const std::string& bytes) {
 // The decoded text as standard output prints it (UTF-8), or null.
 QJsonValue Text(bool decoded, const std::string& text) { return decoded ? QJsonValue(Q(ShiftJisToUtf8(text))) : QJsonValue(); }
 
-QJsonObject Explore(const TExploreMap& map) {
+QJsonObject Explore(const TExploreMap& map, bool hideAnswer) {
   QJsonArray resolvers, warps, cells;
   for (const std::int32_t value : map.grid.resolvers) resolvers.append(value);
   for (const std::int32_t value : map.grid.warps) warps.append(value);
   for (const TExploreCell& cell : map.cells) {
     if (!cell.ran) continue;
-    cells.append(QJsonObject{{"resolver", cell.resolver},
-                             {"warp", cell.warp},
-                             {"success", cell.result.decoded},
-                             {"stage", Q(NameOf(cell.result.stage).key)},
-                             {"message", Q(cell.result.decoded ? std::string() : cell.result.failureReason)},
-                             {"text", Text(cell.result.decoded, cell.result.text)}});
+    QJsonObject object{{"resolver", cell.resolver},
+                       {"warp", cell.warp},
+                       {"success", cell.result.decoded},
+                       {"stage", Q(NameOf(cell.result.stage).key)},
+                       {"message", Q(cell.result.decoded ? std::string() : cell.result.failureReason)}};
+    if (!hideAnswer) object.insert("text", Text(cell.result.decoded, cell.result.text));
+    cells.append(object);
   }
   QJsonValue chosen;
   if (const auto index = map.Chosen())
@@ -96,7 +97,7 @@ class TJsonFigures : public TFigureVisitor {
 
 // The verdict (stage, evidence, suggestions) and, under "figures", what every
 // stage that ran measured.
-QJsonObject Diagnosis(const TAnalysisResult& result) {
+QJsonObject Diagnosis(const TAnalysisResult& result, bool hideAnswer) {
   TJsonFigures verdict;
   VisitVerdict(result.verdict, verdict);
   TJsonFigures figures;
@@ -107,7 +108,10 @@ QJsonObject Diagnosis(const TAnalysisResult& result) {
       correction && correction->unverified) {
     QJsonObject blocks = measured["reed_solomon"].toObject();
     QJsonObject unverified = blocks["unverified"].toObject();
-    unverified.insert("text_hex", Hex(correction->unverified->text));
+    if (hideAnswer)
+      unverified.remove("text");
+    else
+      unverified.insert("text_hex", Hex(correction->unverified->text));
     blocks.insert("unverified", unverified);
     measured.insert("reed_solomon", blocks);
   }
@@ -119,7 +123,7 @@ QJsonObject Diagnosis(const TAnalysisResult& result) {
 }  // namespace
 
 std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored,
-                        const TSample* made) {
+                        const TSample* made, bool hideAnswer) {
   const TDiagnosis& record = result.diagnosis;
   const std::optional<std::int32_t> level = record.SettledLevel();
   QJsonObject document{
@@ -136,9 +140,13 @@ std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces
       {"level", level ? QJsonValue(kLevelLetters[static_cast<std::size_t>(*level)]) : QJsonValue()},
       {"mask", OrNull(record.SettledMask())},
       {"codewords", record.correction ? QJsonValue(record.correction->codewords) : QJsonValue()},
-      {"text", Text(result.decoded, result.text)},
-      {"textHex", result.decoded ? QJsonValue(Hex(result.text)) : QJsonValue()},
   };
+  if (hideAnswer) {
+    document.insert("answerHidden", true);
+  } else {
+    document.insert("text", Text(result.decoded, result.text));
+    document.insert("textHex", result.decoded ? QJsonValue(Hex(result.text)) : QJsonValue());
+  }
   QJsonValue blocks;
   if (record.correction) {
     QJsonArray list;
@@ -151,12 +159,14 @@ std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces
     blocks = list;
   }
   document.insert("blocks", blocks);
-  document.insert("diagnosis", Diagnosis(result));
-  if (explored != nullptr) document.insert("explore", Explore(*explored));
+  document.insert("diagnosis", Diagnosis(result, hideAnswer));
+  if (explored != nullptr) document.insert("explore", Explore(*explored, hideAnswer));
   if (made != nullptr) {
     TJsonFigures sample;
     VisitSample(*made, sample);
-    document.insert("sample", sample.Take()["sample"]);
+    QJsonObject object = sample.Take()["sample"].toObject();
+    if (hideAnswer) object.remove("text");
+    document.insert("sample", object);
   }
   const QByteArray bytes = QJsonDocument(document).toJson(QJsonDocument::Indented);
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));

@@ -14,5 +14,8 @@
 // The document (UTF-8, ending in a newline). `explored`, when given, adds the
 // map of a parameter exploration whose chosen cell is the analysis described;
 // `made`, when the picture was made by the sample maker, what was made and how.
+// `hideAnswer` leaves out the fields that hold read or made text ("text",
+// "textHex", each cell's "text", the unverified reading's "text" and
+// "text_hex", the sample's "text") and adds "answerHidden": true.
 std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored = nullptr,
-                        const TSample* made = nullptr);
+                        const TSample* made = nullptr, bool hideAnswer = false);

@@ -19,7 +19,7 @@ std::string TextFile(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-std::array<TPanePng, kImagePaneCount> EncodePanePictures(const TSurfaces& surfaces) {
+std::array<TPanePng, kImagePaneCount> EncodePanePictures(const TSurfaces& surfaces, std::bitset<kImagePaneCount> skipped) {
   std::array<TPanePng, kImagePaneCount> files;
   std::vector<std::unique_ptr<TPngPicture>> pictures;
   std::vector<const TPngPicture*> toEncode;
@@ -30,7 +30,7 @@ std::array<TPanePng, kImagePaneCount> EncodePanePictures(const TSurfaces& surfac
     for (std::size_t earlier = 0; earlier < i && !files[i].sameAs; ++earlier)
       if (picture.SharesPixels(surfaces.Image(static_cast<TImagePaneId>(earlier)).CurrentPicture()))
         files[i].sameAs = files[earlier].sameAs.value_or(earlier);
-    if (files[i].sameAs) continue;
+    if (files[i].sameAs || skipped[i]) continue;
     pictures.push_back(std::make_unique<TPngPicture>(picture));
     toEncode.push_back(pictures.back().get());
     panes.push_back(i);

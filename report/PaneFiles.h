@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -21,8 +22,10 @@ struct TPanePng {
 };
 
 // Every image pane's PNG file, in the order of TImagePaneId, encoded on every
-// core the machine has. Throws std::runtime_error when a picture cannot be encoded.
-std::array<TPanePng, kImagePaneCount> EncodePanePictures(const TSurfaces& surfaces);
+// core the machine has; the panes in `skipped`, and those that show the same
+// picture, are left empty. Throws std::runtime_error when a picture cannot be encoded.
+std::array<TPanePng, kImagePaneCount> EncodePanePictures(const TSurfaces& surfaces,
+                                                         std::bitset<kImagePaneCount> skipped = {});
 
 // Writes every image pane that holds a picture as <Pane>.png, every text pane
 // as <Pane>.txt (UTF-8, one line per line) and the two status panels as

@@ -132,6 +132,7 @@ TEST_F(CommandLine, UsageErrorsAndUnloadablePicturesExitTwo) {
   ExpectUnusable({"--report", "", picture}, "--report needs a file name");
   ExpectUnusable({"--report", "-", picture}, "--report");
   ExpectUnusable({"--json", "a", "--json", "b", picture}, "more than once");
+  ExpectUnusable({"--hide-answer", "--out", Path("out"), picture}, "--hide-answer");
   // The loader's refusals (each reason is tested with the loader) name the file.
   WriteBmp(Colourful(8, 8), Path("picture.gif"));
   ExpectUnusable({Path("picture.gif")}, "unsupported extension (use .jpg, .jpeg, .bmp or .png)");
@@ -394,4 +395,25 @@ TEST_F(CommandLine, OutputsThatCannotBeWrittenExitTwoAndLeaveNothing) {
   EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
   EXPECT_EQ(ReadFile(Path("stdout")), "");
   EXPECT_EQ(FolderContents(out), before);
+}
+
+// An exercise: the report without the answer and its answer sheet beside it,
+// written together; the summary without its text fields. Standard output,
+// the teacher's, still prints the text.
+TEST_F(CommandLine, HideAnswerWritesTheExerciseAndItsAnswerSheetTogether) {
+  const std::string picture = Symbol("exercise.bmp", "HIDDEN 42");
+  const TRun run = Run({"--hide-answer", "--report", Path("week 3.html"), "--json", Path("week 3.json"), picture});
+  EXPECT_EQ(run.status, kExitDecoded) << run.err;
+  EXPECT_EQ(run.out, "HIDDEN 42\n");
+  EXPECT_EQ(ReadFile(Path("week 3.html")).find("HIDDEN 42"), std::string::npos);
+  EXPECT_NE(ReadFile(Path("week 3-answer.html")).find("HIDDEN 42"), std::string::npos);
+  EXPECT_EQ(ReadFile(Path("week 3.json")).find("HIDDEN"), std::string::npos);
+  const TRun json = Run({"--hide-answer", "--json", "-", picture});
+  EXPECT_EQ(json.out.find("HIDDEN"), std::string::npos);
+  EXPECT_NE(json.out.find("\"answerHidden\": true"), std::string::npos);
+
+  // When the answer sheet cannot be written, neither is the report.
+  fs::create_directory(Path("blocked-answer.html"));
+  ExpectUnusable({"--hide-answer", "--report", Path("blocked.html"), picture}, "blocked-answer.html");
+  EXPECT_FALSE(fs::exists(Path("blocked.html")));
 }

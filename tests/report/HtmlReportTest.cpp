@@ -15,6 +15,7 @@
 #include "common/ShiftJis.h"
 #include "decoder/Analysis.h"
 #include "report/DiagnosisTexts.h"
+#include "report/DiagnosisPlots.h"
 #include "report/HtmlReport.h"
 #include "report/Pages.h"
 
@@ -28,8 +29,9 @@ struct TAnalysed {
     surfaces.Image(TImagePaneId::Image2).ReplacePicture(picture);
     result = Analyse(veltrix, surfaces, picture, parameters);
   }
-  std::string Report(const std::string& name = "symbol.bmp") const {
-    return HtmlReport({name, picture.Width(), picture.Height(), &surfaces, &result});
+  std::string Report(const std::string& name = "symbol.bmp", const std::string& jpeg = {}) const {
+    return HtmlReport({.pictureName = name, .width = picture.Width(), .height = picture.Height(), .surfaces = &surfaces,
+                       .result = &result, .pictureJpeg = jpeg});
   }
   TBitmap picture;
   TSurfaces surfaces;
@@ -106,16 +108,23 @@ TEST(HtmlReport, WellFormedWithEverySectionAndEveryPaneOfEveryPage) {
     const std::string key(page.objectName);
     ASSERT_EQ(parsed.All("h2", key).size(), 1u);
     EXPECT_EQ(parsed.All("h2", key)[0]->text, std::to_string(p + 1) + ". " + std::string(page.caption));
-    EXPECT_EQ(parsed.All("p", key).size(), 2u) << "the explanation in Japanese and in English";
+    std::size_t explanations = 0;
+    for (const TElement* paragraph : parsed.All("p", key)) explanations += paragraph->attributes.count("lang");
+    EXPECT_EQ(explanations, 2u) << "the explanation in Japanese and in English";
     std::size_t pictures = 0, texts = 0;
     for (const TPagePane& pane : page.panes) (pane.kind == TPagePane::TKind::Image ? pictures : texts) += 1;
-    EXPECT_EQ(parsed.All("label", key).size(), pictures);
+    // Image2 refers to Image1 instead of holding the picture again.
+    const std::size_t references = parsed.All("p", key).size() - 2;
+    EXPECT_EQ(parsed.All("img", key).size() + references, pictures);
+    EXPECT_EQ(references, key == "TabSheet2" ? 1u : 0u);
     EXPECT_EQ(parsed.All("pre", key).size(), texts);
-    for (const TElement* label : parsed.All("label", key)) {
-      const std::string& classes = label->attributes.at("class");
-      const std::string pane = label->attributes.at("aria-label");
+    for (const TElement* img : parsed.All("img", key)) {
+      const std::string& classes = img->attributes.at("class");
+      const std::string pane = img->attributes.at("alt");
       const bool modules = pane == "DigitImage" || pane == "BlockImage" || pane == "MaskImage" || pane == "ResultImage";
       EXPECT_EQ(classes.find("modules") != std::string::npos, modules) << pane;
+      // A click on the picture ticks the box before it, which enlarges it.
+      EXPECT_NE(img->attributes.at("style").find("--zoom: "), std::string::npos);
     }
   }
   // The outcome: status panels, the stage reached and the three result lines.
@@ -124,34 +133,33 @@ TEST(HtmlReport, WellFormedWithEverySectionAndEveryPaneOfEveryPage) {
                                   std::string("データ :report\n完了\n")})
     EXPECT_NE(outcome.find(part), std::string::npos) << part;
 
-  // Nothing is fetched and nothing runs.
-  for (const char* element : {"script", "img", "link", "iframe", "object", "embed"})
+  // Nothing is fetched and nothing runs: the pictures are in the file.
+  for (const char* element : {"script", "link", "iframe", "object", "embed"})
     EXPECT_TRUE(parsed.All(element).empty()) << element;
+  std::map<std::string, std::string> sourceOf;
   for (const TElement& e : parsed.elements) {
-    EXPECT_EQ(e.attributes.count("src"), 0u) << e.name;
+    if (e.attributes.count("src")) {
+      EXPECT_EQ(e.name, "img");
+      EXPECT_EQ(e.attributes.at("src").rfind("data:image/png;base64,", 0), 0u);
+      sourceOf[e.attributes.at("alt")] = e.attributes.at("src");
+    }
     if (e.attributes.count("href")) {
       EXPECT_EQ(e.attributes.at("href").front(), '#');
     }
     for (const auto& [name, value] : e.attributes) EXPECT_NE(name.rfind("on", 0), 0u) << name;
   }
-  static const QRegularExpression url(QStringLiteral("url\\(([^)]*)\\)"));
-  auto urls = url.globalMatch(QString::fromStdString(parsed.style));
-  std::size_t embedded = 0;
-  while (urls.hasNext()) {
-    EXPECT_TRUE(urls.next().captured(1).startsWith(QStringLiteral("data:image/png;base64,")));
-    ++embedded;
-  }
-  // Each picture once: the loaded picture serves Image1 and Image2, the
-  // sampled matrix DigitImage and BlockImage.
-  std::set<std::string> classes;
-  std::map<std::string, std::string> classOf;
-  for (const TElement* label : parsed.All("label")) {
-    classes.insert(label->attributes.at("class").substr(8, 4));
-    classOf[label->attributes.at("aria-label")] = label->attributes.at("class");
-  }
-  EXPECT_EQ(embedded, classes.size());
-  EXPECT_EQ(embedded, 8u);
-  EXPECT_EQ(classOf.at("Image1"), classOf.at("Image2"));
+  EXPECT_EQ(parsed.style.find("url("), std::string::npos);
+  // The loaded picture once, the sampled matrix on both of its panes.
+  EXPECT_EQ(sourceOf.size(), 9u);
+  EXPECT_EQ(sourceOf.count("Image2"), 0u);
+  EXPECT_EQ(sourceOf.at("DigitImage"), sourceOf.at("BlockImage"));
+  const std::vector<const TElement*> links = parsed.All("a", "TabSheet2");
+  ASSERT_EQ(links.size(), 1u);
+  EXPECT_EQ(links[0]->attributes.at("href"), "#pane-Image1");
+  EXPECT_EQ(links[0]->text, "1. 読み込み画像");
+  // On paper: A4, a printed page per page of the window.
+  EXPECT_NE(parsed.style.find("@page { size: A4"), std::string::npos);
+  EXPECT_NE(parsed.style.find("section.page, #explorer { break-before: page }"), std::string::npos);
 }
 
 TEST(HtmlReport, TextsFromThePictureAndTheFileSystemShowLiterally) {
@@ -236,6 +244,37 @@ TEST(HtmlReport, DiagnosisSectionAfterThePagesWithItsTextsEscaped) {
   const TParsed decoded = Parse(TAnalysed(RenderSymbol(EncodeBytes("fine", 2, 1), 4)).Report());
   EXPECT_TRUE(decoded.All("pre", key).empty());
   EXPECT_NE(decoded.All("section", key)[0]->text.find("復号できました。"), std::string::npos);
+}
+
+// The loaded picture's own JPEG file stands for Image1 when it is given, and
+// the page 診断 draws the window's plots as SVG: the histogram once the
+// picture's grey levels are known.
+TEST(HtmlReport, LoadedJpegEmbeddedAsItIsAndPlotsAsSvg) {
+  TAnalysed analysed(RenderSymbol(EncodeBytes("plots", 2, 1), 4));
+  const std::string jpeg("\xFF\xD8 any bytes \x00\xFF\xD9", 16);
+  for (const bool histogram : {false, true}) {
+    SCOPED_TRACE(histogram);
+    if (histogram) analysed.result.diagnosis.pictureHistogram = TGreyHistogram{};
+    // A name that looks like the pictures' place holders stays a name.
+    const std::string name = "src=\"morilux-picture:0\" photo.jpg";
+    const TParsed parsed = Parse(analysed.Report(name, jpeg));
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.All("title")[0]->text, "Morilux 解析レポート — " + name);
+    std::map<std::string, std::string> sourceOf;
+    for (const TElement* img : parsed.All("img")) sourceOf[img->attributes.at("alt")] = img->attributes.at("src");
+    const std::string prefix = "data:image/jpeg;base64,";
+    ASSERT_EQ(sourceOf.at("Image1").rfind(prefix, 0), 0u);
+    EXPECT_EQ(QByteArray::fromBase64(QByteArray::fromStdString(sourceOf.at("Image1").substr(prefix.size()))).toStdString(), jpeg);
+    EXPECT_EQ(sourceOf.count("Image2"), 0u);
+    EXPECT_EQ(sourceOf.at("FrontImage").rfind("data:image/png;base64,", 0), 0u);
+
+    std::vector<std::string> plots;
+    for (const TElement* svg : parsed.All("svg", "TabSheet10")) plots.push_back(svg->attributes.at("aria-label"));
+    std::vector<std::string> expected;
+    for (const TPlotTitle& plot : kDiagnosisPlots)
+      if (histogram || plot.kind != TPlotKind::Histogram) expected.emplace_back(plot.title);
+    EXPECT_EQ(plots, expected);
+  }
 }
 
 }  // namespace
