@@ -14,6 +14,8 @@ namespace {
 // Magnified at least this far (display pixels per picture pixel), the nodes
 // are drawn as rings around their pixel rather than as dots.
 constexpr double kRingScale = 2.0;
+// Marks on a shrunk picture are at least this many display pixels wide.
+constexpr double kMarkWidth = 2.0;
 // One notch of a mouse wheel (120 eighths of a degree) zooms by 2^(1/4).
 constexpr double kWheelEighthsPerDoubling = 480.0;
 const QColor kNodeColour(0, 0, 255);
@@ -180,6 +182,19 @@ void TImageView::SetHighlight(std::vector<TPoint> pixels) {
   update();
 }
 
+QImage TImageView::Boxes(double scale, TAxis* columns, TAxis* rows) const {
+  const auto across = static_cast<std::int32_t>(std::lround(width() * scale));
+  const auto down = static_cast<std::int32_t>(std::lround(height() * scale));
+  if (stretched_) {
+    *columns = StretchedAxis(picture_.Width(), across);
+    *rows = StretchedAxis(picture_.Height(), down);
+    return RenderBoxes(picture_, *columns, *rows, qRgb(255, 255, 255));
+  }
+  *columns = ZoomedAxis(picture_.Width(), across, zoom_ * scale, origin_.x());
+  *rows = ZoomedAxis(picture_.Height(), down, zoom_ * scale, origin_.y());
+  return RenderBoxes(picture_, *columns, *rows, palette().color(QPalette::Window).rgb());
+}
+
 void TImageView::RenderBase(TPaneScaler* scaler) const {
   if (rendered_) return;
   rendered_ = true;
@@ -190,15 +205,13 @@ void TImageView::RenderBase(TPaneScaler* scaler) const {
     rows_.clear();
     return;
   }
-  if (stretched_) {
+  if (stretched_ && scaler != nullptr) {
+    // The scaler shares its work among the panes refreshed together.
     columns_ = StretchedAxis(picture_.Width(), width());
     rows_ = StretchedAxis(picture_.Height(), height());
-    TPaneScaler own;
-    base_ = (scaler != nullptr ? scaler : &own)->Scale(picture_, size());
+    base_ = scaler->Scale(picture_, size());
   } else {
-    columns_ = ZoomedAxis(picture_.Width(), width(), zoom_, origin_.x());
-    rows_ = ZoomedAxis(picture_.Height(), height(), zoom_, origin_.y());
-    base_ = RenderBoxes(picture_, columns_, rows_, palette().color(QPalette::Window).rgb());
+    base_ = Boxes(1, &columns_, &rows_);
   }
 }
 
@@ -207,44 +220,63 @@ void TImageView::Compose() const {
   if (composed_) return;
   composed_ = true;
   frame_ = base_;
-  marksPainted_ = 0;
-  if (frame_.isNull()) return;
-  // Enlarged, every painted pixel covers whole display pixels already.
-  if (marksShown_ && (AnyLongerThanOne(columns_) || AnyLongerThanOne(rows_)))
-    marksPainted_ = PaintMarks(frame_, picture_, columns_, rows_);
-  if ((!marksShown_ || nodes_.empty()) && highlight_.empty()) return;
+  marksPainted_ = frame_.isNull() ? 0 : PaintOverlay(frame_, columns_, rows_, 1);
+}
 
-  QPainter painter(&frame_);
-  const QPointF scale = Scale();
-  const double magnified = std::min(scale.x(), scale.y());
+QImage TImageView::Render(double scale) const {
+  if (picture_.Empty() || width() <= 0 || height() <= 0) return {};
+  TAxis columns, rows;
+  QImage image = Boxes(scale, &columns, &rows);
+  if (!image.isNull()) PaintOverlay(image, columns, rows, scale);
+  return image;
+}
+
+std::size_t TImageView::PaintOverlay(QImage& image, const TAxis& columns, const TAxis& rows, double scale) const {
+  std::size_t painted = 0;
+  // Enlarged, every painted pixel covers whole display pixels already.
+  if (marksShown_ && (AnyLongerThanOne(columns) || AnyLongerThanOne(rows)))
+    painted = PaintMarks(image, picture_, columns, rows, static_cast<int>(std::lround(kMarkWidth * scale)));
+  if ((!marksShown_ || nodes_.empty()) && highlight_.empty()) return painted;
+
+  QPainter painter(&image);
+  // Whether the nodes are dots or rings depends on the view, not on the drawing's scale.
+  const QPointF viewScale = Scale();
+  const double magnified = std::min(viewScale.x(), viewScale.y());
+  const auto centre = [&](const TPoint& node) { return CentreOf({node.x, node.y}) * scale; };
   if (marksShown_) {
     if (magnified >= kRingScale) {
       painter.setRenderHint(QPainter::Antialiasing);
-      painter.setPen(QPen(kNodeColour, 2));
+      painter.setPen(QPen(kNodeColour, 2 * scale));
       painter.setBrush(Qt::NoBrush);
-      const double radius = std::max(6.0, 0.75 * magnified + 4);
-      for (const TPoint& node : nodes_) painter.drawEllipse(CentreOf({node.x, node.y}), radius, radius);
+      const double radius = std::max(6.0, 0.75 * magnified + 4) * scale;
+      for (const TPoint& node : nodes_) painter.drawEllipse(centre(node), radius, radius);
       painter.setRenderHint(QPainter::Antialiasing, false);
     } else {
       // Dots of 3 x 3 display pixels: over the red sampling point painted on
       // the node's own pixel, a single pixel would not show.
+      const int side = static_cast<int>(std::lround(3 * scale));
       for (const TPoint& node : nodes_) {
-        const QPointF centre = CentreOf({node.x, node.y});
-        painter.fillRect(QRect(static_cast<int>(std::floor(centre.x())) - 1, static_cast<int>(std::floor(centre.y())) - 1, 3, 3),
+        const QPointF at = centre(node);
+        painter.fillRect(QRect(static_cast<int>(std::floor(at.x() - side / 2.0 + 0.5)),
+                               static_cast<int>(std::floor(at.y() - side / 2.0 + 0.5)), side, side),
                          kNodeColour);
       }
     }
   }
+  const int edge = static_cast<int>(std::lround(scale));
   for (const TPoint& pixel : highlight_) {
-    const auto [left, right] = DisplaySpan(columns_, pixel.x);
-    const auto [top, bottom] = DisplaySpan(rows_, pixel.y);
+    const auto [left, right] = DisplaySpan(columns, pixel.x);
+    const auto [top, bottom] = DisplaySpan(rows, pixel.y);
     if (left == right || top == bottom) continue;
     const QRect rect(left, top, right - left, bottom - top);
     painter.fillRect(rect, kHighlightFill);
-    painter.setPen(kHighlightEdge);
-    painter.setBrush(Qt::NoBrush);
-    if (rect.width() > 2 && rect.height() > 2) painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    if (rect.width() > 2 * edge && rect.height() > 2 * edge) {
+      painter.setPen(QPen(kHighlightEdge, edge, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawRect(QRectF(rect).adjusted(edge / 2.0, edge / 2.0, -edge / 2.0, -edge / 2.0));
+    }
   }
+  return painted;
 }
 
 void TImageView::paintEvent(QPaintEvent*) {

@@ -20,9 +20,10 @@
 //
 // Over the picture the pane can show marks, none of which changes the
 // picture: the pixels that a stage painted over a binary plane, drawn in their
-// own colour with priority over the averaging (at least one display pixel
-// each); the alignment nodes of the sampling grid, as dots when shrunk and as
-// rings when magnified; and an outlined group of pixels (a codeword's modules).
+// own colour with priority over the averaging (at least two display pixels
+// wide where the picture is shrunk); the alignment nodes of the sampling
+// grid, as dots when shrunk and as rings when magnified; and an outlined
+// group of pixels (a codeword's modules).
 class TImageView : public QWidget {
   Q_OBJECT
 
@@ -41,6 +42,10 @@ class TImageView : public QWidget {
   const TBitmap& Picture() const { return picture_; }
   // The pane as it is painted (widget size, marks included); null while the pane is empty.
   const QImage& Shown() const;
+  // The same view drawn `scale` times larger (for slides): the picture through
+  // axes of that many display pixels, the marks, nodes and outlines as wide
+  // as shown, scaled alike. Null while the pane is empty.
+  QImage Render(double scale) const;
   // Size of the picture the pane holds, before stretching.
   QSize PictureSize() const { return pictureSize_; }
 
@@ -109,6 +114,11 @@ class TImageView : public QWidget {
   void Invalidate();
   void RenderBase(TPaneScaler* scaler) const;
   void Compose() const;
+  // The picture through the view's axes at `scale` times the widget's size.
+  QImage Boxes(double scale, TAxis* columns, TAxis* rows) const;
+  // The marks, nodes and outlined pixels over a drawing of the picture
+  // through these axes, `scale` times the widget's size. Returns the marks painted.
+  std::size_t PaintOverlay(QImage& image, const TAxis& columns, const TAxis& rows, double scale) const;
   void Hover(QPoint at);
 
   TBitmap picture_;  // shares the pane's pixels; kept for a change of view or size

@@ -219,6 +219,24 @@ std::int32_t FloorClamped(double value, std::int32_t low, std::int32_t high) {
   return static_cast<std::int32_t>(std::clamp(std::floor(value), static_cast<double>(low), static_cast<double>(high)));
 }
 
+// The display positions a mark at picture position `source` covers when it is
+// at least `minWidth` wide: its span, widened about the point where the
+// pixel's centre lies, inside the axis.
+std::pair<std::int32_t, std::int32_t> Widened(const TAxis& axis, std::int32_t source,
+                                              std::pair<std::int32_t, std::int32_t> span, int minWidth) {
+  const auto [first, last] = span;
+  if (last - first >= minWidth) return span;
+  // In a box of several pixels the pixel's centre lies somewhere along its
+  // one display position; a pixel over several positions, in their middle.
+  const TBox& box = axis[static_cast<std::size_t>(first)];
+  const double centre = last - first > 1 ? (first + last) / 2.0
+                                         : first + (source + 0.5 - box.begin) / std::max(1, box.end - box.begin);
+  const auto size = static_cast<std::int32_t>(axis.size());
+  const auto start = static_cast<std::int32_t>(std::floor(centre - minWidth / 2.0 + 0.5));
+  const std::int32_t begin = std::clamp(start, 0, std::max(0, size - minWidth));
+  return {begin, std::min(size, begin + minWidth)};
+}
+
 }  // namespace
 
 TAxis StretchedAxis(std::int32_t source, std::int32_t display) {
@@ -273,19 +291,73 @@ QImage RenderBoxes(const TBitmap& picture, const TAxis& columns, const TAxis& ro
              : AverageColours<std::uint32_t>(picture, columns, rows, background);
 }
 
-std::size_t PaintMarks(QImage& image, const TBitmap& picture, const TAxis& columns, const TAxis& rows) {
+std::size_t PaintMarks(QImage& image, const TBitmap& picture, const TAxis& columns, const TAxis& rows, int minWidth) {
   if (picture.Plane() == nullptr || picture.PaintedCount() == 0 || image.isNull()) return 0;
+  using TSpan = std::pair<std::int32_t, std::int32_t>;
+  const auto spans = [&](std::int32_t x, std::int32_t y, auto&& use) {
+    const TSpan across = DisplaySpan(columns, x);
+    const TSpan down = DisplaySpan(rows, y);
+    if (across.first != across.second && down.first != down.second) use(across, down);
+  };
+  const auto fill = [&](TSpan across, TSpan down, QRgb colour) {
+    for (std::int32_t row = down.first; row < down.second; ++row) {
+      auto* line = reinterpret_cast<QRgb*>(image.scanLine(row));
+      std::fill(line + across.first, line + across.second, colour);
+    }
+  };
+  if (minWidth > 1) {
+    // Which display pixels the marks' own spans take.
+    const std::size_t width = static_cast<std::size_t>(image.width());
+    std::vector<std::uint8_t> taken(width * static_cast<std::size_t>(image.height()), 0);
+    picture.ForEachPainted([&](std::int32_t x, std::int32_t y, TColor) {
+      spans(x, y, [&](TSpan across, TSpan down) {
+        for (std::int32_t row = down.first; row < down.second; ++row)
+          std::fill_n(taken.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(row) * width + static_cast<std::size_t>(across.first)),
+                      across.second - across.first, 1);
+      });
+    });
+    // Along an axis, past the marks that touch this one (the rest of a line),
+    // no other mark within twice the width on either side, in the mark's rows
+    // (along x) or columns (along y).
+    const auto alone = [&](TSpan along, TSpan within, bool acrossRows) {
+      const std::int32_t limit = acrossRows ? image.width() : image.height();
+      const auto takenAt = [&](std::int32_t at) {
+        for (std::int32_t other = within.first; other < within.second; ++other) {
+          const auto x = static_cast<std::size_t>(acrossRows ? at : other);
+          const auto y = static_cast<std::size_t>(acrossRows ? other : at);
+          if (taken[y * width + x] != 0) return true;
+        }
+        return false;
+      };
+      for (const int step : {-1, 1}) {
+        std::int32_t at = step < 0 ? along.first - 1 : along.second;
+        while (at >= 0 && at < limit && takenAt(at)) at += step;
+        for (std::int32_t gap = 0; gap < 2 * minWidth && at >= 0 && at < limit; ++gap, at += step)
+          if (takenAt(at)) return false;
+      }
+      return true;
+    };
+    // A mark narrower than the width is widened where it stands alone along an
+    // axis: a line across it, a lone point both ways. Marks apart but closer
+    // together (the sampling points of a shrunk grid) keep their own pixels,
+    // so that the picture between them stays visible.
+    picture.ForEachPainted([&](std::int32_t x, std::int32_t y, TColor colour) {
+      spans(x, y, [&](TSpan across, TSpan down) {
+        const bool wideAcross = across.second - across.first < minWidth && alone(across, down, true);
+        const bool wideDown = down.second - down.first < minWidth && alone(down, across, false);
+        if (wideAcross || wideDown)
+          fill(wideAcross ? Widened(columns, x, across, minWidth) : across, wideDown ? Widened(rows, y, down, minWidth) : down,
+               ToQRgb(colour));
+      });
+    });
+  }
+  // Every mark's own display pixels, over any widened neighbour.
   std::size_t painted = 0;
   picture.ForEachPainted([&](std::int32_t x, std::int32_t y, TColor colour) {
-    const auto [firstColumn, lastColumn] = DisplaySpan(columns, x);
-    const auto [firstRow, lastRow] = DisplaySpan(rows, y);
-    if (firstColumn == lastColumn || firstRow == lastRow) return;
-    const QRgb shown = ToQRgb(colour);
-    for (std::int32_t row = firstRow; row < lastRow; ++row) {
-      auto* line = reinterpret_cast<QRgb*>(image.scanLine(row));
-      std::fill(line + firstColumn, line + lastColumn, shown);
-    }
-    ++painted;
+    spans(x, y, [&](TSpan across, TSpan down) {
+      fill(across, down, ToQRgb(colour));
+      ++painted;
+    });
   });
   return painted;
 }

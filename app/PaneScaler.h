@@ -39,8 +39,14 @@ QImage RenderBoxes(const TBitmap& picture, const TAxis& columns, const TAxis& ro
 // Paints every pixel painted over a picture's plane (triangle lines, timing
 // samples, nodes, sampling points) onto all display pixels whose boxes hold
 // it, in its own colour instead of the box's average: marks stay visible
-// however far the picture is shrunk. Returns the number of marks painted.
-std::size_t PaintMarks(QImage& image, const TBitmap& picture, const TAxis& columns, const TAxis& rows);
+// however far the picture is shrunk. Along an axis where a mark covers fewer
+// than `minWidth` display pixels and, past the marks that touch it, no other
+// mark lies within twice that, it is widened to that many about its place: a
+// one-pixel line of a shrunk photograph shows `minWidth` pixels thick, a lone
+// point as a square, while separate marks closer together (a shrunk grid of
+// sampling points) keep their own pixels. A mark's own display pixels keep its colour over a neighbour's
+// widening. Returns the number of marks painted.
+std::size_t PaintMarks(QImage& image, const TBitmap& picture, const TAxis& columns, const TAxis& rows, int minWidth = 1);
 
 // Stretches pictures to the size of a pane, the aspect ratio not kept.
 // Shrinking averages the pixels of each box (a 1-pixel line of a photograph

@@ -183,4 +183,69 @@ TEST(ImageView, AlignmentNodesAreDotsWhenShrunkAndRingsWhenMagnified) {
   for (int dx = 6; dx <= 14; ++dx) EXPECT_FALSE(bluish(view.Shown().pixel((magnified + QPointF(dx, 0)).toPoint())));
 }
 
+// Marks on a shrunk picture are two display pixels wide, four in a drawing at
+// twice the resolution; a mark's own display pixel keeps its colour beside a
+// neighbour's widened one; enlarged pixels are as wide as the zoom makes them.
+TEST(ImageView, MarksOnAShrunkPictureAreAtLeastTwoDisplayPixelsWide) {
+  auto plane = std::make_shared<TPlaneBoolean>(4000, 3000);
+  TBitmap picture = TBitmap::FromSharedPlane(plane, 4000, 3000);
+  for (int y = 0; y < 3000; ++y) picture.SetPixel(1234, y, kRed);  // a line one pixel wide
+  TImageView view;
+  view.resize(420, 420);
+  view.SetPicture(picture);
+  // Red display pixels along the middle row of a drawing.
+  const auto redAcross = [](const QImage& image) {
+    int red = 0;
+    for (int x = 0; x < image.width(); ++x) red += image.pixel(x, image.height() / 2) == qRgb(255, 0, 0);
+    return red;
+  };
+  struct TCase {
+    const char* name;
+    double zoom;  // 0: stretched
+    int shown;
+  };
+  for (const TCase& c : std::vector<TCase>{{"stretched", 0, 2}, {"zoom 1/16", 1.0 / 16, 2}, {"zoom 0.1", 0.1, 2},
+                                           {"zoom 1/3", 1.0 / 3, 2}, {"zoom 8", 8, 8}}) {
+    SCOPED_TRACE(c.name);
+    if (c.zoom > 0) view.SetZoom(c.zoom, QPointF(1234 - 200 / c.zoom, 1000));
+    EXPECT_EQ(redAcross(view.Shown()), c.shown);
+    EXPECT_EQ(redAcross(view.Render(2)), 2 * c.shown);
+    EXPECT_EQ(view.Render(1), view.Shown()) << "the same drawing as the pane's";
+  }
+
+  // Two marks in neighbouring display pixels: each keeps its own.
+  TBitmap pair = TBitmap::FromSharedPlane(plane, 4000, 3000);
+  const QPoint red(2000, 1500), blue(2010, 1500);  // ten pixels apart: 1.05 display pixels
+  pair.SetPixel(red.x(), red.y(), kRed);
+  pair.SetPixel(blue.x(), blue.y(), kBlue);
+  view.SetPicture(pair);
+  view.ShowStretched();
+  const auto at = [&](QPoint pixel) {
+    const QPointF centre = view.CentreOf(pixel);
+    return view.Shown().pixel(static_cast<int>(std::floor(centre.x())), static_cast<int>(std::floor(centre.y())));
+  };
+  ASSERT_NE(std::floor(view.CentreOf(red).x()), std::floor(view.CentreOf(blue).x()));
+  EXPECT_EQ(at(red), qRgb(255, 0, 0));
+  EXPECT_EQ(at(blue), qRgb(0, 0, 255));
+  EXPECT_EQ(view.MarksPainted(), 2u);
+  view.SetMarksShown(false);
+  EXPECT_EQ(redAcross(view.Shown()), 0);
+
+  // A row of points 2.3 display pixels apart (a shrunk grid of sampling
+  // points) keeps one display pixel each, so that the picture shows between them.
+  TBitmap grid = TBitmap::FromSharedPlane(plane, 4000, 3000);
+  for (int x = 100; x < 3900; x += 22) grid.SetPixel(x, 1500, kRed);
+  TImageView dense;
+  dense.resize(420, 420);
+  dense.SetPicture(grid);
+  const int row = static_cast<int>(std::floor(dense.CentreOf(QPoint(0, 1500)).y()));
+  int across = 0, points = 0, down = 0;
+  for (int x = 0; x < 420; ++x) across += dense.Shown().pixel(x, row) == qRgb(255, 0, 0);
+  for (int x = 100; x < 3900; x += 22) ++points;
+  EXPECT_EQ(across, points);
+  const int column = static_cast<int>(std::floor(dense.CentreOf(QPoint(100 + 22 * 86, 1500)).x()));
+  for (int y = 0; y < 420; ++y) down += dense.Shown().pixel(column, y) == qRgb(255, 0, 0);
+  EXPECT_EQ(down, 2) << "alone in its column, each point is widened along y";
+}
+
 }  // namespace
