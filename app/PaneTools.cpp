@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include "ImageView.h"
+#include "PaneLegends.h"
 #include "PictureFiles.h"
 #include "SaveFile.h"
 #include "WindowSurfaces.h"
@@ -39,11 +40,6 @@
 #include "symbol/Versions.h"
 
 namespace {
-
-bool IsModulePane(TImagePaneId pane) {
-  using enum TImagePaneId;
-  return pane == DigitImage || pane == BlockImage || pane == MaskImage || pane == ResultImage;
-}
 
 // Panes that show the same picture, or pictures of the same kind and size,
 // and can follow each other's view: the loaded picture, the binary plane and
@@ -67,38 +63,6 @@ int GroupOf(TImagePaneId pane) {
 
 QString Name(TImagePaneId pane) { return QString::fromLatin1(PaneName(pane).data(), static_cast<qsizetype>(PaneName(pane).size())); }
 QString Name(TTextPaneId pane) { return QString::fromLatin1(PaneName(pane).data(), static_cast<qsizetype>(PaneName(pane).size())); }
-
-// What each colour on a pane means, shown below it.
-struct TLegendEntry {
-  QRgb colour;
-  const char* text;
-};
-struct TLegend {
-  TImagePaneId pane;
-  std::vector<TLegendEntry> entries;
-};
-
-const std::vector<TLegend>& Legends() {
-  using enum TImagePaneId;
-  static const std::vector<TLegend> legends = {
-      {ClossLineImage,
-       {{qRgb(255, 0, 0), "左上→右上"}, {qRgb(0, 0, 255), "左上→左下"}, {qRgb(255, 255, 0), "右上–左下"}}},
-      {TimeImage, {{qRgb(255, 0, 0), "タイミングを調べた点（最後に試した型番）"}}},
-      {AdjustImage, {{qRgb(0, 0, 255), "位置合わせの節点（拡大すると輪）"}, {qRgb(255, 0, 0), "サンプリング点"}}},
-      {BlockImage, {{qRgb(255, 140, 0), "選んだコード語の8モジュール"}}},
-      {MaskImage, {{qRgb(0, 0, 0), "マスクで反転するモジュール"}}},
-      {ResultImage, {{qRgb(0, 0, 0), "暗モジュール"}, {qRgb(255, 0, 0), "マスクで反転して暗になったモジュール"}}},
-  };
-  return legends;
-}
-
-QString LegendText(const TLegend& legend) {
-  QStringList parts;
-  for (const TLegendEntry& entry : legend.entries)
-    parts << QStringLiteral("<span style=\"color:%1\">■</span> %2")
-                 .arg(QColor(entry.colour).name(), QString::fromUtf8(entry.text));
-  return parts.join(QStringLiteral("　"));
-}
 
 QString ZoomText(const TImageView& view) {
   if (view.Stretched()) return QStringLiteral("引き伸ばし表示");
@@ -158,6 +122,7 @@ class TPaneTools::TDropFilter : public QObject {
 
 TPaneTools::TPaneTools(QMainWindow& window, TWindowSurfaces& surfaces, QTabWidget& pages, THooks hooks)
     : QObject(&window), window_(window), surfaces_(surfaces), pages_(pages), hooks_(std::move(hooks)) {
+  export_ = new TPaneExport(window, surfaces, hooks_.message);
   readout_ = new QLabel(window.statusBar());
   readout_->setObjectName(QStringLiteral("StatusPanel2"));
   readout_->setMinimumWidth(120);
@@ -360,56 +325,6 @@ void TPaneTools::Dropped(const QString& path) {
   surfaces_.SetStatus(1, NotAPictureText(path).toStdString());
 }
 
-QString TPaneTools::ChooseFile(const QString& title, const QString& suggested, const QString& filter) {
-  if (chooser_) return chooser_(title, suggested, filter);
-  return QFileDialog::getSaveFileName(&window_, title, suggested, filter);
-}
-
-int TPaneTools::SlideFactor(int side) {
-  // About a thousand pixels across, at least four per module.
-  return std::clamp((1000 + side - 1) / std::max(side, 1), 4, 64);
-}
-
-bool TPaneTools::SavePicture(TImagePaneId pane, const QString& path, bool enlarged) {
-  const TImageView* view = surfaces_.View(pane);
-  if (view == nullptr || view->Picture().Empty()) {
-    hooks_.message(QStringLiteral("%1 には保存する画像がありません。").arg(Name(pane)));
-    return false;
-  }
-  QByteArray bytes;
-  try {
-    QImage image = ToQImage(view->Picture());
-    if (enlarged) {
-      const int factor = SlideFactor(std::max(image.width(), image.height()));
-      image = image.scaled(image.width() * factor, image.height() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    }
-    QBuffer buffer(&bytes);
-    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
-      throw std::runtime_error("the picture could not be encoded as PNG");
-  } catch (const std::exception& error) {
-    hooks_.message(QStringLiteral("%1 を保存できませんでした：%2").arg(path, QString::fromUtf8(error.what())));
-    return false;
-  }
-  if (const std::optional<QString> failure = SaveFile(path, {bytes.constData(), static_cast<std::size_t>(bytes.size())})) {
-    hooks_.message(*failure);
-    return false;
-  }
-  return true;
-}
-
-bool TPaneTools::SaveText(TTextPaneId pane, const QString& path) {
-  QByteArray bytes;
-  for (const std::string& line : surfaces_.Text(pane).Lines()) {
-    bytes.append(line.data(), static_cast<qsizetype>(line.size()));
-    bytes.append('\n');
-  }
-  if (const std::optional<QString> failure = SaveFile(path, {bytes.constData(), static_cast<std::size_t>(bytes.size())})) {
-    hooks_.message(*failure);
-    return false;
-  }
-  return true;
-}
-
 QWidget* TPaneTools::OpenEnlarged(TImagePaneId pane) {
   const TImageView* source = surfaces_.View(pane);
   if (source == nullptr) return nullptr;
@@ -456,25 +371,7 @@ void TPaneTools::FillImageMenu(QMenu& menu, TImagePaneId pane) {
   menu.addAction(linkAction_);
   add(QStringLiteral("別のウィンドウで表示"), "EnlargedWindowAction", [this, pane] { OpenEnlarged(pane); });
   menu.addSeparator();
-  const QString suggested = QDir::current().filePath(Name(pane));
-  const QString png = QStringLiteral("PNG (*.png)");
-  add(QStringLiteral("PNG で保存（原寸）…"), "SavePngAction", [this, pane, suggested, png] {
-    const QString path = ChooseFile(QStringLiteral("画像を保存"), suggested + QStringLiteral(".png"), png);
-    if (!path.isEmpty()) SavePicture(pane, path, false);
-  });
-  if (IsModulePane(pane)) {
-    add(QStringLiteral("拡大した PNG で保存（スライド用）…"), "SaveSlidePngAction", [this, pane, suggested, png] {
-      const QString path = ChooseFile(QStringLiteral("拡大した画像を保存"), suggested + QStringLiteral("-large.png"), png);
-      if (!path.isEmpty()) SavePicture(pane, path, true);
-    });
-  }
-  add(QStringLiteral("画像をコピー"), "CopyPictureAction", [this, view] {
-    try {
-      QApplication::clipboard()->setImage(ToQImage(view->Picture()));
-    } catch (const std::exception& error) {
-      hooks_.message(QString::fromUtf8(error.what()));
-    }
-  });
+  export_->FillImageMenu(menu, pane);
 }
 
 void TPaneTools::FillTextMenu(QMenu& menu, TTextPaneId pane) {

@@ -12,6 +12,7 @@
 
 #include "ModuleReadout.h"
 #include "PageStates.h"
+#include "PaneExport.h"
 #include "common/Surfaces.h"
 #include "decoder/Analysis.h"
 
@@ -39,9 +40,7 @@ class TPaneTools : public QObject {
     std::function<void(const QString& path)> load;     // the load command for a chosen file
     std::function<void(const QString& text)> message;  // a message box
   };
-  // Asks for the name of a file to write (title, suggested name, filter);
-  // an empty name cancels.
-  using TFileChooser = std::function<QString(const QString& title, const QString& suggested, const QString& filter)>;
+  using TFileChooser = TPaneExport::TFileChooser;
 
   TPaneTools(QMainWindow& window, TWindowSurfaces& surfaces, QTabWidget& pages, THooks hooks);
   ~TPaneTools() override;
@@ -62,23 +61,22 @@ class TPaneTools : public QObject {
   // The codeword whose modules BlockImage outlines, or -1.
   std::int32_t HighlightedCodeword() const { return shownCodeword_; }
 
-  // Every file the window writes is named here: the chooser set (tests,
-  // batch runs) or the save dialog.
-  void SetFileChooser(TFileChooser chooser) { chooser_ = std::move(chooser); }
-  QString ChooseFile(const QString& title, const QString& suggested, const QString& filter);
-  // The pane's picture as PNG at full size, or, `enlarged`, each pixel a
-  // square of several (module panes, for slides). False after a message.
-  bool SavePicture(TImagePaneId pane, const QString& path, bool enlarged);
-  // The pane's lines as UTF-8 text, each ended by a line break.
-  bool SaveText(TTextPaneId pane, const QString& path);
+  // Saving the panes (see TPaneExport). Every file the window writes is
+  // named through its chooser: the one set (tests, batch runs) or the save dialog.
+  TPaneExport& Export() { return *export_; }
+  void SetFileChooser(TFileChooser chooser) { export_->SetFileChooser(std::move(chooser)); }
+  QString ChooseFile(const QString& title, const QString& suggested, const QString& filter, QWidget* options = nullptr) {
+    return export_->ChooseFile(title, suggested, filter, options);
+  }
+  bool SavePicture(TImagePaneId pane, const QString& path, bool enlarged) { return export_->SavePicture(pane, path, enlarged); }
+  bool SaveText(TTextPaneId pane, const QString& path) { return export_->SaveText(pane, path); }
   // The pane's picture in a window of its own, which can be resized and zoomed.
   QWidget* OpenEnlarged(TImagePaneId pane);
   // The context menus of the panes.
   void FillImageMenu(QMenu& menu, TImagePaneId pane);
   void FillTextMenu(QMenu& menu, TTextPaneId pane);
 
-  // How much a pane of a module matrix is enlarged when saved for slides.
-  static int SlideFactor(int side);
+  static int SlideFactor(int side) { return TPaneExport::SlideFactor(side); }
 
  private:
   class TDropFilter;
@@ -97,7 +95,7 @@ class TPaneTools : public QObject {
   TWindowSurfaces& surfaces_;
   QTabWidget& pages_;
   THooks hooks_;
-  TFileChooser chooser_;
+  TPaneExport* export_ = nullptr;
   TPageStates states_;
   QLabel* readout_ = nullptr;
   QAction* marksAction_ = nullptr;

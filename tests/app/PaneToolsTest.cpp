@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@
 
 #include "ConformancePictures.h"
 #include "FilledSymbols.h"
+#include "ImageView.h"
+#include "PhotoScene.h"
 #include "PaneTools.h"
 #include "StageFailures.h"
 #include "SymbolCodewords.h"
@@ -288,6 +291,57 @@ TEST_F(Inspector, PanesAreSavedAndCopied) {
   chosen = dir_.filePath("listing.txt");
   listing.findChild<QAction*>("SaveTextAction")->trigger();
   EXPECT_TRUE(QFile::exists(chosen));
+}
+
+// A pane saved as shown is the pane's own drawing at twice the resolution:
+// the same view, the marks (two display pixels wide, so four pixels), the
+// nodes, and the pane's legend below it. Saving changes no pane.
+TEST_F(Inspector, PaneSavedAsShownIsItsViewAtTwiceTheResolutionWithItsLegend) {
+  TPhotoOptions photo;
+  photo.moduleSize = 11;
+  photo.degrees = 8;
+  ASSERT_TRUE(Analyse(RenderPhoto(EncodeBytes("slides", 2, 1), photo), 0, "photo.bmp"));
+  TImageView* adjust = View(TImagePaneId::AdjustImage);
+  const QImage before = ToQImage(adjust->Picture());
+  const std::vector<std::string> trace = form_->Surfaces().Text(TTextPaneId::RdSnMemo).Lines();
+
+  const auto legendColours = [](const QImage& image, int from) {
+    std::set<QRgb> colours;
+    for (int y = from; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) colours.insert(image.pixel(x, y));
+    return colours;
+  };
+  for (const double zoom : {0.0, 0.3, 2.5}) {
+    SCOPED_TRACE(zoom);
+    if (zoom > 0) adjust->SetZoom(zoom, QPointF(200, 150));
+    const QImage shown = inspector().Export().ShownPicture(TImagePaneId::AdjustImage);
+    const QImage view = adjust->Render(TPaneExport::kShownScale);
+    ASSERT_EQ(view.size(), adjust->size() * 2);
+    ASSERT_GT(shown.height(), view.height()) << "the legend below";
+    EXPECT_EQ(shown.copy(0, 0, view.width(), view.height()), view.convertToFormat(shown.format()));
+    const std::set<QRgb> legend = legendColours(shown, view.height());
+    EXPECT_TRUE(legend.count(qRgb(255, 0, 0)) && legend.count(qRgb(0, 0, 255))) << "the legend's squares";
+  }
+  // A pane without a legend is its view alone; every pane's menu saves it.
+  EXPECT_EQ(inspector().Export().ShownPicture(TImagePaneId::FrontImage).size(), View(TImagePaneId::FrontImage)->size() * 2);
+  const QString chosen = dir_.filePath("shown.png");
+  inspector().SetFileChooser([&](const QString&, const QString& suggested, const QString&) {
+    EXPECT_TRUE(suggested.endsWith("-shown.png")) << suggested.toStdString();
+    return chosen;
+  });
+  for (const TImagePaneId pane : {TImagePaneId::AdjustImage, TImagePaneId::ResultImage, TImagePaneId::Image1}) {
+    QMenu menu;
+    inspector().FillImageMenu(menu, pane);
+    QAction* save = menu.findChild<QAction*>("SaveShownPngAction");
+    ASSERT_NE(save, nullptr) << PaneName(pane);
+    save->trigger();
+    EXPECT_EQ(QImage(chosen).convertToFormat(QImage::Format_RGB32),
+              inspector().Export().ShownPicture(pane).convertToFormat(QImage::Format_RGB32))
+        << PaneName(pane);
+  }
+  EXPECT_EQ(ToQImage(adjust->Picture()), before);
+  EXPECT_EQ(form_->Surfaces().Text(TTextPaneId::RdSnMemo).Lines(), trace);
+  EXPECT_TRUE(messages_.isEmpty());
 }
 
 // The panes show control characters as escapes; what is copied or saved
