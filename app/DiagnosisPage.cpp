@@ -202,6 +202,11 @@ void TDiagnosisPage::ShowPlots() {
   }
 }
 
+const TGreyHistogram& TDiagnosisPage::MakePictureHistogram() {
+  if (!pictureHistogram_) pictureHistogram_ = TFrontImage::GreyHistogram(picture_);
+  return *pictureHistogram_;
+}
+
 void TDiagnosisPage::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (result_ && !pictureHistogram_) ShowPlots();

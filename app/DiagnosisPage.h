@@ -50,6 +50,8 @@ class TDiagnosisPage : public QWidget {
   // The picture's own grey-level histogram, once the page has been shown
   // (it takes a pass over the picture, made only for the page).
   const std::optional<TGreyHistogram>& PictureHistogram() const { return pictureHistogram_; }
+  // The same, made now when the page has not made it yet (for the report).
+  const TGreyHistogram& MakePictureHistogram();
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -280,6 +281,8 @@ void TForm1::ChooseAndLoad(QFileDialog& dialog) {
 
 TForm1::TLoadResult TForm1::LoadPictureFile(const QString& path) {
   std::optional<TBitmap> loaded;
+  // Taken before the load: the report embeds the file only while it is still what was loaded.
+  TPictureSource source(QFile::encodeName(path).toStdString());
   try {
     loaded = LoadPicture(QFile::encodeName(path).toStdString());
   } catch (const std::exception& error) {
@@ -292,6 +295,7 @@ TForm1::TLoadResult TForm1::LoadPictureFile(const QString& path) {
   if (loaded) {
     picture_ = std::move(*loaded);
     picturePath_ = path;
+    pictureSource_ = std::move(source);
     if (explorer_) explorer_->PictureChanged();
   }
 
@@ -349,11 +353,20 @@ void TForm1::ReportCommand() {
   }
   const QString suggested = QFileInfo(picturePath_).dir().filePath(QFileInfo(picturePath_).completeBaseName() +
                                                                    QStringLiteral("-report.html"));
-  const QString path = inspector_->ChooseFile(QStringLiteral("レポートを書き出す"), suggested, QStringLiteral("HTML (*.html *.htm)"));
-  if (!path.isEmpty()) WriteReport(path);
+  // The exercise's check box, in the save dialog; it keeps its state from the last report.
+  auto* hide = new QCheckBox(QStringLiteral("答えを伏せる（演習用。解答は別のファイル …-answer.html に書き出します）"), this);
+  hide->setObjectName(QStringLiteral("HideAnswerCheck"));
+  hide->setToolTip(QStringLiteral("読み取った文字列、結果の行、データのコード語の値などを伏せ、画像はすべて残します"));
+  hide->setChecked(hideAnswer_);
+  hide->hide();
+  const QString path =
+      inspector_->ChooseFile(QStringLiteral("レポートを書き出す"), suggested, QStringLiteral("HTML (*.html *.htm)"), hide);
+  hideAnswer_ = hide->isChecked();
+  delete hide;
+  if (!path.isEmpty()) WriteReport(path, hideAnswer_);
 }
 
-bool TForm1::WriteReport(const QString& path) {
+bool TForm1::WriteReport(const QString& path, bool hideAnswer) {
   if (picture_.Empty() || !inspector_->States().CurrentPictureAnalysed()) {
     ShowMessage(QStringLiteral("レポートにする解析がありません。"));
     return false;
@@ -362,9 +375,11 @@ bool TForm1::WriteReport(const QString& path) {
   std::optional<QString> failure;
   try {
     const TExploreMap* explored = explorer_ ? explorer_->Map() : nullptr;
-    const std::string html = WindowReport({surfaces_.get(), &lastDrawn_, &lastAnalysis_, explored,
-                                           QFileInfo(picturePath_).fileName().toStdString(), &picture_});
-    failure = SaveFile(path, html);
+    // The picture's own grey levels, which the page 診断 makes only once it is seen.
+    const TGreyHistogram* histogram = lastAnalysis_.diagnosis.binarization ? &diagnosis_->MakePictureHistogram() : nullptr;
+    failure = SaveWindowReport(path, WindowReport({surfaces_.get(), &lastDrawn_, &lastAnalysis_, explored,
+                                                   QFileInfo(picturePath_).fileName().toStdString(), &picture_,
+                                                   &pictureSource_, histogram, hideAnswer}));
   } catch (const std::exception& error) {
     failure = QStringLiteral("%1 を保存できませんでした：%2").arg(path, QString::fromUtf8(error.what()));
   }

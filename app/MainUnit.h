@@ -11,6 +11,7 @@
 
 #include "common/Bitmap.h"
 #include "decoder/Analysis.h"
+#include "report/PictureSource.h"
 
 class QAction;
 class QCloseEvent;
@@ -72,12 +73,14 @@ class TForm1 : public QMainWindow {
   void SetFieldsAndAnalyse(const TAnalysisParameters& parameters);
 
   // "レポートを書き出す…": asks for a file name (through the inspector's file
-  // chooser) and writes the report there. Refused with a message while the
+  // chooser, whose dialog holds the check box HideAnswerCheck for an
+  // exercise) and writes the report there. Refused with a message while the
   // pages do not show an analysis of the picture loaded now.
   void ReportCommand();
   // The report of the last analysis written to `path`, whole or not at all;
-  // false after a message.
-  bool WriteReport(const QString& path);
+  // `hideAnswer`, an exercise with its answer sheet beside it (both or
+  // neither). False after a message.
+  bool WriteReport(const QString& path, bool hideAnswer = false);
   // "パラメータ探索…": the explorer's window, made on first use, brought to the front.
   TExplorerWindow* ExplorerCommand();
 
@@ -132,8 +135,11 @@ class TForm1 : public QMainWindow {
   QAction* toolsEnd_ = nullptr;
   std::unique_ptr<TVeltrix> decoder_;
   TBitmap picture_;
-  // The file the picture was loaded from.
+  // The file the picture was loaded from, and what it was then.
   QString picturePath_;
+  TPictureSource pictureSource_;
+  // The report command's check box as it was last left.
+  bool hideAnswer_ = false;
   TAnalysisResult lastAnalysis_;
   // The image panes the last analysis drew; the others show what earlier
   // analyses left and stay out of the report.

@@ -1,11 +1,16 @@
 #include "WindowReport.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 
-#include "report/HtmlReport.h"
+#include <QFile>
 
-std::string WindowReport(const TWindowReportInput& input) {
+#include "report/AnswerSheet.h"
+#include "report/HtmlReport.h"
+#include "report/OutputFiles.h"
+
+TWindowReport WindowReport(const TWindowReportInput& input) {
   const TSurfaces& surfaces = *input.surfaces;
   TSurfaces shown;
   for (const TImagePaneId pane : {TImagePaneId::Image1, TImagePaneId::Image2})
@@ -20,11 +25,37 @@ std::string WindowReport(const TWindowReportInput& input) {
   for (const int panel : {0, 1}) shown.SetStatus(panel, surfaces.Status(panel));
   TAnalysisResult result = *input.analysis;
   result.listingStart = 0;
+  if (!result.diagnosis.pictureHistogram && input.pictureHistogram != nullptr)
+    result.diagnosis.pictureHistogram = *input.pictureHistogram;
 
   const TExploreMap* map = input.explored;
   const std::optional<std::size_t> chosen = map && map->complete ? map->Chosen() : std::nullopt;
   if (!chosen || TAnalysisParameters{map->cells[*chosen].resolver, map->cells[*chosen].warp, map->grid.forceVersion} !=
                      result.parameters)
     map = nullptr;
-  return HtmlReport({input.pictureName, input.picture->Width(), input.picture->Height(), &shown, &result, map});
+  const TReportInput report{.pictureName = input.pictureName,
+                            .width = input.picture->Width(),
+                            .height = input.picture->Height(),
+                            .surfaces = &shown,
+                            .result = &result,
+                            .explored = map,
+                            .pictureJpeg = input.source ? input.source->EmbeddableJpeg() : std::string(),
+                            .hideAnswer = input.hideAnswer};
+  return {HtmlReport(report), input.hideAnswer ? AnswerSheet(report) : std::string()};
+}
+
+std::optional<QString> SaveWindowReport(const QString& path, const TWindowReport& files) {
+  const std::filesystem::path file(QFile::encodeName(path).toStdString());
+  try {
+    if (!file.has_filename()) throw TOutputError("cannot write " + file.string() + ": the name is a folder", "the name is a folder");
+    TFileBatch batch(file.parent_path().string());
+    batch.Write(file.filename().string(), files.report);
+    if (!files.answers.empty())
+      batch.Write(std::filesystem::path(AnswerSheetPath(file.string())).filename().string(), files.answers);
+    batch.Commit();
+  } catch (const TOutputError& error) {
+    const QString failed = error.Path().empty() ? path : QFile::decodeName(QByteArray::fromStdString(error.Path()));
+    return QStringLiteral("%1 を保存できませんでした：%2").arg(failed, QString::fromStdString(error.Reason()));
+  }
+  return std::nullopt;
 }

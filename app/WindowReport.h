@@ -1,12 +1,16 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include <QString>
 
 #include "common/Bitmap.h"
 #include "common/Surfaces.h"
 #include "decoder/Analysis.h"
 #include "decoder/Explorer.h"
+#include "report/PictureSource.h"
 
 // What the window shows after its last analysis, as the report holds it.
 struct TWindowReportInput {
@@ -18,14 +22,32 @@ struct TWindowReportInput {
   const TAnalysisResult* analysis = nullptr;
   // The explorer's map, or nullptr when the explorer has not been opened.
   const TExploreMap* explored = nullptr;
-  // The picture's file name (UTF-8) and the picture.
+  // The picture's file name (UTF-8), the picture and the file it was loaded from.
   std::string pictureName;
   const TBitmap* picture = nullptr;
+  const TPictureSource* source = nullptr;
+  // The picture's grey-level histogram, which the diagnosis shows.
+  const TGreyHistogram* pictureHistogram = nullptr;
+  // An exercise: the report without the answer, and the answer sheet.
+  bool hideAnswer = false;
+};
+
+// The report's files: the report and, for an exercise, its answer sheet.
+struct TWindowReport {
+  std::string report;
+  std::string answers;
 };
 
 // The report (HtmlReport) of the last analysis alone, as a run of the command
 // line on the same picture with the same parameters would write it: the
-// loaded picture, the panes the analysis drew, its part of the listing, the
-// status bar; with the explorer's map when the map's chosen cell is this
-// analysis. Throws std::runtime_error as HtmlReport does.
-std::string WindowReport(const TWindowReportInput& input);
+// loaded picture (its own JPEG file when a browser shows it as analysed), the
+// panes the analysis drew, its part of the listing, the status bar, the
+// diagnosis with the picture's grey levels; with the explorer's map when the
+// map's chosen cell is this analysis. Throws std::runtime_error as
+// HtmlReport does.
+TWindowReport WindowReport(const TWindowReportInput& input);
+
+// Writes the report to `path` and an exercise's answer sheet beside it
+// (AnswerSheetPath), both or neither. Returns the message the window shows
+// when they could not be written; none after a success.
+std::optional<QString> SaveWindowReport(const QString& path, const TWindowReport& files);

@@ -20,7 +20,7 @@ std::string OneLine(std::string text) {
 }
 
 [[noreturn]] void Fail(const std::string& path, const std::string& reason) {
-  throw TOutputError(OneLine("cannot write " + path + ": " + reason), OneLine(reason));
+  throw TOutputError(OneLine("cannot write " + path + ": " + reason), OneLine(reason), path);
 }
 
 std::string Reason(int error) { return std::system_category().message(error); }

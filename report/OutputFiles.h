@@ -18,14 +18,17 @@
 class TOutputError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
-  TOutputError(const std::string& message, std::string reason)
-      : std::runtime_error(message), reason_(std::move(reason)) {}
+  TOutputError(const std::string& message, std::string reason, std::string path = {})
+      : std::runtime_error(message), reason_(std::move(reason)), path_(std::move(path)) {}
   // The reason alone, for a front end that names the path in words of its
   // own; the whole message when no reason was kept apart.
   std::string Reason() const { return reason_.empty() ? what() : reason_; }
+  // The file that could not be written, when it was kept apart.
+  const std::string& Path() const { return path_; }
 
  private:
   std::string reason_;
+  std::string path_;
 };
 
 // Files of one folder replaced together. Write puts each file under a

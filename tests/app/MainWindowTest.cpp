@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFrame>
@@ -26,6 +27,7 @@
 #include "WindowSurfaces.h"
 #include "WindowTestSupport.h"
 #include "decoder/Veltrix.h"
+#include "image/FrontImage.h"
 #include "report/HtmlReport.h"
 #include "report/Pages.h"
 
@@ -475,7 +477,9 @@ TEST_F(MainWindow, ReportHoldsTheLastAnalysisOnlyAndIsRefusedWhileThePagesAreSta
   surfaces.Image(TImagePaneId::Image1).ReplacePicture(picture);
   surfaces.Image(TImagePaneId::Image2).ReplacePicture(picture);
   TVeltrix veltrix(surfaces);
-  const TAnalysisResult alone = Analyse(veltrix, surfaces, picture, failing);
+  TAnalysisResult alone = Analyse(veltrix, surfaces, picture, failing);
+  // The diagnosis's histogram of the picture, which the command line makes for its report.
+  alone.diagnosis.pictureHistogram = TFrontImage::GreyHistogram(picture);
   EXPECT_EQ(written, HtmlReport({"symbol.bmp", picture.Width(), picture.Height(), &surfaces, &alone}));
   // Read back: well formed, the outcome and every page, the hostile text nowhere as markup.
   QXmlStreamReader xml(QByteArray::fromStdString(written));
@@ -504,4 +508,26 @@ TEST_F(MainWindow, ReportHoldsTheLastAnalysisOnlyAndIsRefusedWhileThePagesAreSta
   ASSERT_EQ(messages_.size(), 4);
   EXPECT_TRUE(messages_[3].contains(impossible)) << messages_[3].toStdString();
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), (QStringList{"report.html", "symbol.bmp"}));
+
+  // The check box in the save dialog makes an exercise and its answer sheet;
+  // the box keeps its state for the next report.
+  form_->SetFieldsAndAnalyse({7, 6, 0});
+  ASSERT_TRUE(form_->LastAnalysis().decoded);
+  const QString exercise = dir_.filePath("exercise.html");
+  for (const bool tick : {true, false}) {
+    form_->Inspector().SetFileChooser([&](const QString&, const QString&, const QString&) {
+      auto* box = form_->findChild<QCheckBox*>("HideAnswerCheck");
+      EXPECT_NE(box, nullptr);
+      if (box == nullptr) return QString();
+      EXPECT_EQ(box->isChecked(), !tick) << "the state the box was left in";
+      if (tick) box->setChecked(true);
+      return exercise;
+    });
+    command->trigger();
+  }
+  EXPECT_EQ(form_->findChild<QCheckBox*>("HideAnswerCheck"), nullptr);
+  const std::string sheet = ReadFile(dir_.filePath("exercise-answer.html").toStdString());
+  EXPECT_NE(sheet.find("alert(1)"), std::string::npos);
+  EXPECT_EQ(ReadFile(exercise.toStdString()).find("alert(1)"), std::string::npos);
+  EXPECT_EQ(messages_.size(), 4);
 }
