@@ -58,6 +58,8 @@ ol.chain li.notrun { color: #888 }
   .picture, .zoom:checked + label .picture { width: 88mm; max-width: 100%; max-height: 230mm; object-fit: contain; cursor: auto }
   .panes figure:only-child .picture { width: 160mm }
   .same { width: 88mm }
+  .plots { gap: 3mm }
+  svg.plot { width: 58mm; height: auto }
   .frame { overflow: visible }
   pre { max-height: none; max-width: none; overflow: visible; white-space: pre-wrap; overflow-wrap: anywhere; background: none; font-size: 8.5pt }
   figure.listing { flex: 1 1 100% }
