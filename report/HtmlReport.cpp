@@ -214,7 +214,10 @@ void ExplorerMap(THtml& html, const TExploreMap& map, bool hideAnswer) {
   const std::optional<std::size_t> chosen = map.Chosen();
   html.Open("table", {{"class", QStringLiteral("map")}});
   html.Open("tr");
-  html.Element("th", "Resolver \\ Warp");
+  // The program's own text, whose backslash is no escape (Text would double it).
+  html.Open("th");
+  html.Raw(QStringLiteral("Resolver \\ Warp"));
+  html.Close();
   for (const std::int32_t warp : map.grid.warps) html.Element("th", std::to_string(warp));
   html.Close();
   for (std::size_t r = 0; r < map.grid.resolvers.size(); ++r) {

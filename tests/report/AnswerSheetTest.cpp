@@ -155,6 +155,7 @@ TEST(AnswerSheet, UnverifiedAndExplorerTextsAreLeftOut) {
   const TShown report = Read(HtmlReport(fine.Input(true, &map)));
   EXPECT_FALSE(Holds(report.all, "EXPLORED"));
   EXPECT_TRUE(Holds(report.all, "復号（文字列 A）")) << "a cell keeps its letter";
+  EXPECT_TRUE(Holds(report.all, "Resolver \\ Warp") && !Holds(report.all, "\\\\")) << "the map's corner, one backslash";
   EXPECT_TRUE(Holds(Read(AnswerSheet(fine.Input(true, &map))).all, "A: EXPLORED ANSWER"));
 
   // The summary leaves out every field of read text and says so.
