@@ -137,10 +137,11 @@ QWidget* TExplorerWindow::BuildLegend() {
   auto* grid = new QGridLayout(legend);
   grid->setContentsMargins(0, 0, 0, 0);
   grid->setSpacing(3);
-  const auto add = [&](int at, std::string_view colour, const QString& text) {
-    auto* swatch = new QLabel(legend);
+  const auto add = [&](int at, std::string_view colour, std::string_view letter, const QString& text) {
+    auto* swatch = new QLabel(Q(letter), legend);
     swatch->setFixedSize(14, 14);
-    swatch->setStyleSheet(QStringLiteral("background: %1; border: 1px solid #666").arg(Q(colour)));
+    swatch->setAlignment(Qt::AlignCenter);
+    swatch->setStyleSheet(QStringLiteral("background: %1; color: white; border: 1px solid #666").arg(Q(colour)));
     grid->addWidget(swatch, at / 2, (at % 2) * 2);
     grid->addWidget(new QLabel(text, legend), at / 2, (at % 2) * 2 + 1);
   };
@@ -148,9 +149,9 @@ QWidget* TExplorerWindow::BuildLegend() {
   for (const TStageName& stage : kStageNames) {
     const QString text = stage.stage == TStage::Done ? QStringLiteral("復号できた（文字 A、B… は読み取った文字列ごと）")
                                                      : Q(stage.japanese) + QStringLiteral("で停止");
-    add(at++, StageColour(stage.stage), text);
+    add(at++, StageColour(stage.stage), stage.stage == TStage::Done ? "A" : StageLetter(stage.stage), text);
   }
-  add(at, kNotRunColour, QStringLiteral("未実行（中止）"));
+  add(at, kNotRunColour, "", QStringLiteral("未実行（中止）"));
   grid->setColumnStretch(1, 1);
   grid->setColumnStretch(3, 1);
   return legend;
@@ -286,7 +287,8 @@ void TExplorerWindow::ShowMap(const TExploreMap& map) {
   const std::optional<std::size_t> chosen = map.Chosen();
   for (std::size_t i = 0; i < map.cells.size(); ++i) {
     const TExploreCell& cell = map.cells[i];
-    QString mark = Q(CellMark(cell));
+    // A cell that stopped shows its stage's letter as well as its colour.
+    QString mark = Q(cell.ran && !cell.result.decoded ? StageLetter(cell.result.stage) : CellMark(cell));
     if (differing && cell.ran && cell.result.decoded) mark += QStringLiteral("!");
     auto* item = new QTableWidgetItem(mark);
     item->setTextAlignment(Qt::AlignCenter);

@@ -12,7 +12,12 @@ namespace {
 constexpr std::array<std::string_view, kStageCount> kStageColours = {
     "#5b2333", "#8f2d56", "#c2413b", "#d9822b", "#c9a227", "#7a9a2f", "#3f7f8c", "#4a5fa8", "#1f8a4c"};
 
+// The letters of StageLetter, in the same order.
+constexpr std::array<std::string_view, kStageCount> kStageLetters = {"b", "f", "v", "c", "s", "i", "e", "d", ""};
+
 }  // namespace
+
+std::string_view StageLetter(TStage stage) { return kStageLetters[static_cast<std::size_t>(stage)]; }
 
 std::string_view StageColour(TStage stage) { return kStageColours[static_cast<std::size_t>(stage)]; }
 

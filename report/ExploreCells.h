@@ -15,6 +15,11 @@
 std::string_view StageColour(TStage stage);
 // The colour of a cell not reached before a cancel.
 inline constexpr std::string_view kNotRunColour = "#bbb";
+// A small letter per stage where a decode stopped, so that a map reads
+// without its colours: b binarization, f finder search, v version, c corners,
+// s sampling, i format information, e codewords and error correction, d data;
+// empty for a decode (its cell shows the letter of its text).
+std::string_view StageLetter(TStage stage);
 // The cell's colour: its stage's, or kNotRunColour.
 std::string_view CellColour(const TExploreCell& cell);
 
