@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "DiagnosisPlots.h"
+#include "FlowLayout.h"
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
 #include "image/FrontImage.h"
@@ -85,6 +86,7 @@ TDiagnosisPage::TDiagnosisPage(std::function<void()> explore, QWidget* parent)
     plots->addWidget(plots_[i], 1);
   }
   column->addLayout(plots);
+  StackWhenNarrow(*plots, *scroll->viewport());
 
   suggestionsTitle_ = Heading(content, QStringLiteral("次に試すこと"));
   column->addWidget(suggestionsTitle_);
@@ -112,8 +114,8 @@ TDiagnosisPage::TDiagnosisPage(std::function<void()> explore, QWidget* parent)
 }
 
 void TDiagnosisPage::BuildChain(QVBoxLayout* column) {
-  auto* chain = new QHBoxLayout;
-  chain->setSpacing(3);
+  // The chain continues on a second line in a narrow window.
+  auto* chain = new TFlowLayout(3);
   for (std::size_t i = 0; i + 1 < kStageCount; ++i) {
     if (i > 0) chain->addWidget(new QLabel(QStringLiteral("→")));
     auto* icon = new QLabel;
@@ -125,7 +127,6 @@ void TDiagnosisPage::BuildChain(QVBoxLayout* column) {
     name->setObjectName(QStringLiteral("StageName%1").arg(i));
     chain->addWidget(name);
   }
-  chain->addStretch(1);
   column->addLayout(chain);
 }
 
