@@ -17,6 +17,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "WindowKeys.h"
+#include "WindowPlacement.h"
 #include "common/DecodeStages.h"
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
@@ -93,7 +95,8 @@ TExplorerWindow::TExplorerWindow(QWidget* parent, THooks hooks) : QWidget(parent
   column->addWidget(BuildLegend());
 
   SetRunning(false);
-  resize(560, 820);
+  PlaceOnScreen(*this, QSize(560, 820));
+  CloseWithKeys(*this);
 }
 
 TExplorerWindow::~TExplorerWindow() {

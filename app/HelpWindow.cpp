@@ -30,6 +30,8 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "WindowKeys.h"
+#include "WindowPlacement.h"
 #include "report/Pages.h"
 #include "report/StageTexts.h"
 
@@ -164,7 +166,8 @@ THelpWindow::THelpWindow(QString root, QWidget* parent) : QWidget(parent, Qt::Wi
   setObjectName(QStringLiteral("HelpWindow"));
   setWindowTitle(QStringLiteral("Morilux マニュアル"));
   setWindowIcon(MoriluxIcon());
-  resize(1000, 700);
+  PlaceOnScreen(*this, QSize(1000, 700));
+  CloseWithKeys(*this);
 
   languages_ = new QComboBox;
   languages_->setObjectName(QStringLiteral("HelpLanguage"));

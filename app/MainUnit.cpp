@@ -17,9 +17,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QProxyStyle>
 #include <QPushButton>
-#include <QStyleOptionComplex>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
@@ -28,68 +27,19 @@
 #include "DiagnosisPage.h"
 #include "ExplorerWindow.h"
 #include "HelpWindow.h"
+#include "CodewordSteps.h"
+#include "PaneFit.h"
 #include "PaneTools.h"
 #include "PictureFiles.h"
 #include "SaveFile.h"
+#include "WindowKeys.h"
 #include "WindowPages.h"
+#include "WindowPlacement.h"
 #include "WindowReport.h"
+#include "WindowSettings.h"
 #include "WindowSurfaces.h"
 #include "decoder/Veltrix.h"
 #include "picture/PictureLoader.h"
-
-namespace {
-
-// The spin fields are narrow (33 and 41 pixels); slimmer arrow buttons than
-// the style's own leave room for "-128" and "40" in the text.
-class TSlimSpinStyle : public QProxyStyle {
- public:
-  QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
-                       const QWidget* widget) const override {
-    QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
-    if (control != CC_SpinBox) return rect;
-    const QRect up = QProxyStyle::subControlRect(control, option, SC_SpinBoxUp, widget);
-    const int spare = std::max(0, up.width() - kSlimButtonWidth);
-    if (part == SC_SpinBoxUp || part == SC_SpinBoxDown) rect.setLeft(rect.left() + spare);
-    if (part == SC_SpinBoxEditField) rect.setRight(rect.right() + spare);
-    return rect;
-  }
-
- private:
-  static constexpr int kSlimButtonWidth = 10;
-};
-
-}  // namespace
-
-// ---------------------------------------------------------------------------
-
-TSpinEdit::TSpinEdit(const TParameterRange& range, QWidget* parent) : QSpinBox(parent) {
-  setRange(range.minimum, range.maximum);
-  setValue(range.preset);
-  setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-}
-
-int TSpinEdit::ReadValue() const {
-  bool ok = false;
-  const long long value = cleanText().trimmed().toLongLong(&ok);
-  if (!ok) return minimum();
-  return static_cast<int>(std::clamp<long long>(value, minimum(), maximum()));
-}
-
-QValidator::State TSpinEdit::validate(QString& input, int& position) const {
-  // Qt's own validator refuses the key that takes a number past the range, so
-  // 999 typed into Resolver would read 99; the whole number is kept instead,
-  // to be brought into the range when the field loses the focus.
-  bool ok = false;
-  const long long value = input.trimmed().toLongLong(&ok);
-  if (ok) return value >= minimum() && value <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
-  return QSpinBox::validate(input, position);
-}
-
-void TSpinEdit::fixup(QString& input) const {
-  bool ok = false;
-  const long long value = input.trimmed().toLongLong(&ok);
-  input = QString::number(ok ? std::clamp<long long>(value, minimum(), maximum()) : minimum());
-}
 
 // ---------------------------------------------------------------------------
 
@@ -98,16 +48,23 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_uniqu
   setWindowTitle(QStringLiteral("Morilux"));
   setWindowIcon(MoriluxIcon());
   setFont(WindowFont());
-  move(231, 232);
-  resize(979, 663);
+  PlaceOnScreen(*this, QSize(979, 663), QPoint(231, 232));
 
-  auto* client = new QWidget(this);
+  // A window smaller than the pages need scrolls them (the top bar with
+  // them), and the status bar stays in view below.
+  auto* client = new QWidget;
+  client->setObjectName(QStringLiteral("Client"));
   auto* column = new QVBoxLayout(client);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
   column->addWidget(BuildTopBar());
   column->addWidget(BuildPages(), 1);
-  setCentralWidget(client);
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("ClientScroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(client);
+  setCentralWidget(scroll);
 
   auto* status = new QStatusBar(this);
   status->setObjectName(QStringLiteral("StatusBar1"));
@@ -127,7 +84,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_uniqu
   inspector_ = new TPaneTools(*this, *surfaces_, *PageControl1,
                               {[this](const QString& path) { LoadPictureFile(path); },
                                [this](const QString& text) { ShowMessage(text); }});
+  fit_->RecordDesign();
+  StepCodewordsWithArrows(*surfaces_->Memo(TTextPaneId::BLMemo),
+                          [this] { return inspector_->ModuleMap(TImagePaneId::BlockImage); });
   BuildMenu();
+  LeaveCommandKeysToWindow(*this);
 
   OpenDialog1 = new QFileDialog(this);
   OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
@@ -135,6 +96,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_uniqu
   OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
   OpenDialog1->setNameFilters({QStringLiteral("Jpeg (*.jpg *.jpeg)"), QStringLiteral("bmp (*.bmp)")});
   OpenAnyDialog = MakeAnyPictureDialog(this);
+  if (const QString folder = LastPictureFolder(); !folder.isEmpty())
+    for (QFileDialog* dialog : {OpenDialog1, OpenAnyDialog}) dialog->setDirectory(folder);
 
   FormCreate();
 }
@@ -169,6 +132,11 @@ void TForm1::BuildToolsMenu() {
   toolsEnd_ = ToolsMenu->addSeparator();
   ToolsMenu->addAction(inspector_->MarksAction());
   ToolsMenu->addAction(inspector_->LinkAction());
+  QAction* fit = ToolsMenu->addAction(QStringLiteral("ウィンドウに合わせる"));
+  fit->setObjectName(QStringLiteral("FitWindowAction"));
+  fit->setCheckable(true);
+  fit->setToolTip(QStringLiteral("ページの画像とテキストを、同じ並びのままウィンドウの大きさに合わせて拡大・縮小します"));
+  connect(fit, &QAction::toggled, this, [this](bool fitted) { fit_->SetFitted(fitted); });
   ToolsMenu->addSeparator();
   QAction* quit = ToolsMenu->addAction(QStringLiteral("終了"));
   quit->setObjectName(QStringLiteral("QuitAction"));
@@ -185,6 +153,14 @@ void TForm1::BuildToolsMenu() {
   AddToolCommand(QStringLiteral("画像を開く（PNG も）…"), "OpenAnyAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
                  [this] { ChooseAndLoad(*OpenAnyDialog); })
       ->setToolTip(QStringLiteral("読み込める画像（JPEG、BMP、PNG）をすべて選べるダイアログで画像を読み込みます"));
+  AddToolCommand(QStringLiteral("既定値に戻す"), "PresetsAction", {}, [this] { fields_->ResetToPresets(); })
+      ->setToolTip(QStringLiteral("Resolver、Warp、ForceVersion を既定値に戻します"));
+  // Shift+Tab comes as Backtab on X11: both spellings are given.
+  AddToolCommand(QStringLiteral("次のページ"), "NextPageAction", {}, [this] { TurnPage(1); })
+      ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)});
+  AddToolCommand(QStringLiteral("前のページ"), "PreviousPageAction", {}, [this] { TurnPage(-1); })
+      ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)});
 }
 
 QAction* TForm1::AddToolCommand(const QString& text, const char* objectName, const QKeySequence& shortcut,
@@ -212,28 +188,9 @@ QWidget* TForm1::BuildTopBar() {
   analyse->setGeometry(48, 0, 40, 40);
   connect(analyse, &QPushButton::clicked, this, [this] { AnalyBtnClick(); });
 
-  auto* slimSpins = new TSlimSpinStyle;
-  slimSpins->setParent(this);
-
-  const auto field = [&](TParameter parameter, const char* label, const char* labelName, int labelX, const char* name,
-                         int x, int width, const QString& tip) {
-    const TParameterRange& range = RangeOf(parameter);
-    AddLabel(panel, QString::fromLatin1(label), labelX, 16, labelName);
-    auto* spin = new TSpinEdit(range, panel);
-    spin->setObjectName(QString::fromLatin1(name));
-    spin->setStyle(slimSpins);
-    spin->setGeometry(x, 8, width, 22);
-    const QString oneLine = tip.arg(range.minimum).arg(range.maximum).arg(range.preset);
-    spin->setToolTip(oneLine);
-    panel->findChild<QLabel*>(QString::fromLatin1(labelName))->setToolTip(oneLine);
-    return spin;
-  };
-  SpinEdit1 = field(TParameter::Resolver, "Resolver", "Label8", 104, "SpinEdit1", 152, 41,
-                    QStringLiteral("二値化のしきい値に足す値（%1〜%2、既定 %3）：大きくすると暗と判定される画素が減ります"));
-  SpinEdit3 = field(TParameter::Warp, "Warp", "Label11", 200, "SpinEdit3", 232, 33,
-                    QStringLiteral("右下の角を探す範囲の半分の大きさ、モジュール幅の何倍か（%1〜%2、既定 %3）"));
-  SpinEdit2 = field(TParameter::ForceVersion, "ForceVertion", "Label10", 280, "SpinEdit2", 352, 33,
-                    QStringLiteral("型番を決めて読む（%1〜%2、既定 %3）：0 なら画像から求めます（型番14まで）"));
+  fields_ = new TParameterFields(*panel);
+  // The fields stay whole in a narrow window: the scroll area scrolls them.
+  panel->setMinimumWidth(fields_->Field(TParameter::ForceVersion)->geometry().right() + 8);
   return panel;
 }
 
@@ -242,6 +199,7 @@ QTabWidget* TForm1::BuildPages() {
   PageControl1 = pages.control;
   TabSheet1 = pages.loadPage;
   diagnosis_ = pages.diagnosis;
+  fit_ = pages.fit;
   return PageControl1;
 }
 
@@ -296,6 +254,7 @@ TForm1::TLoadResult TForm1::LoadPictureFile(const QString& path) {
     picture_ = std::move(*loaded);
     picturePath_ = path;
     pictureSource_ = std::move(source);
+    RememberFolderOf(path);
     if (explorer_) explorer_->PictureChanged();
   }
 
@@ -313,7 +272,7 @@ TForm1::TLoadResult TForm1::LoadPictureFile(const QString& path) {
 
 void TForm1::AnalyBtnClick() {
   if (!decoder_) return;
-  const TAnalysisParameters parameters{SpinEdit1->ReadValue(), SpinEdit3->ReadValue(), SpinEdit2->ReadValue()};
+  const TAnalysisParameters parameters = fields_->Read();
   // The state is shown before the long synchronous decode; user input waits,
   // so that no second command can start inside this one.
   lastAnalysis_ = Analyse(*decoder_, *surfaces_, picture_, parameters,
@@ -330,15 +289,24 @@ void TForm1::ShowDiagnosisState() {
 }
 
 void TForm1::AnalyseCommand() {
-  for (TSpinEdit* field : {SpinEdit1, SpinEdit3, SpinEdit2}) field->interpretText();
+  fields_->Interpret();
   AnalyBtnClick();
 }
 
 void TForm1::SetFieldsAndAnalyse(const TAnalysisParameters& parameters) {
-  SpinEdit1->setValue(parameters.resolver);
-  SpinEdit3->setValue(parameters.warp);
-  SpinEdit2->setValue(parameters.forceVersion);
+  fields_->Set(parameters);
   AnalyBtnClick();
+}
+
+void TForm1::TurnPage(int step) {
+  const int count = PageControl1->count();
+  PageControl1->setCurrentIndex(((PageControl1->currentIndex() + step) % count + count) % count);
+}
+
+void TForm1::RememberFolderOf(const QString& path) {
+  const QString folder = QFileInfo(path).absolutePath();
+  RememberPictureFolder(folder);
+  for (QFileDialog* dialog : {OpenDialog1, OpenAnyDialog}) dialog->setDirectory(folder);
 }
 
 void TForm1::ReportCommand() {
@@ -392,8 +360,9 @@ TExplorerWindow* TForm1::ExplorerCommand() {
   if (explorer_ == nullptr) {
     explorer_ = new TExplorerWindow(this, {[this]() -> const TBitmap& { return picture_; },
                                            [this] {
-                                             SpinEdit2->interpretText();
-                                             return SpinEdit2->ReadValue();
+                                             TSpinEdit* force = fields_->Field(TParameter::ForceVersion);
+                                             force->interpretText();
+                                             return force->ReadValue();
                                            },
                                            [this](const TAnalysisParameters& parameters) {
                                              SetFieldsAndAnalyse(parameters);

@@ -6,9 +6,9 @@
 
 #include <QKeySequence>
 #include <QMainWindow>
-#include <QSpinBox>
 #include <QString>
 
+#include "ParameterFields.h"
 #include "common/Bitmap.h"
 #include "decoder/Analysis.h"
 #include "report/PictureSource.h"
@@ -25,22 +25,9 @@ class TDiagnosisPage;
 class TPaneTools;
 class TMemo;
 class TImageView;
+class TPaneFit;
 class TVeltrix;
 class TWindowSurfaces;
-
-// A spin field over one parameter's range, starting at its preset, whose
-// reading never fails: a text that is not an integer reads as the minimum,
-// and a typed value is brought back into the range when the field loses the
-// keyboard focus (a typed 999 stays 999 until then, and becomes the maximum).
-class TSpinEdit : public QSpinBox {
- public:
-  TSpinEdit(const TParameterRange& range, QWidget* parent);
-  int ReadValue() const;
-
- protected:
-  QValidator::State validate(QString& input, int& position) const override;
-  void fixup(QString& input) const override;
-};
 
 // The main window: the loaded picture, the three parameters and one page per
 // stage of the decoding, on whose panes the stages draw.
@@ -83,6 +70,12 @@ class TForm1 : public QMainWindow {
   bool WriteReport(const QString& path, bool hideAnswer = false);
   // "パラメータ探索…": the explorer's window, made on first use, brought to the front.
   TExplorerWindow* ExplorerCommand();
+  // "次のページ" / "前のページ": the page `step` tabs on, round from the last to the first.
+  void TurnPage(int step);
+  // The fields of the three parameters ("既定値に戻す" sets their presets).
+  TParameterFields& Fields() { return *fields_; }
+  // Where the panes stand ("ウィンドウに合わせる").
+  TPaneFit& Fit() { return *fit_; }
 
   // Adds a command to the menu "ツール" (before its closing quit item), with
   // its shortcut if any; one line per command.
@@ -129,6 +122,9 @@ class TForm1 : public QMainWindow {
   void BuildToolsMenu();
   void ShowDiagnosisState();
 
+  // Remembers the folder of a loaded picture and starts the open dialogs there.
+  void RememberFolderOf(const QString& path);
+
   std::unique_ptr<TWindowSurfaces> surfaces_;
   TPaneTools* inspector_ = nullptr;
   QMenu* ToolsMenu = nullptr;
@@ -149,10 +145,10 @@ class TForm1 : public QMainWindow {
   QString manualRoot_ = QStringLiteral(":/manual");
   THelpWindow* help_ = nullptr;
 
-  TSpinEdit* SpinEdit1 = nullptr;  // Resolver
-  TSpinEdit* SpinEdit3 = nullptr;  // Warp
-  TSpinEdit* SpinEdit2 = nullptr;  // ForceVersion
+  // SpinEdit1 (Resolver), SpinEdit3 (Warp) and SpinEdit2 (ForceVersion).
+  TParameterFields* fields_ = nullptr;
   QTabWidget* PageControl1 = nullptr;
+  TPaneFit* fit_ = nullptr;
   QWidget* TabSheet1 = nullptr;
   TDiagnosisPage* diagnosis_ = nullptr;
   QFileDialog* OpenDialog1 = nullptr;

@@ -58,6 +58,8 @@ class TPaneTools : public QObject {
   QString Readout(TImagePaneId pane, QPoint pixel) const;
   // What a module of a module pane holds (Outside for other panes).
   TModuleFacts ModuleFacts(TImagePaneId pane, QPoint module) const;
+  // The modules of a module pane as the analysis that drew it read them; null for other panes.
+  const TModuleMap* ModuleMap(TImagePaneId pane) const { return maps_[static_cast<std::size_t>(pane)].get(); }
   // The codeword whose modules BlockImage outlines, or -1.
   std::int32_t HighlightedCodeword() const { return shownCodeword_; }
 

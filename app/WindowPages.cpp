@@ -1,15 +1,14 @@
 #include "WindowPages.h"
 
-#include <algorithm>
 #include <string>
 
 #include <QFrame>
 #include <QLabel>
-#include <QResizeEvent>
 #include <QTabWidget>
 
 #include "DiagnosisPage.h"
 #include "ImageView.h"
+#include "PaneFit.h"
 #include "WindowSurfaces.h"
 #include "report/Pages.h"
 
@@ -18,11 +17,6 @@ namespace {
 // An image pane's sunken frame, 8 pixels above and to the left of the pane.
 constexpr int kFrameSize = 441;
 constexpr int kFrameOffset = 8;
-
-// Page size at the window's design size (979 x 663), from which an anchored
-// pane keeps its distances.
-constexpr int kDesignPageWidth = 975;
-constexpr int kDesignPageHeight = 546;
 
 QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
@@ -50,31 +44,7 @@ QFont MemoFont() {
                     true);
 }
 
-// Keeps a pane at a fixed distance from all four sides of its page.
-class TAnchorAllSides : public QObject {
- public:
-  TAnchorAllSides(QWidget* target, int rightMargin, int bottomMargin)
-      : QObject(target), target_(target), rightMargin_(rightMargin), bottomMargin_(bottomMargin) {
-    target->parentWidget()->installEventFilter(this);
-  }
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Resize && watched == target_->parentWidget()) {
-      const QSize page = static_cast<QResizeEvent*>(event)->size();
-      const QPoint at = target_->pos();
-      target_->resize(std::max(1, page.width() - at.x() - rightMargin_),
-                      std::max(1, page.height() - at.y() - bottomMargin_));
-    }
-    return false;
-  }
-
- private:
-  QWidget* target_;
-  int rightMargin_;
-  int bottomMargin_;
-};
-
-TImageView* AddImagePane(QWidget* page, const TPagePane& pane) {
+TImageView* AddImagePane(QWidget* page, const TPagePane& pane, TPaneFit& fit) {
   const QString name = Q(PaneName(pane.image));
   auto* frame = new QFrame(page);
   frame->setObjectName(name + QStringLiteral("Frame"));
@@ -84,10 +54,11 @@ TImageView* AddImagePane(QWidget* page, const TPagePane& pane) {
   view->setObjectName(name);
   view->setGeometry(pane.at.x, pane.at.y, pane.width, pane.height);
   view->raise();
+  fit.AddFrame(*frame, *view);
   return view;
 }
 
-TMemo* AddTextPane(QWidget* page, const TPagePane& pane) {
+TMemo* AddTextPane(QWidget* page, const TPagePane& pane, TPaneFit& fit) {
   auto* memo = new TMemo(page);
   memo->setObjectName(Q(PaneName(pane.text)));
   memo->setFont(MemoFont());
@@ -97,9 +68,7 @@ TMemo* AddTextPane(QWidget* page, const TPagePane& pane) {
   memo->setGeometry(pane.at.x, pane.at.y, pane.width, pane.height);
   switch (pane.style) {
     case TPagePane::TTextStyle::Plain: break;
-    case TPagePane::TTextStyle::Anchored:
-      new TAnchorAllSides(memo, kDesignPageWidth - pane.at.x - pane.width, kDesignPageHeight - pane.at.y - pane.height);
-      break;
+    case TPagePane::TTextStyle::Anchored: fit.AddAnchored(*memo, memo->geometry()); break;
     case TPagePane::TTextStyle::Trace:
       memo->setLineWrapMode(QPlainTextEdit::NoWrap);
       // Unwrapped trace lines may run past the pane; let them be scrolled to.
@@ -132,6 +101,7 @@ TWindowPages BuildWindowPages(TWindowSurfaces& surfaces, std::function<void()> e
   TWindowPages built;
   built.control = new QTabWidget;
   built.control->setObjectName(QStringLiteral("PageControl1"));
+  built.fit = new TPaneFit(*built.control);
   for (const TPage& entry : Pages()) {
     QWidget* page = nullptr;
     if (entry.body == TPage::TBody::Diagnosis) {
@@ -139,6 +109,7 @@ TWindowPages BuildWindowPages(TWindowSurfaces& surfaces, std::function<void()> e
       page = built.diagnosis;
     } else {
       page = new QWidget;
+      built.fit->AddPage(*page);
     }
     page->setObjectName(Q(entry.objectName));
     built.control->addTab(page, Q(entry.caption));
@@ -146,9 +117,9 @@ TWindowPages BuildWindowPages(TWindowSurfaces& surfaces, std::function<void()> e
     for (const TPagePane& pane : entry.panes) {
       if (!pane.label.empty()) AddLabel(page, Q(pane.label), pane.labelAt.x, pane.labelAt.y);
       if (pane.kind == TPagePane::TKind::Image)
-        surfaces.BindImage(pane.image, AddImagePane(page, pane));
+        surfaces.BindImage(pane.image, AddImagePane(page, pane, *built.fit));
       else
-        surfaces.BindText(pane.text, AddTextPane(page, pane));
+        surfaces.BindText(pane.text, AddTextPane(page, pane, *built.fit));
     }
   }
   built.control->setCurrentIndex(static_cast<int>(&OpeningPage() - Pages().data()));

@@ -9,6 +9,7 @@ class QLabel;
 class QTabWidget;
 class QWidget;
 class TDiagnosisPage;
+class TPaneFit;
 class TWindowSurfaces;
 
 // The window's pages as the page table (report/Pages.h) describes them, and
@@ -25,6 +26,8 @@ struct TWindowPages {
   // The page that shows the loaded picture, brought to the front by a load.
   QWidget* loadPage = nullptr;
   TDiagnosisPage* diagnosis = nullptr;
+  // Where the panes stand: as designed, or fitted to the window.
+  TPaneFit* fit = nullptr;
 };
 
 // The page control: one tab per page of the table, in its order, under its

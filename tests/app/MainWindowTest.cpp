@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -232,17 +234,27 @@ TEST_F(MainWindow, LoadShowsThePictureOrKeepsThePreviousOne) {
   EXPECT_EQ(Status(1), "other.gif は読み込めません（.jpg、.jpeg、.bmp、.png のファイルだけです）");
   EXPECT_TRUE(messages_.isEmpty());
 
-  // A missing or damaged file: one message with the reason, nothing else changes.
+  // A file that cannot be read (missing, damaged, empty, a folder, a pipe
+  // that no program writes to, one without read permission): one message
+  // with the reason, nothing else changes, and nothing waits.
   Find<QTabWidget>("PageControl1")->setCurrentIndex(4);
   WriteFile(dir_.filePath("broken.jpg").toStdString(), "no JPEG here");
-  for (const char* name : {"missing.bmp", "broken.jpg"}) {
+  WriteFile(dir_.filePath("empty.png").toStdString(), "");
+  ASSERT_TRUE(QDir(dir_.path()).mkdir("folder.png"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(dir_.filePath("pipe.jpg")).constData(), 0600), 0);
+  WriteBmp(picture, dir_.filePath("locked.bmp").toStdString());
+  ASSERT_TRUE(QFile::setPermissions(dir_.filePath("locked.bmp"), QFileDevice::Permissions()));
+  QStringList unreadable{"missing.bmp", "broken.jpg", "empty.png", "folder.png", "pipe.jpg"};
+  // (A superuser reads it all the same.)
+  if (QFile locked(dir_.filePath("locked.bmp")); !locked.open(QIODevice::ReadOnly)) unreadable << "locked.bmp";
+  for (const QString& name : unreadable) {
     messages_.clear();
-    EXPECT_EQ(form_->LoadPictureFile(dir_.filePath(name)), TForm1::TLoadResult::Failed) << name;
-    ASSERT_EQ(messages_.size(), 1) << name;
+    EXPECT_EQ(form_->LoadPictureFile(dir_.filePath(name)), TForm1::TLoadResult::Failed) << name.toStdString();
+    ASSERT_EQ(messages_.size(), 1) << name.toStdString();
     EXPECT_TRUE(messages_[0].contains(name)) << messages_[0].toStdString();
     EXPECT_EQ(Status(1), messages_[0]);
-    EXPECT_EQ(form_->Picture(), picture) << name;
-    EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentIndex(), 4) << name;
+    EXPECT_EQ(form_->Picture(), picture) << name.toStdString();
+    EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentIndex(), 4) << name.toStdString();
   }
 }
 
@@ -400,7 +412,9 @@ TEST_F(MainWindow, EveryShortcutBelongsToOneAction) {
   for (const auto& [key, actions] : owners) EXPECT_EQ(actions.size(), 1) << key.toStdString() << ": " << actions.join(", ").toStdString();
   const std::map<QString, QString> expected = {
       {"Ctrl+O", "ReadMenuItem"}, {"F1", "N6"}, {"F5", "AnalyseAction"}, {"Ctrl+Q", "QuitAction"},
-      {"Ctrl+Shift+O", "OpenAnyAction"}};
+      {"Ctrl+Shift+O", "OpenAnyAction"}, {"Ctrl+E", "ExploreAction"}, {"Ctrl+R", "ReportAction"},
+      {"Ctrl+Tab", "NextPageAction"}, {"Ctrl+PgDown", "NextPageAction"}, {"Ctrl+Shift+Tab", "PreviousPageAction"},
+      {"Ctrl+PgUp", "PreviousPageAction"}};
   for (const auto& [key, action] : expected) {
     ASSERT_EQ(owners.count(key), 1u) << key.toStdString();
     EXPECT_EQ(owners[key], QStringList{action}) << key.toStdString();

@@ -20,6 +20,7 @@
 
 #include "MainUnit.h"
 #include "TestSymbols.h"
+#include "WindowSettings.h"
 #include "WindowSurfaces.h"
 
 namespace window_testing {
@@ -31,14 +32,22 @@ class QtEnvironment : public ::testing::Environment {
   void SetUp() override {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     application_ = std::make_unique<QApplication>(argc_, argv_);
+    // The window's remembered settings go to a folder of this program's own,
+    // never to the user's; a fixture points them at its own folder.
+    settings_ = std::make_unique<QTemporaryDir>();
+    UseSettingsFolder(settings_->path());
   }
-  void TearDown() override { application_.reset(); }
+  void TearDown() override {
+    settings_.reset();
+    application_.reset();
+  }
 
  private:
   int argc_ = 1;
   char name_[24] = "morilux_window_test";
   char* argv_[2] = {name_, nullptr};
   std::unique_ptr<QApplication> application_;
+  std::unique_ptr<QTemporaryDir> settings_;
 };
 
 // A file dragged from a file manager and dropped on `target`; both events must be taken.
@@ -58,9 +67,11 @@ class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(QApplication::instance(), nullptr);
+    ASSERT_TRUE(dir_.isValid() && settings_.isValid());
+    // What the window remembers (the last folder) stays in a folder of the test's own.
+    UseSettingsFolder(settings_.path());
     form_ = std::make_unique<TForm1>();
     form_->SetMessageSink([this](const QString& text) { messages_ << text; });
-    ASSERT_TRUE(dir_.isValid());
   }
 
   template <typename T>
@@ -85,6 +96,7 @@ class MainWindow : public ::testing::Test {
   std::unique_ptr<TForm1> form_;
   QStringList messages_;
   QTemporaryDir dir_;
+  QTemporaryDir settings_;
 };
 
 }  // namespace window_testing
