@@ -11,10 +11,16 @@
 # for the page 診断: failure-*.png for a generated symbol on a dark background
 # (stopped at the finder search) and photo-failure-*.png for the photograph
 # $MORILUX_PHOTO (default: ../shared/photos/qrcode-1_11.bmp, stopped at the
-# error correction, with its unverified data; skipped when absent). The window
-# runs on a virtual X server (xvfb-run, Debian package xvfb), so no display is
-# needed, in build/app/morilux-window-batch: the same window as the program
-# `morilux`, with the screenshot run that the installed program does not have.
+# error correction, with its unverified data; skipped when absent). Then the
+# window's sizes (views-*.png for the version-3 symbol): the whole screen with
+# the window as it opens, the window in a small window (640 x 480), fitted to
+# a large one (ツール → ウィンドウに合わせる) and its two open dialogs in
+# Japanese; the same as scale2-*.png with QT_SCALE_FACTOR=2 for the failure
+# on a dark background (its page 診断 wraps), where the screen is half as
+# large for the window. The window runs on a virtual X server of 1920 x 1080
+# (xvfb-run, Debian package xvfb), so no display is needed, in
+# build/app/morilux-window-batch: the same window as the program `morilux`,
+# with the screenshot runs that the installed program does not have.
 #
 #   scripts/screenshots.sh [OUTDIR]        (default: out/screenshots in the repository)
 #   scripts/screenshots.sh --manual        the manual's pictures, into docs/manual/images/
@@ -45,7 +51,7 @@ morilux_configure "$build" Release -DMORILUX_FRONTENDS=ON -DMORILUX_TESTS=ON -DM
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 shoot() {
-  xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb "$build/app/morilux-window-batch" --screenshot-dir "$out" "$@"
+  xvfb-run -a -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb "$build/app/morilux-window-batch" --screenshot-dir "$out" "$@"
 }
 
 if $manual; then
@@ -88,3 +94,6 @@ if [ -f "$photo" ]; then
 else
   echo "screenshots.sh: $photo not found; no photo-failure-*.png" >&2
 fi
+# The window's sizes, on the screen as it is and at twice the scale.
+shoot --window-views --screenshot-prefix views "$work/version3.bmp"
+QT_SCALE_FACTOR=2 shoot --window-views --screenshot-prefix scale2 "$work/dark.bmp"

@@ -10,6 +10,14 @@
 //     over the preset grid (while it runs and when done, with the time it
 //     took) and the result page of the cell it chooses; P- goes before every
 //     file name. Status 0 when every picture was saved.
+//   morilux-window-batch --window-views --screenshot-dir DIR [--screenshot-prefix P] PICTURE
+//     (scripts/screenshots.sh) loads and analyses PICTURE, then saves the
+//     window as it opens: the whole screen with the window at its first
+//     size (screen.png) and its pages 位置検索 and 診断 (first-*.png); in a
+//     small window, 640 x 480 (small-*.png); fitted to a large window (fit-*.png,
+//     ツール → ウィンドウに合わせる); and the two open dialogs (open-dialog.png,
+//     open-any-dialog.png). Run it with QT_SCALE_FACTOR=2 to see a screen of
+//     half the size.
 //   morilux-window-batch --analyse-and-quit PICTURE
 //     (for timing the window, bench/compare.sh and bench/window.sh) loads
 //     PICTURE, analyses it, brings every pane up to date, paints the window
@@ -23,21 +31,29 @@
 #include <cstdio>
 #include <optional>
 
+#include <string_view>
+
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStringList>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTextBlock>
 
 #include "ExplorerWindow.h"
 #include "MainUnit.h"
 #include "PaneTools.h"
 #include "QtTranslation.h"
+#include "WindowPlacement.h"
+#include "WindowSettings.h"
 #include "WindowSurfaces.h"
 #include "decoder/DecodingReport.h"
 #include "picture/PictureLoader.h"
@@ -45,7 +61,7 @@
 namespace {
 
 void PrintUsage() {
-  std::fputs("usage: morilux-window-batch --screenshot-dir DIR [--screenshot-prefix P] PICTURE\n"
+  std::fputs("usage: morilux-window-batch [--window-views] --screenshot-dir DIR [--screenshot-prefix P] PICTURE\n"
              "       morilux-window-batch --analyse-and-quit PICTURE\n",
              stderr);
 }
@@ -161,6 +177,54 @@ int SaveScreenshots(TForm1& window, const QString& directory, const QString& pre
   return ShootInspector(window, directory, prefix, picture) && ShootExplorer(window, directory, prefix) ? 0 : 1;
 }
 
+// The window at its first size, in a small window and fitted to a large one,
+// each on the pages 位置検索 and 診断, and the open dialogs.
+int SaveViews(TForm1& window, const QString& directory, const QString& prefix) {
+  if (!QDir().mkpath(directory)) {
+    std::fprintf(stderr, "morilux-window-batch: cannot create %s\n", qPrintable(directory));
+    return 1;
+  }
+  window.AnalyBtnClick();
+  auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+  const QStringList shown = {QStringLiteral("TabSheet11"), QStringLiteral("TabSheet10")};
+  const auto shootPages = [&](const QString& kind) {
+    for (const QString& page : shown) {
+      pages->setCurrentWidget(pages->findChild<QWidget*>(page));
+      if (!Shoot(window, directory, prefix, kind + QLatin1Char('-') + page)) return false;
+    }
+    return true;
+  };
+  QScreen* screen = window.screen();
+  pages->setCurrentWidget(pages->findChild<QWidget*>(shown.front()));
+  QApplication::processEvents();
+  const QRect opened = window.frameGeometry();
+  std::printf("first size %d x %d at (%d, %d) on a screen of %d x %d available at (%d, %d), device pixel ratio %g\n",
+              opened.width(), opened.height(), opened.x(), opened.y(), screen->availableGeometry().width(),
+              screen->availableGeometry().height(), screen->availableGeometry().x(), screen->availableGeometry().y(),
+              screen->devicePixelRatio());
+  const QString screenFile = QDir(directory).filePath((prefix.isEmpty() ? QString() : prefix + QLatin1Char('-')) + "screen.png");
+  if (!screen->grabWindow(0).save(screenFile)) return 1;
+  std::printf("%s\n", qPrintable(screenFile));
+  if (!shootPages(QStringLiteral("first"))) return 1;
+
+  window.resize(640, 480);
+  if (!shootPages(QStringLiteral("small"))) return 1;
+
+  window.findChild<QAction*>(QStringLiteral("FitWindowAction"))->setChecked(true);
+  window.resize(QSize(1600, 1000).boundedTo(screen->availableGeometry().size() - kFrameAllowance));
+  if (!shootPages(QStringLiteral("fit"))) return 1;
+  window.findChild<QAction*>(QStringLiteral("FitWindowAction"))->setChecked(false);
+
+  for (const char* name : {"OpenDialog1", "OpenAnyDialog"}) {
+    auto* dialog = window.findChild<QFileDialog*>(QString::fromLatin1(name));
+    dialog->show();
+    const bool saved = Shoot(*dialog, directory, prefix, name == std::string_view("OpenDialog1") ? "open-dialog" : "open-any-dialog");
+    dialog->hide();
+    if (!saved) return 1;
+  }
+  return 0;
+}
+
 // The load and analysis commands as a user gives them: every pane's picture
 // brought up to date for display, and the window painted once.
 int AnalyseAndQuit(TForm1& window, const QString& picture) {
@@ -186,6 +250,7 @@ int main(int argc, char* argv[]) {
   QString screenshotDir;
   QString screenshotPrefix;
   bool analyseAndQuit = false;
+  bool views = false;
   const QStringList arguments = QApplication::arguments();
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
@@ -193,6 +258,8 @@ int main(int argc, char* argv[]) {
       screenshotDir = arguments[++i];
     } else if (argument == QStringLiteral("--screenshot-prefix") && i + 1 < arguments.size()) {
       screenshotPrefix = arguments[++i];
+    } else if (argument == QStringLiteral("--window-views")) {
+      views = true;
     } else if (argument == QStringLiteral("--analyse-and-quit")) {
       analyseAndQuit = true;
     } else if (argument.startsWith(QLatin1Char('-')) || !picture.isEmpty()) {
@@ -202,11 +269,14 @@ int main(int argc, char* argv[]) {
       picture = argument;
     }
   }
-  if (picture.isEmpty() || analyseAndQuit == !screenshotDir.isEmpty()) {
+  if (picture.isEmpty() || analyseAndQuit == !screenshotDir.isEmpty() || (views && analyseAndQuit)) {
     PrintUsage();
     return 2;
   }
 
+  // The user's remembered folder neither shapes the pictures nor is changed by them.
+  QTemporaryDir settings;
+  UseSettingsFolder(settings.path());
   TForm1 window;
   window.SetMessageSink([](const QString& text) { std::fprintf(stderr, "morilux-window-batch: %s\n", qPrintable(text)); });
   window.show();
@@ -217,5 +287,6 @@ int main(int argc, char* argv[]) {
                  PictureExtensionList().c_str());
   }
   if (loaded != TForm1::TLoadResult::Loaded) return 1;
+  if (views) return SaveViews(window, screenshotDir, screenshotPrefix);
   return SaveScreenshots(window, screenshotDir, screenshotPrefix, picture);
 }
