@@ -111,4 +111,20 @@ TEST_F(WindowPrograms, BatchTimesAnAnalysisAndShootsEveryPage) {
   EXPECT_EQ(Run(kBatch, {picture_}).status, 2) << "a run of neither kind";
 }
 
+// The window's sizes for the screenshots: the screen, the window as it
+// opens, small, fitted to a large window, and the two open dialogs.
+TEST_F(WindowPrograms, BatchShootsTheWindowsSizesAndItsDialogs) {
+  const TProgramRun shot = Run(kBatch, {"--window-views", "--screenshot-dir", Path("views"), picture_});
+  ASSERT_EQ(shot.status, 0) << shot.err;
+  EXPECT_NE(shot.out.find("first size "), std::string::npos) << shot.out;
+  for (const char* name : {"screen", "first-TabSheet11", "first-TabSheet10", "small-TabSheet11", "small-TabSheet10",
+                           "fit-TabSheet11", "fit-TabSheet10", "open-dialog", "open-any-dialog"}) {
+    const std::string file = Path(std::string("views/") + name + ".png");
+    EXPECT_NE(shot.out.find(file + "\n"), std::string::npos) << name;
+    EXPECT_FALSE(QImage(QString::fromStdString(file)).isNull()) << name;
+  }
+  EXPECT_EQ(QImage(QString::fromStdString(Path("views/small-TabSheet11.png"))).size(), QSize(640, 480));
+  EXPECT_EQ(Run(kBatch, {"--window-views", "--analyse-and-quit", picture_}).status, 2);
+}
+
 }  // namespace
