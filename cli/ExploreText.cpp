@@ -1,18 +1,13 @@
 #include "ExploreText.h"
 
-#include <array>
-
 #include "common/DecodeStages.h"
+#include "report/ExploreCells.h"
 
 namespace {
 
-// One letter per stage where a decode can stop, in pipeline order (Done is
-// shown by the text's capital letter instead).
-constexpr std::array<char, kStageCount> kStageLetters = {'b', 'f', 'v', 'c', 's', 'm', 'w', 'd', '#'};
-
 std::string Cell(const TExploreCell& cell) {
   if (!cell.ran) return " ";
-  if (!cell.result.decoded) return std::string(1, kStageLetters[static_cast<std::size_t>(cell.result.stage)]);
+  if (!cell.result.decoded) return std::string(StageLetter(cell.result.stage));
   return cell.textIndex < 26 ? std::string(1, static_cast<char>('A' + cell.textIndex)) : "*";
 }
 
@@ -40,7 +35,7 @@ std::string ExploreMapText(const TExploreMap& map) {
   text += "Stopped at:";
   for (const TStageName& stage : kStageNames)
     if (stage.stage != TStage::Done)
-      text += std::string(" ") + kStageLetters[static_cast<std::size_t>(stage.stage)] + " " + std::string(stage.key) + ",";
+      text.append(" ").append(StageLetter(stage.stage)).append(" ").append(stage.key).append(",");
   text.back() = '\n';
   if (!map.texts.empty())
     text += "Decoded: a capital letter per distinct text (" + std::to_string(map.texts.size()) + " in all).\n";

@@ -13,7 +13,7 @@ constexpr std::array<std::string_view, kStageCount> kStageColours = {
     "#5b2333", "#8f2d56", "#c2413b", "#d9822b", "#c9a227", "#7a9a2f", "#3f7f8c", "#4a5fa8", "#1f8a4c"};
 
 // The letters of StageLetter, in the same order.
-constexpr std::array<std::string_view, kStageCount> kStageLetters = {"b", "f", "v", "c", "s", "i", "e", "d", ""};
+constexpr std::array<std::string_view, kStageCount> kStageLetters = {"b", "f", "v", "c", "s", "m", "w", "d", ""};
 
 }  // namespace
 

@@ -16,9 +16,10 @@ std::string_view StageColour(TStage stage);
 // The colour of a cell not reached before a cancel.
 inline constexpr std::string_view kNotRunColour = "#bbb";
 // A small letter per stage where a decode stopped, so that a map reads
-// without its colours: b binarization, f finder search, v version, c corners,
-// s sampling, i format information, e codewords and error correction, d data;
-// empty for a decode (its cell shows the letter of its text).
+// without its colours (the command line's map and the window's): b
+// binarization, f finder search, v version, c corners, s sampling, m format
+// (level and mask), w codewords and their correction, d data; empty for a
+// decode (its cell shows the capital letter of its text).
 std::string_view StageLetter(TStage stage);
 // The cell's colour: its stage's, or kNotRunColour.
 std::string_view CellColour(const TExploreCell& cell);
