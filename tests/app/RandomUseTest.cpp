@@ -2,8 +2,10 @@
 // through the file dialog and by drag and drop, analyses by button, key and
 // menu, typing into the spin fields, page switches, wheel, drags, clicks and
 // keys on the panes, context menus, resizing, enlarged windows, the report,
-// the parameter explorer and the help window), after each of which the window
-// must be usable and must show what the last command did.
+// the parameter explorer and the help window, the page keys and the window's
+// command keys from wherever the focus is, Esc and Ctrl+W, the arrows in the
+// codeword listing, the presets and the fit to the window), after each of
+// which the window must be usable and must show what the last command did.
 //
 //   MORILUX_RANDOM_SEED     replays a run (the seed is printed at its start)
 //   MORILUX_RANDOM_ACTIONS  how many actions (the build chooses the default)
@@ -43,8 +45,10 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
@@ -56,6 +60,7 @@
 #include <gtest/gtest.h>
 
 #include "ExplorerWindow.h"
+#include "ModuleReadout.h"
 #include "FilledSymbols.h"
 #include "HelpWindow.h"
 #include "PaneTools.h"
@@ -413,6 +418,38 @@ class RandomUse : public window_testing::MainWindow {
       Note("the window did not become active");
   }
 
+  // Where the focus is in the main window, put in one of its fields or
+  // panes now and then: the window's command keys work from all of them.
+  QWidget* MainFocus() {
+    if (Chance(40)) {
+      std::vector<QWidget*> places;
+      for (TSpinEdit* field : Fields()) places.push_back(field);
+      for (TMemo* memo : ShownMemos())
+        if (memo->window() == form_.get()) places.push_back(memo);
+      for (TImageView* view : ShownViews())
+        if (view->window() == form_.get()) places.push_back(view);
+      Pick(places)->setFocus(Qt::TabFocusReason);
+    }
+    QWidget* focused = QApplication::focusWidget();
+    return focused != nullptr && focused->window() == form_.get() ? focused : form_.get();
+  }
+  // Esc or Ctrl+W from one of the window's widgets, or a click on its close button.
+  void ClosedByKeyOrClose(QWidget& window, const char* name) {
+    const int how = static_cast<int>(Below(3));
+    Note(QStringLiteral("%1: closed (%2)").arg(QString::fromLatin1(name), how == 0 ? "Esc" : how == 1 ? "Ctrl+W" : "close"));
+    if (how == 2) {
+      window.close();
+      return;
+    }
+    window.activateWindow();
+    std::vector<QWidget*> places;
+    for (QWidget* widget : window.findChildren<QWidget*>())
+      if (widget->isVisible() && widget->focusPolicy() != Qt::NoFocus) places.push_back(widget);
+    QWidget* target = places.empty() ? &window : Pick(places);
+    target->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(target, how == 0 ? Qt::Key_Escape : Qt::Key_W, how == 0 ? Qt::NoModifier : Qt::ControlModifier);
+  }
+
   // --- Expectations of the commands ---
   // The parameters the window reads from a field's text, typed or not.
   static int FieldValue(const TSpinEdit* field) {
@@ -593,6 +630,24 @@ class RandomUse : public window_testing::MainWindow {
     const QString panel1 = Status(1);
     if (expected_.status1Contains.isEmpty() ? panel1 != expected_.status1 : !panel1.contains(expected_.status1Contains))
       return fail("status panel 1 shows \"" + panel1 + "\", not \"" + expected_.status1 + expected_.status1Contains + "\"");
+    // The note beside the fields names a value other than a preset exactly when there is one.
+    const std::vector<TSpinEdit*> fields = Fields();
+    const bool differing = std::any_of(fields.begin(), fields.end(), [](const TSpinEdit* field) {
+      const TParameter parameter = field->objectName() == "SpinEdit1"   ? TParameter::Resolver
+                                   : field->objectName() == "SpinEdit3" ? TParameter::Warp
+                                                                        : TParameter::ForceVersion;
+      return FieldValue(field) != RangeOf(parameter).preset;
+    });
+    if (Find<QLabel>("ParameterNote")->isVisibleTo(form_.get()) != differing)
+      return fail("the note beside the fields reads \"" + Find<QLabel>("ParameterNote")->text() + "\"");
+    // Unfitted, the panes keep their size whatever the window's; the status bar stays in it.
+    if (!Find<QAction>("FitWindowAction")->isChecked() && View(TImagePaneId::FrontImage)->size() != QSize(420, 420))
+      return fail("an image pane is not 420 x 420");
+    if (!form_->statusBar()->isVisible() || !form_->rect().contains(form_->statusBar()->geometry()))
+      return fail("the status bar is out of the window");
+    if (expectOutlined_ && form_->Inspector().HighlightedCodeword() != *expectOutlined_)
+      return fail(QStringLiteral("codeword %1 is outlined, not %2 of the listing's line").arg(form_->Inspector().HighlightedCodeword()).arg(*expectOutlined_));
+    expectOutlined_.reset();
     if (expectHelp_ && (form_->Help() == nullptr || !form_->Help()->isVisible())) return fail("the help command showed no manual");
     expectHelp_ = false;
     if (expectExplorer_ && (Explorer() == nullptr || !Explorer()->isVisible())) return fail("the explorer command showed no window");
@@ -623,6 +678,7 @@ class RandomUse : public window_testing::MainWindow {
   QString expectedMessage_;
   bool expectHelp_ = false;
   bool expectExplorer_ = false;
+  std::optional<std::int32_t> expectOutlined_;  // the codeword the listing's arrows chose
   bool analysedSinceLoad_ = false;  // a report needs an analysis of the picture loaded now
   QStringList saved_;               // files the last step's saves must have written
   std::deque<QString> log_;
@@ -838,7 +894,7 @@ void RandomUse::Step() {
          auto* pages = Find<QTabWidget>("PageControl1");
          const int page = static_cast<int>(Below(pages->count()));
          const int how = static_cast<int>(Below(3));
-         Note(QStringLiteral("page %1 (%2)").arg(page).arg(how == 0 ? "tab" : how == 1 ? "set" : "Ctrl+Tab"));
+         Note(QStringLiteral("page %1 (%2)").arg(page).arg(how == 0 ? "tab" : how == 1 ? "set" : "page key"));
          switch (how) {
            case 0:
              if (const QRect tab = pages->tabBar()->tabRect(page); pages->tabBar()->rect().contains(tab.center())) {
@@ -847,7 +903,25 @@ void RandomUse::Step() {
              }
              [[fallthrough]];
            case 1: pages->setCurrentIndex(page); break;
-           default: QTest::keyClick(form_.get(), Qt::Key_Tab, Qt::ControlModifier); break;
+           default: {
+             // From wherever the focus is in the main window, a spin field included.
+             const struct {
+               Qt::Key key;
+               Qt::KeyboardModifiers modifiers;
+               int step;
+             } keys[] = {{Qt::Key_Tab, Qt::ControlModifier, 1},
+                         {Qt::Key_PageDown, Qt::ControlModifier, 1},
+                         {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, -1},
+                         {Qt::Key_PageUp, Qt::ControlModifier, -1}};
+             const auto& key = keys[Below(std::size(keys))];
+             QWidget* target = MainFocus();
+             const int count = pages->count();
+             const int next = ((pages->currentIndex() + key.step) % count + count) % count;
+             Note(QStringLiteral("  %1 from %2").arg(QKeySequence(QKeyCombination(key.modifiers, key.key)).toString(), target->objectName()));
+             expected_.page = pages->widget(next)->objectName();
+             QTest::keyClick(target, key.key, key.modifiers);
+             break;
+           }
          }
        }},
       {12, [this] {  // the wheel over a pane
@@ -905,9 +979,14 @@ void RandomUse::Step() {
          TMemo* memo = Pick(memos);
          Note("text pane " + memo->objectName());
          QTest::mouseClick(memo->viewport(), Qt::LeftButton, Chance(20) ? Qt::ShiftModifier : Qt::NoModifier, PointIn(memo->viewport()));
-         const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home, Qt::Key_Return, Qt::Key_A};
+         const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home, Qt::Key_Return, Qt::Key_A};
          const Qt::Key key = keys[Below(std::size(keys))];
          QTest::keyClick(memo, key, key == Qt::Key_End || key == Qt::Key_A ? Qt::ControlModifier : Qt::NoModifier);
+         // In the codeword listing the arrows choose a codeword, outlined on BlockImage.
+         if (memo->objectName() == "BLMemo" && (key == Qt::Key_Down || key == Qt::Key_Up)) {
+           if (const TModuleMap* map = form_->Inspector().ModuleMap(TImagePaneId::BlockImage); map && map->LineOf(0) >= 0)
+             expectOutlined_ = map->CodewordOnLine(static_cast<std::size_t>(memo->textCursor().blockNumber()));
+         }
          SendWheel(memo->viewport(), PointIn(memo->viewport()), QPoint(0, Chance(50) ? -360 : 120));
        }},
       {8, [this] {  // a context menu (a right click)
@@ -915,8 +994,9 @@ void RandomUse::Step() {
          for (TImageView* view : ShownViews())
            if (view->window() == form_.get()) targets.push_back(view);
          for (TMemo* memo : ShownMemos()) targets.push_back(memo->viewport());
+         // A field scrolled half out of the window may show its arrows and not its editor.
          for (TSpinEdit* field : Fields())
-           if (Seen(field)) targets.push_back(field->findChild<QLineEdit*>());
+           if (Seen(field->findChild<QLineEdit*>())) targets.push_back(field->findChild<QLineEdit*>());
          if (targets.empty()) return;
          QWidget* target = Pick(targets);
          ActivateMain();
@@ -925,22 +1005,31 @@ void RandomUse::Step() {
          answerer_.Expect(TAnswer::Menu([this](QMenu& m) { return ChooseMenuItem(m); }));
          QTest::mouseClick(target, Qt::RightButton, {}, at);
        }},
+      {3, [this] {  // ツール → 既定値に戻す
+         ActivateMain();
+         Note("presets");
+         Find<QAction>("PresetsAction")->trigger();
+       }},
       {3, [this] {  // "ツール" toggles
-         QAction* action = Chance(50) ? form_->Inspector().MarksAction() : form_->Inspector().LinkAction();
+         const std::vector<QAction*> toggles = {form_->Inspector().MarksAction(), form_->Inspector().LinkAction(),
+                                                Find<QAction>("FitWindowAction")};
+         QAction* action = Pick(toggles);
          Note("toggle " + action->objectName());
          action->trigger();
        }},
       {2, [this] {  // Ctrl+R, the report
          ActivateMain();
-         Note("Ctrl+R");
+         QWidget* target = MainFocus();
+         Note("Ctrl+R from " + target->objectName());
          ExpectReport();
-         QTest::keyClick(form_.get(), Qt::Key_R, Qt::ControlModifier);
+         QTest::keyClick(target, Qt::Key_R, Qt::ControlModifier);
        }},
       {2, [this] {  // Ctrl+E, the parameter explorer
          ActivateMain();
-         Note("Ctrl+E");
+         QWidget* target = MainFocus();
+         Note("Ctrl+E from " + target->objectName());
          expectExplorer_ = true;
-         QTest::keyClick(form_.get(), Qt::Key_E, Qt::ControlModifier);
+         QTest::keyClick(target, Qt::Key_E, Qt::ControlModifier);
        }},
       {6, [this] {  // the explorer window: ranges, start, cancel, a cell of the map, closing
          TExplorerWindow* explorer = Explorer();
@@ -982,8 +1071,7 @@ void RandomUse::Step() {
            }
            QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, place.center());
          } else {
-           Note("explorer: closed");
-           explorer->close();
+           ClosedByKeyOrClose(*explorer, "explorer");
          }
        }},
       {6, [this] {  // the help window: search, language, contents, scrolling, links
@@ -1031,8 +1119,7 @@ void RandomUse::Step() {
                  links.push_back(fragment.fragment().charFormat().anchorHref());
            if (!links.empty()) browser->setSource(QUrl(Pick(links)));
          } else {
-           Note("help: closed");
-           help->close();
+           ClosedByKeyOrClose(*help, "help");
          }
        }},
       {4, [this] {  // resizing
