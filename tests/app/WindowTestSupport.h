@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -31,11 +32,13 @@ class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    application_ = std::make_unique<QApplication>(argc_, argv_);
     // The window's remembered settings go to a folder of this program's own,
-    // never to the user's; a fixture points them at its own folder.
+    // never to the user's (a fixture points them at a folder of the test's
+    // own); so does anything else kept in the user's configuration folder.
     settings_ = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings_->path()));
     UseSettingsFolder(settings_->path());
+    application_ = std::make_unique<QApplication>(argc_, argv_);
   }
   void TearDown() override {
     settings_.reset();
