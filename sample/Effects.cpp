@@ -36,7 +36,8 @@ std::string_view Trimmed(std::string_view text) {
 std::string RangeText(const TEffectRow& row) { return Number(row.minimum) + " and " + Number(row.maximum); }
 
 // A number of the row's range; an integer where the effect counts whole steps.
-double ParseValue(const TEffectRow& row, std::string_view text, bool whole) {
+double ParseValue(const TEffectRow& row, std::string_view text) {
+  const bool whole = row.decimals == 0;
   text = Trimmed(text);
   double value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -55,7 +56,7 @@ std::array<double, 8> ParsePerspective(const TEffectRow& row, std::string_view t
   const std::vector<std::string_view> parts = Split(text, ':');
   std::array<double, 8> offsets{};
   if (parts.size() == 1) {
-    const double p = ParseValue(row, parts[0], false);
+    const double p = ParseValue(row, parts[0]);
     offsets[0] = p;
     offsets[2] = -p;
     return offsets;
@@ -63,7 +64,7 @@ std::array<double, 8> ParsePerspective(const TEffectRow& row, std::string_view t
   if (parts.size() != 8)
     throw TSampleError("effect 'perspective=" + std::string(text) +
                        "': perspective needs one value or eight X:Y values, clockwise from the top-left corner");
-  for (std::size_t i = 0; i < 8; ++i) offsets[i] = ParseValue(row, parts[i], false);
+  for (std::size_t i = 0; i < 8; ++i) offsets[i] = ParseValue(row, parts[i]);
   return offsets;
 }
 
@@ -78,14 +79,14 @@ TBackground ParseBackground(std::string_view text) {
 
 void Apply(TPhotoEffects& effects, const TEffectRow& row, std::string_view value) {
   switch (row.effect) {
-    case TEffect::Rotation: effects.rotation = ParseValue(row, value, false); break;
+    case TEffect::Rotation: effects.rotation = ParseValue(row, value); break;
     case TEffect::Perspective: effects.perspective = ParsePerspective(row, value); break;
-    case TEffect::Blur: effects.blur = static_cast<std::int32_t>(ParseValue(row, value, true)); break;
-    case TEffect::Noise: effects.noise = static_cast<std::int32_t>(ParseValue(row, value, true)); break;
-    case TEffect::Light: effects.light = static_cast<std::int32_t>(ParseValue(row, value, true)); break;
-    case TEffect::Scale: effects.scale = ParseValue(row, value, false); break;
+    case TEffect::Blur: effects.blur = static_cast<std::int32_t>(ParseValue(row, value)); break;
+    case TEffect::Noise: effects.noise = static_cast<std::int32_t>(ParseValue(row, value)); break;
+    case TEffect::Light: effects.light = static_cast<std::int32_t>(ParseValue(row, value)); break;
+    case TEffect::Scale: effects.scale = ParseValue(row, value); break;
     case TEffect::Background: effects.background = ParseBackground(value); break;
-    case TEffect::Jpeg: effects.jpeg = static_cast<std::int32_t>(ParseValue(row, value, true)); break;
+    case TEffect::Jpeg: effects.jpeg = static_cast<std::int32_t>(ParseValue(row, value)); break;
   }
 }
 

@@ -23,6 +23,9 @@ struct TEffectRow {
   double maximum;
   double neutral;  // the value that leaves the picture as it is
   double typical;  // a value that shows the effect clearly, for "all"
+  // Digits after the point a value may be given with in the window; 0 for an
+  // effect counted in whole steps, whose list item refuses a fraction.
+  int decimals;
 };
 
 // Surfaces the sheet can lie on. White shows no sheet at all; wood gives the
@@ -41,16 +44,16 @@ inline constexpr std::array<TBackgroundName, 4> kBackgrounds = {{
 }};
 
 inline constexpr std::array<TEffectRow, 8> kEffects = {{
-    {TEffect::Rotation, "rotation", "回転 (度)", "clockwise turn in degrees", -180, 180, 0, 10},
+    {TEffect::Rotation, "rotation", "回転 (度)", "clockwise turn in degrees", -180, 180, 0, 10, 1},
     {TEffect::Perspective, "perspective", "遠近 (%)",
      "corners moved, in % of the sheet's side: one value P narrows the top edge by P % at each end, "
-     "or eight X:Y values for the corners clockwise from the top left", -20, 20, 0, 5},
-    {TEffect::Blur, "blur", "ぼかし (回)", "passes of a 3-pixel blur", 0, 10, 0, 2},
-    {TEffect::Noise, "noise", "ノイズ (階調)", "largest per-pixel noise, in grey levels", 0, 100, 0, 12},
-    {TEffect::Light, "light", "照明むら (%)", "light lost towards the bottom-right corner, in %", 0, 90, 0, 40},
-    {TEffect::Scale, "scale", "倍率", "factor on the pixels per module (fractions give grey edges)", 0.2, 4, 1, 0.7},
-    {TEffect::Background, "background", "背景", "white, grey, dark or wood", 0, 3, 0, 3},
-    {TEffect::Jpeg, "jpeg", "JPEG 品質", "JPEG quality 1 to 100 the picture goes through; 0 none", 0, 100, 0, 40},
+     "or eight X:Y values for the corners clockwise from the top left", -20, 20, 0, 5, 1},
+    {TEffect::Blur, "blur", "ぼかし (回)", "passes of a 3-pixel blur", 0, 10, 0, 2, 0},
+    {TEffect::Noise, "noise", "ノイズ (階調)", "largest per-pixel noise, in grey levels", 0, 100, 0, 12, 0},
+    {TEffect::Light, "light", "照明むら (%)", "light lost towards the bottom-right corner, in %", 0, 90, 0, 40, 0},
+    {TEffect::Scale, "scale", "倍率", "factor on the pixels per module (fractions give grey edges)", 0.2, 4, 1, 0.7, 2},
+    {TEffect::Background, "background", "背景", "white, grey, dark or wood", 0, 3, 0, 3, 0},
+    {TEffect::Jpeg, "jpeg", "JPEG 品質", "JPEG quality 1 to 100 the picture goes through; 0 none", 0, 100, 0, 40, 0},
 }};
 const TEffectRow& RowOf(TEffect effect);
 
