@@ -31,6 +31,7 @@
 #include "PaneFit.h"
 #include "PaneTools.h"
 #include "PictureFiles.h"
+#include "SampleMaker.h"
 #include "SaveFile.h"
 #include "WindowKeys.h"
 #include "WindowPages.h"
@@ -161,6 +162,9 @@ void TForm1::BuildToolsMenu() {
   AddToolCommand(QStringLiteral("前のページ"), "PreviousPageAction", {}, [this] { TurnPage(-1); })
       ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageUp),
                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)});
+  AddToolCommand(QStringLiteral("サンプル作成…"), "SampleMakerAction", QKeySequence(Qt::CTRL | Qt::Key_M),
+                 [this] { SampleMakerCommand(); })
+      ->setToolTip(QStringLiteral("型番、誤り訂正レベル、マスクを決めてシンボルを作り、写真のように加工して読み込むか保存します"));
 }
 
 QAction* TForm1::AddToolCommand(const QString& text, const char* objectName, const QKeySequence& shortcut,
@@ -223,6 +227,7 @@ void TForm1::FormClose() {
 
 void TForm1::closeEvent(QCloseEvent* event) {
   if (explorer_) explorer_->close();
+  if (sampleMaker_) sampleMaker_->close();
   FormClose();
   QMainWindow::closeEvent(event);
 }
@@ -250,11 +255,25 @@ TForm1::TLoadResult TForm1::LoadPictureFile(const QString& path) {
     return TLoadResult::Failed;
   }
   if (!loaded) surfaces_->SetStatus(1, NotAPictureText(path).toStdString());
+  const TLoadResult result = loaded ? TLoadResult::Loaded : TLoadResult::Unsupported;
+  ShowLoaded(std::move(loaded), path, std::move(source), QString());
+  return result;
+}
+
+void TForm1::LoadMadePicture(const TBitmap& picture, const QString& caption) {
+  surfaces_->SetStatus(1, "");
+  ShowLoaded(picture, QString(), TPictureSource(), caption);
+}
+
+void TForm1::ShowLoaded(std::optional<TBitmap> loaded, const QString& path, TPictureSource source,
+                        const QString& madeCaption) {
   if (loaded) {
     picture_ = std::move(*loaded);
     picturePath_ = path;
     pictureSource_ = std::move(source);
-    RememberFolderOf(path);
+    // A made picture comes from no folder.
+    if (!path.isEmpty()) RememberFolderOf(path);
+    madeCaption_ = madeCaption;
     if (explorer_) explorer_->PictureChanged();
   }
 
@@ -265,9 +284,10 @@ TForm1::TLoadResult TForm1::LoadPictureFile(const QString& path) {
   if (loaded) {
     inspector_->Loaded();
     ShowDiagnosisState();
+    ShowSampleCaption(*surfaces_->View(TImagePaneId::Image1), madeCaption_);
+    inspector_->SetRestingReadout(madeCaption_);
   }
   PageControl1->setCurrentWidget(TabSheet1);
-  return loaded ? TLoadResult::Loaded : TLoadResult::Unsupported;
 }
 
 void TForm1::AnalyBtnClick() {
@@ -319,8 +339,8 @@ void TForm1::ReportCommand() {
                                "レポートを書き出してください。"));
     return;
   }
-  const QString suggested = QFileInfo(picturePath_).dir().filePath(QFileInfo(picturePath_).completeBaseName() +
-                                                                   QStringLiteral("-report.html"));
+  const QString base = madeCaption_.isEmpty() ? QFileInfo(picturePath_).completeBaseName() : QStringLiteral("sample");
+  const QString suggested = QFileInfo(picturePath_).dir().filePath(base + QStringLiteral("-report.html"));
   // The exercise's check box, in the save dialog; it keeps its state from the last report.
   auto* hide = new QCheckBox(QStringLiteral("答えを伏せる（演習用。解答は別のファイル …-answer.html に書き出します）"), this);
   hide->setObjectName(QStringLiteral("HideAnswerCheck"));
@@ -345,9 +365,9 @@ bool TForm1::WriteReport(const QString& path, bool hideAnswer) {
     const TExploreMap* explored = explorer_ ? explorer_->Map() : nullptr;
     // The picture's own grey levels, which the page 診断 makes only once it is seen.
     const TGreyHistogram* histogram = lastAnalysis_.diagnosis.binarization ? &diagnosis_->MakePictureHistogram() : nullptr;
-    failure = SaveWindowReport(path, WindowReport({surfaces_.get(), &lastDrawn_, &lastAnalysis_, explored,
-                                                   QFileInfo(picturePath_).fileName().toStdString(), &picture_,
-                                                   &pictureSource_, histogram, hideAnswer}));
+    const std::string name = madeCaption_.isEmpty() ? QFileInfo(picturePath_).fileName().toStdString() : "(作成したサンプル)";
+    failure = SaveWindowReport(path, WindowReport({surfaces_.get(), &lastDrawn_, &lastAnalysis_, explored, name, &picture_,
+                                                   &pictureSource_, histogram, hideAnswer, madeCaption_.toStdString()}));
   } catch (const std::exception& error) {
     failure = QStringLiteral("%1 を保存できませんでした：%2").arg(path, QString::fromUtf8(error.what()));
   }
@@ -372,6 +392,23 @@ TExplorerWindow* TForm1::ExplorerCommand() {
   explorer_->raise();
   explorer_->activateWindow();
   return explorer_;
+}
+
+TSampleMakerWindow* TForm1::SampleMakerCommand() {
+  if (sampleMaker_ == nullptr) {
+    sampleMaker_ = new TSampleMakerWindow(
+        this, {[this](const TSample& sample) {
+                 LoadMadePicture(sample.picture, QString::fromStdString(SampleCaption(sample)));
+                 activateWindow();
+               },
+               [this](const QString& title, const QString& suggested, const QString& filter) {
+                 return inspector_->ChooseFile(title, suggested, filter);
+               }});
+  }
+  sampleMaker_->show();
+  sampleMaker_->raise();
+  sampleMaker_->activateWindow();
+  return sampleMaker_;
 }
 
 void TForm1::N6Click() {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QKeySequence>
@@ -23,6 +24,7 @@ class TExplorerWindow;
 class THelpWindow;
 class TDiagnosisPage;
 class TPaneTools;
+class TSampleMakerWindow;
 class TMemo;
 class TImageView;
 class TPaneFit;
@@ -76,6 +78,8 @@ class TForm1 : public QMainWindow {
   TParameterFields& Fields() { return *fields_; }
   // Where the panes stand ("ウィンドウに合わせる").
   TPaneFit& Fit() { return *fit_; }
+  // "サンプル作成…": the sample maker's window, made on first use, brought to the front.
+  TSampleMakerWindow* SampleMakerCommand();
 
   // Adds a command to the menu "ツール" (before its closing quit item), with
   // its shortcut if any; one line per command.
@@ -92,6 +96,9 @@ class TForm1 : public QMainWindow {
   // cannot be read leaves the previous picture and says why in panel 1 (and
   // in a message box when the file is damaged or missing).
   TLoadResult LoadPictureFile(const QString& path);
+  // A picture of the sample maker, loaded as a file is; `caption` (what was
+  // made and how) shows on "読み込み画像" and in the readout until the next load.
+  void LoadMadePicture(const TBitmap& picture, const QString& caption);
 
   // The folder the built-in manual is read from (its resources by default).
   void SetManualSource(const QString& root) { manualRoot_ = root; }
@@ -121,6 +128,8 @@ class TForm1 : public QMainWindow {
 
   void BuildToolsMenu();
   void ShowDiagnosisState();
+  // The end of a load: `loaded`, if any, becomes the picture of the panes.
+  void ShowLoaded(std::optional<TBitmap> loaded, const QString& path, TPictureSource source, const QString& madeCaption);
 
   // Remembers the folder of a loaded picture and starts the open dialogs there.
   void RememberFolderOf(const QString& path);
@@ -131,9 +140,11 @@ class TForm1 : public QMainWindow {
   QAction* toolsEnd_ = nullptr;
   std::unique_ptr<TVeltrix> decoder_;
   TBitmap picture_;
-  // The file the picture was loaded from, and what it was then.
+  // The file the picture was loaded from, and what it was then; for a made
+  // picture, none, and what was made.
   QString picturePath_;
   TPictureSource pictureSource_;
+  QString madeCaption_;
   // The report command's check box as it was last left.
   bool hideAnswer_ = false;
   TAnalysisResult lastAnalysis_;
@@ -141,6 +152,7 @@ class TForm1 : public QMainWindow {
   // analyses left and stay out of the report.
   std::vector<TImagePaneId> lastDrawn_;
   TExplorerWindow* explorer_ = nullptr;
+  TSampleMakerWindow* sampleMaker_ = nullptr;
   std::function<void(const QString&)> messageSink_;
   QString manualRoot_ = QStringLiteral(":/manual");
   THelpWindow* help_ = nullptr;

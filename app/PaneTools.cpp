@@ -177,7 +177,7 @@ void TPaneTools::BindView(TImagePaneId pane) {
   });
   connect(view, &TImageView::PixelHovered, this, [this, pane](QPoint pixel) { Hovered(pane, pixel); });
   connect(view, &TImageView::HoverLeft, this, [this, pane] {
-    readout_->clear();
+    readout_->setText(restingReadout_);
     if (pane == TImagePaneId::BlockImage) ShowCodeword(pinnedCodeword_);
   });
   connect(view, &TImageView::PixelClicked, this, [this, pane](QPoint pixel) { Clicked(pane, pixel); });
@@ -254,6 +254,11 @@ QString TPaneTools::Readout(TImagePaneId pane, QPoint pixel) const {
   const TImageView* view = surfaces_.View(pane);
   if (view == nullptr) return {};
   return ReadoutText(view->Picture(), maps_[static_cast<std::size_t>(pane)].get(), pixel, *view);
+}
+
+void TPaneTools::SetRestingReadout(const QString& text) {
+  restingReadout_ = text;
+  readout_->setText(text);
 }
 
 TModuleFacts TPaneTools::ModuleFacts(TImagePaneId pane, QPoint module) const {

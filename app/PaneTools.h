@@ -56,6 +56,9 @@ class TPaneTools : public QObject {
 
   // The readout of a picture pixel of a pane, as the status field shows it.
   QString Readout(TImagePaneId pane, QPoint pixel) const;
+  // What the status field shows while the cursor rests on no pane (what a
+  // made picture is); empty, the default, leaves it blank.
+  void SetRestingReadout(const QString& text);
   // What a module of a module pane holds (Outside for other panes).
   TModuleFacts ModuleFacts(TImagePaneId pane, QPoint module) const;
   // The modules of a module pane as the analysis that drew it read them; null for other panes.
@@ -100,6 +103,7 @@ class TPaneTools : public QObject {
   TPaneExport* export_ = nullptr;
   TPageStates states_;
   QLabel* readout_ = nullptr;
+  QString restingReadout_;
   QAction* marksAction_ = nullptr;
   QAction* linkAction_ = nullptr;
   // What the module panes hold, from the analysis that drew each.

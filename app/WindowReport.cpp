@@ -39,6 +39,7 @@ TWindowReport WindowReport(const TWindowReportInput& input) {
                             .surfaces = &shown,
                             .result = &result,
                             .explored = map,
+                            .made = input.made,
                             .pictureJpeg = input.source ? input.source->EmbeddableJpeg() : std::string(),
                             .hideAnswer = input.hideAnswer};
   return {HtmlReport(report), input.hideAnswer ? AnswerSheet(report) : std::string()};

@@ -30,6 +30,8 @@ struct TWindowReportInput {
   const TGreyHistogram* pictureHistogram = nullptr;
   // An exercise: the report without the answer, and the answer sheet.
   bool hideAnswer = false;
+  // For a picture made by the sample maker, what was made and how; else empty.
+  std::string made{};
 };
 
 // The report's files: the report and, for an exercise, its answer sheet.
