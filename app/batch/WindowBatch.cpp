@@ -18,6 +18,13 @@
 //     ツール → ウィンドウに合わせる); and the two open dialogs (open-dialog.png,
 //     open-any-dialog.png). Run it with QT_SCALE_FACTOR=2 to see a screen of
 //     half the size.
+//   morilux-window-batch --screenshot-dir DIR [--screenshot-prefix P] --sample-maker
+//     (for the manual) opens the sample maker on a version-5-Q symbol with
+//     mask 3 turned by 10 degrees (sample-maker.png), loads it into the main
+//     window (sample-TabSheet1.png, its caption under the picture), analyses
+//     it (sample-TabSheet3.png, the page of the mask), then shows the same
+//     symbol with every effect at its typical strength (sample-photo.png) and
+//     loads that (sample-photo-TabSheet1.png).
 //   morilux-window-batch --analyse-and-quit PICTURE
 //     (for timing the window, bench/compare.sh and bench/window.sh) loads
 //     PICTURE, analyses it, brings every pane up to date, paints the window
@@ -54,6 +61,7 @@
 #include "QtTranslation.h"
 #include "WindowPlacement.h"
 #include "WindowSettings.h"
+#include "SampleMaker.h"
 #include "WindowSurfaces.h"
 #include "decoder/DecodingReport.h"
 #include "picture/PictureLoader.h"
@@ -62,6 +70,7 @@ namespace {
 
 void PrintUsage() {
   std::fputs("usage: morilux-window-batch [--window-views] --screenshot-dir DIR [--screenshot-prefix P] PICTURE\n"
+             "       morilux-window-batch --screenshot-dir DIR [--screenshot-prefix P] --sample-maker\n"
              "       morilux-window-batch --analyse-and-quit PICTURE\n",
              stderr);
 }
@@ -225,6 +234,40 @@ int SaveViews(TForm1& window, const QString& directory, const QString& prefix) {
   return 0;
 }
 
+// The sample maker as the manual shows it: the version-5-Q symbol with mask
+// 3 turned by 10 degrees, made, loaded, analysed; then the same photographed.
+int ShootSampleMaker(TForm1& window, const QString& directory, const QString& prefix) {
+  if (!QDir().mkpath(directory)) {
+    std::fprintf(stderr, "morilux-window-batch: cannot create %s\n", qPrintable(directory));
+    return 1;
+  }
+  TSampleMakerWindow* maker = window.SampleMakerCommand();
+  maker->move(window.geometry().topRight() + QPoint(8, 0));
+  TSampleRequest request;
+  request.symbol.text = "Morilux サンプル";
+  request.symbol.version = 5;
+  request.symbol.level = 2;
+  request.symbol.mask = 3;
+  request.moduleSize = 6;
+  request.effects.rotation = 10;
+  maker->SetRequest(request);
+  if (!maker->MakeNow() || !Shoot(*maker, directory, prefix, QStringLiteral("sample-maker"))) return 1;
+  if (!maker->LoadIntoMainWindow() || !Shoot(window, directory, prefix, QStringLiteral("sample-TabSheet1"))) return 1;
+  window.AnalyBtnClick();
+  if (!window.LastAnalysis().decoded) {
+    std::fprintf(stderr, "morilux-window-batch: the made symbol was not decoded\n");
+    return 1;
+  }
+  auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+  QWidget* mask = window.Surfaces().View(TImagePaneId::MaskImage)->parentWidget();
+  pages->setCurrentWidget(mask);
+  if (!Shoot(window, directory, prefix, QStringLiteral("sample-") + mask->objectName())) return 1;
+  request.effects = TPhotoEffects::All();
+  maker->SetRequest(request);
+  if (!maker->MakeNow() || !Shoot(*maker, directory, prefix, QStringLiteral("sample-photo"))) return 1;
+  return maker->LoadIntoMainWindow() && Shoot(window, directory, prefix, QStringLiteral("sample-photo-TabSheet1")) ? 0 : 1;
+}
+
 // The load and analysis commands as a user gives them: every pane's picture
 // brought up to date for display, and the window painted once.
 int AnalyseAndQuit(TForm1& window, const QString& picture) {
@@ -251,6 +294,7 @@ int main(int argc, char* argv[]) {
   QString screenshotPrefix;
   bool analyseAndQuit = false;
   bool views = false;
+  bool sampleMaker = false;
   const QStringList arguments = QApplication::arguments();
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
@@ -262,6 +306,8 @@ int main(int argc, char* argv[]) {
       views = true;
     } else if (argument == QStringLiteral("--analyse-and-quit")) {
       analyseAndQuit = true;
+    } else if (argument == QStringLiteral("--sample-maker")) {
+      sampleMaker = true;
     } else if (argument.startsWith(QLatin1Char('-')) || !picture.isEmpty()) {
       PrintUsage();
       return 2;
@@ -269,7 +315,8 @@ int main(int argc, char* argv[]) {
       picture = argument;
     }
   }
-  if (picture.isEmpty() || analyseAndQuit == !screenshotDir.isEmpty() || (views && analyseAndQuit)) {
+  if (picture.isEmpty() == !sampleMaker || analyseAndQuit == !screenshotDir.isEmpty() || (views && analyseAndQuit) ||
+      (sampleMaker && (analyseAndQuit || views))) {
     PrintUsage();
     return 2;
   }
@@ -281,6 +328,7 @@ int main(int argc, char* argv[]) {
   window.SetMessageSink([](const QString& text) { std::fprintf(stderr, "morilux-window-batch: %s\n", qPrintable(text)); });
   window.show();
   if (analyseAndQuit) return AnalyseAndQuit(window, picture);
+  if (sampleMaker) return ShootSampleMaker(window, screenshotDir, screenshotPrefix);
   const TForm1::TLoadResult loaded = window.LoadPictureFile(picture);
   if (loaded == TForm1::TLoadResult::Unsupported) {
     std::fprintf(stderr, "morilux-window-batch: %s: not a %s file; nothing loaded\n", qPrintable(picture),
