@@ -348,8 +348,10 @@ void TSampleMakerWindow::Changed() {
 }
 
 bool TSampleMakerWindow::MakeNow() {
-  // What is typed counts as if the fields had lost the focus.
-  for (QAbstractSpinBox* spin : findChildren<QAbstractSpinBox*>()) spin->interpretText();
+  // What is typed counts as if the fields had lost the focus. A field showing
+  // its special text ("自動") is left alone: Qt would read that text as 0.
+  for (QAbstractSpinBox* spin : findChildren<QAbstractSpinBox*>())
+    if (spin->specialValueText().isEmpty() || spin->text() != spin->specialValueText()) spin->interpretText();
   remake_->stop();
   dirty_ = false;
   try {
