@@ -2,7 +2,7 @@
 // through the file dialog and by drag and drop, analyses by button, key and
 // menu, typing into the spin fields, page switches, wheel, drags, clicks and
 // keys on the panes, context menus, resizing, enlarged windows, the report,
-// the parameter explorer and the help window, the page keys and the window's
+// the parameter explorer, the sample maker and the help window, the page keys and the window's
 // command keys from wherever the focus is, Esc and Ctrl+W, the arrows in the
 // codeword listing, the presets and the fit to the window), after each of
 // which the window must be usable and must show what the last command did.
@@ -64,6 +64,7 @@
 #include "FilledSymbols.h"
 #include "HelpWindow.h"
 #include "PaneTools.h"
+#include "SampleMaker.h"
 #include "StageFailures.h"
 #include "TestPng.h"
 #include "WindowTestSupport.h"
@@ -332,6 +333,7 @@ struct TExpected {
   QString status1;
   QString status1Contains;          // instead of status1 when not empty
   QString page;                     // the page in front, when a command chose it
+  QString madeCaption;              // what the loaded picture is, when the sample maker made it
 };
 
 class RandomUse : public window_testing::MainWindow {
@@ -357,6 +359,7 @@ class RandomUse : public window_testing::MainWindow {
 
   void TearDown() override {
     for (QWidget* window : EnlargedWindows()) window->close();
+    if (SampleWindow() != nullptr) SampleWindow()->close();
     if (form_->Help() != nullptr) form_->Help()->close();
     if (Explorer() != nullptr) Explorer()->close();
     QDir::setCurrent(previousFolder_);
@@ -398,7 +401,8 @@ class RandomUse : public window_testing::MainWindow {
   std::vector<QWidget*> EnlargedWindows() {
     std::vector<QWidget*> windows;
     for (QWidget* widget : QApplication::topLevelWidgets())
-      if (widget->isVisible() && widget->parentWidget() == form_.get() && widget->findChild<TImageView*>() != nullptr)
+      if (widget->isVisible() && widget->parentWidget() == form_.get() && widget->findChild<TImageView*>() != nullptr &&
+          qobject_cast<TSampleMakerWindow*>(widget) == nullptr)
         windows.push_back(widget);
     return windows;
   }
@@ -406,6 +410,14 @@ class RandomUse : public window_testing::MainWindow {
   std::optional<QPoint> Reachable(QWidget* widget) {
     if (!Seen(widget)) return std::nullopt;
     return PointIn(widget);
+  }
+  // The user turns to `window`, as a click on it does through the window manager.
+  void Activate(QWidget& window) {
+    QApplication::processEvents();
+    if (QApplication::activeWindow() == &window) return;
+    window.windowHandle()->requestActivate();
+    if (!QTest::qWaitFor([&window] { return QApplication::activeWindow() == &window; }, 1000))
+      Note("the window " + window.objectName() + " did not become active");
   }
   // The user turns to the main window, as a click on it does through the
   // window manager. (QWidget::activateWindow does nothing while a window of
@@ -487,6 +499,7 @@ class RandomUse : public window_testing::MainWindow {
     switch (file.kind) {
       case TPictureFile::TKind::Good:
         expected_.picture = file.picture;
+        expected_.madeCaption.clear();
         analysedSinceLoad_ = false;
         expected_.page = QStringLiteral("TabSheet1");
         break;
@@ -522,11 +535,29 @@ class RandomUse : public window_testing::MainWindow {
     if (expected_.picture.Empty() || !analysedSinceLoad_) answerer_.Expect(TAnswer::Message());
   }
   TExplorerWindow* Explorer() { return form_->findChild<TExplorerWindow*>(); }
+  TSampleMakerWindow* SampleWindow() { return form_->findChild<TSampleMakerWindow*>(); }
+  // The sample maker's load: what the core makes of the window's choices then
+  // becomes the picture, unless the maker refuses them.
+  void SampleLoadDone() {
+    pendingSampleLoad_ = false;
+    try {
+      const TSample sample = MakeSample(SampleWindow()->Request());
+      expected_.picture = sample.picture;
+      expected_.madeCaption = QString::fromStdString(SampleCaption(sample));
+      expected_.page = QStringLiteral("TabSheet1");
+      expected_.status1.clear();
+      expected_.status1Contains.clear();
+      analysedSinceLoad_ = false;
+      ++loads_[3];
+    } catch (const std::exception& refused) {
+      Note(QStringLiteral("  refused: %1").arg(QString::fromUtf8(refused.what())));
+    }
+  }
   QString ChooseSaveName(const QString& suggested) {
     switch (Below(4)) {
       case 0: return {};  // cancelled
-      case 1:             // a folder that cannot exist: the save fails with a message
-        answerer_.Expect(TAnswer::Message());
+      case 1:             // a folder that cannot exist: the save fails with a message (the sample maker's in its window)
+        if (!sampleSaving_) answerer_.Expect(TAnswer::Message());
         return dir_.filePath(QStringLiteral("notes.txt/") + QFileInfo(suggested).fileName());
       default:
         saved_ << dir_.filePath(QStringLiteral("saved/") + QFileInfo(suggested).fileName());
@@ -549,6 +580,7 @@ class RandomUse : public window_testing::MainWindow {
     if (name == "ReadMenuItem" || name == "OpenAnyAction") ExpectReadCommand();
     if (name == "ReportAction") ExpectReport();
     if (name == "ExploreAction") expectExplorer_ = true;
+    if (name == "SampleMakerAction") expectSampleMaker_ = true;
     return item;
   }
 
@@ -566,10 +598,12 @@ class RandomUse : public window_testing::MainWindow {
     do {
       QApplication::processEvents(QEventLoop::AllEvents, 20);
       if (pendingParameters_ && answerer_.Idle()) AnalysisDone();
+      if (pendingSampleLoad_ && answerer_.Idle()) SampleLoadDone();
     } while (!answerer_.Idle() && waited.elapsed() < 20000);
     if (!answerer_.Idle()) answerer_.Faults() << QStringLiteral("an expected dialog, message or menu never opened, or one stays open");
     answerer_.Forget();
     if (pendingParameters_) AnalysisDone();
+    if (pendingSampleLoad_) SampleLoadDone();
     QApplication::processEvents();
   }
 
@@ -652,6 +686,15 @@ class RandomUse : public window_testing::MainWindow {
     expectHelp_ = false;
     if (expectExplorer_ && (Explorer() == nullptr || !Explorer()->isVisible())) return fail("the explorer command showed no window");
     expectExplorer_ = false;
+    if (expectSampleMaker_ && (SampleWindow() == nullptr || !SampleWindow()->isVisible()))
+      return fail("the sample maker's command showed no window");
+    expectSampleMaker_ = false;
+    sampleSaving_ = false;
+    // The caption of a made picture shows while it is loaded, and only then.
+    const auto* made = form_->findChild<QLabel*>(QStringLiteral("SampleCaptionLabel"));
+    const QString madeShown = made != nullptr && !made->isHidden() ? made->text() : QString();
+    if (madeShown != expected_.madeCaption)
+      return fail("the made picture's caption is \"" + madeShown + "\", not \"" + expected_.madeCaption + "\"");
     for (const QString& path : saved_)
       if (!QFileInfo::exists(path)) return fail("a save wrote no " + path);
     saved_.clear();
@@ -667,6 +710,7 @@ class RandomUse : public window_testing::MainWindow {
 
   void Drop();
   void DropWhileAnalysing();
+  void SampleMakerStep();
   void Run();
   void Step();
 
@@ -679,11 +723,14 @@ class RandomUse : public window_testing::MainWindow {
   bool expectHelp_ = false;
   bool expectExplorer_ = false;
   std::optional<std::int32_t> expectOutlined_;  // the codeword the listing's arrows chose
+  bool expectSampleMaker_ = false;
+  bool pendingSampleLoad_ = false;  // the sample maker's load command was given
+  bool sampleSaving_ = false;       // the file chooser asks for the sample maker
   bool analysedSinceLoad_ = false;  // a report needs an analysis of the picture loaded now
   QStringList saved_;               // files the last step's saves must have written
   std::deque<QString> log_;
   int analyses_ = 0, decoded_ = 0;
-  std::array<int, 3> loads_{};  // by kind of file
+  std::array<int, 4> loads_{};  // by kind of file, then made samples
   bool trace_ = false;
   QString previousFolder_;
   QtMessageHandler previousHandler_ = nullptr;
@@ -772,6 +819,103 @@ void RandomUse::DropWhileAnalysing() {
     Note("while analysing:");
     Drop();
   });
+}
+
+// The sample maker's window: its choices typed, picked or set at once, a
+// moment for the preview, the load and save commands by button or key, and
+// closing it by button or key.
+void RandomUse::SampleMakerStep() {
+  TSampleMakerWindow* window = SampleWindow();
+  if (window == nullptr || !window->isVisible()) return;
+  Activate(*window);
+  const auto button = [window](const char* name) { return window->findChild<QPushButton*>(QString::fromLatin1(name)); };
+  switch (Below(12)) {
+    case 0:
+    case 1:
+    case 2: {
+      std::vector<QAbstractSpinBox*> fields;
+      for (QAbstractSpinBox* field : window->findChildren<QAbstractSpinBox*>()) fields.push_back(field);
+      QAbstractSpinBox* field = Pick(fields);
+      const char* texts[] = {"0", "1", "2", "3", "5", "7", "10", "-1", "-5", "", " ", "abc", "4x", "1e3", "0.5", "2.25", "-",
+                             "99999999999999999999"};
+      const char* text = texts[Below(std::size(texts))];
+      Note(QStringLiteral("sample maker: \"%1\" into %2").arg(QString::fromLatin1(text), field->objectName()));
+      field->setFocus(Qt::TabFocusReason);
+      QTest::keyClick(field->findChild<QLineEdit*>(), Qt::Key_A, Qt::ControlModifier);
+      TypeText(field->findChild<QLineEdit*>(), QString::fromLatin1(text));
+      if (Chance(50)) QTest::keyClick(field->findChild<QLineEdit*>(), Qt::Key_Tab);
+      break;
+    }
+    case 3: {
+      const char* texts[] = {"Morilux", "", "0123456789", "HELLO WORLD", "漢字とかな", "smile \xF0\x9F\x98\x80", "a\nb",
+                             "The quick brown fox jumps over the lazy dog, twice: the quick brown fox jumps over the lazy dog"};
+      const char* text = texts[Below(std::size(texts))];
+      Note(QStringLiteral("sample maker: text \"%1\"").arg(QString::fromUtf8(text)));
+      auto* field = window->findChild<QPlainTextEdit*>(QStringLiteral("SampleText"));
+      field->setFocus(Qt::TabFocusReason);
+      field->selectAll();
+      field->insertPlainText(QString::fromUtf8(text));
+      break;
+    }
+    case 4: {
+      std::vector<QComboBox*> lists;
+      for (QComboBox* list : window->findChildren<QComboBox*>()) lists.push_back(list);
+      QComboBox* list = Pick(lists);
+      const int index = static_cast<int>(Below(static_cast<std::uint64_t>(list->count())));
+      Note(QStringLiteral("sample maker: %1 item %2").arg(list->objectName()).arg(index));
+      list->setCurrentIndex(index);
+      break;
+    }
+    case 5: {
+      QPushButton* effects = button(Chance(50) ? "SampleAllEffectsButton" : "SampleNoEffectsButton");
+      Note("sample maker: " + effects->objectName());
+      if (const std::optional<QPoint> at = Reachable(effects)) QTest::mouseClick(effects, Qt::LeftButton, {}, *at);
+      break;
+    }
+    case 6:
+    case 7: {
+      // The load command: by the button while it is enabled, or by Ctrl+Enter.
+      QPushButton* load = button("SampleLoadButton");
+      const std::optional<QPoint> at = Reachable(load);
+      if (Chance(50) && at) {
+        Note("sample maker: load button");
+        pendingSampleLoad_ = load->isEnabled();
+        QTest::mouseClick(load, Qt::LeftButton, {}, *at);
+      } else {
+        Note("sample maker: Ctrl+Enter");
+        pendingSampleLoad_ = true;
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Return, Qt::ControlModifier);
+      }
+      break;
+    }
+    case 8:
+    case 9: {
+      Note("sample maker: save");
+      sampleSaving_ = true;
+      QPushButton* save = button("SampleSaveButton");
+      if (const std::optional<QPoint> at = Reachable(save); at && Chance(50))
+        QTest::mouseClick(save, Qt::LeftButton, {}, *at);
+      else
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_S, Qt::ControlModifier);
+      break;
+    }
+    case 10:
+      Note("sample maker: waiting for the preview");
+      QTest::qWait(200);
+      break;
+    default: {
+      const int how = static_cast<int>(Below(3));
+      Note(QStringLiteral("sample maker: closed (%1)").arg(how == 0 ? "button" : how == 1 ? "Esc" : "Ctrl+W"));
+      if (how == 0) {
+        if (const std::optional<QPoint> at = Reachable(button("SampleCloseButton")))
+          QTest::mouseClick(button("SampleCloseButton"), Qt::LeftButton, {}, *at);
+      } else {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, how == 1 ? Qt::Key_Escape : Qt::Key_W,
+                        how == 1 ? Qt::NoModifier : Qt::ControlModifier);
+      }
+      break;
+    }
+  }
 }
 
 void RandomUse::Step() {
@@ -966,6 +1110,8 @@ void RandomUse::Step() {
          // Space presses a focused button: its command runs.
          if (key == Qt::Key_Space && target->objectName() == "AnalyBtn") ExpectAnalysis();
          if (key == Qt::Key_Space && target->objectName() == "ImageReadBtn") ExpectReadCommand();
+         if (key == Qt::Key_Space && target->objectName() == "SampleLoadButton") pendingSampleLoad_ = true;
+         if (key == Qt::Key_Space && target->objectName() == "SampleSaveButton") sampleSaving_ = true;
          // The menu bar keeps the focus after a menu was closed by Escape; some keys open a menu again.
          if (qobject_cast<QMenuBar*>(target) != nullptr)
            answerer_.Expect(TAnswer::Menu([this](QMenu& m) { return ChooseMenuItem(m); }, true));
@@ -1122,12 +1268,20 @@ void RandomUse::Step() {
            ClosedByKeyOrClose(*help, "help");
          }
        }},
+      {3, [this] {  // Ctrl+M, the sample maker
+         ActivateMain();
+         Note("Ctrl+M");
+         expectSampleMaker_ = true;
+         QTest::keyClick(form_.get(), Qt::Key_M, Qt::ControlModifier);
+       }},
+      {10, [this] { SampleMakerStep(); }},
       {4, [this] {  // resizing
          const int sizes[][2] = {{979, 663}, {400, 300}, {1600, 1000}, {640, 480}, {1200, 700}, {120, 90}, {1, 1}};
          const auto& size = sizes[Below(std::size(sizes))];
          std::vector<QWidget*> windows = EnlargedWindows();
          if (form_->Help() != nullptr && form_->Help()->isVisible()) windows.push_back(form_->Help());
          if (Explorer() != nullptr && Explorer()->isVisible()) windows.push_back(Explorer());
+         if (SampleWindow() != nullptr && SampleWindow()->isVisible()) windows.push_back(SampleWindow());
          QWidget* window = windows.empty() || Chance(70) ? form_.get() : Pick(windows);
          Note(QStringLiteral("resize %1 to %2 x %3").arg(window->objectName()).arg(size[0]).arg(size[1]));
          window->resize(size[0], size[1]);
@@ -1184,7 +1338,7 @@ void RandomUse::Run() {
   const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::cout << "random use: " << step << " actions in " << took << " s; " << analyses_ << " analyses (" << decoded_
             << " decoded); loads of " << loads_[0] << " good, " << loads_[1] << " damaged or missing, " << loads_[2]
-            << " other files; " << answerer_.Messages().size() << " messages answered; "
+            << " other files, " << loads_[3] << " made samples; " << answerer_.Messages().size() << " messages answered; "
             << form_->Surfaces().Text(TTextPaneId::BLMemo).Lines().size() << " listing lines" << std::endl;
 
   // Last, the quit command: the window closes, and a late command does nothing.
