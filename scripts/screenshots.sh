@@ -17,8 +17,10 @@
 # a large one (ツール → ウィンドウに合わせる) and its two open dialogs in
 # Japanese; the same as scale2-*.png with QT_SCALE_FACTOR=2 for the failure
 # on a dark background (its page 診断 wraps), where the screen is half as
-# large for the window. The window runs on a virtual X server of 1920 x 1080
-# (xvfb-run, Debian package xvfb), so no display is needed, in
+# large for the window. Then the sample maker: its window on a version-5-Q
+# symbol with mask 3 turned by 10 degrees, that sample loaded and analysed,
+# and the same photographed (sample-*.png). The window runs on a virtual X
+# server of 1920 x 1080 (xvfb-run, Debian package xvfb), so no display is needed, in
 # build/app/morilux-window-batch: the same window as the program `morilux`,
 # with the screenshot runs that the installed program does not have.
 #
@@ -27,8 +29,9 @@
 #
 # --manual writes the pages, the inspector's views and the explorer's map of
 # the version-3 symbol (the page 診断 after the dark-background failure
-# instead), window.png (the page 位置検索, shown near the top of the README)
-# and the diagrams of the symbol (morilux_manual_pictures), each reduced to a
+# instead), window.png (the page 位置検索, shown near the top of the README),
+# the sample maker's window and its loaded sample, and the diagrams of the
+# symbol (morilux_manual_pictures), each reduced to a
 # palette by pngquant so that the committed pictures stay small.
 #
 # MORILUX_BUILD_DIR chooses the build directory (default: build/, Release).
@@ -65,6 +68,8 @@ if $manual; then
   shoot --screenshot-prefix failure "$work/dark.bmp" >/dev/null
   mv "$out/failure-11-TabSheet10.png" "$out/11-TabSheet10.png"
   rm -f "$out"/failure-*.png
+  shoot --sample-maker >/dev/null
+  rm -f "$out"/sample-TabSheet3.png "$out"/sample-photo-TabSheet1.png
   "$build/tests/app/morilux_manual_pictures" "$out"
   cp "$out/02-TabSheet11.png" "$out/window.png"
   # The explorer's finished map is enough for the manual.
@@ -97,3 +102,5 @@ fi
 # The window's sizes, on the screen as it is and at twice the scale.
 shoot --window-views --screenshot-prefix views "$work/version3.bmp"
 QT_SCALE_FACTOR=2 shoot --window-views --screenshot-prefix scale2 "$work/dark.bmp"
+# The sample maker.
+shoot --sample-maker
