@@ -246,6 +246,28 @@ TEST_F(MainWindow, HighlightedWordsFollowAChangeOfLanguage) {
   }
 }
 
+// Each manual's links lead to anchors of its own, and the two stand section
+// for section: every Japanese anchor has its English counterpart and back.
+TEST(ManualAnchors, LinksLeadToAnchorsAndBothManualsHaveEverySection) {
+  std::vector<QStringList> names;
+  for (const TManualLanguage language : {TManualLanguage::Japanese, TManualLanguage::English}) {
+    const TManualText manual = LoadManual(QStringLiteral(":/manual"), language);
+    QStringList anchors;
+    for (const TManualAnchor& anchor : manual.anchors) anchors << anchor.name;
+    int links = 0;
+    for (const QRegularExpressionMatch& link : QRegularExpression(R"(\]\(#([^)]+)\))").globalMatch(manual.markdown)) {
+      ++links;
+      EXPECT_TRUE(anchors.contains(link.captured(1))) << link.captured(1).toStdString();
+    }
+    EXPECT_GE(links, 20);
+    names.push_back(anchors);
+  }
+  QStringList counterparts;
+  for (const QString& name : names[0]) counterparts << QStringLiteral("en-") + name;
+  EXPECT_EQ(counterparts, names[1]);
+  EXPECT_TRUE(names[0].contains(QStringLiteral("sample")));
+}
+
 }  // namespace
 
 
