@@ -257,6 +257,7 @@ QString TPaneTools::Readout(TImagePaneId pane, QPoint pixel) const {
 }
 
 void TPaneTools::SetRestingReadout(const QString& text) {
+  if (text == restingReadout_) return;
   restingReadout_ = text;
   readout_->setText(text);
 }
