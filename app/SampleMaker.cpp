@@ -7,7 +7,6 @@
 #include <string>
 #include <type_traits>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QEvent>
@@ -15,7 +14,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include "ImageView.h"
+#include "WindowKeys.h"
 #include "common/Messages.h"
 #include "report/PictureFile.h"
 #include "symbol/DataMask.h"
@@ -59,34 +58,6 @@ QComboBox* List(QWidget* parent, const char* name, const QStringList& items, con
   list->setToolTip(tip);
   return list;
 }
-
-// Esc and Ctrl+W close the window, and its fields leave the window's keys to
-// it: a field with the focus may claim a key (a spin field's line editor
-// takes some Ctrl keys for editing) before the window's shortcut sees it.
-class TWindowKeys : public QObject {
- public:
-  explicit TWindowKeys(QWidget& window) : QObject(&window), window_(window) {
-    QApplication::instance()->installEventFilter(this);
-  }
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::ShortcutOverride) return false;
-    const auto* widget = qobject_cast<const QWidget*>(watched);
-    if (widget == nullptr || widget->window() != &window_) return false;
-    const QKeyCombination key = static_cast<QKeyEvent*>(event)->keyCombination();
-    for (const QShortcut* shortcut : window_.findChildren<QShortcut*>())
-      for (const QKeySequence& sequence : shortcut->keys())
-        if (shortcut->isEnabled() && sequence.count() == 1 && sequence[0] == key) {
-          // Not accepted: the shortcut map goes on to the window's command.
-          event->ignore();
-          return true;
-        }
-    return false;
-  }
-
- private:
-  QWidget& window_;
-};
 
 QShortcut* AddShortcut(QWidget& window, const char* name, QList<QKeySequence> keys, std::function<void()> run) {
   auto* shortcut = new QShortcut(&window);
@@ -167,13 +138,11 @@ TSampleMakerWindow::TSampleMakerWindow(QWidget* parent, THooks hooks) : QWidget(
   column->addLayout(columns, 1);
   column->addLayout(buttons);
 
-  AddShortcut(*this, "SampleCloseShortcut", {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)},
-              [this] { close(); });
   AddShortcut(*this, "SampleSaveShortcut", {QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] { SaveCommand(); });
   AddShortcut(*this, "SampleLoadShortcut",
               {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)},
               [this] { LoadIntoMainWindow(); });
-  new TWindowKeys(*this);
+  CloseWithKeys(*this);
 
   remake_ = new QTimer(this);
   remake_->setSingleShot(true);
