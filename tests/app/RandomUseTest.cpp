@@ -847,7 +847,7 @@ void RandomUse::SampleMakerStep() {
       break;
     }
     case 3: {
-      const char* texts[] = {"Morilux", "", "0123456789", "HELLO WORLD", "漢字とかな", "smile \xF0\x9F\x98\x80", "a\nb",
+      const char* texts[] = {"Morilux", "Morilux サンプル", "https://example.com/", "", "0123456789", "HELLO WORLD", "漢字とかな", "smile \xF0\x9F\x98\x80", "a\nb",
                              "The quick brown fox jumps over the lazy dog, twice: the quick brown fox jumps over the lazy dog"};
       const char* text = texts[Below(std::size(texts))];
       Note(QStringLiteral("sample maker: text \"%1\"").arg(QString::fromUtf8(text)));
@@ -903,18 +903,15 @@ void RandomUse::SampleMakerStep() {
       Note("sample maker: waiting for the preview");
       QTest::qWait(200);
       break;
-    default: {
-      const int how = static_cast<int>(Below(3));
-      Note(QStringLiteral("sample maker: closed (%1)").arg(how == 0 ? "button" : how == 1 ? "Esc" : "Ctrl+W"));
-      if (how == 0) {
+    default:
+      if (Chance(30)) {
+        Note("sample maker: closed (button)");
         if (const std::optional<QPoint> at = Reachable(button("SampleCloseButton")))
           QTest::mouseClick(button("SampleCloseButton"), Qt::LeftButton, {}, *at);
       } else {
-        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, how == 1 ? Qt::Key_Escape : Qt::Key_W,
-                        how == 1 ? Qt::NoModifier : Qt::ControlModifier);
+        ClosedByKeyOrClose(*window, "sample maker");
       }
       break;
-    }
   }
 }
 
