@@ -261,8 +261,16 @@ TEST_F(SampleMaker, CaptionLastsWhileTheMadePictureIsLoaded) {
   EXPECT_NE(made(), first);
   EXPECT_EQ(CaptionLabel()->text(), made());
   EXPECT_TRUE(CaptionLabel()->text().contains(QStringLiteral("マスク 6,")));
-  // The label stands below the pane, clear of it.
-  EXPECT_GT(CaptionLabel()->y(), pane->geometry().bottom());
+  // The label stands below the pane, clear of it, on the page, also when the panes are fitted to a larger window.
+  for (const bool fitted : {false, true}) {
+    Find<QAction>("FitWindowAction")->setChecked(fitted);
+    form_->resize(fitted ? 1600 : 979, fitted ? 1000 : 663);
+    QApplication::processEvents();
+    SCOPED_TRACE(fitted);
+    EXPECT_GT(pane->width(), fitted ? 420 : 419);
+    EXPECT_GT(CaptionLabel()->y(), pane->geometry().bottom());
+    EXPECT_LE(CaptionLabel()->geometry().bottom(), pane->parentWidget()->height());
+  }
 }
 
 // Opening the window changes nothing the main window shows; its preview
