@@ -57,7 +57,11 @@ void TReedSolomon::Decode(TIntegers& block) {
   memo.AppendLine("--- Syndrome ---");
   bool intact = true;
   for (std::size_t i = 0; i < syndromes_.size(); ++i) {
-    memo.AppendLine("S" + std::to_string(i) + " = " + std::to_string(syndromes_[i]));
+    std::string line = "S";
+    line += std::to_string(i);
+    line += " = ";
+    line += std::to_string(syndromes_[i]);
+    memo.AppendLine(line);
     if (syndromes_[i] != 0) intact = false;
   }
   if (intact) return;

@@ -261,7 +261,9 @@ TEST_F(MainWindow, LoadShowsThePictureOrKeepsThePreviousOne) {
 TEST_F(MainWindow, FailedAnalysesReportTheReasonInResultAndStatus) {
   // Before any picture: the empty picture is decoded and fails.
   for (const bool loaded : {false, true}) {
-    if (loaded) ASSERT_EQ(Load(TBitmap(200, 150), "blank.bmp"), TForm1::TLoadResult::Loaded);
+    if (loaded) {
+      ASSERT_EQ(Load(TBitmap(200, 150), "blank.bmp"), TForm1::TLoadResult::Loaded);
+    }
     form_->AnalyBtnClick();
     EXPECT_EQ(MemoLines("ResultMemo"), (QStringList{"データ :", "失敗", kNoFinder}));
     EXPECT_EQ(Status(1), kNoFinder);
@@ -501,7 +503,9 @@ TEST_F(MainWindow, ReportHoldsTheLastAnalysisOnlyAndIsRefusedWhileThePagesAreSta
   while (!xml.atEnd()) {
     xml.readNext();
     if (xml.isStartElement() && xml.name() == QStringLiteral("section")) sections << xml.attributes().value("id").toString();
-    if (xml.isStartElement()) EXPECT_NE(xml.name(), QStringLiteral("script"));
+    if (xml.isStartElement()) {
+      EXPECT_NE(xml.name(), QStringLiteral("script"));
+    }
   }
   EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
   QStringList expected{"outcome"};

@@ -247,8 +247,9 @@ TEST_F(CommandLine, ProgramReportsThroughItsExitStatus) {
   EXPECT_EQ(ReadFile(Path("stdout")), "program\n");
   EXPECT_EQ(run("--force-version 99 '" + picture + "'"), 2);
   EXPECT_EQ(ReadFile(Path("stdout")), "");
-  WriteBmp(Colourful(1, 50), Path("narrow.bmp"));
-  EXPECT_EQ(run("'" + Path("narrow.bmp") + "'"), 1);
+  const std::string narrow = Path("narrow.bmp");
+  WriteBmp(Colourful(1, 50), narrow);
+  EXPECT_EQ(run("'" + narrow + "'"), 1);
   EXPECT_EQ(ReadFile(Path("stderr")), kNoSymbol + "\n" + kTooNarrow + "\n");
 }
 

@@ -28,7 +28,7 @@ constexpr TBlockSource kSources[] = {
 
 // The first block of an encoder-made symbol holding a few bytes that change with seed.
 TIntegers EncoderBlock(const TBlockSource& source, int seed) {
-  const TTestSymbol symbol = EncodeBytes("#" + std::to_string(seed), source.version, source.level);
+  const TTestSymbol symbol = EncodeBytes(std::string("#").append(std::to_string(seed)), source.version, source.level);
   EXPECT_EQ(symbol.version, source.version);
   const auto blocks = SplitBlocks(PlacementCodewords(symbol), source.blockCount, source.ecLength * source.blockCount);
   EXPECT_TRUE(IsReedSolomonCodeword(blocks[0], source.ecLength));
@@ -49,7 +49,7 @@ std::vector<std::string> ExpectedTrace(const TIntegers& received, const TInteger
   for (int i = 0; i < 16; ++i) {
     const int s = i < 8 ? Evaluate(received, GfPower(i + 1)) : 0;
     intact = intact && s == 0;
-    lines.push_back("S" + std::to_string(i) + " = " + std::to_string(s));
+    lines.push_back(std::string("S").append(std::to_string(i)).append(" = ").append(std::to_string(s)));
   }
   if (!intact) lines.insert(lines.end(), {"--- Corrected Data ---", Hex(passedOn, "%02X"), " "});
   return lines;

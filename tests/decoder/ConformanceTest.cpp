@@ -198,8 +198,9 @@ TEST_P(ConformanceVersion, EveryLevelDecodesToTheEncodedText) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllVersions, ConformanceVersion, testing::Range(1, 41),
-                         [](const testing::TestParamInfo<int>& info) { return "V" + std::to_string(info.param); });
+INSTANTIATE_TEST_SUITE_P(AllVersions, ConformanceVersion, testing::Range(1, 41), [](const testing::TestParamInfo<int>& info) {
+  return std::string("V").append(std::to_string(info.param));
+});
 
 TEST(ConformanceModes, SegmentsOfEveryModeInOneSymbol) {
   const std::string kanji = "\x88\x9F\x93\x5F\xE4\xAA";  // three Kanji characters

@@ -173,7 +173,9 @@ TEST(CutSymbols, DecodeOrFailCleanly) {
     for (const auto& [dx, dy] : offsets) {
       const auto outcome = Decode(Place(sample.picture, side, side, dx, dy));
       EXPECT_TRUE(TextOrCleanFailure(outcome, sample.text)) << dx << "," << dy;
-      if (shift <= 8) EXPECT_TRUE(outcome.decoded) << "a cut quiet zone " << dx << "," << dy << ": " << outcome.Reason();
+      if (shift <= 8) {
+        EXPECT_TRUE(outcome.decoded) << "a cut quiet zone " << dx << "," << dy << ": " << outcome.Reason();
+      }
     }
   }
   // Half of a bigger symbol, and a narrow band through the middle.
@@ -193,12 +195,16 @@ TEST(ForcedVersions, ThatDoNotFitFailCleanly) {
     const auto outcome = Decode(sample.picture, {7, 6, forced});
     EXPECT_TRUE(TextOrCleanFailure(outcome, sample.text)) << forced;
     // Automatic detection, and the symbol's own version, read it.
-    if (forced <= 0 || forced == 2) EXPECT_TRUE(outcome.decoded) << forced << ": " << outcome.Reason();
+    if (forced <= 0 || forced == 2) {
+      EXPECT_TRUE(outcome.decoded) << forced << ": " << outcome.Reason();
+    }
   }
   for (const std::int32_t forced : {kMax, kMax - 1, 1000, 100000, kMin, kMin + 1, -100000}) {
     const auto outcome = Decode(sample.picture, {7, 6, forced});
     EXPECT_TRUE(TextOrCleanFailure(outcome, sample.text)) << forced;
-    if (forced < 0) EXPECT_TRUE(outcome.decoded) << forced << ": " << outcome.Reason();
+    if (forced < 0) {
+      EXPECT_TRUE(outcome.decoded) << forced << ": " << outcome.Reason();
+    }
   }
   // A large version forced onto a tiny picture, and onto a picture without a symbol.
   const TSample tiny = Sample(1, 0, "1", 1);
