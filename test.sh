@@ -29,7 +29,7 @@ summaries=()
 run_ctest() {
   local label=$1 dir=$2 log
   log=$(mktemp)
-  QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j2 | tee "$log"
+  QT_QPA_PLATFORM=offscreen morilux_ctest "$dir" --output-on-failure -j2 | tee "$log"
   summaries+=("$label: $(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -1)")
   rm -f "$log"
 }

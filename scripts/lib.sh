@@ -25,3 +25,22 @@ morilux_configure() {
   fi
   cmake -S . -B "$dir" -G Ninja "${wanted[@]}"
 }
+
+# morilux_ctest DIR [CTEST_OPTIONS...]: runs the test suite of the build DIR.
+# Its tests write only in folders of their own inside DIR/test-tmp (the
+# temporary folder ctest gives them); the run fails when anything is left
+# there afterwards, which is a test writing a fixed name or not cleaning up.
+morilux_ctest() {
+  local dir=$1 status=0 loose
+  shift
+  local scratch=$dir/test-tmp
+  rm -rf "$scratch"
+  mkdir -p "$scratch"
+  ctest --test-dir "$dir" "$@" || status=$?
+  loose=$(find "$scratch" -mindepth 1 -maxdepth 1 -printf '  %f\n' | sort)
+  if [ -n "$loose" ]; then
+    printf 'The tests left files in %s:\n%s\n' "$scratch" "$loose" >&2
+    [ $status -ne 0 ] || status=1
+  fi
+  return $status
+}

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
+
 namespace {
 
 struct TProgramRun {
@@ -23,7 +25,8 @@ struct TProgramRun {
 // Runs PROGRAM ARGUMENTS... (no quote in any of them) with DISPLAY,
 // WAYLAND_DISPLAY and QT_QPA_PLATFORM removed from its environment.
 TProgramRun RunWithoutDisplay(const std::string& program, const std::vector<std::string>& arguments) {
-  const std::string err = (std::filesystem::path(::testing::TempDir()) / "no_display_err.txt").string();
+  const testing_support::TTempFolder folder("no-display");
+  const std::string err = folder.Path("stderr.txt");
   std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + program + "'";
   for (const std::string& argument : arguments) command += " '" + argument + "'";
   command += " 2>'" + err + "'";

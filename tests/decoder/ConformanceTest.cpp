@@ -2,7 +2,6 @@
 // pictures and decoded through the facade exactly as a user's picture would be.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +14,7 @@
 #include "ConformancePictures.h"
 #include "RecordingSurfaces.h"
 #include "SymbolCodewords.h"
+#include "TempFolder.h"
 #include "TestSymbols.h"
 #include "common/Messages.h"
 #include "common/Surfaces.h"
@@ -252,12 +252,10 @@ TEST(ConformancePictures, JpegFilesThroughTheLoader) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "version " << c.version);
     const std::string data = MakeData(TSegmentMode::Byte, 5 + 3 * c.version, c.version);
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("morilux_conformance_" + std::to_string(c.version) + "_" + std::to_string(::getpid()) + ".jpg"))
-                                 .string();
+    const TTempFolder folder("conformance");
+    const std::string path = folder.Path("symbol.jpg");
     WriteJpeg(RenderSymbol(ByteSymbol(data, c.version, c.level), c.moduleSize), path, c.quality);
     const TBitmap picture = ReadJpeg(path);
-    std::filesystem::remove(path);
     ExpectDecodes(DecodePicture(picture, ForcedFor(c.version)), data);
   }
 }

@@ -10,6 +10,7 @@
 
 #include <jpeglib.h>
 
+#include "TempFolder.h"
 #include "TestPng.h"
 #include "TestSymbols.h"
 #include "picture/PictureLoader.h"
@@ -19,20 +20,9 @@ using namespace testing_support;
 
 namespace {
 
-// A fresh folder per test, removed afterwards.
-class PictureFiles : public ::testing::Test {
+class PictureFiles : public TTempFolderTest {
  protected:
-  void SetUp() override {
-    folder_ = fs::path(::testing::TempDir()) /
-              (std::string("loader_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
-
- private:
-  fs::path folder_;
+  PictureFiles() : TTempFolderTest("loader") {}
 };
 
 // Four blocks of distinct colours (0x00BBGGRR), large enough that JPEG keeps them.

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "TempFolder.h"
 #include "TestSymbols.h"
 #include "picture/PictureLoader.h"
 
@@ -52,7 +53,8 @@ std::string BmpHeader(std::int32_t width, std::int32_t height, std::size_t pixel
 
 // Loads the bytes as a file with the extension; the picture, or nothing when refused.
 std::optional<TBitmap> Load(const std::string& bytes, const std::string& extension) {
-  const std::string path = (std::filesystem::path(testing::TempDir()) / ("loader-input" + extension)).string();
+  const testing_support::TTempFolder folder("loader-input");
+  const std::string path = folder.Path("input" + extension);
   testing_support::WriteFile(path, bytes);
   std::optional<TBitmap> picture;
   try {
@@ -62,7 +64,6 @@ std::optional<TBitmap> Load(const std::string& bytes, const std::string& extensi
     EXPECT_NE(std::string(error.what()), "");
     picture.reset();
   }
-  std::filesystem::remove(path);
   return picture;
 }
 

@@ -13,6 +13,7 @@
 
 #include "ConformancePictures.h"
 #include "RobustnessSupport.h"
+#include "TempFolder.h"
 #include "TestSymbols.h"
 #include "picture/PictureLoader.h"
 #include "common/ShiftJis.h"
@@ -41,7 +42,8 @@ std::string Trimmed(std::string text) {
 TEST(PhotoSet, EveryPhotoReencodedAsJpegLoadsAsLibjpegDecodesIt) {
   const std::vector<std::filesystem::path> photos = Photos();
   if (photos.empty()) GTEST_SKIP() << "no photographs in " << PhotoDirectory();
-  const std::string path = (std::filesystem::path(testing::TempDir()) / "photo-reencoded.jpg").string();
+  const testing_support::TTempFolder folder("photo-reencoded");
+  const std::string path = folder.Path("photo.jpg");
   const std::pair<const char*, testing_support::TJpegCoding> codings[] = {
       {"baseline", {}}, {"progressive", {true, false, false, 0}}, {"arithmetic", {false, true, false, 0}}};
   for (const auto& photo : photos) {
@@ -55,7 +57,6 @@ TEST(PhotoSet, EveryPhotoReencodedAsJpegLoadsAsLibjpegDecodesIt) {
       EXPECT_EQ(*loaded, testing_support::ReadJpeg(path)) << photo << " " << name;
     }
   }
-  std::filesystem::remove(path);
 }
 
 TEST(PhotoSet, EveryPhotoEndsInATextOrAClearFailure) {
