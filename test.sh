@@ -16,9 +16,10 @@ stage_install() {
   scripts/install-deps.sh --test
 }
 
+# The GCC builds turn warnings into errors, so that a new warning stops the run.
 stage_build() {
   stage "Building (Release, build/)"
-  morilux_configure build Release -DMORILUX_FRONTENDS=ON -DMORILUX_TESTS=ON
+  morilux_configure build Release -DMORILUX_FRONTENDS=ON -DMORILUX_TESTS=ON -DMORILUX_WERROR=ON
   cmake --build build -j2
 }
 
@@ -54,7 +55,7 @@ stage_sanitizer_tests() {
   stage "Building and running the tests with sanitizers (build-asan/)"
   local log
   log=$(mktemp)
-  scripts/sanitize.sh "$PWD/build-asan" | tee "$log"
+  MORILUX_WERROR=ON scripts/sanitize.sh "$PWD/build-asan" | tee "$log"
   summaries+=("Sanitizers: $(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -1)")
   rm -f "$log"
 }

@@ -8,7 +8,9 @@
 #   scripts/sanitize.sh [BUILD_DIR]
 #
 # BUILD_DIR defaults to build-asan in the source tree. MORILUX_JOBS sets the
-# parallelism of the build and of ctest (default 2).
+# parallelism of the build and of ctest (default 2); MORILUX_WERROR=ON turns
+# warnings into errors (./test.sh sets it). The run fails, as ./test.sh's
+# does, when a test leaves a file in BUILD_DIR/test-tmp.
 set -euo pipefail
 
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -20,7 +22,7 @@ cd "$source_dir"
 echo "== sanitize: configuring and building in $build_dir"
 mkdir -p "$build_dir"
 morilux_configure "$build_dir" RelWithDebInfo -DMORILUX_SANITIZE=ON -DMORILUX_FRONTENDS=ON \
-  -DMORILUX_TESTS=ON -DMORILUX_BENCH=OFF > "$build_dir/configure.log" 2>&1 ||
+  -DMORILUX_TESTS=ON -DMORILUX_BENCH=OFF -DMORILUX_WERROR="${MORILUX_WERROR:-OFF}" > "$build_dir/configure.log" 2>&1 ||
   { cat "$build_dir/configure.log" >&2; exit 1; }
 cmake --build "$build_dir" -j "$jobs"
 
