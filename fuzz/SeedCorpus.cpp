@@ -1,20 +1,19 @@
 // Writes the seed corpora of the fuzz harnesses: morilux_fuzz_seeds DIR makes
 // DIR/decode, DIR/symbol, DIR/reed_solomon, DIR/data_segments, DIR/loader_jpeg,
-// DIR/loader_bmp and DIR/loader_png. Symbols come from the test encoder, Reed-Solomon blocks and
-// segment streams from small encoders of this file, picture files from the
-// test helpers and from writers of this file that cover the kinds of BMP and
-// JPEG files a user meets (PNG files of every kind come from the test helpers' writer). The seeds only give the fuzzers a start: every
-// field of the inputs is still mutated freely.
+// DIR/loader_bmp and DIR/loader_png. Symbols come from the test encoder,
+// Reed-Solomon blocks and segment streams from small encoders of this file,
+// JPEG and PNG files (of every kind) from the test helpers' writers and BMP
+// files from a writer of this file, covering the kinds of files a user meets.
+// The seeds only give the fuzzers a start: every field of the inputs is still
+// mutated freely.
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
-
-#include <jpeglib.h>
 
 #include "GaloisField.h"
 #include "TestPng.h"
@@ -387,57 +386,19 @@ void BmpSeeds(const TBitmap& small, const TBitmap& tiny) {
 
 // ---- loader_jpeg: baseline, progressive, greyscale, restart intervals ----
 
-TBytes MakeJpeg(const TBitmap& picture, bool grey, bool progressive, int restartRows, int quality) {
-  const std::filesystem::path path = g_root / "jpeg.tmp";
-  FILE* out = std::fopen(path.c_str(), "wb");
-  if (out == nullptr) throw std::runtime_error("cannot write " + path.string());
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, out);
-  info.image_width = static_cast<JDIMENSION>(picture.Width());
-  info.image_height = static_cast<JDIMENSION>(picture.Height());
-  info.input_components = grey ? 1 : 3;
-  info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  if (progressive) jpeg_simple_progression(&info);
-  info.restart_in_rows = restartRows;
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(picture.Width()) * 3);
-  while (info.next_scanline < info.image_height) {
-    const int y = static_cast<int>(info.next_scanline);
-    for (int x = 0; x < picture.Width(); ++x) {
-      const TColor c = picture.Pixel(x, y);
-      if (grey) {
-        row[static_cast<std::size_t>(x)] = static_cast<JSAMPLE>(((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3);
-      } else {
-        row[3 * x] = static_cast<JSAMPLE>(c & 0xFF);
-        row[3 * x + 1] = static_cast<JSAMPLE>((c >> 8) & 0xFF);
-        row[3 * x + 2] = static_cast<JSAMPLE>((c >> 16) & 0xFF);
-      }
-    }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::fclose(out);
-  const TBytes bytes = ts::ReadFile(path.string());
-  std::filesystem::remove(path);
-  return bytes;
-}
-
 void JpegSeeds(const TBitmap& small, const TBitmap& tiny) {
   std::filesystem::create_directories(g_root / "loader_jpeg");
-  ts::WriteJpeg(small, (g_root / "loader_jpeg" / "helper.jpg").string(), 75);  // the test helpers' own writer
-  Seed("loader_jpeg", "grey.jpg", MakeJpeg(small, true, false, 0, 80));
-  Seed("loader_jpeg", "progressive.jpg", MakeJpeg(small, false, true, 0, 80));
-  Seed("loader_jpeg", "progressive-grey.jpg", MakeJpeg(tiny, true, true, 0, 60));
-  Seed("loader_jpeg", "restarts.jpg", MakeJpeg(small, false, false, 1, 50));
-  Seed("loader_jpeg", "tiny.jpg", MakeJpeg(tiny, false, false, 0, 30));
-  Seed("loader_jpeg", "one-pixel.jpg", MakeJpeg(TBitmap(1, 1), false, false, 0, 90));
+  auto seed = [](const char* name, const TBitmap& picture, int quality, const ts::TJpegCoding& coding) {
+    ts::WriteJpeg(picture, (g_root / "loader_jpeg" / name).string(), quality, coding);
+  };
+  seed("baseline.jpg", small, 75, {});
+  seed("grey.jpg", small, 80, {.grey = true});
+  seed("progressive.jpg", small, 80, {.progressive = true});
+  seed("progressive-grey.jpg", tiny, 60, {.progressive = true, .grey = true});
+  seed("arithmetic.jpg", small, 80, {.arithmetic = true});
+  seed("restarts.jpg", small, 50, {.restartRows = 1});
+  seed("tiny.jpg", tiny, 30, {});
+  seed("one-pixel.jpg", TBitmap(1, 1), 90, {});
 }
 
 // ---- loader_png: every colour type and depth, interlaced, transparency, side chunks ----

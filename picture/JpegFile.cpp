@@ -88,6 +88,7 @@ bool Compress(TEncoder* encoder, const TBitmap* picture, int quality, const TJpe
   jpeg_set_defaults(info);
   jpeg_set_quality(info, quality, TRUE);
   info->arith_code = coding->arithmetic ? TRUE : FALSE;
+  info->restart_in_rows = coding->restartRows;
   if (coding->progressive && coding->scans == 0) jpeg_simple_progression(info);
   if (coding->progressive && coding->scans > 0) {
     info->scan_info = encoder->script.data();

@@ -20,12 +20,14 @@ class TJpegError : public std::runtime_error {
 // How a file is coded: Huffman or arithmetic, sequential or progressive
 // (libjpeg's own progression, or `scans` scans up to 64: the DC coefficients,
 // then one coefficient of the first component a scan), colour or grey (the
-// mean of red, green and blue).
+// mean of red, green and blue), with a restart marker every `restartRows`
+// rows of blocks (0: none).
 struct TJpegCoding {
   bool progressive = false;
   bool arithmetic = false;
   bool grey = false;
   int scans = 0;
+  int restartRows = 0;
 };
 
 // The file's bytes at `quality` (1 to 100, clamped). Throws TJpegError for an

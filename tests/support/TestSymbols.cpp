@@ -137,6 +137,7 @@ void WriteJpeg(const TBitmap& bitmap, const std::string& path, int quality, cons
   product.arithmetic = coding.arithmetic;
   product.grey = coding.grey;
   product.scans = coding.scans;
+  product.restartRows = coding.restartRows;
   WriteFile(path, EncodeJpeg(bitmap, quality, product));
 }
 

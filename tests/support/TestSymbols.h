@@ -58,12 +58,14 @@ void WriteBmp(const TBitmap& bitmap, const std::string& path);
 void WriteJpeg(const TBitmap& bitmap, const std::string& path, int quality = 90);
 // How WriteJpeg codes: Huffman or arithmetic, sequential or progressive (libjpeg's
 // own progression, or `scans` scans up to 64: the DC coefficients, then one
-// coefficient of the first component a scan), colour or grey.
+// coefficient of the first component a scan), colour or grey, with a restart
+// marker every `restartRows` rows of blocks (0: none).
 struct TJpegCoding {
   bool progressive = false;
   bool arithmetic = false;
   bool grey = false;
   int scans = 0;
+  int restartRows = 0;
 };
 void WriteJpeg(const TBitmap& bitmap, const std::string& path, int quality, const TJpegCoding& coding);
 std::string ReadFile(const std::string& path);
