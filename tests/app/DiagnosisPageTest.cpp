@@ -22,9 +22,6 @@ namespace {
 using namespace testing_support;
 using window_testing::MainWindow;
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 // After a success and after failures at known stages: the stage named in

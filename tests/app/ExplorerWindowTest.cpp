@@ -21,9 +21,6 @@ namespace {
 using namespace testing_support;
 using window_testing::MainWindow;
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 class ExplorerWindow : public MainWindow {
  protected:
   TExplorerWindow* Open() {

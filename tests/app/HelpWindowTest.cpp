@@ -35,9 +35,6 @@ namespace {
 
 using window_testing::MainWindow;
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 // Runs the help command with `folder` as the working folder.
 void HelpIn(TForm1& form, const QString& folder) {
   const QString previous = QDir::currentPath();

@@ -13,9 +13,6 @@
 
 namespace {
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 void Wheel(TImageView& view, QPoint at, int eighths) {
   QWheelEvent wheel(at, view.mapToGlobal(at), QPoint(), QPoint(0, eighths), Qt::NoButton, Qt::NoModifier,
                     Qt::NoScrollPhase, false);

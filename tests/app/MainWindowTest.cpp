@@ -38,9 +38,6 @@ namespace {
 using namespace testing_support;
 using window_testing::MainWindow;
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 constexpr const char* kNoFinder = "位置検出パターンがみつかりません。";
 
 TEST_F(MainWindow, PagesControlsAndMenuAsDesigned) {

@@ -27,9 +27,6 @@ namespace {
 using namespace testing_support;
 using window_testing::MainWindow;
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 TEST(FirstGeometry, AsDesignedWhereItFitsElseOnTheScreen) {
   const QSize window(979, 663);
   const QPoint at(231, 232);

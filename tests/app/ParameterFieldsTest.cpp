@@ -16,9 +16,6 @@ namespace {
 using namespace testing_support;
 using window_testing::MainWindow;
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 class ParameterFields : public MainWindow {
  protected:
   // Types `text` over the field's text, as a user does (the field keeps the focus).

@@ -22,9 +22,6 @@ namespace {
 using namespace testing_support;
 using window_testing::MainWindow;
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 class WindowPictureFiles : public MainWindow {
  protected:
   // The next file dialog to open is answered with `path`, as typed into its

@@ -21,9 +21,6 @@ namespace {
 
 using window_testing::MainWindow;
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 class JapaneseQt : public MainWindow {
  protected:
   void SetUp() override {

@@ -81,9 +81,6 @@ namespace {
 
 using namespace testing_support;
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 // Drags leave the window on purpose, and the offscreen platform cannot raise
 // windows or grab the keyboard for menus: Qt's warnings about these are expected here.
 void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& text) {

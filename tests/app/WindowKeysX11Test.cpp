@@ -20,9 +20,6 @@ namespace {
 using namespace testing_support;
 using window_testing::MainWindow;
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 bool Claimed(QWidget& widget, QKeyCombination key) {
   QKeyEvent override(QEvent::ShortcutOverride, key.key(), key.keyboardModifiers());
   override.setAccepted(false);

@@ -1,8 +1,8 @@
 #pragma once
 
-// Shared by the window's test programs: one QApplication on Qt's offscreen
-// platform, and a fixture holding a main window whose message boxes are
-// collected instead of shown.
+// Shared by the window's test programs (whose main, with the one
+// QApplication, is QtTestMain.cpp): a fixture holding a main window whose
+// message boxes are collected instead of shown, and a dropped file.
 
 #include <memory>
 #include <string>
@@ -25,33 +25,6 @@
 #include "WindowSurfaces.h"
 
 namespace window_testing {
-
-// One QApplication for the whole program, destroyed when the tests end (not
-// among the exit handlers, where Qt's own globals may already be gone).
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The window's remembered settings go to a folder of this program's own,
-    // never to the user's (a fixture points them at a folder of the test's
-    // own); so does anything else kept in the user's configuration folder.
-    settings_ = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings_->path()));
-    UseSettingsFolder(settings_->path());
-    application_ = std::make_unique<QApplication>(argc_, argv_);
-  }
-  void TearDown() override {
-    settings_.reset();
-    application_.reset();
-  }
-
- private:
-  int argc_ = 1;
-  char name_[24] = "morilux_window_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> application_;
-  std::unique_ptr<QTemporaryDir> settings_;
-};
 
 // A file dragged from a file manager and dropped on `target`; both events must be taken.
 inline void DropFile(QWidget& target, const QString& path) {
