@@ -90,6 +90,34 @@ TEST(ImageView, WheelAndDragChangeTheViewDoubleClickRestoresIt) {
   EXPECT_TRUE(view.Stretched());
 }
 
+// The wheel zooms by a quarter of a doubling a notch, from the fit of two
+// display pixels per picture pixel: 16 notches reach 32, 36 notches back reach
+// 1/16, and a notch past either end changes nothing, the pixels on screen
+// included (32 display pixels to a picture pixel, 16 picture pixels to a
+// display pixel).
+TEST(ImageView, WheelStopsAtThirtyTwoDisplayPixelsAndAtOneSixteenth) {
+  TImageView view;
+  view.resize(420, 420);
+  view.SetPicture(TBitmap(210, 210));
+  const QPoint at(210, 210);
+  struct TCase {
+    int notches;  // from the view before, one at a time
+    double zoom;  // display pixels per picture pixel afterwards
+    QPoint step;  // a display step from the cursor ...
+    int pixels;   // ... crosses this many picture pixels
+  };
+  const TCase cases[] = {
+      {16, 32, {32, 0}, 1}, {1, 32, {32, 0}, 1}, {10, 32, {64, 0}, 2},
+      {-36, 1.0 / 16, {1, 0}, 16}, {-1, 1.0 / 16, {1, 0}, 16}, {-10, 1.0 / 16, {2, 0}, 32},
+  };
+  for (const TCase& c : cases) {
+    for (int n = 0; n < std::abs(c.notches); ++n) Wheel(view, at, c.notches > 0 ? 120 : -120);
+    SCOPED_TRACE(testing::Message() << c.notches << " notches to " << c.zoom);
+    EXPECT_TRUE(Near(view.Zoom(), c.zoom)) << view.Zoom();
+    EXPECT_EQ(view.PixelAt(at + c.step).x() - view.PixelAt(at).x(), c.pixels);
+  }
+}
+
 // What the pane shows at a display pixel is the picture pixel the readout
 // names there, enlarged stretched or zoomed, for any ratio.
 TEST(ImageView, ReadoutNamesThePixelShownUnderTheCursor) {
