@@ -6,7 +6,9 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <QXmlStreamReader>
 
+#include <fcntl.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -339,6 +341,21 @@ TEST_F(CommandLine, JsonOnStandardOutputIsAllThatIsPrinted) {
   EXPECT_EQ(failed.status, kExitNotDecoded);
   EXPECT_TRUE(NoSymbolDiagnosed(failed.err)) << failed.err;
   EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(failed.out)).object()["stage"].toString(), "finder search");
+}
+
+// U+FFFE and U+FFFF cannot stand in the report's markup; only a file name can
+// hold them (decoded Shift-JIS text never does). The report of such a picture
+// is still written, well-formed, with U+FFFD in their places.
+TEST_F(CommandLine, ReportOfAPictureNamedWithNoncharactersShowsTheReplacement) {
+  const std::string picture = Symbol("odd\xEF\xBF\xBEname\xEF\xBF\xBF.bmp", "noncharacters");
+  const TRun run = Run({"--report", Path("report.html"), picture});
+  ASSERT_EQ(run.status, kExitDecoded) << run.err;
+  QXmlStreamReader xml(QByteArray::fromStdString(ReadFile(Path("report.html"))));
+  QString title;
+  while (!xml.atEnd())
+    if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QStringLiteral("title")) title = xml.readElementText();
+  EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  EXPECT_TRUE(title.endsWith(QString::fromUtf8("odd\uFFFDname\uFFFD.bmp"))) << title.toStdString();
 }
 
 TEST_F(CommandLine, ExploreChoosesACellWhoseRunFillsEveryOutput) {
