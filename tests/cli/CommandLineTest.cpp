@@ -289,19 +289,29 @@ TEST_F(CommandLine, TerminalsSeeControlCharactersAsEscapes) {
             "morilux-cli: --warp needs an integer, not '\\u009b2J\\x0d' (see --help)\n");
 }
 
-// The program asks its own streams: on a pseudo-terminal it escapes, into files it does not.
+// The program asks each of its streams on its own: what goes to a
+// pseudo-terminal is escaped, what goes into a file is not, whichever way
+// round the two are.
 TEST_F(CommandLine, ProgramEscapesOnATerminalOnly) {
   const std::string picture = Symbol("terminal.bmp", "\x1b[2Jterminal");
   const std::string missing = Path("gone\x1b[8m.bmp");
-  auto onTerminal = [](const std::string& argument) {
+  const std::string text = "\x1b[2Jterminal\n", shownText = "\\x1b[2Jterminal\n";
+  const std::string message = "morilux-cli: " + missing + ": no such file\n";
+  const std::string shownMessage = "morilux-cli: " + Path("gone\\x1b[8m.bmp") + ": no such file\n";
+  // Runs the program on `argument`, each stream on the terminal or into its
+  // file: what the terminal showed, then the exit status.
+  auto run = [this](const std::string& argument, bool outOnTerminal, bool errOnTerminal) {
     int master = -1, slave = -1;
     termios settings{};
     cfmakeraw(&settings);  // no translation of newlines
     if (openpty(&master, &slave, nullptr, &settings, nullptr) != 0) return std::string("no pseudo-terminal");
+    const std::string outFile = Path("stdout"), errFile = Path("stderr");
     const pid_t child = fork();
     if (child == 0) {
-      dup2(slave, STDOUT_FILENO);
-      dup2(slave, STDERR_FILENO);
+      const int out = outOnTerminal ? slave : open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int err = errOnTerminal ? slave : open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      dup2(out, STDOUT_FILENO);
+      dup2(err, STDERR_FILENO);
       close(master);
       close(slave);
       execl(MORILUX_CLI_PROGRAM, MORILUX_CLI_PROGRAM, argument.c_str(), static_cast<char*>(nullptr));
@@ -317,15 +327,34 @@ TEST_F(CommandLine, ProgramEscapesOnATerminalOnly) {
     waitpid(child, &status, 0);
     return shown + "exit " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
   };
-  EXPECT_EQ(onTerminal(picture), "\\x1b[2Jterminal\nexit 0");
-  EXPECT_EQ(onTerminal(missing), "morilux-cli: " + Path("gone\\x1b[8m.bmp") + ": no such file\nexit 2");
-
-  const std::string program = std::string("'") + MORILUX_CLI_PROGRAM + "' '";
-  const std::string redirected = program + picture + "' >'" + Path("stdout") + "'; " + program + missing + "' 2>'" +
-                                 Path("stderr") + "'";
-  std::system(redirected.c_str());
-  EXPECT_EQ(ReadFile(Path("stdout")), "\x1b[2Jterminal\n");
-  EXPECT_EQ(ReadFile(Path("stderr")), "morilux-cli: " + missing + ": no such file\n");
+  struct TCase {
+    const std::string& argument;
+    bool outOnTerminal, errOnTerminal;
+    std::string shown;     // on the terminal, then the exit status
+    std::string out, err;  // in the files of the streams that are not on it
+  };
+  const TCase cases[] = {
+      {picture, true, true, shownText + "exit 0", {}, {}},
+      {missing, true, true, shownMessage + "exit 2", {}, {}},
+      {picture, false, true, "exit 0", text, {}},
+      {missing, false, true, shownMessage + "exit 2", "", {}},
+      {picture, true, false, shownText + "exit 0", {}, ""},
+      {missing, true, false, "exit 2", {}, message},
+      {picture, false, false, "exit 0", text, ""},
+      {missing, false, false, "exit 2", "", message},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << (&c.argument == &picture ? "a symbol" : "a missing file") << ", output "
+                                    << (c.outOnTerminal ? "on the terminal" : "into a file") << ", errors "
+                                    << (c.errOnTerminal ? "on the terminal" : "into a file"));
+    EXPECT_EQ(run(c.argument, c.outOnTerminal, c.errOnTerminal), c.shown);
+    if (!c.outOnTerminal) {
+      EXPECT_EQ(ReadFile(Path("stdout")), c.out);
+    }
+    if (!c.errOnTerminal) {
+      EXPECT_EQ(ReadFile(Path("stderr")), c.err);
+    }
+  }
 }
 
 TEST_F(CommandLine, JsonOnStandardOutputIsAllThatIsPrinted) {
