@@ -57,6 +57,7 @@ TEST(JsonSummary, EveryFieldIsTheAnalysisOwnResult) {
       {"block 0 beyond correction", Damaged("The quick brown fox jumps over 13 dogs!!", 5, 2, {16, 20, 24, 28}), {}, {-1, 0, 0, 0}},
       {"version 7, level H, clamped", RenderSymbol(EncodeBytes("seven", 7, 3), 3), {500, -3, 0}, {}},
       {"no symbol", TBitmap(90, 60), {}, {}},
+      {"stopped at the version stage", TimingDamaged(), {}, {}},
       {"forced version", RenderSymbol(EncodeBytes("forced fifteen", 15, 1), 3), {7, 6, 15}, {}},
   };
   for (const TCase& c : cases) {
