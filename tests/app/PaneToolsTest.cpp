@@ -402,6 +402,44 @@ TEST_F(Inspector, ListingLinesAndBlockImageModulesPointAtEachOther) {
   EXPECT_TRUE(Find<QLabel>("StatusPanel2")->text().isEmpty());
 }
 
+// An analysis that stops at a block beyond correction has read and laid out
+// the codewords all the same: every data module still names its block and its
+// listing line, and a click still chooses the line. A codeword pinned by that
+// click is highlighted no longer once the next analysis has drawn BlockImage.
+TEST_F(Inspector, AfterAnUncorrectableBlockModulesNameBlockAndLineUntilTheNextAnalysis) {
+  ASSERT_FALSE(Analyse(BlockBeyondCorrection()));
+  const std::vector<std::string>& listing = form_->Surfaces().Text(TTextPaneId::BLMemo).Lines();
+  std::set<int> blocks;
+  QPoint ninth(-1, -1);
+  int data = 0;
+  for (int y = 0; y < 37; ++y)
+    for (int x = 0; x < 37; ++x) {
+      const TModuleFacts facts = inspector().ModuleFacts(TImagePaneId::BlockImage, QPoint(x, y));
+      if (facts.kind != TModuleFacts::TKind::Data) continue;
+      ++data;
+      blocks.insert(facts.block);
+      if (facts.codeword == 9) ninth = QPoint(x, y);
+      char number[16];
+      std::snprintf(number, sizeof number, "  %2d ", facts.codeword);
+      ASSERT_GE(facts.listingLine, 0) << x << "," << y;
+      EXPECT_EQ(listing.at(static_cast<std::size_t>(facts.listingLine)).rfind(number, 0), 0u) << x << "," << y;
+    }
+  EXPECT_EQ(data, 134 * 8);  // every codeword of version 5
+  EXPECT_EQ(blocks, (std::set<int>{0, 1, 2, 3}));
+
+  auto* block = View(TImagePaneId::BlockImage);
+  auto* memo = Find<QPlainTextEdit>("BLMemo");
+  ASSERT_GE(ninth.x(), 0);
+  QTest::mouseClick(block, Qt::LeftButton, {}, block->CentreOf(ninth).toPoint());
+  EXPECT_EQ(inspector().HighlightedCodeword(), 9);
+  EXPECT_EQ(memo->textCursor().blockNumber(), inspector().ModuleFacts(TImagePaneId::BlockImage, ninth).listingLine);
+  EXPECT_EQ(block->Highlight().size(), 8u);
+
+  ASSERT_TRUE(Analyse(RenderSymbol(EncodeBytes(kFoxText, 5, 2), 4)));
+  EXPECT_EQ(inspector().HighlightedCodeword(), -1);
+  EXPECT_TRUE(block->Highlight().empty());
+}
+
 // The readout shows picture coordinates and colour in the third status
 // field; panels 0 and 1 keep their texts. Views of the same kind follow each
 // other unless the link is off; the marks toggle reaches every pane; an
