@@ -213,6 +213,24 @@ TEST(ConformanceModes, SegmentsOfEveryModeInOneSymbol) {
                   "0123456789AC-42 $%*+-./:bytes \x01\xFE" + kanji);
 }
 
+// Numeric digits go in groups of three, the last group one or two digits;
+// every group keeps its leading zeros, a last pair below 10 ("07") included.
+TEST(ConformanceModes, NumericGroupsKeepTheirLeadingZeros) {
+  const std::vector<std::vector<TSegment>> cases = {
+      {{TSegmentMode::Numeric, "07"}},
+      {{TSegmentMode::Numeric, "12345607"}},
+      {{TSegmentMode::Numeric, "00700"}},
+      {{TSegmentMode::Numeric, "0000000009"}},
+      {{TSegmentMode::Numeric, "81009"}, {TSegmentMode::Alphanumeric, "AB"}},
+  };
+  for (const auto& segments : cases) {
+    std::string text;
+    for (const TSegment& segment : segments) text += segment.data;
+    SCOPED_TRACE(text);
+    for (const int version : {1, 7}) ExpectDecodes(DecodePicture(RenderSymbol(EncodeSegments(segments, version, kQ), 4)), text);
+  }
+}
+
 TEST(ConformanceModes, AutomaticDetectionStopsAtVersion14) {
   // The timing test tries versions up to 14 only: a version-15 symbol is read
   // with a forced version and fails without one.
