@@ -197,6 +197,13 @@ std::vector<TCase> Cases() {
          return Cut(whole, whole.Width() - 4, whole.Height() - 4);
        }}}},
       {"damaged-v5", {{[] { return RenderSymbol(Damaged(EncodeBytes("TOO MANY ERRORS HERE", 5, 0), 12), 4, 4); }}}},
+      // Version 5-Q has four blocks; codeword 4j + b is data codeword j of block b.
+      {"corrected-two-blocks-v5",
+       {{[] {
+         TTestSymbol symbol = EncodeBytes("CORRECTED IN TWO BLOCKS", 5, 2);
+         for (const std::int32_t k : {1, 5, 9, 2}) DamageCodeword(symbol, k);
+         return RenderSymbol(symbol, 4, 4);
+       }}}},
       {"forced-v12-warp2",
        {{[] { return RenderSymbol(EncodeBytes("FORCED VERSION TWELVE", 12, 1), 3, 4); }, 7, 2, 12}}},
       {"forced-v40",
@@ -224,17 +231,6 @@ std::vector<TCase> Cases() {
 
 // Test names in failure reports.
 void PrintTo(const TCase& testCase, std::ostream* out) { *out << testCase.name; }
-
-// The same pixels in a packed picture of three bytes a pixel, as the JPEG loader makes them.
-TBitmap Packed(const TBitmap& picture) {
-  TBitmap packed = TBitmap::PackedWithoutFill(picture.Width(), picture.Height());
-  for (std::int32_t y = 0; y < picture.Height(); ++y) {
-    std::uint8_t* rgb = packed.MutablePackedRow(y);
-    for (std::int32_t x = 0; x < picture.Width(); ++x)
-      for (int c = 0; c < 3; ++c) rgb[3 * x + c] = static_cast<std::uint8_t>(picture.Pixel(x, y) >> (8 * c));
-  }
-  return packed;
-}
 
 TRecord RunCase(const TCase& testCase, bool packed) {
   TSurfaces surfaces;
@@ -367,6 +363,13 @@ const std::vector<TExpected>& Expected() {
       {37, 37, 0x6074A30487BE954Aull}},
      {{3, 0x3EB0B406EE0D69C0ull}, {141, 0xCFCB1179AAF7E3CDull}, {23, 0x361C50AFC5D6CF70ull}, {0, 0xCBF29CE484222325ull}},
      {"型番 5", "エラー訂正レベル　L", "マスクパターン　　1"}},
+    {"corrected-two-blocks-v5", true, "CORRECTED IN TWO BLOCKS", "", "",
+     {{180, 180, 0xA135FA9AEC7233E5ull}, {180, 180, 0xA135FA9AEC7233E5ull}, {180, 180, 0xA135FA9AEC7233E5ull},
+      {180, 180, 0x0375918B6EAE5A80ull}, {180, 180, 0x4B3A328972CC6DBAull}, {180, 180, 0x4108FB86D2AD8573ull},
+      {37, 37, 0x9D8AC9841477C3FCull}, {37, 37, 0x9D8AC9841477C3FCull}, {37, 37, 0x39C3F41FBF92D465ull},
+      {37, 37, 0x90D4B9870254A4BDull}},
+     {{3, 0x4300F07D1215E2A5ull}, {145, 0x78DCCB6B56E550BCull}, {87, 0xA34AA42C2A62783Aull}, {0, 0xCBF29CE484222325ull}},
+     {"型番 5", "エラー訂正レベル　Q", "マスクパターン　　3"}},
     {"forced-v12-warp2", true, "FORCED VERSION TWELVE", "", "",
      {{219, 219, 0x8859BC6120D34FECull}, {219, 219, 0x8859BC6120D34FECull}, {219, 219, 0x8859BC6120D34FECull},
       {219, 219, 0xD08880BE5EB65488ull}, {0, 0, 0xA8C7F832281A39C5ull}, {219, 219, 0xA1B60CC21EF63B12ull},

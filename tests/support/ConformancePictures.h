@@ -21,6 +21,17 @@
 
 namespace testing_support {
 
+// The same pixels in a packed picture of three bytes a pixel, as the JPEG loader makes them.
+inline TBitmap Packed(const TBitmap& picture) {
+  TBitmap packed = TBitmap::PackedWithoutFill(picture.Width(), picture.Height());
+  for (std::int32_t y = 0; y < picture.Height(); ++y) {
+    std::uint8_t* rgb = packed.MutablePackedRow(y);
+    for (std::int32_t x = 0; x < picture.Width(); ++x)
+      for (int c = 0; c < 3; ++c) rgb[3 * x + c] = static_cast<std::uint8_t>(picture.Pixel(x, y) >> (8 * c));
+  }
+  return packed;
+}
+
 // Inverts module (x, y) of the symbol.
 inline void FlipModule(TTestSymbol& symbol, std::int32_t x, std::int32_t y) {
   symbol.modules[static_cast<std::size_t>(y) * static_cast<std::size_t>(symbol.size) + static_cast<std::size_t>(x)] ^= 0x01;
