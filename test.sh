@@ -60,6 +60,16 @@ stage_sanitizer_tests() {
   rm -f "$log"
 }
 
+# The core's tests that run it on more than one thread, with ThreadSanitizer.
+stage_thread_sanitizer_tests() {
+  stage "Building and running the threaded tests with ThreadSanitizer (build-tsan/)"
+  local log
+  log=$(mktemp)
+  MORILUX_WERROR=ON scripts/sanitize.sh --thread "$PWD/build-tsan" | tee "$log"
+  summaries+=("ThreadSanitizer: $(grep -E 'tests passed, [0-9]+ tests failed out of' "$log" | tail -1)")
+  rm -f "$log"
+}
+
 # Every fuzz harness for a bounded time; any crash, sanitizer report or time-out fails.
 stage_fuzzing() {
   stage "Fuzzing each harness for ${MORILUX_FUZZ_SECONDS:-45} s (build-fuzz/)"
@@ -73,6 +83,7 @@ stages=(
   stage_unit_tests
   stage_package
   stage_sanitizer_tests
+  stage_thread_sanitizer_tests
   stage_fuzzing
 )
 

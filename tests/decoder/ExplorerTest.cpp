@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -197,6 +198,40 @@ TEST(ExploreChoice, PresetsFirstThenNearestResolverTheLowerOnATieThenTheHighestW
     ASSERT_EQ(chosen.has_value(), c.chosen.has_value());
     if (chosen) {
       EXPECT_EQ((std::pair{map.cells[*chosen].resolver, map.cells[*chosen].warp}), *c.chosen);
+    }
+  }
+}
+
+// The window explores on a worker thread while its own analyses go on, on the
+// same picture, which its panes show: the explorer's copy shares nothing with
+// that picture, and each side gives what it gives alone. The ThreadSanitizer
+// build of the core (scripts/sanitize.sh --thread) reports any memory the two
+// threads touch without order between them.
+TEST(ExploreRun, AWorkerThreadExploresWhileTheMainThreadAnalysesTheSamePicture) {
+  const TBitmap pictures[] = {RenderSymbol(EncodeBytes("threads", 3, 1), 4), Packed(FaintSymbol("faint"))};
+  for (const TBitmap& picture : pictures) {
+    const TExploreGrid grid = TExploreGrid::Make({-16, 16, 8}, {1, 6, 5}, 0);
+    TSurfaces surfaces;
+    surfaces.Image(TImagePaneId::Image1).ReplacePicture(picture);
+    surfaces.Image(TImagePaneId::Image2).ReplacePicture(picture);
+    TExplorer explorer(picture, grid);
+    TExploreMap map;
+    std::thread worker([&] { map = explorer.Run(); });
+    TVeltrix veltrix(surfaces);
+    std::vector<TAnalysisResult> analysed;
+    for (const std::int32_t resolver : {7, 0, -16, 7}) analysed.push_back(Analyse(veltrix, surfaces, picture, {resolver, 6, 0}));
+    worker.join();
+
+    for (TAnalysisResult& result : analysed) {
+      TAnalysisResult alone = FreshAnalysis(picture, result.parameters);
+      alone.listingStart = result.listingStart;  // these surfaces keep every analysis's listing
+      EXPECT_EQ(result, alone);
+    }
+    ASSERT_TRUE(map.complete);
+    for (const TExploreCell& cell : map.cells) {
+      TAnalysisResult alone = FreshAnalysis(picture, {cell.resolver, cell.warp, 0});
+      alone.listingStart = cell.result.listingStart;
+      EXPECT_EQ(cell.result, alone);
     }
   }
 }
