@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Whole-program output check: runs two morilux-cli programs on the same
 # pictures with the same parameters and compares all that they give: exit
-# status, standard output, standard error and every --out file (text files
-# byte for byte, pictures pixel for pixel where their bytes differ).
+# status, standard output, standard error, the --report and --json files byte
+# for byte, and every --out file (text files byte for byte, pictures pixel for
+# pixel where their bytes differ).
 #
 #   bench/compare-out.sh [-j JOBS] [-p "RESOLVER WARP FORCEVERSION"]... OLD_CLI NEW_CLI [PICTURE | FOLDER]...
 #
@@ -63,8 +64,8 @@ for source in "${sources[@]}"; do
   fi
 done
 
-# One run: both programs in folders of their own (the same relative --out
-# path, so that messages naming it are alike), then everything compared.
+# One run: both programs in folders of their own (the same relative output
+# paths, so that messages naming them are alike), then everything compared.
 compare_one() {
   local picture=$1 r=$2 w=$3 f=$4 side status
   local run
@@ -72,14 +73,19 @@ compare_one() {
   for side in old new; do
     mkdir "$run/$side"
     status=0
-    (cd "$run/$side" && "${!side}" --resolver "$r" --warp "$w" --force-version "$f" --out out "$picture" \
-      > stdout 2> stderr) || status=$?
+    (cd "$run/$side" && "${!side}" --resolver "$r" --warp "$w" --force-version "$f" --out out \
+      --report report.html --json summary.json "$picture" > stdout 2> stderr) || status=$?
     echo "$status" > "$run/$side/status"
   done
   local what="$(basename "$picture") R=$r W=$w F=$f"
   local differ=0 name
   for name in status stdout stderr; do
     cmp -s "$run/old/$name" "$run/new/$name" || { echo "DIFFER $what: $name"; differ=1; }
+  done
+  for name in report.html summary.json; do
+    if [ -f "$run/old/$name" ] || [ -f "$run/new/$name" ]; then
+      cmp -s "$run/old/$name" "$run/new/$name" || { echo "DIFFER $what: $name"; differ=1; }
+    fi
   done
   local names
   names=$( (cd "$run/old/out" 2>/dev/null && ls; cd "$run/new/out" 2>/dev/null && ls) | sort -u)
