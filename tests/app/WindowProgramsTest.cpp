@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +13,8 @@
 #include <sys/wait.h>
 
 #include <QImage>
+#include <QRegularExpression>
+#include <QString>
 #include <gtest/gtest.h>
 
 #include "TempFolder.h"
@@ -82,7 +83,9 @@ TEST_F(WindowPrograms, TheInstalledWindowHasNoScreenshotOrTimingRun) {
 TEST_F(WindowPrograms, BatchTimesAnAnalysisAndShootsEveryPage) {
   const TProgramRun timed = Run(kBatch, {"--analyse-and-quit", picture_});
   EXPECT_EQ(timed.status, 0) << timed.err;
-  EXPECT_TRUE(std::regex_match(timed.out, std::regex("[0-9]+\\.[0-9]{6}\n"))) << timed.out;
+  // Qt's expressions: GCC 12 sees a false "maybe uninitialized" inside std::regex in the sanitizer build.
+  static const QRegularExpression seconds(QStringLiteral("\\A[0-9]+\\.[0-9]{6}\n\\z"));
+  EXPECT_TRUE(seconds.match(QString::fromStdString(timed.out)).hasMatch()) << timed.out;
 
   const TProgramRun shot = Run(kBatch, {"--screenshot-dir", Path("shots"), "--screenshot-prefix", "p", picture_});
   ASSERT_EQ(shot.status, 0) << shot.err;
