@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -35,6 +36,10 @@ class WindowPictureFiles : public MainWindow {
       poll->stop();
       poll->deleteLater();
       *answered = dialog->objectName();
+      // Typing drops the file chosen on the dialog's last opening only while
+      // the name field has the focus, which the offscreen platform may give
+      // late on a busy machine; that file would then be opened instead.
+      if (auto* list = dialog->findChild<QAbstractItemView*>(QStringLiteral("listView"))) list->clearSelection();
       dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
       static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
     });

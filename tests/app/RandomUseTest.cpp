@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
@@ -201,6 +202,10 @@ class TAnswerer : public QObject {
         dialog->reject();
         return;
       }
+      // Typing drops the file chosen on the dialog's last opening only while
+      // the name field has the focus, which the offscreen platform may give
+      // late on a busy machine; that file would then be opened instead.
+      if (auto* list = dialog->findChild<QAbstractItemView*>(QStringLiteral("listView"))) list->clearSelection();
       name->setText(answer.path);
       static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
       return;
