@@ -30,12 +30,13 @@ morilux_configure() {
 # Its tests write only in folders of their own inside DIR/test-tmp (the
 # temporary folder ctest gives them); the run fails when anything is left
 # there afterwards, which is a test writing a fixed name or not cleaning up.
+# Every run starts without settings (DIR/test-config).
 morilux_ctest() {
   local dir=$1 status=0 loose
   shift
   local scratch=$dir/test-tmp
-  rm -rf "$scratch"
-  mkdir -p "$scratch"
+  rm -rf "$scratch" "$dir/test-config"
+  mkdir -p "$scratch" "$dir/test-config"
   ctest --test-dir "$dir" "$@" || status=$?
   loose=$(find "$scratch" -mindepth 1 -maxdepth 1 -printf '  %f\n' | sort)
   if [ -n "$loose" ]; then
