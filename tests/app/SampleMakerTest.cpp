@@ -32,9 +32,6 @@ namespace {
 using namespace testing_support;
 using window_testing::MainWindow;
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 class SampleMaker : public MainWindow {
  protected:
   // The command as a user gives it: Ctrl+M in the main window.
