@@ -394,8 +394,7 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   TAnalysisParameters parameters = options.parameters;
   if (options.explore) {
     map = TExplorer(*picture, options.grid).Run();
-    if (const auto chosen = map->Chosen())
-      parameters = {map->cells[*chosen].resolver, map->cells[*chosen].warp, options.grid.forceVersion};
+    if (const auto chosen = map->Chosen()) parameters = map->ParametersOf(*chosen);
   }
 
   TSurfaces surfaces;

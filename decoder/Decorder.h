@@ -46,9 +46,9 @@ class TDecorder : public TSymbol {
   // "Veltrix Ver " with the major and minor version numbers.
   std::string GetVersionText() const;
 
-  // The last values passed in.
-  std::int32_t Warp() const { return warp_; }
-  std::int32_t ForceVersion() const { return forceVersion_; }
+  // The values the locate stage holds (its own until written).
+  std::int32_t Warp() const;
+  std::int32_t ForceVersion() const;
 
   // What the last decode produced, for inspection: the codewords as read (in
   // reading order, before correction), the blocks after correction with the
@@ -86,6 +86,4 @@ class TDecorder : public TSymbol {
   std::vector<TIntegers> blocks_;
   std::vector<TBlockLayout> layout_;
   std::string errorText_;
-  std::int32_t warp_ = 1;
-  std::int32_t forceVersion_ = 0;
 };

@@ -19,9 +19,8 @@ const TPlaneBoolean kNoPlane;
 TVeltrix::TVeltrix(TSurfaces& surfaces)
     : surfaces_(surfaces),
       frontImage_(std::make_unique<TFrontImage>(surfaces, progress_)),
-      decorder_(std::make_unique<TDecorder>(surfaces, progress_)) {
-  resolver_ = frontImage_->Offset();
-}
+      decorder_(std::make_unique<TDecorder>(surfaces, progress_)),
+      resolver_(frontImage_->Offset()) {}
 
 TVeltrix::~TVeltrix() = default;
 
@@ -32,14 +31,15 @@ void TVeltrix::SetResolver(std::int32_t value) {
   frontImage_->SetOffset(resolver_);
 }
 
+TDecodeParameters TVeltrix::Parameters() const { return {resolver_, decorder_->Warp(), forceVersion_}; }
+
 bool TVeltrix::Decode(const TBitmap& picture) { return DecodeBinarized(Binarize(picture)); }
 
 TBinarized TVeltrix::Binarize(const TBitmap& picture) {
   TBinarized kept;
   kept.width = picture.Width();
   kept.height = picture.Height();
-  kept.resolver = resolver_;
-  progress_.Begin(kept.width, kept.height, {resolver_, decorder_->Warp(), forceVersion_});
+  progress_.Begin(kept.width, kept.height, Parameters());
   progress_.Enter(TStage::Binarization);
   // No threshold exists for fewer than two columns or for columns without
   // rows: such a picture is not binarized at all.
@@ -58,8 +58,8 @@ TBinarized TVeltrix::Binarize(const TBitmap& picture) {
 }
 
 bool TVeltrix::DecodeBinarized(const TBinarized& kept) {
-  SetResolver(kept.resolver);
-  progress_.Resume(kept.record, {resolver_, decorder_->Warp(), forceVersion_});
+  SetResolver(kept.Resolver());
+  progress_.Resume(kept.record, Parameters());
   bool result = true;
   failureText_.clear();
   tooSmall_ = kept.plane == nullptr;

@@ -25,14 +25,15 @@ struct TBinarized {
   std::shared_ptr<const TPlaneBoolean> plane;
   std::int32_t width = 0;
   std::int32_t height = 0;
-  // The Resolver (clamped) the plane was made with.
-  std::int32_t resolver = 0;
   TFinderResult finders;
   // What the finder search raised, to be reported by the decode.
   std::exception_ptr searchFailure;
   // What binarization and finder search measured, and where the decode stood
   // after them: the record a decode from this part begins with.
   TDiagnosis record;
+
+  // The Resolver (clamped) the plane was made with.
+  std::int32_t Resolver() const { return record.parameters.resolver; }
 };
 
 // The one entry into the decoder. The owner writes the three parameters, calls
@@ -54,9 +55,11 @@ class TVeltrix {
   void SetResolver(std::int32_t value);
   // Stored as written; handed to the driver at the start of every Decode.
   void SetForceVersion(std::int32_t value) { forceVersion_ = value; }
-  // The last Resolver after clamping (the binarizer's initial 7 before any write).
+  // The last Resolver after clamping (the binarizer's initial offset before any write).
   std::int32_t Resolver() const { return resolver_; }
   std::int32_t ForceVersion() const { return forceVersion_; }
+  // Resolver and ForceVersion as held here, Warp as the locate stage holds it.
+  TDecodeParameters Parameters() const;
 
   TNotify OnDecoded;  // raised after a successful decode
   TNotify OnError;    // raised after a failed decode
@@ -110,7 +113,8 @@ class TVeltrix {
   std::unique_ptr<TFrontImage> frontImage_;
   std::unique_ptr<TDecorder> decorder_;
   const TPlaneBoolean* binary_ = nullptr;
-  std::int32_t resolver_ = 7;
+  // Written with the binarizer's offset, which starts at the binarizer's own value.
+  std::int32_t resolver_;
   std::int32_t forceVersion_ = 0;
   std::string decodedText_;
   std::string failureText_;

@@ -205,4 +205,27 @@ TEST(AnalysisCommand, PanesClearedParametersWrittenAfterTheHookClampedInTheResul
   }
 }
 
+// A kept binarization brings the Resolver it was made with, whatever the
+// command is given: the result and the record say what the decode ran with.
+TEST(AnalysisCommand, AKeptBinarizationBringsItsResolver) {
+  const TBitmap picture = RenderSymbol(EncodeBytes("kept", 2, 1), 4);
+  TSurfaces binarizing;
+  TVeltrix binarizer(binarizing);
+  binarizer.SetResolver(1000);
+  const TBinarized kept = binarizer.Binarize(picture);
+  EXPECT_EQ(kept.Resolver(), 128);
+
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  const TAnalysisResult result = AnalyseBinarized(veltrix, surfaces, kept, {-50, 0, 2});
+  EXPECT_EQ(result.parameters, (TAnalysisParameters{128, 1, 2}));
+  EXPECT_EQ(result.diagnosis.parameters, (TDecodeParameters{128, 1, 2}));
+  EXPECT_EQ(veltrix.Resolver(), 128);
+
+  TSurfaces freshSurfaces;
+  TVeltrix fresh(freshSurfaces);
+  const TAnalysisResult whole = Analyse(fresh, freshSurfaces, picture, {128, 1, 2});
+  EXPECT_TRUE(result == whole) << NameOf(result.stage).key << " / " << NameOf(whole.stage).key;
+}
+
 }  // namespace
