@@ -15,7 +15,7 @@
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
 #include "image/FrontImage.h"
-#include "report/DiagnosisTexts.h"
+#include "decoder/DiagnosisTexts.h"
 
 namespace {
 

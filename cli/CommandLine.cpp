@@ -19,6 +19,7 @@
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
 #include "decoder/Analysis.h"
+#include "decoder/DiagnosisTexts.h"
 #include "decoder/Explorer.h"
 #include "image/FrontImage.h"
 #include "picture/PictureLoader.h"
