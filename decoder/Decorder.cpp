@@ -35,6 +35,8 @@ std::int32_t TDecorder::Warp() const { return reader_.Coordinates().Warp(); }
 
 std::int32_t TDecorder::ForceVersion() const { return reader_.Coordinates().ForceVersion(); }
 
+const TPlanePoint& TDecorder::SamplingGrid() const { return reader_.Coordinates().Grid(); }
+
 std::int32_t TDecorder::LocatedVersion() const { return reader_.Coordinates().GetVersion(); }
 
 std::string TDecorder::GetVersionText() const { return decoding_report::VersionText(MajorVersion, MinorVersion); }

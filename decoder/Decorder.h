@@ -59,8 +59,9 @@ class TDecorder : public TSymbol {
   const TIntegers& DataCodewords() const { return dataCodewords_; }
   const std::vector<TIntegers>& Blocks() const { return blocks_; }
   const std::vector<TBlockLayout>& BlockLayout() const { return layout_; }
-  // The image reader, whose geometry (the sampling grid) a front end shows.
-  const TImageReader& Reader() const { return reader_; }
+  // The alignment nodes of the last location as its sampling grid holds them
+  // ([i][j], i the column), which a front end marks on AdjustImage.
+  const TPlanePoint& SamplingGrid() const;
   // The version settled by the location of the last decode (0 before it is).
   std::int32_t LocatedVersion() const;
 

@@ -114,4 +114,6 @@ std::int32_t TVeltrix::ErrorCode() const {
 
 std::string TVeltrix::GetVersionText() const { return decorder_->GetVersionText(); }
 
+TGreyHistogram TVeltrix::GreyHistogram(const TBitmap& picture) { return TFrontImage::GreyHistogram(picture); }
+
 const TPlaneBoolean& TVeltrix::BinaryPlane() const { return binary_ != nullptr ? *binary_ : kNoPlane; }

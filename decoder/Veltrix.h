@@ -97,8 +97,12 @@ class TVeltrix {
   // stage before it ran and succeeded; none after it ran.
   TStage StoppedAt() const { return progress_.Record().stage; }
   // What every stage of the last decode measured (the picture's own histogram
-  // is left out: TFrontImage::GreyHistogram makes it on request).
+  // is left out: GreyHistogram makes it on request).
   const TDiagnosis& Diagnosis() const { return progress_.Record(); }
+
+  // Pixels of the picture at each grey level, as the binarizer weighs the
+  // colours: a pass of its own over the picture, which a decode does not make.
+  static TGreyHistogram GreyHistogram(const TBitmap& picture);
 
   // The binary plane of the last decode (empty before the first and after a
   // picture too small to binarize).
