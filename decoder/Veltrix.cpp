@@ -1,7 +1,10 @@
 #include "Veltrix.h"
 
 #include <exception>
+#include <new>
+#include <string>
 
+#include "common/Errors.h"
 #include "common/Messages.h"
 #include "decoder/Decorder.h"
 #include "decoder/Parameters.h"
@@ -45,7 +48,16 @@ TBinarized TVeltrix::Binarize(const TBitmap& picture) {
   // rows: such a picture is not binarized at all.
   if (TFrontImage::CanBinarize(kept.width, kept.height)) {
     // The binarizer reads the picture's rows directly; no colour plane is copied.
-    frontImage_->Binarize(picture);
+    try {
+      frontImage_->Binarize(picture);
+    } catch (const std::bad_alloc&) {
+      // This step is not guarded like the later ones: the failure leaves the
+      // decode, recorded as the reason it stopped.
+      const std::string reason = "not enough memory to binarize a " + std::to_string(kept.width) + " x " +
+                                 std::to_string(kept.height) + " picture";
+      progress_.Finish(reason);
+      throw TDecodeError(reason);
+    }
     kept.plane = frontImage_->SharedPlane();
     try {
       kept.finders = decorder_->SearchFinders(*kept.plane, kept.width, kept.height);

@@ -72,7 +72,8 @@ class TVeltrix {
   // ClossLineImage); DecodeBinarized runs the rest with the current Warp and
   // ForceVersion. A kept TBinarized may be decoded any number of times, by any
   // facade on the same thread; the facade takes its Resolver. Binarize raises
-  // only when there is no memory for the plane.
+  // only when there is no memory for the plane: a TDecodeError saying so,
+  // which the record keeps as the failure.
   TBinarized Binarize(const TBitmap& picture);
   bool DecodeBinarized(const TBinarized& kept);
 

@@ -6,6 +6,7 @@
 
 #include "common/Rounding.h"
 #include "decoder/Parameters.h"
+#include "image/FrontImage.h"
 
 namespace {
 
@@ -181,7 +182,9 @@ TVerdict Judge(const TDiagnosis& diagnosis) {
   verdict.decoded = diagnosis.stage == TStage::Done;
   switch (diagnosis.stage) {
     case TStage::Binarization:
-      if (!diagnosis.binarization) {
+      // Stopped before the binarizer measured anything: refused for its size,
+      // or failed for another reason (no memory for the plane), which the record names.
+      if (!diagnosis.binarization && !TFrontImage::CanBinarize(diagnosis.pictureWidth, diagnosis.pictureHeight)) {
         verdict.evidence = Evidence(TEvidenceKind::PictureTooSmall, {diagnosis.pictureWidth, diagnosis.pictureHeight});
         Add(verdict, TSuggestion{TSuggestionKind::LargerPicture, 2});
       } else {

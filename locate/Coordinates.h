@@ -117,7 +117,7 @@ class TCoordinates {
   // The grid node (i, j) nearest to module (a, b).
   TPoint NearestGridNode(std::int32_t a, std::int32_t b) const;
   // Largest distance, in whole pixels, between a grid node as the frame
-  // predicts it and as the grid holds it.
+  // predicts it and as the grid holds it; at most the largest 32-bit integer.
   std::int32_t LargestGridShift() const;
   void DrawAdjustImage(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
 

@@ -47,7 +47,10 @@ std::int32_t TCoordinates::LargestGridShift() const {
   for (std::int32_t j = 0; j < grid_.Height(); ++j)
     for (std::int32_t i = 0; i < grid_.Width(); ++i)
       largest = std::max(largest, Distance(MapModule(Position(i), Position(j)), grid_[i][j]));
-  return RoundHalfEven(largest, "alignment shift");
+  // Two 32-bit points may lie farther apart than a 32-bit count of pixels
+  // reaches. The figure is only noted, so it saturates rather than fail the decode.
+  constexpr long double kFarthest = std::numeric_limits<std::int32_t>::max();
+  return RoundHalfEven(std::min(largest, kFarthest), "alignment shift");
 }
 
 TPoint TCoordinates::SnapToDarkCentre(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,

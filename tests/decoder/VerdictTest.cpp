@@ -156,6 +156,27 @@ TEST(Verdict, NamesTheStageAndTheFigureEachDamageWasMadeToShow) {
   }
 }
 
+// A picture large enough whose binary plane could not be allocated is not
+// called too small: the verdict names the failure the record keeps.
+TEST(Verdict, AFailedAllocationIsNamedAndNotTakenForASmallPicture) {
+  const TBitmap picture(3000, 3000);
+  TAnalysisResult result;
+  {
+    const TPlaneWithoutMemory refused(3000, 3000);
+    result = FreshAnalysis(picture);
+  }
+  const std::string failure = "not enough memory to binarize a 3000 x 3000 picture";
+  EXPECT_TRUE(result.aborted);
+  EXPECT_EQ(result.failureReason, failure);
+  EXPECT_EQ(result.diagnosis.failure, failure);
+  EXPECT_EQ(result.verdict.stage, TStage::Binarization);
+  EXPECT_EQ(result.verdict.evidence, (TEvidence{TEvidenceKind::StageFailure, {}, failure}));
+  EXPECT_TRUE(result.verdict.suggestions.empty());
+  EXPECT_EQ(DiagnosisLine(result.verdict), "stage: binarization; " + failure);
+  // With the memory there the same picture is binarized and searched.
+  EXPECT_EQ(FreshAnalysis(picture).stage, TStage::FinderSearch);
+}
+
 // Each suggestion made for these pictures gets the decode past the stage that stopped it.
 TEST(Verdict, FollowingTheSuggestionGetsPastTheStage) {
   // Version 15 lies beyond the timing test; its version information names it at its own module size.
