@@ -56,6 +56,7 @@ TBinarized TVeltrix::Binarize(const TBitmap& picture) {
       const std::string reason = "not enough memory to binarize a " + std::to_string(kept.width) + " x " +
                                  std::to_string(kept.height) + " picture";
       progress_.Finish(reason);
+      binary_ = nullptr;
       throw TDecodeError(reason);
     }
     kept.plane = frontImage_->SharedPlane();

@@ -105,8 +105,8 @@ class TVeltrix {
   // colours: a pass of its own over the picture, which a decode does not make.
   static TGreyHistogram GreyHistogram(const TBitmap& picture);
 
-  // The binary plane of the last decode (empty before the first and after a
-  // picture too small to binarize).
+  // The binary plane of the last decode (empty before the first, after a
+  // picture too small to binarize and after a plane that could not be had).
   const TPlaneBoolean& BinaryPlane() const;
   // The driver, for reading back what was handed to it.
   const TDecorder& Driver() const { return *decorder_; }
