@@ -14,8 +14,8 @@
 #include "FlowLayout.h"
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
-#include "image/FrontImage.h"
-#include "report/DiagnosisTexts.h"
+#include "decoder/DiagnosisTexts.h"
+#include "decoder/Veltrix.h"
 
 namespace {
 
@@ -191,7 +191,7 @@ void TDiagnosisPage::ShowPlots() {
   }
   // The picture's histogram takes a pass over the picture: made once the page is seen.
   if (result_->diagnosis.binarization && !pictureHistogram_ && isVisible())
-    pictureHistogram_ = TFrontImage::GreyHistogram(picture_);
+    pictureHistogram_ = TVeltrix::GreyHistogram(picture_);
   auto record = std::make_shared<TDiagnosis>(result_->diagnosis);
   record->pictureHistogram = pictureHistogram_;
   for (std::size_t i = 0; i < kDiagnosisPlots.size(); ++i) {
@@ -204,7 +204,7 @@ void TDiagnosisPage::ShowPlots() {
 }
 
 const TGreyHistogram& TDiagnosisPage::MakePictureHistogram() {
-  if (!pictureHistogram_) pictureHistogram_ = TFrontImage::GreyHistogram(picture_);
+  if (!pictureHistogram_) pictureHistogram_ = TVeltrix::GreyHistogram(picture_);
   return *pictureHistogram_;
 }
 

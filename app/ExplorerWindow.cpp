@@ -334,10 +334,9 @@ void TExplorerWindow::CellClicked(int row, int column) {
   const std::size_t warps = map_->grid.warps.size();
   const std::size_t index = static_cast<std::size_t>(row) * warps + static_cast<std::size_t>(column);
   if (static_cast<std::size_t>(column) >= warps || index >= map_->cells.size()) return;
-  const TExploreCell& cell = map_->cells[index];
   picked_ = index;
   table_->setCurrentCell(row, column);
-  hooks_.analyse({cell.resolver, cell.warp, map_->grid.forceVersion});
+  hooks_.analyse(map_->ParametersOf(index));
 }
 
 void TExplorerWindow::SetRunning(bool running) {

@@ -33,8 +33,6 @@
 #include "WindowSurfaces.h"
 #include "decoder/Decorder.h"
 #include "decoder/Veltrix.h"
-#include "image/ImageReader.h"
-#include "locate/Coordinates.h"
 #include "picture/PictureLoader.h"
 #include "picture/QtPicture.h"
 #include "symbol/Versions.h"
@@ -231,7 +229,7 @@ void TPaneTools::Analysed(const TAnalysisResult& result, const TVeltrix& decoder
     ShowCodeword(-1);
   }
   if (drew(TImagePaneId::AdjustImage)) {
-    const TPlanePoint& grid = decoder.Driver().Reader().Coordinates().Grid();
+    const TPlanePoint& grid = decoder.Driver().SamplingGrid();
     std::vector<TPoint> nodes;
     nodes.reserve(static_cast<std::size_t>(grid.Width()) * static_cast<std::size_t>(grid.Height()));
     for (std::int32_t j = 0; j < grid.Height(); ++j)

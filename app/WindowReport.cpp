@@ -30,9 +30,7 @@ TWindowReport WindowReport(const TWindowReportInput& input) {
 
   const TExploreMap* map = input.explored;
   const std::optional<std::size_t> chosen = map && map->complete ? map->Chosen() : std::nullopt;
-  if (!chosen || TAnalysisParameters{map->cells[*chosen].resolver, map->cells[*chosen].warp, map->grid.forceVersion} !=
-                     result.parameters)
-    map = nullptr;
+  if (!chosen || map->ParametersOf(*chosen) != result.parameters) map = nullptr;
   const TReportInput report{.pictureName = input.pictureName,
                             .width = input.picture->Width(),
                             .height = input.picture->Height(),

@@ -20,6 +20,7 @@
 
 #include "common/ShiftJis.h"
 #include "decoder/Analysis.h"
+#include "decoder/DiagnosisTexts.h"
 #include "picture/PictureLoader.h"
 
 namespace fs = std::filesystem;

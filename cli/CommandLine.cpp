@@ -19,8 +19,8 @@
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
 #include "decoder/Analysis.h"
+#include "decoder/DiagnosisTexts.h"
 #include "decoder/Explorer.h"
-#include "image/FrontImage.h"
 #include "picture/PictureLoader.h"
 #include "report/AnswerSheet.h"
 #include "report/HtmlReport.h"
@@ -394,8 +394,7 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   TAnalysisParameters parameters = options.parameters;
   if (options.explore) {
     map = TExplorer(*picture, options.grid).Run();
-    if (const auto chosen = map->Chosen())
-      parameters = {map->cells[*chosen].resolver, map->cells[*chosen].warp, options.grid.forceVersion};
+    if (const auto chosen = map->Chosen()) parameters = map->ParametersOf(*chosen);
   }
 
   TSurfaces surfaces;
@@ -406,7 +405,7 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   TVeltrix veltrix(surfaces);
   TAnalysisResult result = Analyse(veltrix, surfaces, *picture, parameters);
   // The picture's own grey levels take a pass of their own: only for the files that show them.
-  if (options.report || options.json) result.diagnosis.pictureHistogram = TFrontImage::GreyHistogram(*picture);
+  if (options.report || options.json) result.diagnosis.pictureHistogram = TVeltrix::GreyHistogram(*picture);
 
   try {
     WriteOutputs(options, *picture, source, surfaces, result, map ? &*map : nullptr, made ? &*made : nullptr);

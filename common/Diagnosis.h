@@ -276,7 +276,7 @@ struct TDiagnosis {
   std::optional<TDataFigures> data;
 
   // The grey levels of the whole picture take a pass of their own: filled
-  // only when asked for (TFrontImage::GreyHistogram), empty otherwise.
+  // only when asked for (TVeltrix::GreyHistogram), empty otherwise.
   std::optional<TGreyHistogram> pictureHistogram;
 
   // What the decode settled, each only once the stage that settles it

@@ -13,3 +13,8 @@
 void* AllocateBlock(std::size_t bytes);
 // Frees a block of AllocateBlock.
 void FreeBlock(void* block) noexcept;
+
+// A stand-in for a system short of memory, for the tests of what a failed
+// allocation leaves: from now on a block of exactly `bytes` bytes is refused
+// as if the memory were not there (0: none is).
+void RefuseBlocksOf(std::size_t bytes) noexcept;

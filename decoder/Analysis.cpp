@@ -10,23 +10,25 @@ namespace {
 // Status panel 1 after a successful decode.
 constexpr const char* kDecodedStatus = "Ｏｋ";
 
-// The command around one decode: `decode` runs the facade's decode.
-template <typename Decode>
-TAnalysisResult AnalyseWith(TVeltrix& veltrix, TSurfaces& surfaces, const TAnalysisParameters& parameters,
-                            const std::function<void()>& beforeDecode, Decode decode) {
+// The parameters a decode ran with, as its record holds them.
+TAnalysisParameters ParametersOf(const TDiagnosis& record) {
+  return {record.parameters.resolver, record.parameters.warp, record.parameters.forceVersion};
+}
+
+// The command around one decode. `writeParameters` writes the parameters into
+// the facade, then `decode` runs the facade's decode.
+template <typename WriteParameters, typename Decode>
+TAnalysisResult RunAnalysisCommand(TVeltrix& veltrix, TSurfaces& surfaces, const std::function<void()>& beforeDecode,
+                                   WriteParameters writeParameters, Decode decode) {
   surfaces.Text(TTextPaneId::ResultMemo).Clear();
   surfaces.Text(TTextPaneId::RdSnMemo).Clear();
   surfaces.Text(TTextPaneId::ImgMemo).Clear();
   surfaces.SetStatus(1, "解析中");
   if (beforeDecode) beforeDecode();
-
-  veltrix.SetWarp(parameters.warp);
-  veltrix.SetResolver(parameters.resolver);
-  veltrix.SetForceVersion(parameters.forceVersion);
+  writeParameters();
 
   TAnalysisResult result;
   result.listingStart = surfaces.Text(TTextPaneId::BLMemo).Lines().size();
-  result.parameters = {veltrix.Resolver(), veltrix.Driver().Warp(), veltrix.ForceVersion()};
   try {
     result.decoded = decode();
   } catch (const std::exception& failure) {
@@ -35,12 +37,14 @@ TAnalysisResult AnalyseWith(TVeltrix& veltrix, TSurfaces& surfaces, const TAnaly
     result.stage = veltrix.StoppedAt();
     result.diagnosis = veltrix.Diagnosis();
     result.diagnosis.failure = result.failureReason;
+    result.parameters = ParametersOf(result.diagnosis);
     result.verdict = Judge(result.diagnosis);
     surfaces.SetStatus(1, result.failureReason);
     return result;
   }
   result.stage = veltrix.StoppedAt();
   result.diagnosis = veltrix.Diagnosis();
+  result.parameters = ParametersOf(result.diagnosis);
   result.verdict = Judge(result.diagnosis);
   result.text = veltrix.DecodedText();
   result.errorText = veltrix.GetErrorText();
@@ -76,12 +80,20 @@ TAnalysisParameters Following(TAnalysisParameters parameters, const TSuggestion&
 
 TAnalysisResult Analyse(TVeltrix& veltrix, TSurfaces& surfaces, const TBitmap& picture,
                         const TAnalysisParameters& parameters, const std::function<void()>& beforeDecode) {
-  return AnalyseWith(veltrix, surfaces, parameters, beforeDecode, [&] { return veltrix.Decode(picture); });
+  const auto write = [&] {
+    veltrix.SetWarp(parameters.warp);
+    veltrix.SetResolver(parameters.resolver);
+    veltrix.SetForceVersion(parameters.forceVersion);
+  };
+  return RunAnalysisCommand(veltrix, surfaces, beforeDecode, write, [&] { return veltrix.Decode(picture); });
 }
 
 TAnalysisResult AnalyseBinarized(TVeltrix& veltrix, TSurfaces& surfaces, const TBinarized& kept,
                                  const TAnalysisParameters& parameters) {
-  TAnalysisParameters withPlane = parameters;
-  withPlane.resolver = kept.resolver;
-  return AnalyseWith(veltrix, surfaces, withPlane, {}, [&] { return veltrix.DecodeBinarized(kept); });
+  // Resolver comes with the plane: the decode of the kept part writes it.
+  const auto write = [&] {
+    veltrix.SetWarp(parameters.warp);
+    veltrix.SetForceVersion(parameters.forceVersion);
+  };
+  return RunAnalysisCommand(veltrix, surfaces, {}, write, [&] { return veltrix.DecodeBinarized(kept); });
 }

@@ -35,7 +35,8 @@ struct TAnalysisResult {
   std::string failureReason;
   // Status panel 0.
   std::string versionText;
-  // As the facade holds them: Resolver and Warp clamped, ForceVersion as written.
+  // As the decode ran with them (the record's): Resolver and Warp clamped,
+  // ForceVersion as written.
   TAnalysisParameters parameters;
   // Where the decode stopped; Done after a success.
   TStage stage = TStage::Binarization;

@@ -27,15 +27,15 @@ TBitmap ModulePicture(std::int32_t size, ColourOf colourOf) {
 TDecorder::TDecorder(TSurfaces& surfaces, TDecodeObserver& observer)
     : TSymbol(surfaces, observer), reader_(surfaces, observer), reedSolomon_(surfaces) {}
 
-void TDecorder::SetWarp(std::int32_t value) {
-  warp_ = value;
-  reader_.SetWarp(value);
-}
+void TDecorder::SetWarp(std::int32_t value) { reader_.SetWarp(value); }
 
-void TDecorder::SetForceVersion(std::int32_t value) {
-  forceVersion_ = value;
-  reader_.SetForceVersion(value);
-}
+void TDecorder::SetForceVersion(std::int32_t value) { reader_.SetForceVersion(value); }
+
+std::int32_t TDecorder::Warp() const { return reader_.Coordinates().Warp(); }
+
+std::int32_t TDecorder::ForceVersion() const { return reader_.Coordinates().ForceVersion(); }
+
+const TPlanePoint& TDecorder::SamplingGrid() const { return reader_.Coordinates().Grid(); }
 
 std::int32_t TDecorder::LocatedVersion() const { return reader_.Coordinates().GetVersion(); }
 

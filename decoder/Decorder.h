@@ -46,9 +46,9 @@ class TDecorder : public TSymbol {
   // "Veltrix Ver " with the major and minor version numbers.
   std::string GetVersionText() const;
 
-  // The last values passed in.
-  std::int32_t Warp() const { return warp_; }
-  std::int32_t ForceVersion() const { return forceVersion_; }
+  // The values the locate stage holds (its own until written).
+  std::int32_t Warp() const;
+  std::int32_t ForceVersion() const;
 
   // What the last decode produced, for inspection: the codewords as read (in
   // reading order, before correction), the blocks after correction with the
@@ -59,8 +59,9 @@ class TDecorder : public TSymbol {
   const TIntegers& DataCodewords() const { return dataCodewords_; }
   const std::vector<TIntegers>& Blocks() const { return blocks_; }
   const std::vector<TBlockLayout>& BlockLayout() const { return layout_; }
-  // The image reader, whose geometry (the sampling grid) a front end shows.
-  const TImageReader& Reader() const { return reader_; }
+  // The alignment nodes of the last location as its sampling grid holds them
+  // ([i][j], i the column), which a front end marks on AdjustImage.
+  const TPlanePoint& SamplingGrid() const;
   // The version settled by the location of the last decode (0 before it is).
   std::int32_t LocatedVersion() const;
 
@@ -86,6 +87,4 @@ class TDecorder : public TSymbol {
   std::vector<TIntegers> blocks_;
   std::vector<TBlockLayout> layout_;
   std::string errorText_;
-  std::int32_t warp_ = 1;
-  std::int32_t forceVersion_ = 0;
 };

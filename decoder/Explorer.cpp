@@ -96,6 +96,10 @@ std::optional<std::size_t> TExploreMap::Chosen() const {
   return chosen;
 }
 
+TAnalysisParameters TExploreMap::ParametersOf(std::size_t cell) const {
+  return {cells.at(cell).resolver, cells.at(cell).warp, grid.forceVersion};
+}
+
 TExplorer::TExplorer(const TBitmap& picture, TExploreGrid grid)
     : picture_(picture.Detached()),
       grid_(std::move(grid)),
@@ -131,11 +135,12 @@ TExploreMap TExplorer::Run(const TProgress& progress, const std::atomic<bool>* c
     }
     for (std::size_t w = 0; w < grid_.warps.size(); ++w) {
       if (cancelled()) return map;
-      TExploreCell& cell = map.cells[r * grid_.warps.size() + w];
+      const std::size_t index = r * grid_.warps.size() + w;
+      TExploreCell& cell = map.cells[index];
       // A facade of its own for every cell: nothing of another cell's decode
       // can reach this one.
       TVeltrix veltrix(surfaces_);
-      cell.result = AnalyseBinarized(veltrix, surfaces_, kept, {cell.resolver, cell.warp, grid_.forceVersion});
+      cell.result = AnalyseBinarized(veltrix, surfaces_, kept, map.ParametersOf(index));
       cell.ran = true;
       if (cell.result.decoded) {
         const auto known = std::find(map.texts.begin(), map.texts.end(), cell.result.text);

@@ -70,6 +70,8 @@ struct TExploreMap {
   // preset (the lower Resolver on a tie), and of that Resolver's the one with
   // the highest Warp. None when no cell decodes.
   std::optional<std::size_t> Chosen() const;
+  // The parameters of a cell: its Resolver and Warp, the grid's ForceVersion.
+  TAnalysisParameters ParametersOf(std::size_t cell) const;
 };
 
 class TExplorer {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "image/FrontImage.h"
 #include "symbol/Versions.h"
 
 // The three parameters a user sets for an analysis.
@@ -22,9 +23,10 @@ struct TParameterRange {
 };
 
 // The range and preset of each parameter, as the window's fields hold them and
-// the command line takes them; the facade clamps Resolver and Warp to these ranges.
+// the command line takes them; the facade clamps Resolver and Warp to these
+// ranges. Resolver is preset to the offset the binarizer starts with.
 inline constexpr std::array<TParameterRange, 3> kParameterRanges = {{
-    {TParameter::Resolver, "Resolver", -128, 128, 7},
+    {TParameter::Resolver, "Resolver", -128, 128, TFrontImage::kInitialOffset},
     {TParameter::Warp, "Warp", 1, 6, 6},
     {TParameter::ForceVersion, "ForceVersion", 0, kMaxVersion, 0},
 }};

@@ -1,7 +1,10 @@
 #include "Veltrix.h"
 
 #include <exception>
+#include <new>
+#include <string>
 
+#include "common/Errors.h"
 #include "common/Messages.h"
 #include "decoder/Decorder.h"
 #include "decoder/Parameters.h"
@@ -19,9 +22,8 @@ const TPlaneBoolean kNoPlane;
 TVeltrix::TVeltrix(TSurfaces& surfaces)
     : surfaces_(surfaces),
       frontImage_(std::make_unique<TFrontImage>(surfaces, progress_)),
-      decorder_(std::make_unique<TDecorder>(surfaces, progress_)) {
-  resolver_ = frontImage_->Offset();
-}
+      decorder_(std::make_unique<TDecorder>(surfaces, progress_)),
+      resolver_(frontImage_->Offset()) {}
 
 TVeltrix::~TVeltrix() = default;
 
@@ -32,20 +34,31 @@ void TVeltrix::SetResolver(std::int32_t value) {
   frontImage_->SetOffset(resolver_);
 }
 
+TDecodeParameters TVeltrix::Parameters() const { return {resolver_, decorder_->Warp(), forceVersion_}; }
+
 bool TVeltrix::Decode(const TBitmap& picture) { return DecodeBinarized(Binarize(picture)); }
 
 TBinarized TVeltrix::Binarize(const TBitmap& picture) {
   TBinarized kept;
   kept.width = picture.Width();
   kept.height = picture.Height();
-  kept.resolver = resolver_;
-  progress_.Begin(kept.width, kept.height, {resolver_, decorder_->Warp(), forceVersion_});
+  progress_.Begin(kept.width, kept.height, Parameters());
   progress_.Enter(TStage::Binarization);
   // No threshold exists for fewer than two columns or for columns without
   // rows: such a picture is not binarized at all.
   if (TFrontImage::CanBinarize(kept.width, kept.height)) {
     // The binarizer reads the picture's rows directly; no colour plane is copied.
-    frontImage_->Binarize(picture);
+    try {
+      frontImage_->Binarize(picture);
+    } catch (const std::bad_alloc&) {
+      // This step is not guarded like the later ones: the failure leaves the
+      // decode, recorded as the reason it stopped.
+      const std::string reason = "not enough memory to binarize a " + std::to_string(kept.width) + " x " +
+                                 std::to_string(kept.height) + " picture";
+      progress_.Finish(reason);
+      binary_ = nullptr;
+      throw TDecodeError(reason);
+    }
     kept.plane = frontImage_->SharedPlane();
     try {
       kept.finders = decorder_->SearchFinders(*kept.plane, kept.width, kept.height);
@@ -58,8 +71,8 @@ TBinarized TVeltrix::Binarize(const TBitmap& picture) {
 }
 
 bool TVeltrix::DecodeBinarized(const TBinarized& kept) {
-  SetResolver(kept.resolver);
-  progress_.Resume(kept.record, {resolver_, decorder_->Warp(), forceVersion_});
+  SetResolver(kept.Resolver());
+  progress_.Resume(kept.record, Parameters());
   bool result = true;
   failureText_.clear();
   tooSmall_ = kept.plane == nullptr;
@@ -113,5 +126,7 @@ std::int32_t TVeltrix::ErrorCode() const {
 }
 
 std::string TVeltrix::GetVersionText() const { return decorder_->GetVersionText(); }
+
+TGreyHistogram TVeltrix::GreyHistogram(const TBitmap& picture) { return TFrontImage::GreyHistogram(picture); }
 
 const TPlaneBoolean& TVeltrix::BinaryPlane() const { return binary_ != nullptr ? *binary_ : kNoPlane; }

@@ -25,14 +25,15 @@ struct TBinarized {
   std::shared_ptr<const TPlaneBoolean> plane;
   std::int32_t width = 0;
   std::int32_t height = 0;
-  // The Resolver (clamped) the plane was made with.
-  std::int32_t resolver = 0;
   TFinderResult finders;
   // What the finder search raised, to be reported by the decode.
   std::exception_ptr searchFailure;
   // What binarization and finder search measured, and where the decode stood
   // after them: the record a decode from this part begins with.
   TDiagnosis record;
+
+  // The Resolver (clamped) the plane was made with.
+  std::int32_t Resolver() const { return record.parameters.resolver; }
 };
 
 // The one entry into the decoder. The owner writes the three parameters, calls
@@ -54,9 +55,11 @@ class TVeltrix {
   void SetResolver(std::int32_t value);
   // Stored as written; handed to the driver at the start of every Decode.
   void SetForceVersion(std::int32_t value) { forceVersion_ = value; }
-  // The last Resolver after clamping (the binarizer's initial 7 before any write).
+  // The last Resolver after clamping (the binarizer's initial offset before any write).
   std::int32_t Resolver() const { return resolver_; }
   std::int32_t ForceVersion() const { return forceVersion_; }
+  // Resolver and ForceVersion as held here, Warp as the locate stage holds it.
+  TDecodeParameters Parameters() const;
 
   TNotify OnDecoded;  // raised after a successful decode
   TNotify OnError;    // raised after a failed decode
@@ -69,7 +72,8 @@ class TVeltrix {
   // ClossLineImage); DecodeBinarized runs the rest with the current Warp and
   // ForceVersion. A kept TBinarized may be decoded any number of times, by any
   // facade on the same thread; the facade takes its Resolver. Binarize raises
-  // only when there is no memory for the plane.
+  // only when there is no memory for the plane: a TDecodeError saying so,
+  // which the record keeps as the failure.
   TBinarized Binarize(const TBitmap& picture);
   bool DecodeBinarized(const TBinarized& kept);
 
@@ -94,11 +98,15 @@ class TVeltrix {
   // stage before it ran and succeeded; none after it ran.
   TStage StoppedAt() const { return progress_.Record().stage; }
   // What every stage of the last decode measured (the picture's own histogram
-  // is left out: TFrontImage::GreyHistogram makes it on request).
+  // is left out: GreyHistogram makes it on request).
   const TDiagnosis& Diagnosis() const { return progress_.Record(); }
 
-  // The binary plane of the last decode (empty before the first and after a
-  // picture too small to binarize).
+  // Pixels of the picture at each grey level, as the binarizer weighs the
+  // colours: a pass of its own over the picture, which a decode does not make.
+  static TGreyHistogram GreyHistogram(const TBitmap& picture);
+
+  // The binary plane of the last decode (empty before the first, after a
+  // picture too small to binarize and after a plane that could not be had).
   const TPlaneBoolean& BinaryPlane() const;
   // The driver, for reading back what was handed to it.
   const TDecorder& Driver() const { return *decorder_; }
@@ -110,7 +118,8 @@ class TVeltrix {
   std::unique_ptr<TFrontImage> frontImage_;
   std::unique_ptr<TDecorder> decorder_;
   const TPlaneBoolean* binary_ = nullptr;
-  std::int32_t resolver_ = 7;
+  // Written with the binarizer's offset, which starts at the binarizer's own value.
+  std::int32_t resolver_;
   std::int32_t forceVersion_ = 0;
   std::string decodedText_;
   std::string failureText_;

@@ -6,6 +6,7 @@
 
 #include "common/Rounding.h"
 #include "decoder/Parameters.h"
+#include "image/FrontImage.h"
 
 namespace {
 
@@ -181,7 +182,9 @@ TVerdict Judge(const TDiagnosis& diagnosis) {
   verdict.decoded = diagnosis.stage == TStage::Done;
   switch (diagnosis.stage) {
     case TStage::Binarization:
-      if (!diagnosis.binarization) {
+      // Stopped before the binarizer measured anything: refused for its size,
+      // or failed for another reason (no memory for the plane), which the record names.
+      if (!diagnosis.binarization && !TFrontImage::CanBinarize(diagnosis.pictureWidth, diagnosis.pictureHeight)) {
         verdict.evidence = Evidence(TEvidenceKind::PictureTooSmall, {diagnosis.pictureWidth, diagnosis.pictureHeight});
         Add(verdict, TSuggestion{TSuggestionKind::LargerPicture, 2});
       } else {
@@ -228,128 +231,6 @@ TVerdict Judge(const TDiagnosis& diagnosis) {
   return verdict;
 }
 
-// ---------------------------------------------------------------------------
-// Texts
-
-namespace {
-
-std::string N(std::int64_t value) { return std::to_string(value); }
-
-// "1 block", "2 blocks".
-std::string Count(std::int64_t value, const char* singular, const char* plural) {
-  return N(value) + " " + (value == 1 ? singular : plural);
-}
-
-std::string Quoted(const std::string& text) { return "「" + text + "」"; }
-
-}  // namespace
-
-std::string EnglishText(const TEvidence& e) {
-  const auto& n = e.numbers;
-  switch (e.kind) {
-    case TEvidenceKind::PictureTooSmall:
-      return "the picture has " + N(n[0]) + " x " + N(n[1]) + " pixels; a threshold needs at least 2 x 1";
-    case TEvidenceKind::TooFewCandidates:
-      return Count(n[0], "candidate", "candidates") + ", " + N(n[1]) + " needed; " + N(n[2]) + " % of the picture dark";
-    case TEvidenceKind::NoTimingMatch:
-      return "timing patterns matched " + N(n[3]) + " % at best (version " + N(n[2]) + "), more than " + N(n[4]) +
-             " % needed; " + (n[0] == n[1] ? "version " + N(n[0]) : "versions " + N(n[0]) + " to " + N(n[1])) + " tried";
-    case TEvidenceKind::EstimateBeyondTiming:
-      return "estimated version " + N(n[0]) + " lies beyond the timing test, which stops at version " + N(n[1]);
-    case TEvidenceKind::VersionInformation:
-      if (n[0] == 0) return "the version information lies outside the picture";
-      return "version information " + Count(n[1], "bit", "bits") + " off version " + N(n[0]) + ", at most " + N(n[2]) +
-             " allowed";
-    case TEvidenceKind::CornerFailure:
-      return e.text + " during the " + std::string(NameOf(static_cast<TCornerStep>(n[0])).key) +
-             (n[1] != 0 ? "; the bottom-right search reached the edge of its window" : "");
-    case TEvidenceKind::StageFailure: return e.text;
-    case TEvidenceKind::FormatUnreadable:
-      return "format bits " + Count(n[0], "flip", "flips") + " from the nearest valid word, at most " + N(n[1]) +
-             " corrected";
-    case TEvidenceKind::BlocksUncorrectable:
-      return N(n[0]) + " of " + Count(n[1], "block", "blocks") + (n[0] == 1 ? " has" : " have") +
-             " more errors than the decoder corrects (" + N(n[2]) + ")";
-    case TEvidenceKind::DataStopped:
-      if (n[2] != 0) return "the data ran out inside a segment, after " + Count(n[1], "segment", "segments");
-      return "reading stopped at an unsupported mode (" + std::string(ModeName(static_cast<std::uint32_t>(n[0]))) +
-             ") after " + Count(n[1], "segment", "segments");
-    case TEvidenceKind::Decoded:
-      return "decoded: " + Count(n[0], "segment", "segments") + ", " + Count(n[1], "codeword", "codewords") + " corrected";
-  }
-  return {};
-}
-
-std::string JapaneseText(const TEvidence& e) {
-  const auto& n = e.numbers;
-  switch (e.kind) {
-    case TEvidenceKind::PictureTooSmall:
-      return "画像が " + N(n[0]) + " × " + N(n[1]) + " 画素しかありません。しきい値には 2 × 1 画素以上が必要です。";
-    case TEvidenceKind::TooFewCandidates:
-      return "位置検出パターンの候補が " + N(n[0]) + " 個で、" + N(n[1]) + " 個必要です。画像の " + N(n[2]) +
-             " % が暗い画素です。";
-    case TEvidenceKind::NoTimingMatch:
-      return "タイミングパターンの一致率は最高 " + N(n[3]) + " %（型番 " + N(n[2]) + "）で、" + N(n[4]) +
-             " % を超える必要があります（型番 " + (n[0] == n[1] ? N(n[0]) : N(n[0]) + "〜" + N(n[1])) + " を試しました）。";
-    case TEvidenceKind::EstimateBeyondTiming:
-      return "型番の推定値 " + N(n[0]) + " が、タイミングパターンで調べる上限の型番 " + N(n[1]) + " を超えています。";
-    case TEvidenceKind::VersionInformation:
-      if (n[0] == 0) return "型番情報が画像の外にあります。";
-      return "型番情報は型番 " + N(n[0]) + " の符号語と " + N(n[1]) + " ビット異なります（許されるのは " + N(n[2]) +
-             " ビットまで）。";
-    case TEvidenceKind::CornerFailure:
-      return Quoted(e.text) + "：" + std::string(NameOf(static_cast<TCornerStep>(n[0])).japanese) + "で失敗しました。" +
-             (n[1] != 0 ? "右下の隅の探索が探索範囲の端まで達しました。" : "");
-    case TEvidenceKind::StageFailure: return Quoted(e.text) + "で失敗しました。";
-    case TEvidenceKind::FormatUnreadable:
-      return "形式情報は最も近い正しい符号語と " + N(n[0]) + " ビット異なります（訂正できるのは " + N(n[1]) +
-             " ビットまで）。";
-    case TEvidenceKind::BlocksUncorrectable:
-      return N(n[1]) + " 個のブロックのうち " + N(n[0]) + " 個に、この復号器が訂正できる数（" + N(n[2]) +
-             " 個）を超える誤りがあります。";
-    case TEvidenceKind::DataStopped:
-      if (n[2] != 0) return "セグメント " + N(n[1]) + " 個の後、セグメントの途中でデータが尽きました。";
-      return "セグメント " + N(n[1]) + " 個の後、対応していないモード（" +
-             std::string(ModeNameJapanese(static_cast<std::uint32_t>(n[0]))) + "）で読み取りが止まりました。";
-    case TEvidenceKind::Decoded:
-      return "復号できました（セグメント " + N(n[0]) + " 個、訂正したコード語 " + N(n[1]) + " 個）。";
-  }
-  return {};
-}
-
-std::string EnglishText(const TSuggestion& s) {
-  const std::string v = N(s.value);
-  switch (s.kind) {
-    case TSuggestionKind::SmallerResolver:
-      return "try a smaller Resolver, e.g. " + v + ": more of the picture turns dark; or open the parameter explorer";
-    case TSuggestionKind::LargerResolver:
-      return "try a larger Resolver, e.g. " + v + ": less of the picture turns dark; or open the parameter explorer";
-    case TSuggestionKind::SmallerWarp:
-      return "try a smaller Warp, e.g. " + v + ": the bottom-right corner is then sought closer to the symbol";
-    case TSuggestionKind::ForceVersion:
-      return "try ForceVersion " + v + ": the version information read at that version's module size names version " + v;
-    case TSuggestionKind::LargerPicture: return "load a picture at least " + v + " pixels wide and 1 pixel high";
-  }
-  return {};
-}
-
-std::string JapaneseText(const TSuggestion& s) {
-  const std::string v = N(s.value);
-  switch (s.kind) {
-    case TSuggestionKind::SmallerResolver:
-      return "Resolver を小さくしてみてください（例：" + v + "）。画像のより多くの部分が暗い画素になります。パラメータ探索も役立ちます。";
-    case TSuggestionKind::LargerResolver:
-      return "Resolver を大きくしてみてください（例：" + v + "）。暗い画素が減ります。パラメータ探索も役立ちます。";
-    case TSuggestionKind::SmallerWarp:
-      return "Warp を小さくしてみてください（例：" + v + "）。右下の隅をシンボルの近くで探します。";
-    case TSuggestionKind::ForceVersion:
-      return "ForceVersion を " + v + " にしてみてください。型番 " + v + " のモジュールの大きさで読んだ型番情報が型番 " + v +
-             " を示しています。";
-    case TSuggestionKind::LargerPicture: return "幅 " + v + " 画素、高さ 1 画素以上の画像を読み込んでください。";
-  }
-  return {};
-}
-
 std::string_view KeyOf(TEvidenceKind kind) {
   switch (kind) {
     case TEvidenceKind::PictureTooSmall: return "picture_too_small";
@@ -376,45 +257,4 @@ std::string_view KeyOf(TSuggestionKind kind) {
     case TSuggestionKind::LargerPicture: return "larger_picture";
   }
   return {};
-}
-
-namespace {
-
-// The suggestion as the command line takes it.
-std::string CommandLineForm(const TSuggestion& s) {
-  switch (s.kind) {
-    case TSuggestionKind::SmallerResolver:
-    case TSuggestionKind::LargerResolver: return "--resolver " + N(s.value);
-    case TSuggestionKind::SmallerWarp: return "--warp " + N(s.value);
-    case TSuggestionKind::ForceVersion: return "--force-version " + N(s.value);
-    case TSuggestionKind::LargerPicture: return "a picture at least " + N(s.value) + " pixels wide";
-  }
-  return {};
-}
-
-}  // namespace
-
-std::string DiagnosisLine(const TVerdict& verdict) {
-  std::string line = "stage: " + std::string(NameOf(verdict.stage).key) + "; " + EnglishText(verdict.evidence);
-  if (!verdict.suggestions.empty()) line += "; try " + CommandLineForm(verdict.suggestions.front());
-  return line;
-}
-
-void VisitVerdict(const TVerdict& verdict, TFigureVisitor& v) {
-  v.Flag("decoded", verdict.decoded);
-  v.Text("stage", NameOf(verdict.stage).key);
-  v.BeginGroup("evidence");
-  v.Text("kind", KeyOf(verdict.evidence.kind));
-  v.Numbers("numbers", verdict.evidence.numbers);
-  v.Text("text", EnglishText(verdict.evidence));
-  v.EndGroup();
-  v.BeginList("suggestions");
-  for (const TSuggestion& suggestion : verdict.suggestions) {
-    v.BeginGroup({});
-    v.Text("kind", KeyOf(suggestion.kind));
-    v.Number("value", suggestion.value);
-    v.Text("text", EnglishText(suggestion));
-    v.EndGroup();
-  }
-  v.EndList();
 }

@@ -11,9 +11,9 @@
 
 // Why a decode did or did not read, derived from the record of what the
 // stages measured: the stage to look at, the evidence that decided it and one
-// or two changes worth trying. Every front end shows the same verdict; the
-// texts come in Japanese (window, report) and English (JSON, command line)
-// from the one structured form below.
+// or two changes worth trying. Every front end shows the same verdict; its
+// texts in Japanese and English are made from the one structured form below
+// (decoder/DiagnosisTexts).
 
 // What the evidence says. The meaning of the numbers of each kind is given
 // beside it, in the order of TEvidence::numbers.
@@ -65,19 +65,6 @@ struct TVerdict {
 
 TVerdict Judge(const TDiagnosis& diagnosis);
 
-// The texts, one sentence each, without a final full stop in English.
-std::string EnglishText(const TEvidence& evidence);
-std::string JapaneseText(const TEvidence& evidence);
-std::string EnglishText(const TSuggestion& suggestion);
-std::string JapaneseText(const TSuggestion& suggestion);
 // A short key of each kind for files ("too_few_candidates", "smaller_warp" ...).
 std::string_view KeyOf(TEvidenceKind kind);
 std::string_view KeyOf(TSuggestionKind kind);
-
-// The command line's one line after the error text, e.g.
-// "stage: finder search; 2 candidates, 3 needed; 64 % of the picture dark; try --resolver -5".
-std::string DiagnosisLine(const TVerdict& verdict);
-
-// The verdict as named values (stage, evidence with its kind, numbers and
-// English text, suggestions with their kind, value and English text).
-void VisitVerdict(const TVerdict& verdict, TFigureVisitor& visitor);

@@ -16,6 +16,8 @@ class TFrontImage {
  public:
   explicit TFrontImage(TSurfaces& surfaces, TDecodeObserver& observer = TDecodeObserver::Nobody());
 
+  // The offset until one is written; the window and the command line preset it too.
+  static constexpr std::int32_t kInitialOffset = 7;
   // The offset added to every grey level before it is compared with the threshold.
   std::int32_t Offset() const { return offset_; }
   void SetOffset(std::int32_t value) { offset_ = value; }
@@ -69,6 +71,6 @@ class TFrontImage {
   std::shared_ptr<TPlaneBoolean> binary_;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
-  std::int32_t offset_ = 7;
+  std::int32_t offset_ = kInitialOffset;
   std::int32_t threshold_ = 0;
 };

@@ -22,6 +22,8 @@
 // version decision (timing patterns, version information), the outer corners
 // and the bilinear frame over them, and the alignment grid that corrects the
 // frame locally. GetSamplePoint then maps any module to its image pixel.
+// Each phase is written in a file of its own: VersionDecision.cpp,
+// SymbolFrame.cpp and SamplingGrid.cpp; Coordinates.cpp runs them.
 //
 // The steps are public so that each can be driven on its own; a caller that
 // only decodes needs Locate, GetVersion and GetSamplePoint.
@@ -65,9 +67,8 @@ class TCoordinates {
   // Settles the version: module pitches and axis angles from the finder model
   // (when there is one) and the alignment positions of that version.
   void SettleVersion(std::int32_t version);
-  // The two halves of SettleVersion: the pitches and angles, which the framing
-  // needs, and the alignment positions with an empty grid, which replace the
-  // previous ones only once the framing has succeeded.
+
+  // --- Version decision (VersionDecision.cpp) ---
 
   // Version-information bits that may be wrong in a block that still matches.
   static constexpr std::int32_t kMaxInformationDistance = 3;
@@ -86,7 +87,8 @@ class TCoordinates {
   };
   static TVersionMatch NearestVersionCode(std::uint32_t bits);
 
-  // Outer corners and the frame over them.
+  // --- Outer corners and the frame over them (SymbolFrame.cpp) ---
+
   void FrameSymbol(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
   // Takes the four corners as they are and derives the frame from them.
   void SetCorners(TPoint c0, TPoint c1, TPoint c2, TPoint c3);
@@ -107,14 +109,15 @@ class TCoordinates {
   // is light.
   void CheckBottomRightCorner(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
 
-  // Sampling grid.
+  // --- Sampling grid (SamplingGrid.cpp) ---
+
   TPoint MapModule(std::int32_t a, std::int32_t b) const;
   void BuildAlignmentGrid(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
   TPoint SnapToDarkCentre(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, TPoint p) const;
   // The grid node (i, j) nearest to module (a, b).
   TPoint NearestGridNode(std::int32_t a, std::int32_t b) const;
   // Largest distance, in whole pixels, between a grid node as the frame
-  // predicts it and as the grid holds it.
+  // predicts it and as the grid holds it; at most the largest 32-bit integer.
   std::int32_t LargestGridShift() const;
   void DrawAdjustImage(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
 
@@ -148,6 +151,9 @@ class TCoordinates {
   // One corner search of FrameSymbol (corner 0 top-left .. 3 bottom-right), noted in the corner figures.
   bool SearchCorner(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, std::size_t corner,
                     TPoint centre, TPoint reference, std::int32_t k);
+  // The two halves of SettleVersion: the pitches and angles, which the framing
+  // needs, and the alignment positions with an empty grid, which replace the
+  // previous ones only once the framing has succeeded.
   void MeasureVersion(std::int32_t version);
   void PlaceSeeds(std::int32_t version);
   long double EdgeAngle(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height, TPoint q, TPoint r,

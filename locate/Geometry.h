@@ -2,8 +2,11 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numbers>
+#include <string>
 
+#include "common/Errors.h"
 #include "common/Types.h"
 
 // The plane geometry of the locate stages between integer pixel positions.
@@ -32,4 +35,13 @@ inline long double Distance(TPoint from, TPoint to) {
 inline long double Direction(TPoint from, TPoint to) {
   const TDelta d = Delta(from, to);
   return atan2l(d.y, d.x);
+}
+
+// An integer coordinate plus an offset, refused when the sum leaves the 32-bit range.
+inline std::int32_t Shift(std::int32_t value, std::int64_t offset, const char* what) {
+  const std::int64_t sum = static_cast<std::int64_t>(value) + offset;
+  if (sum < std::numeric_limits<std::int32_t>::min() || sum > std::numeric_limits<std::int32_t>::max()) {
+    throw TMathError(std::string(what) + ": value does not fit a 32-bit integer");
+  }
+  return static_cast<std::int32_t>(sum);
 }

@@ -7,7 +7,7 @@
 #include "common/ShiftJis.h"
 #include "data/ReedSolomon.h"
 #include "decoder/DecodingReport.h"
-#include "report/DiagnosisTexts.h"
+#include "decoder/DiagnosisTexts.h"
 #include "report/ExploreCells.h"
 #include "report/HtmlWriter.h"
 #include "report/Pages.h"

@@ -13,10 +13,10 @@
 
 #include "common/DecodeStages.h"
 #include "common/ShiftJis.h"
+#include "decoder/DiagnosisTexts.h"
 #include "decoder/Verdict.h"
 #include "report/AnswerSheet.h"
 #include "report/DiagnosisPlots.h"
-#include "report/DiagnosisTexts.h"
 #include "report/ExploreCells.h"
 #include "report/HtmlWriter.h"
 #include "report/Pages.h"

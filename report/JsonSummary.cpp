@@ -14,6 +14,7 @@
 #include "common/Diagnosis.h"
 #include "common/Messages.h"
 #include "common/ShiftJis.h"
+#include "decoder/DiagnosisTexts.h"
 #include "decoder/Verdict.h"
 
 namespace {

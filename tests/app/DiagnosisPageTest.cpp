@@ -15,6 +15,7 @@
 #include "StageFailures.h"
 #include "TestSymbols.h"
 #include "WindowTestSupport.h"
+#include "decoder/DiagnosisTexts.h"
 #include "image/FrontImage.h"
 
 namespace {

@@ -55,6 +55,68 @@ TEST(AnalysisStage, EveryFailureStopsAtTheStageThatFailed) {
   }
 }
 
+// Every pane, line and status panel of `from` written into `to`.
+void CopySurfaces(const TSurfaces& from, TSurfaces& to) {
+  for (std::size_t i = 0; i < kImagePaneCount; ++i) {
+    const auto pane = static_cast<TImagePaneId>(i);
+    to.Image(pane).ReplacePicture(from.Image(pane).CurrentPicture());
+  }
+  for (std::size_t i = 0; i < kTextPaneCount; ++i) {
+    const auto pane = static_cast<TTextPaneId>(i);
+    to.Text(pane).Clear();
+    for (const std::string& line : from.Text(pane).Lines()) to.Text(pane).AppendLine(line);
+  }
+  for (const int panel : {0, 1}) to.SetStatus(panel, from.Status(panel));
+}
+
+void ExpectSameSurfaces(const TSurfaces& actual, const TSurfaces& expected) {
+  for (std::size_t i = 0; i < kImagePaneCount; ++i) {
+    const auto pane = static_cast<TImagePaneId>(i);
+    EXPECT_EQ(actual.Image(pane).CurrentPicture(), expected.Image(pane).CurrentPicture()) << PaneName(pane);
+  }
+  for (std::size_t i = 0; i < kTextPaneCount; ++i) {
+    const auto pane = static_cast<TTextPaneId>(i);
+    EXPECT_EQ(actual.Text(pane).Lines(), expected.Text(pane).Lines()) << PaneName(pane);
+  }
+  for (const int panel : {0, 1}) EXPECT_EQ(actual.Status(panel), expected.Status(panel)) << "panel " << panel;
+}
+
+// One facade analysing picture after picture leaves, step by step, what a
+// fresh facade leaves on the same panes: nothing of an earlier decode (a
+// version, a frame, a grid, a forced version, a plane, an error) reaches a later one.
+TEST(AnalysisSequence, OneFacadeDrawsWhatFreshFacadesDraw) {
+  const TBitmap seven = RenderSymbol(EncodeBytes("seven and up", 7, 1), 3);
+  struct TStep {
+    const char* name;
+    TBitmap picture;
+    TAnalysisParameters parameters;
+    TStage stage;
+  };
+  const std::vector<TStep> steps = {
+      {"version 7", seven, {}, TStage::Done},
+      {"framing fails", EdgesMeetOutside(), {}, TStage::Corners},
+      {"version 7 again, another Warp", seven, {7, 2, 0}, TStage::Done},
+      {"wrong ForceVersion", seven, {7, 6, 3}, TStage::Format},
+      {"too small to binarize", TBitmap(1, 40), {}, TStage::Binarization},
+      {"version 7 after a picture too small", seven, {20, 6, 0}, TStage::Done},
+      {"empty picture", TBitmap(), {}, TStage::FinderSearch},
+      {"version 7 after the empty picture", seven, {}, TStage::Done},
+  };
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.name);
+    TSurfaces fresh;
+    CopySurfaces(surfaces, fresh);
+    TVeltrix freshVeltrix(fresh);
+    const TAnalysisResult expected = Analyse(freshVeltrix, fresh, step.picture, step.parameters);
+    const TAnalysisResult actual = Analyse(veltrix, surfaces, step.picture, step.parameters);
+    EXPECT_EQ(expected.stage, step.stage) << NameOf(expected.stage).key;
+    EXPECT_TRUE(actual == expected) << NameOf(actual.stage).key << " '" << actual.failureReason << "'";
+    ExpectSameSurfaces(surfaces, fresh);
+  }
+}
+
 // Sampling and the data segments cannot be made to fail from a picture; the
 // order in which the stages report shows that they ran.
 class TStageLog : public TDecodeObserver {
@@ -141,6 +203,29 @@ TEST(AnalysisCommand, PanesClearedParametersWrittenAfterTheHookClampedInTheResul
     std::snprintf(expected, sizeof expected, "  %2d   %02X", static_cast<int>(k), codewords[k]);
     EXPECT_EQ(lines.at(decoded.listingStart + decoding_report::kLinesBeforeCodewords + k), expected) << k;
   }
+}
+
+// A kept binarization brings the Resolver it was made with, whatever the
+// command is given: the result and the record say what the decode ran with.
+TEST(AnalysisCommand, AKeptBinarizationBringsItsResolver) {
+  const TBitmap picture = RenderSymbol(EncodeBytes("kept", 2, 1), 4);
+  TSurfaces binarizing;
+  TVeltrix binarizer(binarizing);
+  binarizer.SetResolver(1000);
+  const TBinarized kept = binarizer.Binarize(picture);
+  EXPECT_EQ(kept.Resolver(), 128);
+
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  const TAnalysisResult result = AnalyseBinarized(veltrix, surfaces, kept, {-50, 0, 2});
+  EXPECT_EQ(result.parameters, (TAnalysisParameters{128, 1, 2}));
+  EXPECT_EQ(result.diagnosis.parameters, (TDecodeParameters{128, 1, 2}));
+  EXPECT_EQ(veltrix.Resolver(), 128);
+
+  TSurfaces freshSurfaces;
+  TVeltrix fresh(freshSurfaces);
+  const TAnalysisResult whole = Analyse(fresh, freshSurfaces, picture, {128, 1, 2});
+  EXPECT_TRUE(result == whole) << NameOf(result.stage).key << " / " << NameOf(whole.stage).key;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "common/Diagnosis.h"
 #include "decoder/Analysis.h"
 #include "decoder/Decorder.h"
+#include "decoder/DiagnosisTexts.h"
 #include "image/FrontImage.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "TestSymbols.h"
 #include "common/Surfaces.h"
 #include "decoder/Analysis.h"
+#include "decoder/DiagnosisTexts.h"
 #include "decoder/Explorer.h"
 
 namespace {

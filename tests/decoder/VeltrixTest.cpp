@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "ConformancePictures.h"
+#include "StageFailures.h"
 #include "SymbolCodewords.h"
 #include "TestSymbols.h"
+#include "common/Errors.h"
 #include "common/Messages.h"
 #include "common/Surfaces.h"
 #include "decoder/Decorder.h"
@@ -133,6 +135,27 @@ TEST(VeltrixTooSmall, PicturesWithoutThresholdFailWithMessageOneWithoutBinarizin
   EXPECT_FALSE(r.veltrix.Decode(TBitmap()));
   EXPECT_EQ(r.events, std::vector<std::string>{"error:" + kNoSymbol});
   EXPECT_EQ(r.Front().Width(), 0);
+}
+
+// Binarization is not guarded: a plane that cannot be had leaves Decode with
+// the reason, which the record keeps, and no event; the next decode goes on.
+TEST(VeltrixNoMemory, APlaneThatCannotBeHadRaisesTheRecordedReason) {
+  Recorded r;
+  const TBitmap picture = SymbolPicture("memory");
+  ASSERT_TRUE(r.veltrix.Decode(picture));
+  r.events.clear();
+  {
+    const TPlaneWithoutMemory refused(picture.Width(), picture.Height());
+    EXPECT_THROW(r.veltrix.Decode(picture), TDecodeError);
+  }
+  const std::string reason = "not enough memory to binarize a " + std::to_string(picture.Width()) + " x " +
+                             std::to_string(picture.Height()) + " picture";
+  EXPECT_EQ(r.veltrix.Diagnosis().failure, reason);
+  EXPECT_EQ(r.veltrix.StoppedAt(), TStage::Binarization);
+  EXPECT_TRUE(r.veltrix.BinaryPlane().Empty());
+  EXPECT_TRUE(r.events.empty());
+  EXPECT_TRUE(r.veltrix.Decode(picture));
+  EXPECT_EQ(r.veltrix.BinaryPlane().Width(), picture.Width());
 }
 
 }  // namespace

@@ -10,13 +10,15 @@
 #include "TestSymbols.h"
 #include "common/ShiftJis.h"
 #include "decoder/Analysis.h"
+#include "decoder/DiagnosisTexts.h"
 #include "decoder/Verdict.h"
 
 namespace {
 
 using namespace testing_support;
 
-TAnalysisResult AnalyseWith(const TBitmap& picture, const TAnalysisParameters& parameters = {}) {
+// The analysis on a facade and panes of its own, as the first analysis of a window.
+TAnalysisResult FreshAnalysis(const TBitmap& picture, const TAnalysisParameters& parameters = {}) {
   TSurfaces surfaces;
   TVeltrix veltrix(surfaces);
   return Analyse(veltrix, surfaces, picture, parameters);
@@ -105,7 +107,7 @@ TEST(Verdict, NamesTheStageAndTheFigureEachDamageWasMadeToShow) {
       {"five format bits flipped", RenderSymbol(FormatFlipped(5), 4), TStage::Format, TEvidenceKind::FormatUnreadable,
        [](const TAnalysisResult& r) {
          const TFormatFigures& f = *r.diagnosis.format;
-         EXPECT_EQ(f.read ^ AnalyseWith(RenderSymbol(FormatFlipped(0), 4)).diagnosis.format->read, 0x1Fu);
+         EXPECT_EQ(f.read ^ FreshAnalysis(RenderSymbol(FormatFlipped(0), 4)).diagnosis.format->read, 0x1Fu);
          // The nearest valid word, by the test's own BCH arithmetic.
          int nearest = 15;
          for (int data = 0; data < 32; ++data)
@@ -144,7 +146,7 @@ TEST(Verdict, NamesTheStageAndTheFigureEachDamageWasMadeToShow) {
   };
   for (const TVerdictCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const TAnalysisResult result = AnalyseWith(c.picture);
+    const TAnalysisResult result = FreshAnalysis(c.picture);
     EXPECT_EQ(result.verdict.stage, c.stage) << NameOf(result.verdict.stage).key;
     EXPECT_EQ(result.verdict.evidence.kind, c.kind) << KeyOf(result.verdict.evidence.kind);
     std::vector<TSuggestionKind> kinds;
@@ -154,24 +156,45 @@ TEST(Verdict, NamesTheStageAndTheFigureEachDamageWasMadeToShow) {
   }
 }
 
+// A picture large enough whose binary plane could not be allocated is not
+// called too small: the verdict names the failure the record keeps.
+TEST(Verdict, AFailedAllocationIsNamedAndNotTakenForASmallPicture) {
+  const TBitmap picture(3000, 3000);
+  TAnalysisResult result;
+  {
+    const TPlaneWithoutMemory refused(3000, 3000);
+    result = FreshAnalysis(picture);
+  }
+  const std::string failure = "not enough memory to binarize a 3000 x 3000 picture";
+  EXPECT_TRUE(result.aborted);
+  EXPECT_EQ(result.failureReason, failure);
+  EXPECT_EQ(result.diagnosis.failure, failure);
+  EXPECT_EQ(result.verdict.stage, TStage::Binarization);
+  EXPECT_EQ(result.verdict.evidence, (TEvidence{TEvidenceKind::StageFailure, {}, failure}));
+  EXPECT_TRUE(result.verdict.suggestions.empty());
+  EXPECT_EQ(DiagnosisLine(result.verdict), "stage: binarization; " + failure);
+  // With the memory there the same picture is binarized and searched.
+  EXPECT_EQ(FreshAnalysis(picture).stage, TStage::FinderSearch);
+}
+
 // Each suggestion made for these pictures gets the decode past the stage that stopped it.
 TEST(Verdict, FollowingTheSuggestionGetsPastTheStage) {
   // Version 15 lies beyond the timing test; its version information names it at its own module size.
   const TBitmap fifteen = RenderSymbol(EncodeBytes("version fifteen", 15, 1), 3);
-  EXPECT_EQ(AnalyseWith(fifteen).verdict.suggestions.front(), (TSuggestion{TSuggestionKind::ForceVersion, 15}));
+  EXPECT_EQ(FreshAnalysis(fifteen).verdict.suggestions.front(), (TSuggestion{TSuggestionKind::ForceVersion, 15}));
   for (const TBitmap& picture : {fifteen, DarkBeyondTheCorner(), DarkBeyondTheCorner(3, 9, 10), SymbolOnDarkBackground()}) {
-    const TAnalysisResult result = AnalyseWith(picture);
+    const TAnalysisResult result = FreshAnalysis(picture);
     ASSERT_FALSE(result.verdict.suggestions.empty());
     TAnalysisParameters parameters;
     // A Resolver suggestion is one step: followed a few times it must get further.
     TAnalysisResult followed = result;
     for (int step = 0; step < 8 && followed.stage == result.stage && !followed.verdict.suggestions.empty(); ++step) {
       parameters = Following(parameters, followed.verdict.suggestions.front());
-      followed = AnalyseWith(picture, parameters);
+      followed = FreshAnalysis(picture, parameters);
     }
     EXPECT_GT(followed.stage, result.stage) << DiagnosisLine(result.verdict);
   }
-  EXPECT_TRUE(AnalyseWith(fifteen, {7, 6, 15}).decoded);
+  EXPECT_TRUE(FreshAnalysis(fifteen, {7, 6, 15}).decoded);
 }
 
 TEST(Verdict, ResolverIsSuggestedTowardsTheShareOfDarkOnlyWhereItMovesGreyLevels) {
@@ -217,31 +240,6 @@ TEST(Verdict, ResolverIsSuggestedTowardsTheShareOfDarkOnlyWhereItMovesGreyLevels
   for (const std::int64_t dark : {40, 60}) {
     b.darkPixels = dark;
     EXPECT_TRUE(Judge(diagnosis).suggestions.empty()) << dark;
-  }
-}
-
-TEST(Verdict, TextsInBothLanguagesAndTheCommandLine) {
-  TVerdict verdict;
-  verdict.stage = TStage::FinderSearch;
-  verdict.evidence = {TEvidenceKind::TooFewCandidates, {2, 3, 79}, ""};
-  verdict.suggestions = {{TSuggestionKind::LargerResolver, 19}};
-  EXPECT_EQ(DiagnosisLine(verdict), "stage: finder search; 2 candidates, 3 needed; 79 % of the picture dark; try --resolver 19");
-  EXPECT_EQ(JapaneseText(verdict.evidence), "位置検出パターンの候補が 2 個で、3 個必要です。画像の 79 % が暗い画素です。");
-  verdict.evidence = {TEvidenceKind::BlocksUncorrectable, {1, 1, 3}, ""};
-  verdict.suggestions.clear();
-  verdict.stage = TStage::Codewords;
-  EXPECT_EQ(DiagnosisLine(verdict), "stage: codewords; 1 of 1 block has more errors than the decoder corrects (3)");
-  // Every kind has a key and a text in both languages.
-  for (int k = 0; k <= static_cast<int>(TEvidenceKind::Decoded); ++k) {
-    const TEvidence evidence{static_cast<TEvidenceKind>(k), {1, 1, 1, 1, 1}, "message"};
-    EXPECT_FALSE(KeyOf(evidence.kind).empty()) << k;
-    EXPECT_FALSE(EnglishText(evidence).empty()) << k;
-    EXPECT_FALSE(JapaneseText(evidence).empty()) << k;
-  }
-  for (int k = 0; k <= static_cast<int>(TSuggestionKind::LargerPicture); ++k) {
-    const TSuggestion suggestion{static_cast<TSuggestionKind>(k), 2};
-    EXPECT_NE(EnglishText(suggestion).find('2'), std::string::npos) << k;
-    EXPECT_NE(JapaneseText(suggestion).find('2'), std::string::npos) << k;
   }
 }
 

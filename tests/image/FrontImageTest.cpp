@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/Diagnosis.h"
 #include "common/Surfaces.h"
@@ -62,6 +63,49 @@ TEST(FrontImageThreshold, MiddleRowSumOverWidthMinusOneOffsetAddedTieLight) {
   EXPECT_EQ(Rows(front.Binarize(colours, 2, 3)), "00/10/01");
   front.SetOffset(-1);
   EXPECT_EQ(Rows(front.Binarize(colours, 2, 3)), "11/11/11");  // 200 - 1 is dark too
+}
+
+// The extreme offsets move the threshold past the ends of the grey scale; the
+// comparison must still follow grey + offset < T to the grey level. Rows:
+// white and black, the middle row (which sets T), black and white.
+TEST(FrontImageThreshold, ExtremeOffsetsKeepTheComparisonExact) {
+  struct TCase {
+    std::int32_t offset;
+    int middle0, middle1;  // T = middle0 + middle1 (W - 1 = 1)
+    const char* rows;
+  };
+  const std::vector<TCase> cases = {
+      {-128, 127, 0, "01/11/10"},    // white: 255 - 128 = T, a tie: light
+      {-128, 128, 0, "11/11/11"},    // white: 127 < 128: dark
+      {-128, 255, 255, "11/11/11"},  // T = 510, far above white
+      {128, 129, 0, "01/01/10"},     // black: 128 < 129: dark
+      {128, 128, 0, "00/00/00"},     // black: 128 = T, a tie: light
+      {128, 0, 0, "00/00/00"},       // T = 0: nothing is dark
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "offset " << c.offset << ", T " << c.middle0 + c.middle1);
+    TPlaneInteger colours(2, 3);
+    colours[0][0] = colours[1][2] = Grey(255);
+    colours[1][0] = colours[0][2] = Grey(0);
+    colours[0][1] = Grey(c.middle0);
+    colours[1][1] = Grey(c.middle1);
+    // The colour plane, a picture of colours and a packed photograph take three ways through the binarizer.
+    TBitmap picture(2, 3);
+    TBitmap packed = TBitmap::PackedWithoutFill(2, 3);
+    for (std::int32_t y = 0; y < 3; ++y)
+      for (std::int32_t x = 0; x < 2; ++x) {
+        picture.SetPixel(x, y, static_cast<TColor>(colours[x][y]));
+        std::uint8_t* rgb = packed.MutablePackedRow(y) + 3 * x;
+        rgb[0] = rgb[1] = rgb[2] = static_cast<std::uint8_t>(colours[x][y] & 0xFF);
+      }
+    TSurfaces surfaces;
+    TFrontImage front(surfaces);
+    front.SetOffset(c.offset);
+    EXPECT_EQ(Rows(front.Binarize(colours, 2, 3)), c.rows);
+    EXPECT_EQ(front.Threshold(), c.middle0 + c.middle1);
+    EXPECT_EQ(Rows(front.Binarize(picture)), c.rows);
+    EXPECT_EQ(Rows(front.Binarize(packed)), c.rows);
+  }
 }
 
 TEST(FrontImagePicture, PaneShowsThePlaneAndOddSizesAreRefused) {

@@ -8,6 +8,7 @@
 #include <numbers>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "ModulePlanes.h"
 #include "TestSymbols.h"
@@ -91,6 +92,26 @@ TEST(FrameCorners, WarpSizesTheWindowAndHugeWindowsScanOnlyThePlane) {
   EXPECT_EQ(geometry.RightEdgeAngle(small, 300, 200, {10, 10}, {2000000000, 1999999999}), 2 * kPi);
   EXPECT_EQ(geometry.BottomEdgeAngle(small, 300, 200, {10, 10}, {2000000000, 1999999999}), -2 * kPi);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+TEST(FrameCorners, AmongEquallyFarPixelsTheFirstColumnThenTheFirstRowWins) {
+  TSurfaces surfaces;
+  TCoordinates geometry(surfaces);
+  PitchTen(geometry);  // window of radius 10 for k = 1
+  struct TTie {
+    TPoint first;   // first in the scan: the column left of the other, or the same column higher up
+    TPoint second;
+  };
+  // Pairs at the same distance from the reference (50, 50).
+  for (const TTie& tie : std::vector<TTie>{{{44, 42}, {44, 58}},     // one column
+                                           {{42, 44}, {58, 44}},     // one row
+                                           {{44, 58}, {56, 42}},     // the left one lower
+                                           {{42, 56}, {56, 58}}}) {  // 6^2 + 8^2 = 8^2 + 6^2
+    TPlaneBoolean plane(100, 100);
+    plane[tie.first.x][tie.first.y] = plane[tie.second.x][tie.second.y] = 1;
+    ASSERT_TRUE(geometry.FindFarthestDark(plane, 100, 100, {50, 50}, {50, 50}, 1));
+    EXPECT_EQ(geometry.SearchHit(), tie.first) << tie.first.x << "," << tie.first.y;
+  }
 }
 
 TEST(FrameEdges, AnglesAreExactOnTheAxesAndStraightLeftDependsOnTheEdge) {

@@ -69,6 +69,7 @@ TEST(SamplingGridNodes, AlignmentDisplacementMovesTheModulesNearestToIt) {
   geometry.BuildAlignmentGrid(plane, 330, 330);
   EXPECT_EQ(geometry.Grid()[1][1], (TPoint{predicted.x + 3, predicted.y - 2}));
   EXPECT_EQ(geometry.Grid()[1][0], geometry.MapModule(18, 6));  // finder corners keep their prediction
+  EXPECT_EQ(geometry.LargestGridShift(), 4);  // the root of 3^2 + 2^2
   const TPoint far = geometry.MapModule(20, 20);
   EXPECT_EQ(geometry.GetSamplePoint(plane, 20, 20), (TPoint{far.x + 3, far.y - 2}));
   EXPECT_EQ(geometry.GetSamplePoint(plane, 12, 12), geometry.MapModule(12, 12));
@@ -79,6 +80,21 @@ TEST(SamplingGridNodes, AlignmentDisplacementMovesTheModulesNearestToIt) {
   for (std::int32_t j = 0; j < 2; ++j)
     for (std::int32_t i = 0; i < 2; ++i) expected.SetPixel(geometry.Grid()[i][j].x, geometry.Grid()[i][j].y, kBlue);
   EXPECT_EQ(surfaces.Image(TImagePaneId::AdjustImage).CurrentPicture(), expected);
+}
+
+// A node predicted two thousand million pixels out and pulled onto the plane
+// has moved farther than a 32-bit count reaches: the figure saturates, and
+// noting it fails nothing.
+TEST(SamplingGridNodes, AShiftBeyondThirtyTwoBitsIsNotedAsTheLargestCount) {
+  TSurfaces surfaces;
+  TCoordinates geometry(surfaces);
+  geometry.SettleVersion(40);
+  geometry.SetCorners({-2000000000, -2000000000}, {100000000, -2000000000}, {-2000000000, 100000000},
+                      {100000000, 100000000});
+  const TPlaneBoolean plane(100, 100);
+  geometry.BuildAlignmentGrid(plane, 100, 100);
+  EXPECT_EQ(geometry.Grid()[1][0], (TPoint{0, 0}));
+  EXPECT_EQ(geometry.LargestGridShift(), 2147483647);
 }
 
 TEST(SamplingGridSnap, DarkCentreOfTheRunsOrNearestDarkSquareWithinAModule) {

@@ -14,7 +14,7 @@
 #include "StageFailures.h"
 #include "common/ShiftJis.h"
 #include "decoder/Analysis.h"
-#include "report/DiagnosisTexts.h"
+#include "decoder/DiagnosisTexts.h"
 #include "report/DiagnosisPlots.h"
 #include "report/HtmlReport.h"
 #include "report/Pages.h"

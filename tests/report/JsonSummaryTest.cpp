@@ -17,6 +17,7 @@
 #include "common/ShiftJis.h"
 #include "decoder/Analysis.h"
 #include "decoder/Decorder.h"
+#include "decoder/DiagnosisTexts.h"
 #include "report/JsonSummary.h"
 
 using namespace testing_support;

@@ -5,6 +5,7 @@
 // where one stage cannot cope. For the tests of the stage signal, of the
 // diagnosis and of what the window shows after each failure. Header only.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "SymbolCodewords.h"
 #include "TestSymbols.h"
 #include "common/Bitmap.h"
+#include "common/Memory.h"
 
 namespace testing_support {
 
@@ -110,6 +112,19 @@ inline TBitmap DarkBeyondTheCorner(int from = 3, int to = 9, int quiet = 4) {
     for (int x = (quiet + symbol.size + from) * kModule; x < (quiet + symbol.size + to) * kModule; ++x) picture.SetPixel(x, y, kBlack);
   return picture;
 }
+
+// While one lives, the binary plane of a width x height picture cannot be
+// allocated (nor any other block of that many bytes): binarization fails as
+// on a system out of memory.
+class TPlaneWithoutMemory {
+ public:
+  TPlaneWithoutMemory(std::int32_t width, std::int32_t height) {
+    RefuseBlocksOf(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  }
+  ~TPlaneWithoutMemory() { RefuseBlocksOf(0); }
+  TPlaneWithoutMemory(const TPlaneWithoutMemory&) = delete;
+  TPlaneWithoutMemory& operator=(const TPlaneWithoutMemory&) = delete;
+};
 
 // A byte segment, an ECI designator (which the decoder does not read), another byte segment.
 inline TBitmap UnsupportedMode() {

@@ -7,9 +7,25 @@
 #include "common/Diagnosis.h"
 #include "decoder/Verdict.h"
 
-// The diagnosis in Japanese words, as the window's page 診断 and the HTML
-// report both show it (UTF-8). The evidence and the suggestions themselves
-// are the verdict's own texts (JapaneseText); these are the lines around them.
+// The diagnosis in words, in one place for every front end and tool: the
+// verdict's evidence and suggestions in Japanese (window, report) and English
+// (JSON, command line), the command line's one line, and the Japanese lines
+// around the verdict that the window's page 診断 and the HTML report show.
+// All UTF-8.
+
+// The texts of the verdict, one sentence each, without a final full stop in English.
+std::string EnglishText(const TEvidence& evidence);
+std::string JapaneseText(const TEvidence& evidence);
+std::string EnglishText(const TSuggestion& suggestion);
+std::string JapaneseText(const TSuggestion& suggestion);
+
+// The command line's one line after the error text, e.g.
+// "stage: finder search; 2 candidates, 3 needed; 64 % of the picture dark; try --resolver -5".
+std::string DiagnosisLine(const TVerdict& verdict);
+
+// The verdict as named values (stage, evidence with its kind, numbers and
+// English text, suggestions with their kind, value and English text).
+void VisitVerdict(const TVerdict& verdict, TFigureVisitor& visitor);
 
 // Which stage stopped the decode, or that it read, in one sentence.
 std::string DiagnosisHeadline(const TVerdict& verdict);
