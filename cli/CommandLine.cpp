@@ -442,9 +442,15 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   surfaces.Image(TImagePaneId::Image1).ReplacePicture(*picture);
   surfaces.Image(TImagePaneId::Image2).ReplacePicture(*picture);
 
-  // The analysis command of the window.
+  // The analysis command of the window. Without files, which show its panes,
+  // the explored cell of these values is that analysis already (a cell is
+  // exactly the analysis with its values) and is not run again.
+  const TExploreCell* explored = nullptr;
+  if (map && !options.out && !options.report && !options.json)
+    for (const TExploreCell& cell : map->cells)
+      if (cell.ran && cell.resolver == parameters.resolver && cell.warp == parameters.warp) explored = &cell;
   TVeltrix veltrix(surfaces);
-  TAnalysisResult result = Analyse(veltrix, surfaces, *picture, parameters);
+  TAnalysisResult result = explored != nullptr ? explored->result : Analyse(veltrix, surfaces, *picture, parameters);
   // The picture's own grey levels take a pass of their own: only for the files that show them.
   if (options.report || options.json) result.diagnosis.pictureHistogram = TFrontImage::GreyHistogram(*picture);
 
