@@ -1,5 +1,6 @@
 #include "ExplorerWindow.h"
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -207,7 +208,7 @@ bool TExplorerWindow::Start() {
           [this, run](std::size_t done, std::size_t total) {
             QMetaObject::invokeMethod(this, [this, run, done, total] { Progressed(run, done, total); }, Qt::QueuedConnection);
           },
-          &stop_));
+          &stop_, std::max(1u, std::thread::hardware_concurrency())));
     } catch (const std::exception& error) {
       failure = QString::fromUtf8(error.what());
     }

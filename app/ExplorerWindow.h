@@ -23,9 +23,9 @@ class QTableWidget;
 // The parameter explorer's window, beside the main window and not modal: the
 // grid's ranges, a progress bar with Cancel, and the map with one cell per
 // Resolver and Warp, coloured by where that decode stopped. The grid runs on
-// a thread of its own with the explorer's own copy of the picture and panes
-// that keep nothing, so the main window stays usable and nothing it shows is
-// touched; a click on a cell hands its values to the main window's analysis,
+// threads of its own, one a core, with the explorer's own copies of the
+// picture and panes that keep nothing, so the main window stays usable and
+// nothing it shows is touched; a click on a cell hands its values to the main window's analysis,
 // the only run that draws there.
 class TExplorerWindow : public QWidget {
   Q_OBJECT

@@ -24,6 +24,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "ClassSetWindow.h"
 #include "DiagnosisPage.h"
 #include "ExplorerWindow.h"
 #include "HelpWindow.h"
@@ -97,15 +98,20 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_uniqu
   OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
   OpenDialog1->setNameFilters({QStringLiteral("Jpeg (*.jpg *.jpeg)"), QStringLiteral("bmp (*.bmp)")});
   OpenAnyDialog = MakeAnyPictureDialog(this);
+  OpenFolderDialog = new QFileDialog(this, QStringLiteral("フォルダを開く"));
+  OpenFolderDialog->setObjectName(QStringLiteral("OpenFolderDialog"));
+  OpenFolderDialog->setFileMode(QFileDialog::Directory);
+  OpenFolderDialog->setOption(QFileDialog::ShowDirsOnly);
   if (const QString folder = LastPictureFolder(); !folder.isEmpty())
-    for (QFileDialog* dialog : {OpenDialog1, OpenAnyDialog}) dialog->setDirectory(folder);
+    for (QFileDialog* dialog : {OpenDialog1, OpenAnyDialog, OpenFolderDialog}) dialog->setDirectory(folder);
 
   FormCreate();
 }
 
 TForm1::~TForm1() {
-  // Its thread is stopped and joined before anything of this window goes.
+  // Their threads are stopped and joined before anything of this window goes.
   delete explorer_;
+  delete classSet_;
   FormClose();
 }
 
@@ -165,6 +171,9 @@ void TForm1::BuildToolsMenu() {
   AddToolCommand(QStringLiteral("サンプル作成…"), "SampleMakerAction", QKeySequence(Qt::CTRL | Qt::Key_M),
                  [this] { SampleMakerCommand(); })
       ->setToolTip(QStringLiteral("型番、誤り訂正レベル、マスクを決めてシンボルを作り、写真のように加工して読み込むか保存します"));
+  AddToolCommand(QStringLiteral("フォルダを開く…"), "OpenFolderAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
+                 [this] { FolderCommand(); })
+      ->setToolTip(QStringLiteral("フォルダのすべての画像を解析し、結果を一つの表にします"));
 }
 
 QAction* TForm1::AddToolCommand(const QString& text, const char* objectName, const QKeySequence& shortcut,
@@ -228,6 +237,7 @@ void TForm1::FormClose() {
 void TForm1::closeEvent(QCloseEvent* event) {
   if (explorer_) explorer_->close();
   if (sampleMaker_) sampleMaker_->close();
+  if (classSet_) classSet_->close();
   FormClose();
   QMainWindow::closeEvent(event);
 }
@@ -409,6 +419,31 @@ TSampleMakerWindow* TForm1::SampleMakerCommand() {
   sampleMaker_->raise();
   sampleMaker_->activateWindow();
   return sampleMaker_;
+}
+
+void TForm1::FolderCommand() {
+  if (OpenFolderDialog->exec() != QDialog::Accepted) return;
+  const QStringList chosen = OpenFolderDialog->selectedFiles();
+  if (!chosen.isEmpty()) OpenClassSet(chosen.front());
+}
+
+TClassSetWindow* TForm1::OpenClassSet(const QString& folder) {
+  if (classSet_ == nullptr) {
+    classSet_ = new TClassSetWindow(this, {[this] {
+                                             fields_->Interpret();
+                                             return fields_->Read();
+                                           },
+                                           [this](const QString& path, const TAnalysisParameters& parameters) {
+                                             if (LoadPictureFile(path) == TLoadResult::Loaded) SetFieldsAndAnalyse(parameters);
+                                             raise();
+                                             activateWindow();
+                                           }});
+  }
+  classSet_->show();
+  classSet_->raise();
+  classSet_->activateWindow();
+  classSet_->Start(folder);
+  return classSet_;
 }
 
 void TForm1::N6Click() {

@@ -20,6 +20,7 @@ class QFileDialog;
 class QLabel;
 class QMenu;
 class QTabWidget;
+class TClassSetWindow;
 class TExplorerWindow;
 class THelpWindow;
 class TDiagnosisPage;
@@ -80,6 +81,12 @@ class TForm1 : public QMainWindow {
   TPaneFit& Fit() { return *fit_; }
   // "サンプル作成…": the sample maker's window, made on first use, brought to the front.
   TSampleMakerWindow* SampleMakerCommand();
+  // "フォルダを開く…": asks for a folder (OpenFolderDialog) and shows its
+  // pictures in the class set's window (OpenClassSet).
+  void FolderCommand();
+  // The class set's window, made on first use and brought to the front,
+  // analysing the folder's pictures with the values of the fields.
+  TClassSetWindow* OpenClassSet(const QString& folder);
 
   // Adds a command to the menu "ツール" (before its closing quit item), with
   // its shortcut if any; one line per command.
@@ -153,6 +160,7 @@ class TForm1 : public QMainWindow {
   std::vector<TImagePaneId> lastDrawn_;
   TExplorerWindow* explorer_ = nullptr;
   TSampleMakerWindow* sampleMaker_ = nullptr;
+  TClassSetWindow* classSet_ = nullptr;
   std::function<void(const QString&)> messageSink_;
   QString manualRoot_ = QStringLiteral(":/manual");
   THelpWindow* help_ = nullptr;
@@ -165,4 +173,5 @@ class TForm1 : public QMainWindow {
   TDiagnosisPage* diagnosis_ = nullptr;
   QFileDialog* OpenDialog1 = nullptr;
   QFileDialog* OpenAnyDialog = nullptr;
+  QFileDialog* OpenFolderDialog = nullptr;
 };

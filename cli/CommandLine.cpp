@@ -12,9 +12,12 @@
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
+#include "BatchCommand.h"
 #include "ExploreText.h"
+#include "Interrupt.h"
 #include "MakeOptions.h"
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
@@ -38,6 +41,9 @@ const char* const kProgram = "morilux-cli";
 struct TUsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
+
+// The most threads --jobs asks for.
+constexpr std::int32_t kMaxJobs = 256;
 
 // Any integer; values beyond the 32-bit range saturate, which the facade's
 // clamping treats exactly as the full value.
@@ -80,6 +86,10 @@ struct TOptions {
   QString picture;
   // With --make: the sample to make instead of a picture to load.
   std::optional<TMakeArguments> make;
+  // With --batch: the folder whose pictures are analysed instead of one picture.
+  std::optional<QString> batch;
+  // Threads of --batch and --explore.
+  unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
 
   bool JsonToStandardOutput() const { return json && *json == QStringLiteral("-"); }
 };
@@ -109,8 +119,10 @@ TOptions ParseArguments(const QStringList& arguments) {
   const QCommandLineOption exploreWarp(QStringList{"explore-warp"}, QString(), "RANGE");
   const QCommandLineOption raw(QStringList{"raw"});
   const QCommandLineOption hideAnswer(QStringList{"hide-answer"});
-  parser.addOptions(
-      {help, version, resolver, warp, forceVersion, out, report, json, explore, exploreResolver, exploreWarp, raw, hideAnswer});
+  const QCommandLineOption batch(QStringList{"batch"}, QString(), "FOLDER");
+  const QCommandLineOption jobs(QStringList{"jobs"}, QString(), "N");
+  parser.addOptions({help, version, resolver, warp, forceVersion, out, report, json, explore, exploreResolver, exploreWarp,
+                     raw, hideAnswer, batch, jobs});
   const TMakeOptions makeOptions;
   parser.addOptions(makeOptions.All());
   if (!parser.parse(arguments)) throw TUsageError(parser.errorText().toStdString());
@@ -126,7 +138,8 @@ TOptions ParseArguments(const QStringList& arguments) {
     options.version = true;
     return options;
   }
-  for (const QCommandLineOption* single : {&resolver, &warp, &forceVersion, &out, &report, &json, &exploreResolver, &exploreWarp})
+  for (const QCommandLineOption* single :
+       {&resolver, &warp, &forceVersion, &out, &report, &json, &exploreResolver, &exploreWarp, &batch, &jobs})
     if (parser.values(*single).size() > 1)
       throw TUsageError("--" + single->names().constFirst().toStdString() + " is given more than once");
   // Resolver and Warp are clamped by the facade; ForceVersion must lie in its range.
@@ -175,7 +188,26 @@ TOptions ParseArguments(const QStringList& arguments) {
     throw TUsageError("--explore-resolver and --explore-warp need --explore");
   }
 
+  if (parser.isSet(jobs)) {
+    if (!options.explore && !parser.isSet(batch)) throw TUsageError("--jobs is for --batch and --explore");
+    const std::int32_t count = ParseInteger("jobs", parser.value(jobs));
+    if (count < 1 || count > kMaxJobs)
+      throw TUsageError("--jobs must lie between 1 and " + std::to_string(kMaxJobs) + ", not '" + parser.value(jobs).toStdString() + "'");
+    options.jobs = static_cast<unsigned>(count);
+  }
+
   const QStringList positional = parser.positionalArguments();
+  options.batch = PathOption(parser, batch, "a folder name");
+  if (options.batch) {
+    if (!positional.isEmpty())
+      throw TUsageError("--batch analyses the pictures of its folder; no picture is given with it ('" +
+                        positional.constFirst().toStdString() + "')");
+    if (options.make) throw TUsageError("--batch analyses the pictures of a folder, which --make cannot go with");
+    if (options.out) throw TUsageError("--out writes the panes of one picture; with --batch each picture has its report");
+    if (options.raw) throw TUsageError("--raw prints one text, which --batch cannot go with");
+    if (!options.report && !options.json) throw TUsageError("--batch writes its table with --report FILE or --json FILE; give one of them");
+    return options;
+  }
   if (options.make && !positional.isEmpty())
     throw TUsageError("--make makes the picture; no picture is read with it ('" + positional.constFirst().toStdString() + "')");
   if (options.make) return options;
@@ -186,16 +218,16 @@ TOptions ParseArguments(const QStringList& arguments) {
   return options;
 }
 
-// A message as one line; on a terminal with its control characters (a file
-// name may hold any) shown as escapes first, so that a carriage return shows too.
-std::string OneLine(std::string text, bool terminal) {
+std::string OneLine(std::string text, bool terminal) { return TerminalLine(std::move(text), terminal); }
+
+}  // namespace
+
+std::string TerminalLine(std::string text, bool terminal) {
   if (terminal) text = VisibleText(text);
   for (char& c : text)
     if (c == '\n' || c == '\r') c = ' ';
   return text;
 }
-
-}  // namespace
 
 std::string HelpText() {
   const TParameterRange& resolver = RangeOf(TParameter::Resolver);
@@ -207,7 +239,7 @@ std::string HelpText() {
        morilux-cli --explore [--explore-resolver FROM:TO[:STEP]]
                    [--explore-warp FROM:TO[:STEP]] [--force-version N] [--out DIR]
                    [--report FILE] [--json FILE] [--hide-answer] PICTURE
-)" + MakeUsageText() + R"(
+)" + MakeUsageText() + BatchUsageText() + R"(
 
 Decodes the QR Code symbol in PICTURE ()" + PictureExtensionList() + R"(, any letter
 case) and prints its text, running every stage the window shows.
@@ -271,6 +303,8 @@ Options:
   -h, --help         Prints this help.
 
 )" + MakeHelpText() + R"(
+
+)" + BatchHelpText() + R"(
 
 Output:
   On success the decoded text, converted from Shift-JIS to UTF-8, followed by a
@@ -356,6 +390,12 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
     out << HelpText();
     return kExitDecoded;
   }
+  if (options.batch) {
+    const TInterruptFlag interrupt;
+    return RunBatch({*options.batch, options.report, options.json, options.parameters,
+                     options.explore ? std::optional<TExploreGrid>(options.grid) : std::nullopt, options.hideAnswer, options.jobs},
+                    out, err, terminals, &interrupt);
+  }
 
   // The sample maker, whose picture is then analysed as a loaded one.
   std::optional<TSample> made;
@@ -393,7 +433,7 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   std::optional<TExploreMap> map;
   TAnalysisParameters parameters = options.parameters;
   if (options.explore) {
-    map = TExplorer(*picture, options.grid).Run();
+    map = TExplorer(*picture, options.grid).Run({}, nullptr, options.jobs);
     if (const auto chosen = map->Chosen()) parameters = map->ParametersOf(*chosen);
   }
 
@@ -401,9 +441,15 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   surfaces.Image(TImagePaneId::Image1).ReplacePicture(*picture);
   surfaces.Image(TImagePaneId::Image2).ReplacePicture(*picture);
 
-  // The analysis command of the window.
+  // The analysis command of the window. Without files, which show its panes,
+  // the explored cell of these values is that analysis already (a cell is
+  // exactly the analysis with its values) and is not run again.
+  const TExploreCell* explored = nullptr;
+  if (map && !options.out && !options.report && !options.json)
+    for (const TExploreCell& cell : map->cells)
+      if (cell.ran && cell.resolver == parameters.resolver && cell.warp == parameters.warp) explored = &cell;
   TVeltrix veltrix(surfaces);
-  TAnalysisResult result = Analyse(veltrix, surfaces, *picture, parameters);
+  TAnalysisResult result = explored != nullptr ? explored->result : Analyse(veltrix, surfaces, *picture, parameters);
   // The picture's own grey levels take a pass of their own: only for the files that show them.
   if (options.report || options.json) result.diagnosis.pictureHistogram = TVeltrix::GreyHistogram(*picture);
 

@@ -7,7 +7,8 @@
 
 // The headless front end: loads one picture, runs one analysis (or explores
 // a grid of parameters first) on a fresh set of panes, prints the decoded
-// text and optionally writes every pane to a folder, a report and a summary.
+// text and optionally writes every pane to a folder, a report and a summary;
+// or analyses every picture of a folder (BatchCommand.h).
 
 // Exit statuses.
 inline constexpr int kExitDecoded = 0;      // the decode succeeded
@@ -28,3 +29,7 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
 
 // The help text printed by --help.
 std::string HelpText();
+
+// A message as one line; on a terminal with its control characters (a file
+// name may hold any) shown as escapes first, so that a carriage return shows too.
+std::string TerminalLine(std::string text, bool terminal);

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <exception>
+#include <mutex>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <tuple>
 
 #include "decoder/Parameters.h"
@@ -111,7 +115,54 @@ TExplorer::TExplorer(const TBitmap& picture, TExploreGrid grid, TSurfaces& surfa
 
 TExplorer::~TExplorer() = default;
 
-TExploreMap TExplorer::Run(const TProgress& progress, const std::atomic<bool>* cancel) {
+// What the threads of one run share: the map, whose cells each belong to the
+// thread that runs them, the next row to take, and the count of cells done.
+struct TExplorer::TShared {
+  TShared(TExploreMap& map, const TProgress& progress, const std::atomic<bool>* cancel)
+      : map(map), progress(progress), cancel(cancel) {}
+
+  TExploreMap& map;
+  const TProgress& progress;
+  const std::atomic<bool>* cancel;
+  std::atomic<std::size_t> next{0};
+  // Set when a thread failed: the others stop as on a cancel.
+  std::atomic<bool> failed{false};
+  std::mutex progressLock;
+  std::size_t done = 0;
+
+  bool Stopped() const {
+    return failed.load(std::memory_order_relaxed) || (cancel != nullptr && cancel->load(std::memory_order_relaxed));
+  }
+};
+
+void TExplorer::RunRows(TShared& shared, const TBitmap& picture, TSurfaces& surfaces) const {
+  const std::size_t warps = grid_.warps.size();
+  for (std::size_t r = shared.next++; r < grid_.resolvers.size(); r = shared.next++) {
+    if (shared.Stopped()) return;
+    // The kept binarization is decoded on this thread, the one that made it.
+    TBinarized kept;
+    {
+      TVeltrix binarizer(surfaces);
+      binarizer.SetResolver(grid_.resolvers[r]);
+      kept = binarizer.Binarize(picture);
+    }
+    for (std::size_t w = 0; w < warps; ++w) {
+      if (shared.Stopped()) return;
+      TExploreCell& cell = shared.map.cells[r * warps + w];
+      // A facade of its own for every cell: nothing of another cell's decode
+      // can reach this one.
+      TVeltrix veltrix(surfaces);
+      cell.result = AnalyseBinarized(veltrix, surfaces, kept, shared.map.ParametersOf(r * warps + w));
+      cell.ran = true;
+      if (shared.progress) {
+        const std::lock_guard<std::mutex> lock(shared.progressLock);
+        shared.progress(++shared.done, shared.map.cells.size());
+      }
+    }
+  }
+}
+
+TExploreMap TExplorer::Run(const TProgress& progress, const std::atomic<bool>* cancel, unsigned jobs) {
   TExploreMap map;
   map.grid = grid_;
   map.cells.reserve(grid_.CellCount());
@@ -123,34 +174,47 @@ TExploreMap TExplorer::Run(const TProgress& progress, const std::atomic<bool>* c
       map.cells.push_back(std::move(cell));
     }
 
-  std::size_t done = 0;
-  const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(std::memory_order_relaxed); };
-  for (std::size_t r = 0; r < grid_.resolvers.size(); ++r) {
-    if (cancelled()) return map;
-    TBinarized kept;
-    {
-      TVeltrix binarizer(surfaces_);
-      binarizer.SetResolver(grid_.resolvers[r]);
-      kept = binarizer.Binarize(picture_);
+  TShared shared(map, progress, cancel);
+  // Surfaces handed in are one set of panes, which one thread draws on.
+  const std::size_t threads = silent_ ? std::clamp<std::size_t>(jobs, 1, std::max<std::size_t>(grid_.resolvers.size(), 1)) : 1;
+  // Every other thread's copy of the picture and surfaces, made here: reading
+  // a picture may change its form, so no two threads read the same one.
+  std::vector<TBitmap> pictures;
+  std::vector<std::unique_ptr<TSurfaces>> surfaces;
+  for (std::size_t t = 1; t < threads; ++t) {
+    pictures.push_back(picture_.Detached());
+    surfaces.push_back(std::make_unique<TSilentSurfaces>());
+  }
+  std::vector<std::exception_ptr> failures(threads);
+  const auto guarded = [&](std::size_t t, const TBitmap& picture, TSurfaces& panes) {
+    try {
+      RunRows(shared, picture, panes);
+    } catch (...) {
+      failures[t] = std::current_exception();
+      shared.failed = true;
     }
-    for (std::size_t w = 0; w < grid_.warps.size(); ++w) {
-      if (cancelled()) return map;
-      const std::size_t index = r * grid_.warps.size() + w;
-      TExploreCell& cell = map.cells[index];
-      // A facade of its own for every cell: nothing of another cell's decode
-      // can reach this one.
-      TVeltrix veltrix(surfaces_);
-      cell.result = AnalyseBinarized(veltrix, surfaces_, kept, map.ParametersOf(index));
-      cell.ran = true;
-      if (cell.result.decoded) {
-        const auto known = std::find(map.texts.begin(), map.texts.end(), cell.result.text);
-        cell.textIndex = static_cast<std::int32_t>(known - map.texts.begin());
-        if (known == map.texts.end()) map.texts.push_back(cell.result.text);
-      }
-      ++done;
-      if (progress) progress(done, map.cells.size());
+  };
+  std::vector<std::thread> helpers;
+  for (std::size_t t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(guarded, t, std::cref(pictures[t - 1]), std::ref(*surfaces[t - 1]));
+    } catch (const std::system_error&) {
+      // No further thread to be had: those started take every row.
+      break;
     }
   }
-  map.complete = true;
+  guarded(0, picture_, surfaces_);
+  for (std::thread& helper : helpers) helper.join();
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
+
+  // The letters go by the cells' order, not by the order the threads ended in.
+  for (TExploreCell& cell : map.cells) {
+    if (!cell.ran || !cell.result.decoded) continue;
+    const auto known = std::find(map.texts.begin(), map.texts.end(), cell.result.text);
+    cell.textIndex = static_cast<std::int32_t>(known - map.texts.begin());
+    if (known == map.texts.end()) map.texts.push_back(cell.result.text);
+  }
+  map.complete = std::all_of(map.cells.begin(), map.cells.end(), [](const TExploreCell& cell) { return cell.ran; });
   return map;
 }

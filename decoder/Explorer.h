@@ -18,7 +18,9 @@
 // symbol and where the others stop. Every cell is exactly the analysis a front
 // end would run with its values; what does not change between cells is done
 // once: the binary plane and the finder search depend only on Resolver, so
-// they run once per Resolver value, not once per cell.
+// they run once per Resolver value, not once per cell. The rows of Resolver
+// values may run on several threads at once; the map is the same whatever
+// their number.
 
 // Values from `from` to `to` (both included) in steps of `step`.
 struct TExploreRange {
@@ -59,8 +61,9 @@ struct TExploreMap {
   TExploreGrid grid;
   // Resolver-major: the cell of resolvers[r] and warps[w] at r * warps.size() + w.
   std::vector<TExploreCell> cells;
-  // The distinct decoded texts (Shift-JIS bytes) in the order of the cells;
-  // more than one means that some cell read the symbol wrongly.
+  // The distinct decoded texts (Shift-JIS bytes) in the order of the cells
+  // (Resolver-major, whatever order they ran in); more than one means that
+  // some cell read the symbol wrongly.
   std::vector<std::string> texts;
   // False when the run was cancelled before the last cell.
   bool complete = false;
@@ -76,24 +79,37 @@ struct TExploreMap {
 
 class TExplorer {
  public:
-  // Called after every cell with the cells done and the cells in all.
+  // Called after every cell with the cells done and the cells in all: from
+  // the thread that ran the cell, one call at a time, `done` counting up by one.
   using TProgress = std::function<void(std::size_t done, std::size_t total)>;
 
   // Keeps a copy of the picture that shares nothing with it (made here, on the
   // calling thread), so that Run may then go on another thread. The cells
   // draw on surfaces of the explorer's own that keep nothing.
   TExplorer(const TBitmap& picture, TExploreGrid grid);
-  // The same drawing on the given surfaces, which the caller keeps alive.
+  // The same drawing on the given surfaces, which the caller keeps alive;
+  // being one set of panes, they see the rows one after another.
   TExplorer(const TBitmap& picture, TExploreGrid grid, TSurfaces& surfaces);
   ~TExplorer();
   TExplorer(const TExplorer&) = delete;
   TExplorer& operator=(const TExplorer&) = delete;
 
-  // Runs the cells in order, Resolver after Resolver. Stops before the next
-  // cell once `cancel` holds true; the map then says it is not complete.
-  TExploreMap Run(const TProgress& progress = {}, const std::atomic<bool>* cancel = nullptr);
+  // Runs the cells on `jobs` threads (the calling one among them; one with
+  // surfaces of the caller's, at most one per Resolver value). Each thread
+  // takes a whole row of the grid at a time, the next Resolver value not yet
+  // taken, and runs its cells in order of Warp, from a binarization of its
+  // own on its own copy of the picture and its own surfaces that keep
+  // nothing. Every thread stops before its next cell once `cancel` holds
+  // true, so that each row holds its first cells and the map says it is not
+  // complete. An exception of a cell ends the run on every thread and comes
+  // out of Run.
+  TExploreMap Run(const TProgress& progress = {}, const std::atomic<bool>* cancel = nullptr, unsigned jobs = 1);
 
  private:
+  // The cells of rows taken from `next` until none is left or `stop` says so.
+  struct TShared;
+  void RunRows(TShared& shared, const TBitmap& picture, TSurfaces& surfaces) const;
+
   TBitmap picture_;
   TExploreGrid grid_;
   std::unique_ptr<TSurfaces> silent_;

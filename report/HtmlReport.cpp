@@ -42,10 +42,10 @@ constexpr std::string_view kResultHidden = "読み取った文字列と結果の
 // is held as a string of the XML writer.
 class TPictures {
  public:
-  TPictures(const TSurfaces& surfaces, std::string jpeg) : jpeg_(std::move(jpeg)) {
+  TPictures(const TSurfaces& surfaces, std::string jpeg, unsigned threads) : jpeg_(std::move(jpeg)) {
     std::bitset<kImagePaneCount> skipped;
     if (!jpeg_.empty()) skipped.set(static_cast<std::size_t>(TImagePaneId::Image1));
-    pngs_ = EncodePanePictures(surfaces, skipped);
+    pngs_ = EncodePanePictures(surfaces, skipped, threads);
   }
 
   // The earlier pane that shows the same picture, if any.
@@ -323,7 +323,7 @@ std::string HtmlReport(const TReportInput& input) {
   const TSurfaces& surfaces = *input.surfaces;
   const TAnalysisResult& result = *input.result;
   const TStageTexts& explanations = TStageTexts::BuiltIn();
-  TPictures pictures(surfaces, input.pictureJpeg);
+  TPictures pictures(surfaces, input.pictureJpeg, input.threads);
 
   QByteArray out;
   THtml html(&out);

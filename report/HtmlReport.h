@@ -40,6 +40,9 @@ struct TReportInput {
   // An exercise: the report leaves out what gives the answer away, which the
   // answer sheet holds (AnswerSheet.h).
   bool hideAnswer = false;
+  // The threads that encode the pictures (0: every core); a class set, whose
+  // pictures are on threads of their own, takes one.
+  unsigned threads = 0;
 };
 
 // The file's bytes (UTF-8). Throws std::runtime_error when a picture cannot

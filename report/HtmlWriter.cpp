@@ -106,7 +106,7 @@ void THtml::Element(const char* tag, std::string_view text, TAttributes attribut
   Close();
 }
 
-void OpenDocument(THtml& html, std::string_view title) {
+void OpenDocument(THtml& html, std::string_view title, std::string_view moreStyle) {
   html.Dtd();
   html.Open("html", {{"lang", QStringLiteral("ja")}});
   html.Open("head");
@@ -115,6 +115,7 @@ void OpenDocument(THtml& html, std::string_view title) {
   html.Element("title", title);
   html.Open("style");
   html.Raw(QString::fromLatin1(kStyle));
+  html.Raw(Q(moreStyle));
   html.Close();
   html.Close();
   html.Open("body");

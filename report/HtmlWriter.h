@@ -47,8 +47,9 @@ class THtml {
   QXmlStreamWriter xml_;
 };
 
-// The head of a document: its title and the style sheet, then <body> opened.
-void OpenDocument(THtml& html, std::string_view title);
+// The head of a document: its title and the style sheet (with `moreStyle`
+// after it), then <body> opened.
+void OpenDocument(THtml& html, std::string_view title, std::string_view moreStyle = {});
 // Closes <body> and <html>. Throws std::runtime_error when the writer failed.
 std::string CloseDocument(THtml& html, const QByteArray& out);
 

@@ -19,7 +19,8 @@ std::string TextFile(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-std::array<TPanePng, kImagePaneCount> EncodePanePictures(const TSurfaces& surfaces, std::bitset<kImagePaneCount> skipped) {
+std::array<TPanePng, kImagePaneCount> EncodePanePictures(const TSurfaces& surfaces, std::bitset<kImagePaneCount> skipped,
+                                                         unsigned threads) {
   std::array<TPanePng, kImagePaneCount> files;
   std::vector<std::unique_ptr<TPngPicture>> pictures;
   std::vector<const TPngPicture*> toEncode;
@@ -35,7 +36,8 @@ std::array<TPanePng, kImagePaneCount> EncodePanePictures(const TSurfaces& surfac
     toEncode.push_back(pictures.back().get());
     panes.push_back(i);
   }
-  std::vector<std::string> encoded = EncodePngs(toEncode, std::max(1u, std::thread::hardware_concurrency()));
+  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  std::vector<std::string> encoded = EncodePngs(toEncode, threads);
   for (std::size_t k = 0; k < panes.size(); ++k) files[panes[k]].file = std::move(encoded[k]);
   return files;
 }

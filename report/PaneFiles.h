@@ -21,11 +21,12 @@ struct TPanePng {
   std::optional<std::size_t> sameAs;
 };
 
-// Every image pane's PNG file, in the order of TImagePaneId, encoded on every
-// core the machine has; the panes in `skipped`, and those that show the same
-// picture, are left empty. Throws std::runtime_error when a picture cannot be encoded.
+// Every image pane's PNG file, in the order of TImagePaneId, encoded on
+// `threads` threads (0: every core the machine has); the panes in `skipped`,
+// and those that show the same picture, are left empty. Throws
+// std::runtime_error when a picture cannot be encoded.
 std::array<TPanePng, kImagePaneCount> EncodePanePictures(const TSurfaces& surfaces,
-                                                         std::bitset<kImagePaneCount> skipped = {});
+                                                         std::bitset<kImagePaneCount> skipped = {}, unsigned threads = 0);
 
 // Writes every image pane that holds a picture as <Pane>.png, every text pane
 // as <Pane>.txt (UTF-8, one line per line) and the two status panels as

@@ -22,9 +22,6 @@ namespace {
 using namespace testing_support;
 using window_testing::MainWindow;
 
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new window_testing::QtEnvironment);
-
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 std::string FileText(const QString& path) {

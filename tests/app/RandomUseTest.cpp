@@ -2,10 +2,11 @@
 // through the file dialog and by drag and drop, analyses by button, key and
 // menu, typing into the spin fields, page switches, wheel, drags, clicks and
 // keys on the panes, context menus, resizing, enlarged windows, the report,
-// the parameter explorer, the sample maker and the help window, the page keys and the window's
-// command keys from wherever the focus is, Esc and Ctrl+W, the arrows in the
-// codeword listing, the presets and the fit to the window), after each of
-// which the window must be usable and must show what the last command did.
+// the parameter explorer, the sample maker, the class set's window and the
+// help window, the page keys and the window's command keys from wherever the
+// focus is, Esc and Ctrl+W, the arrows in the codeword listing, the presets
+// and the fit to the window), after each of which the window must be usable
+// and must show what the last command did.
 //
 //   MORILUX_RANDOM_SEED     replays a run (the seed is printed at its start)
 //   MORILUX_RANDOM_ACTIONS  how many actions (the build chooses the default)
@@ -33,6 +34,7 @@
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -60,6 +62,7 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include "ClassSetWindow.h"
 #include "ExplorerWindow.h"
 #include "ModuleReadout.h"
 #include "FilledSymbols.h"
@@ -364,6 +367,7 @@ class RandomUse : public window_testing::MainWindow {
     if (SampleWindow() != nullptr) SampleWindow()->close();
     if (form_->Help() != nullptr) form_->Help()->close();
     if (Explorer() != nullptr) Explorer()->close();
+    if (ClassSet() != nullptr) ClassSet()->close();
     QDir::setCurrent(previousFolder_);
     qInstallMessageHandler(previousHandler_);
   }
@@ -555,6 +559,23 @@ class RandomUse : public window_testing::MainWindow {
       Note(QStringLiteral("  refused: %1").arg(QString::fromUtf8(refused.what())));
     }
   }
+  TClassSetWindow* ClassSet() { return form_->findChild<TClassSetWindow*>(); }
+  // The folder command: the dialog cancelled, or a folder chosen (the test's
+  // own with every file of the loads, one of saved reports, one that is
+  // missing, a file); the class set's window then shows.
+  void ExpectFolderCommand() {
+    if (Chance(10)) {
+      answerer_.Expect(TAnswer::Cancel());
+      Note("folder dialog cancelled");
+      return;
+    }
+    const QString folders[] = {dir_.path(), dir_.path(), dir_.filePath(QStringLiteral("saved")),
+                               dir_.filePath(QStringLiteral("no-folder")), dir_.filePath(QStringLiteral("notes.txt"))};
+    const QString& folder = folders[Below(std::size(folders))];
+    Note("folder dialog chooses " + folder);
+    answerer_.Expect(TAnswer::File(folder));
+    expectClassSet_ = true;
+  }
   QString ChooseSaveName(const QString& suggested) {
     switch (Below(4)) {
       case 0: return {};  // cancelled
@@ -583,6 +604,7 @@ class RandomUse : public window_testing::MainWindow {
     if (name == "ReportAction") ExpectReport();
     if (name == "ExploreAction") expectExplorer_ = true;
     if (name == "SampleMakerAction") expectSampleMaker_ = true;
+    if (name == "OpenFolderAction") ExpectFolderCommand();
     return item;
   }
 
@@ -697,6 +719,8 @@ class RandomUse : public window_testing::MainWindow {
     const QString madeShown = made != nullptr && !made->isHidden() ? made->text() : QString();
     if (madeShown != expected_.madeCaption)
       return fail("the made picture's caption is \"" + madeShown + "\", not \"" + expected_.madeCaption + "\"");
+    if (expectClassSet_ && (ClassSet() == nullptr || !ClassSet()->isVisible())) return fail("the folder command showed no window");
+    expectClassSet_ = false;
     for (const QString& path : saved_)
       if (!QFileInfo::exists(path)) return fail("a save wrote no " + path);
     saved_.clear();
@@ -728,6 +752,7 @@ class RandomUse : public window_testing::MainWindow {
   bool expectSampleMaker_ = false;
   bool pendingSampleLoad_ = false;  // the sample maker's load command was given
   bool sampleSaving_ = false;       // the file chooser asks for the sample maker
+  bool expectClassSet_ = false;
   bool analysedSinceLoad_ = false;  // a report needs an analysis of the picture loaded now
   QStringList saved_;               // files the last step's saves must have written
   std::deque<QString> log_;
@@ -1219,6 +1244,55 @@ void RandomUse::Step() {
            ClosedByKeyOrClose(*explorer, "explorer");
          }
        }},
+      {2, [this] {  // Ctrl+Shift+F, a folder's pictures
+         ActivateMain();
+         Note("Ctrl+Shift+F");
+         ExpectFolderCommand();
+         QTest::keyClick(form_.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+       }},
+      {5, [this] {  // the class set's window: cancel, again, its check boxes, a row, waiting, closing
+         TClassSetWindow* window = ClassSet();
+         if (window == nullptr || !window->isVisible()) return;
+         window->activateWindow();
+         const int kind = static_cast<int>(Below(8));
+         if (kind <= 1) {
+           auto* button = window->findChild<QPushButton*>(kind == 0 ? "ClassSetCancelButton" : "ClassSetStartButton");
+           Note("class set: " + button->text());
+           if (const std::optional<QPoint> at = Reachable(button)) QTest::mouseClick(button, Qt::LeftButton, {}, *at);
+         } else if (kind == 2) {
+           auto* box = window->findChild<QCheckBox*>(Chance(50) ? "ClassSetHideAnswer" : "ClassSetExplore");
+           Note("class set: " + box->objectName());
+           if (const std::optional<QPoint> at = Reachable(box)) QTest::mouseClick(box, Qt::LeftButton, {}, *at);
+         } else if (kind <= 5) {
+           if (kind == 3) {
+             Note("class set: waiting");
+             (void)QTest::qWaitFor([window] { return !window->Running(); }, 3000);
+           }
+           auto* table = window->findChild<QTableWidget*>(QStringLiteral("ClassSetTable"));
+           if (table->rowCount() == 0 || !Seen(table->viewport())) return;
+           const int row = static_cast<int>(Below(static_cast<std::uint64_t>(table->rowCount())));
+           table->scrollToItem(table->item(row, 0));
+           const QRect place = table->visualItemRect(table->item(row, 0));
+           Note(QStringLiteral("class set: row %1").arg(row));
+           if (!table->viewport()->rect().contains(place.center())) return;
+           // The row's picture is loaded in the main window and, once loaded, analysed with the row's values.
+           const QString path = QDir(window->Folder()).filePath(table->item(row, 0)->text().section(QStringLiteral("（"), 0, 0));
+           const auto file = std::find_if(files_.begin(), files_.end(), [&](const TPictureFile& f) { return f.path == path; });
+           if (file == files_.end()) return;
+           expected_.status1.clear();
+           expected_.status1Contains.clear();
+           ExpectLoad(*file);
+           if (file->kind == TPictureFile::TKind::Good) {
+             const std::optional<TClassRow>& done = window->Rows()[static_cast<std::size_t>(row)];
+             const std::vector<TSpinEdit*> fields = Fields();
+             pendingParameters_ = done ? done->parameters
+                                       : TAnalysisParameters{FieldValue(fields[0]), FieldValue(fields[1]), FieldValue(fields[2])};
+           }
+           QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, place.center());
+         } else {
+           ClosedByKeyOrClose(*window, "class set");
+         }
+       }},
       {6, [this] {  // the help window: search, language, contents, scrolling, links
          THelpWindow* help = form_->Help();
          if (help == nullptr || !help->isVisible()) return;
@@ -1281,6 +1355,7 @@ void RandomUse::Step() {
          if (form_->Help() != nullptr && form_->Help()->isVisible()) windows.push_back(form_->Help());
          if (Explorer() != nullptr && Explorer()->isVisible()) windows.push_back(Explorer());
          if (SampleWindow() != nullptr && SampleWindow()->isVisible()) windows.push_back(SampleWindow());
+         if (ClassSet() != nullptr && ClassSet()->isVisible()) windows.push_back(ClassSet());
          QWidget* window = windows.empty() || Chance(70) ? form_.get() : Pick(windows);
          Note(QStringLiteral("resize %1 to %2 x %3").arg(window->objectName()).arg(size[0]).arg(size[1]));
          window->resize(size[0], size[1]);

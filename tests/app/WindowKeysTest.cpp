@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -21,6 +22,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "ClassSetWindow.h"
 #include "ExplorerWindow.h"
 #include "HelpWindow.h"
 #include "ModuleReadout.h"
@@ -217,7 +219,8 @@ TEST_F(WindowKeys, EscAndCtrlWCloseTheWindowsBesideTheMainWindow) {
     const char* window;
     const char* field;
   } places[] = {{"HelpWindow", "HelpSearch"},  {"HelpWindow", "HelpLanguage"}, {"HelpWindow", "HelpBrowser"},
-                {"ExplorerWindow", "ResolverFrom"}, {"ExplorerWindow", "WarpStep"}, {"ExplorerWindow", "ExploreMap"}};
+                {"ExplorerWindow", "ResolverFrom"}, {"ExplorerWindow", "WarpStep"}, {"ExplorerWindow", "ExploreMap"},
+                {"ClassSetWindow", "ClassSetTable"}, {"ClassSetWindow", "ClassSetExplore"}};
   for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
     for (const auto& place : places) {
       const std::string where = QKeySequence(key).toString().toStdString() + " in " + place.field;
@@ -225,6 +228,8 @@ TEST_F(WindowKeys, EscAndCtrlWCloseTheWindowsBesideTheMainWindow) {
       if (std::string(place.window) == "HelpWindow") {
         form_->N6Click();
         window = form_->Help();
+      } else if (std::string(place.window) == "ClassSetWindow") {
+        window = form_->OpenClassSet(QDir::tempPath() + QStringLiteral("/no-such-folder-of-morilux"));
       } else {
         window = form_->ExplorerCommand();
       }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <numeric>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -108,7 +109,8 @@ TEST(ExploreCells, EveryCellIsTheAnalysisOfItsValuesWithOneBinarizationPerResolv
     SCOPED_TRACE(c.name);
     const TExploreGrid grid = TExploreGrid::Make({-24, 24, 8}, {1, 6, 1}, c.forceVersion);
     TCountingSurfaces surfaces;
-    const TExploreMap map = TExplorer(c.picture, grid, surfaces).Run();
+    // Surfaces of the caller's are one set of panes: its rows run one after another whatever the threads asked.
+    const TExploreMap map = TExplorer(c.picture, grid, surfaces).Run({}, nullptr, 3);
     ASSERT_TRUE(map.complete);
     ASSERT_EQ(map.cells.size(), grid.CellCount());
     bool someDecoded = false, someFailed = false;
@@ -256,6 +258,93 @@ TEST(ExploreRun, ProgressCountsTheCellsAndACancelStopsBeforeTheNext) {
   const TExploreMap whole = TExplorer(picture, grid).Run();
   EXPECT_TRUE(whole.complete);
   EXPECT_EQ(whole.texts, (std::vector<std::string>{"cancel"}));
+}
+
+// The map, its texts and their letters and the chosen cell are the same on
+// any number of threads.
+TEST(ExploreRun, TheMapIsTheSameWhateverTheNumberOfThreads) {
+  const std::vector<std::pair<const char*, TBitmap>> pictures = {
+      {"tilted photograph", EdgesMeetOutside()},
+      {"faint symbol", FaintSymbol("faint")},
+      {"plain symbol", RenderSymbol(EncodeBytes("threads", 2, 1), 3)},
+  };
+  for (const auto& [name, picture] : pictures) {
+    SCOPED_TRACE(name);
+    const TExploreGrid grid = TExploreGrid::Make({-40, 40, 8}, {1, 6, 1}, 0);
+    const TExploreMap alone = TExplorer(picture, grid).Run();
+    ASSERT_TRUE(alone.complete);
+    for (const unsigned jobs : {2u, 3u, 64u}) {
+      SCOPED_TRACE(std::to_string(jobs) + " threads");
+      const TExploreMap map = TExplorer(picture, grid).Run({}, nullptr, jobs);
+      EXPECT_TRUE(map.complete);
+      EXPECT_EQ(map.texts, alone.texts);
+      EXPECT_EQ(map.Chosen(), alone.Chosen());
+      ASSERT_EQ(map.cells.size(), alone.cells.size());
+      for (std::size_t i = 0; i < map.cells.size(); ++i) {
+        EXPECT_TRUE(map.cells[i].ran);
+        EXPECT_EQ(map.cells[i].textIndex, alone.cells[i].textIndex) << i;
+        EXPECT_EQ(map.cells[i].result, alone.cells[i].result) << i;
+      }
+    }
+  }
+}
+
+// On several threads a cancel stops every thread before its next cell: each
+// row holds its first cells, no more cells ran than were done when the
+// cancel came plus one a further thread, and every cell that ran is the
+// cell of a whole run.
+TEST(ExploreRun, ACancelOnSeveralThreadsLeavesTheFirstCellsOfEachRow) {
+  const TBitmap picture = RenderSymbol(EncodeBytes("cancel", 1, 1), 3);
+  const TExploreGrid grid = TExploreGrid::Make({-32, 32, 8}, {1, 6, 1}, 0);
+  const TExploreMap whole = TExplorer(picture, grid).Run();
+  for (const unsigned jobs : {2u, 4u}) {
+    SCOPED_TRACE(std::to_string(jobs) + " threads");
+    std::atomic<bool> cancel{false};
+    std::vector<std::size_t> seen;
+    const TExploreMap map = TExplorer(picture, grid).Run(
+        [&](std::size_t done, std::size_t) {
+          seen.push_back(done);
+          if (done == 8) cancel = true;
+        },
+        &cancel, jobs);
+    EXPECT_FALSE(map.complete);
+    std::vector<std::size_t> counted(seen.size());
+    std::iota(counted.begin(), counted.end(), 1);
+    EXPECT_EQ(seen, counted);
+    const auto ran = static_cast<std::size_t>(
+        std::count_if(map.cells.begin(), map.cells.end(), [](const TExploreCell& cell) { return cell.ran; }));
+    EXPECT_EQ(ran, seen.size());
+    EXPECT_GE(ran, 8u);
+    EXPECT_LE(ran, 8u + jobs - 1);
+    const std::size_t warps = grid.warps.size();
+    for (std::size_t r = 0; r < grid.resolvers.size(); ++r)
+      for (std::size_t w = 1; w < warps; ++w) {
+        EXPECT_TRUE(!map.cells[r * warps + w].ran || map.cells[r * warps + w - 1].ran) << "row " << r << " has a gap";
+      }
+    for (std::size_t i = 0; i < map.cells.size(); ++i)
+      if (map.cells[i].ran) {
+        EXPECT_EQ(map.cells[i].result, whole.cells[i].result) << i;
+      }
+  }
+}
+
+// What a cell throws (here the progress report) ends the run on every thread and comes out of Run.
+TEST(ExploreRun, AFailureOnOneThreadEndsTheRunAndComesOut) {
+  const TBitmap picture = RenderSymbol(EncodeBytes("failure", 1, 1), 3);
+  const TExploreGrid grid = TExploreGrid::Make({-64, 64, 8}, {1, 6, 1}, 0);
+  for (const unsigned jobs : {1u, 2u, 3u}) {
+    std::atomic<std::size_t> calls{0};
+    EXPECT_THROW(TExplorer(picture, grid).Run(
+                     [&](std::size_t done, std::size_t) {
+                       ++calls;
+                       if (done == 5) throw std::runtime_error("stop here");
+                     },
+                     nullptr, jobs),
+                 std::runtime_error)
+        << jobs;
+    // The others stop before their next cell.
+    EXPECT_LE(calls.load(), 5u + jobs - 1) << jobs;
+  }
 }
 
 }  // namespace
