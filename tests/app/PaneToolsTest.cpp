@@ -405,7 +405,8 @@ TEST_F(Inspector, ListingLinesAndBlockImageModulesPointAtEachOther) {
 // An analysis that stops at a block beyond correction has read and laid out
 // the codewords all the same: every data module still names its block and its
 // listing line, and a click still chooses the line. A codeword pinned by that
-// click is highlighted no longer once the next analysis has drawn BlockImage.
+// click is highlighted no longer once the next analysis has drawn BlockImage,
+// nor when the cursor then leaves the pane.
 TEST_F(Inspector, AfterAnUncorrectableBlockModulesNameBlockAndLineUntilTheNextAnalysis) {
   ASSERT_FALSE(Analyse(BlockBeyondCorrection()));
   const std::vector<std::string>& listing = form_->Surfaces().Text(TTextPaneId::BLMemo).Lines();
@@ -436,6 +437,11 @@ TEST_F(Inspector, AfterAnUncorrectableBlockModulesNameBlockAndLineUntilTheNextAn
   EXPECT_EQ(block->Highlight().size(), 8u);
 
   ASSERT_TRUE(Analyse(RenderSymbol(EncodeBytes(kFoxText, 5, 2), 4)));
+  EXPECT_EQ(inspector().HighlightedCodeword(), -1);
+  EXPECT_TRUE(block->Highlight().empty());
+  // Leaving the pane shows the pinned codeword again: there is none now.
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(block, &leave);
   EXPECT_EQ(inspector().HighlightedCodeword(), -1);
   EXPECT_TRUE(block->Highlight().empty());
 }
