@@ -12,6 +12,8 @@
 #include "ConformancePictures.h"
 #include "StageFailures.h"
 #include "TestSymbols.h"
+#include "common/Bitmap.h"
+#include "common/Plane.h"
 #include "common/Surfaces.h"
 #include "decoder/Analysis.h"
 #include "decoder/DiagnosisTexts.h"
@@ -211,7 +213,15 @@ TEST(ExploreChoice, PresetsFirstThenNearestResolverTheLowerOnATieThenTheHighestW
 // build of the core (scripts/sanitize.sh --thread) reports any memory the two
 // threads touch without order between them.
 TEST(ExploreRun, AWorkerThreadExploresWhileTheMainThreadAnalysesTheSamePicture) {
-  const TBitmap pictures[] = {RenderSymbol(EncodeBytes("threads", 3, 1), 4), Packed(FaintSymbol("faint"))};
+  // Of a picture made from a plane, the marks painted over it out of order are
+  // sorted by the first reading.
+  const TBitmap symbol = RenderSymbol(EncodeBytes("plane", 1, 1), 4);
+  TPlaneBoolean plane(symbol.Width(), symbol.Height());
+  for (std::int32_t x = 0; x < symbol.Width(); ++x)
+    for (std::int32_t y = 0; y < symbol.Height(); ++y) plane[x][y] = symbol.Pixel(x, y) == kBlack ? 1 : 0;
+  TBitmap marked = TBitmap::FromPlane(plane);
+  for (const std::int32_t i : {3, 1, 2}) marked.SetPixel(i, i, 0x808080);
+  const TBitmap pictures[] = {RenderSymbol(EncodeBytes("threads", 3, 1), 4), Packed(FaintSymbol("faint")), marked};
   for (const TBitmap& picture : pictures) {
     const TExploreGrid grid = TExploreGrid::Make({-16, 16, 8}, {1, 6, 5}, 0);
     TSurfaces surfaces;
