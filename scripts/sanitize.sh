@@ -13,13 +13,14 @@
 # warnings into errors (./test.sh sets it). The run fails, as ./test.sh's
 # does, when a test leaves a file in BUILD_DIR/test-tmp.
 #
-# --thread builds the core and the tests that run it on more than one thread
-# (the explorer on a worker thread beside an analysis) with ThreadSanitizer
-# instead, in build-tsan, and runs those tests; the first report of a data
-# race ends the program. All of Morilux's code in that build is instrumented;
-# the libraries from Debian that it links (the C++ library, gtest, libqrencode
-# and libjpeg of the test helpers) are not, and need not be, as they hold no
-# state the threads share. The tests run under `setarch -R` where it works:
+# --thread builds the tests that run Morilux's code on more than one thread
+# (the explorer on a worker thread beside an analysis and on several threads,
+# a class set's pictures on several threads) with ThreadSanitizer instead, in
+# build-tsan, and runs those tests; the first report of a data race ends the
+# program. All of Morilux's code in that build is instrumented; the libraries
+# from Debian that it links (the C++ library, Qt, libpng, gtest, libqrencode
+# and libjpeg) are not, and need not be: the threads share no object of
+# theirs, each reading and encoding pictures of its own. The tests run under `setarch -R` where it works:
 # some kernels place memory where ThreadSanitizer cannot map its shadow
 # unless the address randomisation is off.
 set -euo pipefail
@@ -42,10 +43,10 @@ cd "$source_dir"
 mkdir -p "$build_dir"
 if [ $thread -eq 1 ]; then
   # The tests that use threads, by their ctest names.
-  threaded_programs=(test_decoder_ExplorerTest)
-  threaded_tests='^ExploreRun\.'
+  threaded_programs=(test_decoder_ExplorerTest test_classset_ClassSetTest)
+  threaded_tests='^(ExploreRun|ClassSet)\.'
   echo "== sanitize --thread: configuring and building in $build_dir"
-  morilux_configure "$build_dir" RelWithDebInfo -DMORILUX_TSAN=ON -DMORILUX_FRONTENDS=OFF -DMORILUX_TESTS=ON \
+  morilux_configure "$build_dir" RelWithDebInfo -DMORILUX_TSAN=ON -DMORILUX_FRONTENDS=ON -DMORILUX_TESTS=ON \
     -DMORILUX_BENCH=OFF -DMORILUX_WERROR="${MORILUX_WERROR:-OFF}" > "$build_dir/configure.log" 2>&1 ||
     { cat "$build_dir/configure.log" >&2; exit 1; }
   cmake --build "$build_dir" -j "$jobs" --target "${threaded_programs[@]}"
