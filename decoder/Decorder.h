@@ -72,6 +72,8 @@ class TDecorder : public TSymbol {
   // image reader sampled, or the one handed to DecodeMatrix); empty when the
   // last decode stopped before it had one.
   const TPlaneBoolean& Sampled() const;
+  // Forgets the matrix of an earlier decode, for a decode that fails before it samples one.
+  void ClearSampled() { sampled_ = nullptr; }
   // The version settled by the location of the last decode (0 before it is).
   std::int32_t LocatedVersion() const;
 

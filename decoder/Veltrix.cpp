@@ -102,6 +102,7 @@ bool TVeltrix::DecodeMatrix(const TPlaneBoolean& matrix) {
 
 bool TVeltrix::DecodeGuarded(const std::function<std::string()>& decode) {
   failureText_.clear();
+  decorder_->ClearSampled();
   // Without a decode (a picture too small to binarize) the result is a failure.
   bool result = static_cast<bool>(decode);
   if (decode) {
