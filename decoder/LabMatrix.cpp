@@ -73,6 +73,11 @@ void TLabMatrix::Flip(TPoint module) {
   Apply({{module}, {}});
 }
 
+void TLabMatrix::Flip(std::span<const TPoint> modules) {
+  for (const TPoint module : modules) Require(module);
+  Apply({{modules.begin(), modules.end()}, {}});
+}
+
 void TLabMatrix::Paint(std::span<const TPoint> modules, bool dark) {
   for (const TPoint module : modules) Require(module);
   TStep step;

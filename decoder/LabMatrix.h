@@ -54,6 +54,8 @@ class TLabMatrix {
   // anything when a module or codeword is not in the matrix; a step that
   // changes nothing is not recorded.
   void Flip(TPoint module);
+  // Every module given inverted, as one step (a module named twice ends as it was).
+  void Flip(std::span<const TPoint> modules);
   // A stroke of the brush: every module given set dark or light.
   void Paint(std::span<const TPoint> modules, bool dark);
   // Every module given marked unreadable or readable again.

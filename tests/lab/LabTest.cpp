@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,12 @@
 #include "decoder/Analysis.h"
 #include "decoder/Decorder.h"
 #include "decoder/Lab.h"
+#include "decoder/LabMasks.h"
 #include "decoder/LabReport.h"
 #include "decoder/Veltrix.h"
 #include "sample/Sample.h"
+#include "sample/SymbolMaker.h"
+#include "symbol/Remask.h"
 #include "symbol/Versions.h"
 
 namespace {
@@ -144,6 +148,29 @@ TEST(Lab, ThreeWrongCodewordsAreCorrectedByBoth) {
   EXPECT_EQ(run.blocks[0].mended, spoilt);
   EXPECT_TRUE(run.blocks[0].Restored());
   EXPECT_TRUE(run.blocks[0].CapacityRestored());
+}
+
+// The eight masks of a made symbol score as the maker scored them when it chose.
+TEST(Lab, TheMasksViewScoresEachMaskAsTheEncoderChoseAmongThem) {
+  for (const int mask : {kAutomaticMask, 3}) {
+    const TMadeSymbol made = MakeSymbol({"masks", TSampleMode::Automatic, 4, 1, mask});
+    const TLab lab(made.modules);
+    const std::optional<TLabMasks> masks = LabMasks(lab);
+    ASSERT_TRUE(masks.has_value());
+    EXPECT_EQ(masks->used, made.mask);
+    EXPECT_EQ(masks->penalties, made.penalties);
+    EXPECT_EQ(masks->chosen, LowestPenaltyMask(made.penalties));
+    if (mask == kAutomaticMask) {
+      EXPECT_EQ(masks->chosen, made.mask);
+    }
+    // Each symbol carries its own mask's format information and decodes to the same text.
+    for (int other = 0; other < kMaskPatterns; ++other) {
+      const TLab again(masks->symbols[static_cast<std::size_t>(other)]);
+      EXPECT_EQ(again.Original().mask, other);
+      EXPECT_EQ(again.Original().result.text, lab.Original().result.text);
+    }
+  }
+  EXPECT_FALSE(LabMasks(TLab(TPlaneBoolean(21, 21, 0))).has_value());
 }
 
 TEST(LabMatrix, EachChangeIsOneStepThatUndoTakesBack) {
