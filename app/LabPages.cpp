@@ -51,7 +51,7 @@ QWidget* MakeMasksPage(const TLab& lab, QWidget* parent) {
     if (mask == masks->chosen) marks << QStringLiteral("エンコーダの選択");
     auto* caption = new QLabel(QStringLiteral("マスク %1%2\n連続 %3、ブロック %4、\nファインダ類似 %5、明暗 %6\n計 %7")
                                    .arg(mask)
-                                   .arg(marks.isEmpty() ? QString() : QStringLiteral("（") + marks.join(QStringLiteral("、")) + QStringLiteral("）"))
+                                   .arg(marks.isEmpty() ? QString() : QStringLiteral("\n（") + marks.join(QStringLiteral("、")) + QStringLiteral("）"))
                                    .arg(penalty.runs)
                                    .arg(penalty.blocks)
                                    .arg(penalty.finders)

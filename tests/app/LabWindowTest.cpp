@@ -129,7 +129,7 @@ TEST_F(LabWindow, RefusalsAreShownAndChangeNothing) {
   // The masks' page and the interleaving of the four blocks.
   for (int mask = 0; mask < 8; ++mask)
     EXPECT_NE(lab->findChild<QLabel*>(QStringLiteral("LabMask%1").arg(mask)), nullptr) << mask;
-  const QString used = QStringLiteral("マスク %1（このシンボル").arg(lab->Lab()->Original().mask);
+  const QString used = QStringLiteral("マスク %1\n（このシンボル").arg(lab->Lab()->Original().mask);
   EXPECT_TRUE(lab->findChild<QLabel*>(QStringLiteral("LabMaskCaption%1").arg(lab->Lab()->Original().mask))->text().startsWith(used));
   EXPECT_TRUE(In<QPlainTextEdit>(*lab, "LabInterleaving")->toPlainText().contains(QStringLiteral("ブロック 3 のデータ: 3 7 11")));
   // No matrix to open: the window says what to do.
