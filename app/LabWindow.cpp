@@ -9,10 +9,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -111,6 +113,9 @@ TLabWindow::TLabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   pages_->addTab(results, QStringLiteral("読み直した結果"));
   pages_->addTab(new QWidget(pages_), QStringLiteral("マスク"));
   pages_->addTab(interleaving_, QStringLiteral("インターリーブ"));
+  listing_ = TextPane(this, "LabListing");
+  listing_->setToolTip(QStringLiteral("BlockRead と同じ一覧。だいだい色は誤りのコード語、青は「読む順」で選んだコード語です"));
+  pages_->addTab(listing_, QStringLiteral("コード語の一覧"));
   auto* right = new QVBoxLayout;
   right->addWidget(BuildDamageControls());
   right->addWidget(pages_, 1);
@@ -333,6 +338,9 @@ void TLabWindow::ShowRun() {
     for (const std::string& line : lab_->Surfaces().Text(TTextPaneId::ResultMemo).Lines()) details << QString::fromStdString(line);
   details_->setPlainText(details.join(QLatin1Char('\n')));
   interleaving_->setPlainText(InterleavingText(run));
+  QStringList listing;
+  for (const std::string& line : lab_->Surfaces().Text(TTextPaneId::BLMemo).Lines()) listing << QString::fromStdString(line);
+  listing_->setPlainText(listing.join(QLatin1Char('\n')));
   ShowStep();
 }
 
@@ -370,7 +378,33 @@ void TLabWindow::ShowStep() {
   for (const TLabBlock& block : run.blocks)
     for (const std::int32_t place : block.wrong) wrong.push_back(block.layout.codewords[static_cast<std::size_t>(place)]);
   if (run.blocks.empty()) wrong = run.changedCodewords;
+  MarkListing(wrong, index);
   view_->SetMarks(std::move(wrong), index);
+}
+
+void TLabWindow::MarkListing(const std::vector<std::int32_t>& wrong, std::int32_t index) {
+  // The listing's lines begin with the codeword's place in reading order.
+  static const QRegularExpression numbered(QStringLiteral("^\\s*(\\d+)\\s"));
+  QList<QTextEdit::ExtraSelection> marks;
+  QTextCursor current;
+  for (QTextBlock line = listing_->document()->firstBlock(); line.isValid(); line = line.next()) {
+    const QRegularExpressionMatch match = numbered.match(line.text());
+    if (!match.hasMatch()) continue;
+    const std::int32_t place = match.captured(1).toInt();
+    const bool stepped = place == index;
+    if (!stepped && std::find(wrong.begin(), wrong.end(), place) == wrong.end()) continue;
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = QTextCursor(line);
+    mark.format.setBackground(stepped ? QColor(170, 200, 255) : QColor(255, 200, 140));
+    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+    marks << mark;
+    if (stepped) current = mark.cursor;
+  }
+  listing_->setExtraSelections(marks);
+  if (!current.isNull()) {
+    listing_->setTextCursor(current);
+    listing_->ensureCursorVisible();
+  }
 }
 
 QString TLabWindow::Summary() const { return summary_->toPlainText(); }

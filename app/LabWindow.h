@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QString>
 #include <QWidget>
@@ -69,6 +70,8 @@ class TLabWindow : public QWidget {
   void ShowStep();
   // The masks' page made again for the matrix opened.
   void ShowMasks();
+  // The listing's lines of the wrong codewords, and of the one stepped to, marked.
+  void MarkListing(const std::vector<std::int32_t>& wrong, std::int32_t index);
   // Runs a change of the matrix; a refusal is shown instead.
   bool Change(const std::function<void()>& change);
 
@@ -88,5 +91,6 @@ class TLabWindow : public QWidget {
   QPlainTextEdit* summary_ = nullptr;
   QPlainTextEdit* details_ = nullptr;
   QPlainTextEdit* interleaving_ = nullptr;
+  QPlainTextEdit* listing_ = nullptr;
   QTabWidget* pages_ = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextBlock>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -75,6 +76,7 @@ TEST_F(LabWindow, FourWrongCodewordsFailHereWhereTheLevelCorrectsAndTheMainWindo
       << lab->Summary().toStdString();
   EXPECT_FALSE(lab->Lab()->Last().result.decoded);
   EXPECT_TRUE(lab->Details().contains(QStringLiteral("S_j = R(α^j), j = 0..17")));
+  EXPECT_EQ(In<QPlainTextEdit>(*lab, "LabListing")->extraSelections().size(), 4);
   // The main window's facade and panes did not move.
   EXPECT_EQ(MemoLines("RdSnMemo"), trace);
   EXPECT_EQ(MemoLines("BLMemo"), listing);
@@ -123,9 +125,13 @@ TEST_F(LabWindow, RefusalsAreShownAndChangeNothing) {
   EXPECT_FALSE(lab->SpoilBurst(130, 20));
   EXPECT_TRUE(lab->Message().contains(QStringLiteral("codeword")));
   EXPECT_EQ(lab->Lab()->Matrix().Steps(), 0u);
-  // The reading-order step wraps round and names the codeword's block.
+  // The reading-order step wraps round, names the codeword's block and marks its line of the listing.
   lab->Step(-1);
-  EXPECT_TRUE(In<QLabel>(*lab, "LabStepText")->text().startsWith(QStringLiteral("符号語 133")));
+  const QString hex = QStringLiteral("%1").arg(lab->Lab()->Last().codewords[133], 2, 16, QLatin1Char('0')).toUpper();
+  EXPECT_EQ(In<QLabel>(*lab, "LabStepText")->text(), QStringLiteral("符号語 133 = ") + hex + QStringLiteral("：ブロック 3 の 33 番目（誤り訂正）"));
+  auto* listing = In<QPlainTextEdit>(*lab, "LabListing");
+  ASSERT_EQ(listing->extraSelections().size(), 1);
+  EXPECT_TRUE(listing->extraSelections()[0].cursor.block().text().trimmed().startsWith(QStringLiteral("133 ")));
   // The masks' page and the interleaving of the four blocks.
   for (int mask = 0; mask < 8; ++mask)
     EXPECT_NE(lab->findChild<QLabel*>(QStringLiteral("LabMask%1").arg(mask)), nullptr) << mask;
