@@ -111,6 +111,7 @@ void TLabMatrix::SpoilCodewords(std::span<const std::int32_t> indexes) {
 
 void TLabMatrix::SpoilRandom(const std::vector<TBlockLayout>& layout, std::int32_t block, std::int32_t count,
                              std::uint64_t seed) {
+  if (layout.empty()) throw TLabError("the decode of the unchanged matrix read no blocks to choose codewords from");
   if (block < 0 || block >= static_cast<std::int32_t>(layout.size()))
     throw TLabError("block " + std::to_string(block) + " is not in the symbol, which has blocks 0 to " +
                     std::to_string(static_cast<std::int32_t>(layout.size()) - 1));

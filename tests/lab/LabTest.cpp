@@ -249,6 +249,7 @@ TEST(LabMatrix, RefusesWhatItDoesNotHoldBeforeChangingAnything) {
   EXPECT_THROW(matrix.SpoilBurst(0, 0), TLabError);
   EXPECT_THROW(matrix.SpoilRandom(layout, 1, 1, 1), TLabError);
   EXPECT_THROW(matrix.SpoilRandom(layout, 0, 4, 1), TLabError);
+  EXPECT_THROW(matrix.SpoilRandom({}, 0, 1, 1), TLabError);
   EXPECT_EQ(matrix.Steps(), 0u);
   EXPECT_TRUE(matrix.ChangedModules().empty());
 }
