@@ -76,6 +76,16 @@ TEST(LabCommand, FlipsAndErasuresWithinTheDecodersReachDecodeAndPrintTheText) {
   EXPECT_TRUE(lab["success"].toBool());
 }
 
+TEST(LabCommand, HidingTheAnswerLeavesTheLabsTextsOut) {
+  const TRun run = RunLab({"--spoil-codewords", "5", "--json", "-", "--hide-answer"});
+  EXPECT_EQ(run.status, kExitDecoded) << run.err;
+  const QJsonObject lab = Lab(run);
+  EXPECT_TRUE(lab["success"].toBool());
+  for (const char* key : {"text", "capacityText"}) EXPECT_FALSE(lab.contains(QLatin1String(key))) << key;
+  EXPECT_FALSE(lab["original"].toObject().contains(QStringLiteral("originalText")));
+  EXPECT_TRUE(lab["original"].toObject()["success"].toBool());
+}
+
 TEST(LabCommand, WrongValuesAreUsageErrors) {
   struct TCase { std::vector<std::string> arguments; const char* named; };
   const TCase cases[] = {
