@@ -18,7 +18,7 @@ TLabMatrixView::TLabMatrixView(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("LabMatrixView"));
   setMouseTracking(false);
   setMinimumSize(200, 200);
-  setToolTip(QStringLiteral("クリックでモジュールを反転、ドラッグで塗ります（読めない印のモードでは印を付けます）"));
+  setToolTip(QStringLiteral("クリックでモジュールを反転、ドラッグで塗ります（読めない印のモードでは印を付けます）。右クリックでそのコード語を壊します"));
 }
 
 void TLabMatrixView::SetMatrix(TLabMatrix* matrix) {
@@ -88,9 +88,14 @@ void TLabMatrixView::paintEvent(QPaintEvent*) {
 }
 
 void TLabMatrixView::mousePressEvent(QMouseEvent* event) {
-  if (matrix_ == nullptr || event->button() != Qt::LeftButton) return;
+  if (matrix_ == nullptr) return;
   const TPoint module = ModuleAt(event->position().toPoint());
   if (!matrix_->Contains(module)) return;
+  if (event->button() == Qt::RightButton && !stroking_) {
+    if (const std::int32_t index = matrix_->CodewordAt(module); index >= 0 && codewordChosen) codewordChosen(index);
+    return;
+  }
+  if (event->button() != Qt::LeftButton) return;
   stroking_ = true;
   stroke_ = {module};
   strokeValue_ = erasing_ ? !matrix_->IsErased(module) : matrix_->Modules()[module.x][module.y] == 0;

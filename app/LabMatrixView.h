@@ -18,7 +18,8 @@ class TLabMatrix;
 // The mouse changes the matrix: a click flips a module, a drag paints every
 // module it passes with the value the first one took; in erasure mode a click
 // or a drag marks modules unreadable (or readable again, when the first was
-// marked). A stroke is one step of the matrix; `changed` follows it.
+// marked). A stroke is one step of the matrix; `changed` follows it. A
+// right click on a module of a codeword hands that codeword to `codewordChosen`.
 class TLabMatrixView : public QWidget {
   Q_OBJECT
 
@@ -38,6 +39,8 @@ class TLabMatrixView : public QWidget {
   QPoint CentreOf(TPoint module) const;
 
   std::function<void()> changed;
+  // A right click on a module of a codeword: that codeword's place in reading order.
+  std::function<void(std::int32_t)> codewordChosen;
 
   QSize sizeHint() const override;
 

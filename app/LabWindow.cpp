@@ -83,6 +83,10 @@ TLabWindow::TLabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
   view_ = new TLabMatrixView(this);
   view_->changed = [this] { Decode(); };
+  view_->codewordChosen = [this](std::int32_t index) {
+    codeword_->setValue(index);
+    SpoilCodeword(index);
+  };
   erasing_ = new QCheckBox(QStringLiteral("読めない印を付ける"), this);
   erasing_->setObjectName(QStringLiteral("LabErasing"));
   erasing_->setToolTip(QStringLiteral("オンの間、クリックとドラッグはモジュールに読めない印（消失）を付け外しします"));

@@ -114,6 +114,10 @@ TEST_F(LabWindow, ClicksFlipDragsPaintAndEraseModeMarksModulesUnreadable) {
   Drag(view, {{20, 30}, {21, 30}});
   EXPECT_EQ(matrix.ErasedModules().size(), 2u);
   EXPECT_TRUE(lab->Summary().contains(QStringLiteral("読めない印 2 個")));
+  // A right click spoils the whole codeword under it.
+  QTest::mouseClick(&view, Qt::RightButton, {}, view.CentreOf({36, 34}));
+  EXPECT_EQ(In<QSpinBox>(*lab, "LabCodeword")->value(), 0);
+  EXPECT_EQ(matrix.Steps(), 4u);
   QTest::mouseClick(In<QPushButton>(*lab, "LabRestore"), Qt::LeftButton);
   EXPECT_TRUE(matrix.ChangedModules().empty() && matrix.ErasedModules().empty());
   EXPECT_TRUE(lab->Lab()->Last().result.decoded);
