@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "ImageView.h"
 #include "decoder/Lab.h"
 #include "decoder/LabMasks.h"
 
@@ -80,4 +81,21 @@ QString InterleavingText(const TLabRun& run) {
     lines << QStringLiteral("ブロック %1 の誤り訂正: %2").arg(b).arg(ec.join(QLatin1Char(' ')));
   }
   return lines.join(QLatin1Char('\n'));
+}
+
+QWidget* MakePanesPage(std::array<TImageView*, kLabPanes.size()>& views, QWidget* parent) {
+  auto* page = new QWidget(parent);
+  page->setObjectName(QStringLiteral("LabPanesPage"));
+  auto* grid = new QGridLayout(page);
+  for (std::size_t i = 0; i < kLabPanes.size(); ++i) {
+    const QString name = QString::fromLatin1(PaneName(kLabPanes[i]).data(), static_cast<qsizetype>(PaneName(kLabPanes[i]).size()));
+    auto* cell = new QVBoxLayout;
+    cell->addWidget(new QLabel(name, page));
+    views[i] = new TImageView(page);
+    views[i]->setObjectName(QStringLiteral("Lab") + name);
+    views[i]->setFixedSize(250, 250);
+    cell->addWidget(views[i]);
+    grid->addLayout(cell, static_cast<int>(i / 2), static_cast<int>(i % 2));
+  }
+  return page;
 }

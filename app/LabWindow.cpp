@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "LabMatrixView.h"
+#include "ImageView.h"
 #include "LabPages.h"
 #include "WindowKeys.h"
 #include "common/ShiftJis.h"
@@ -120,6 +121,7 @@ TLabWindow::TLabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   listing_ = TextPane(this, "LabListing");
   listing_->setToolTip(QStringLiteral("BlockRead と同じ一覧。だいだい色は誤りのコード語、青は「読む順」で選んだコード語です"));
   pages_->addTab(listing_, QStringLiteral("コード語の一覧"));
+  pages_->addTab(MakePanesPage(panes_, pages_), QStringLiteral("画像"));
   auto* right = new QVBoxLayout;
   right->addWidget(BuildDamageControls());
   right->addWidget(pages_, 1);
@@ -345,6 +347,7 @@ void TLabWindow::ShowRun() {
   QStringList listing;
   for (const std::string& line : lab_->Surfaces().Text(TTextPaneId::BLMemo).Lines()) listing << QString::fromStdString(line);
   listing_->setPlainText(listing.join(QLatin1Char('\n')));
+  for (std::size_t i = 0; i < kLabPanes.size(); ++i) panes_[i]->SetPicture(lab_->Surfaces().Image(kLabPanes[i]).CurrentPicture());
   ShowStep();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,6 +19,7 @@ class QTabWidget;
 class QTimer;
 class TLab;
 class TLabMatrixView;
+class TImageView;
 class TVeltrix;
 
 // The error-correction lab ("ツール" → "誤り訂正の実験…"), beside the main
@@ -93,4 +95,6 @@ class TLabWindow : public QWidget {
   QPlainTextEdit* interleaving_ = nullptr;
   QPlainTextEdit* listing_ = nullptr;
   QTabWidget* pages_ = nullptr;
+  // The lab's DigitImage, BlockImage, MaskImage and ResultImage.
+  std::array<TImageView*, 4> panes_{};
 };

@@ -70,6 +70,7 @@ if $manual; then
   rm -f "$out"/failure-*.png
   shoot --sample-maker >/dev/null
   shoot --lab >/dev/null
+  rm -f "$out"/lab-panes.png
   rm -f "$out"/sample-TabSheet3.png "$out"/sample-photo-TabSheet1.png
   "$build/tests/app/morilux_manual_pictures" "$out"
   cp "$out/02-TabSheet11.png" "$out/window.png"

@@ -28,7 +28,8 @@
 //   morilux-window-batch --screenshot-dir DIR [--screenshot-prefix P] --lab
 //     (for the manual) makes and analyses a version-5-Q symbol, opens the
 //     error-correction lab on it, spoils four codewords of its first block
-//     (lab-window.png) and shows its masks' page (lab-masks.png).
+//     (lab-window.png) and shows its masks' page (lab-masks.png) and the
+//     pictures its decode drew (lab-panes.png).
 //   morilux-window-batch --analyse-and-quit PICTURE
 //     (for timing the window, bench/compare.sh and bench/window.sh) loads
 //     PICTURE, analyses it, brings every pane up to date, paints the window
@@ -295,8 +296,11 @@ int ShootLab(TForm1& window, const QString& directory, const QString& prefix) {
   lab->move(window.geometry().topRight() + QPoint(8, 0));
   if (lab->Lab() == nullptr || !lab->SpoilRandom(0, 4, 1)) return 1;
   if (!Shoot(*lab, directory, prefix, QStringLiteral("lab-window"))) return 1;
-  lab->findChild<QTabWidget*>(QStringLiteral("LabPages"))->setCurrentIndex(1);
-  return Shoot(*lab, directory, prefix, QStringLiteral("lab-masks")) ? 0 : 1;
+  auto* pages = lab->findChild<QTabWidget*>(QStringLiteral("LabPages"));
+  pages->setCurrentIndex(1);
+  if (!Shoot(*lab, directory, prefix, QStringLiteral("lab-masks"))) return 1;
+  pages->setCurrentIndex(pages->count() - 1);
+  return Shoot(*lab, directory, prefix, QStringLiteral("lab-panes")) ? 0 : 1;
 }
 
 // The load and analysis commands as a user gives them: every pane's picture

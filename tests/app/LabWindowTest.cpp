@@ -14,6 +14,7 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include "ImageView.h"
 #include "LabMatrixView.h"
 #include "LabWindow.h"
 #include "WindowTestSupport.h"
@@ -77,6 +78,9 @@ TEST_F(LabWindow, FourWrongCodewordsFailHereWhereTheLevelCorrectsAndTheMainWindo
   EXPECT_FALSE(lab->Lab()->Last().result.decoded);
   EXPECT_TRUE(lab->Details().contains(QStringLiteral("S_j = R(α^j), j = 0..17")));
   EXPECT_EQ(In<QPlainTextEdit>(*lab, "LabListing")->extraSelections().size(), 4);
+  // The lab's own panes show its decode: the block pane as its facade drew it.
+  const TBitmap& blocks = lab->Lab()->Surfaces().Image(TImagePaneId::BlockImage).CurrentPicture();
+  EXPECT_TRUE(In<TImageView>(*lab, "LabBlockImage")->Picture() == blocks);
   // The main window's facade and panes did not move.
   EXPECT_EQ(MemoLines("RdSnMemo"), trace);
   EXPECT_EQ(MemoLines("BLMemo"), listing);
