@@ -28,6 +28,7 @@
 #include "DiagnosisPage.h"
 #include "ExplorerWindow.h"
 #include "HelpWindow.h"
+#include "LabWindow.h"
 #include "CodewordSteps.h"
 #include "PaneFit.h"
 #include "PaneTools.h"
@@ -174,6 +175,9 @@ void TForm1::BuildToolsMenu() {
   AddToolCommand(QStringLiteral("フォルダを開く…"), "OpenFolderAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
                  [this] { FolderCommand(); })
       ->setToolTip(QStringLiteral("フォルダのすべての画像を解析し、結果を一つの表にします"));
+  AddToolCommand(QStringLiteral("誤り訂正の実験…"), "LabAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L),
+                 [this] { LabCommand(); })
+      ->setToolTip(QStringLiteral("最後の解析で読み取ったモジュールを変えて読み直し、誤り訂正の働きを確かめます"));
 }
 
 QAction* TForm1::AddToolCommand(const QString& text, const char* objectName, const QKeySequence& shortcut,
@@ -237,6 +241,7 @@ void TForm1::FormClose() {
 void TForm1::closeEvent(QCloseEvent* event) {
   if (explorer_) explorer_->close();
   if (sampleMaker_) sampleMaker_->close();
+  if (lab_) lab_->close();
   if (classSet_) classSet_->close();
   FormClose();
   QMainWindow::closeEvent(event);
@@ -419,6 +424,15 @@ TSampleMakerWindow* TForm1::SampleMakerCommand() {
   sampleMaker_->raise();
   sampleMaker_->activateWindow();
   return sampleMaker_;
+}
+
+TLabWindow* TForm1::LabCommand() {
+  if (lab_ == nullptr) lab_ = new TLabWindow(this);
+  lab_->OpenFrom(decoder_.get());
+  lab_->show();
+  lab_->raise();
+  lab_->activateWindow();
+  return lab_;
 }
 
 void TForm1::FolderCommand() {

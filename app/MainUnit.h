@@ -28,6 +28,7 @@ class TPaneTools;
 class TSampleMakerWindow;
 class TMemo;
 class TImageView;
+class TLabWindow;
 class TPaneFit;
 class TVeltrix;
 class TWindowSurfaces;
@@ -81,6 +82,9 @@ class TForm1 : public QMainWindow {
   TPaneFit& Fit() { return *fit_; }
   // "サンプル作成…": the sample maker's window, made on first use, brought to the front.
   TSampleMakerWindow* SampleMakerCommand();
+  // "誤り訂正の実験…": the lab's window, made on first use, opened on the
+  // module matrix of the last analysis and brought to the front.
+  TLabWindow* LabCommand();
   // "フォルダを開く…": asks for a folder (OpenFolderDialog) and shows its
   // pictures in the class set's window (OpenClassSet).
   void FolderCommand();
@@ -160,6 +164,7 @@ class TForm1 : public QMainWindow {
   std::vector<TImagePaneId> lastDrawn_;
   TExplorerWindow* explorer_ = nullptr;
   TSampleMakerWindow* sampleMaker_ = nullptr;
+  TLabWindow* lab_ = nullptr;
   TClassSetWindow* classSet_ = nullptr;
   std::function<void(const QString&)> messageSink_;
   QString manualRoot_ = QStringLiteral(":/manual");

@@ -18,6 +18,7 @@
 #include "BatchCommand.h"
 #include "ExploreText.h"
 #include "Interrupt.h"
+#include "LabOptions.h"
 #include "MakeOptions.h"
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
@@ -86,6 +87,8 @@ struct TOptions {
   QString picture;
   // With --make: the sample to make instead of a picture to load.
   std::optional<TMakeArguments> make;
+  // With --flip, --spoil-codewords or --erase: the changes of the sampled matrix.
+  std::optional<TLabArguments> lab;
   // With --batch: the folder whose pictures are analysed instead of one picture.
   std::optional<QString> batch;
   // Threads of --batch and --explore.
@@ -125,6 +128,8 @@ TOptions ParseArguments(const QStringList& arguments) {
                      raw, hideAnswer, batch, jobs});
   const TMakeOptions makeOptions;
   parser.addOptions(makeOptions.All());
+  const TLabOptions labOptions;
+  parser.addOptions(labOptions.All());
   if (!parser.parse(arguments)) throw TUsageError(parser.errorText().toStdString());
 
   TOptions options;
@@ -160,7 +165,8 @@ TOptions ParseArguments(const QStringList& arguments) {
   options.explore = parser.isSet(explore);
   try {
     options.make = makeOptions.Read(parser);
-  } catch (const TMakeUsageError& wrong) {
+    options.lab = labOptions.Read(parser);
+  } catch (const std::runtime_error& wrong) {  // TMakeUsageError, TLabUsageError
     throw TUsageError(wrong.what());
   }
 
@@ -202,7 +208,7 @@ TOptions ParseArguments(const QStringList& arguments) {
     if (!positional.isEmpty())
       throw TUsageError("--batch analyses the pictures of its folder; no picture is given with it ('" +
                         positional.constFirst().toStdString() + "')");
-    if (options.make) throw TUsageError("--batch analyses the pictures of a folder, which --make cannot go with");
+    if (options.make || options.lab) throw TUsageError("--batch analyses the pictures of a folder, which --make and the lab's options cannot go with");
     if (options.out) throw TUsageError("--out writes the panes of one picture; with --batch each picture has its report");
     if (options.raw) throw TUsageError("--raw prints one text, which --batch cannot go with");
     if (!options.report && !options.json) throw TUsageError("--batch writes its table with --report FILE or --json FILE; give one of them");
@@ -239,7 +245,7 @@ std::string HelpText() {
        morilux-cli --explore [--explore-resolver FROM:TO[:STEP]]
                    [--explore-warp FROM:TO[:STEP]] [--force-version N] [--out DIR]
                    [--report FILE] [--json FILE] [--hide-answer] PICTURE
-)" + MakeUsageText() + BatchUsageText() + R"(
+)" + MakeUsageText() + LabUsageText() + BatchUsageText() + R"(
 
 Decodes the QR Code symbol in PICTURE ()" + PictureExtensionList() + R"(, any letter
 case) and prints its text, running every stage the window shows.
@@ -304,6 +310,8 @@ Options:
 
 )" + MakeHelpText() + R"(
 
+)" + LabHelpText() + R"(
+
 )" + BatchHelpText() + R"(
 
 Output:
@@ -357,7 +365,7 @@ void WriteReport(const TOptions& options, const TReportInput& input) {
 // Writes --out, --report and --json (to a file); throws what cannot be written.
 void WriteOutputs(const TOptions& options, const TBitmap& picture, const TPictureSource& source,
                   const TSurfaces& surfaces, const TAnalysisResult& result, const TExploreMap* explored,
-                  const TSample* made) {
+                  const TSample* made, const TLab* lab) {
   if (options.out) WritePanes(surfaces, QFile::encodeName(*options.out).toStdString());
   if (options.report) {
     std::string name = options.picture.toStdString();
@@ -369,7 +377,7 @@ void WriteOutputs(const TOptions& options, const TBitmap& picture, const TPictur
   }
   if (options.json && !options.JsonToStandardOutput())
     WriteFileAtomically(QFile::encodeName(*options.json).toStdString(),
-                        JsonSummary(result, surfaces, explored, made, options.hideAnswer));
+                        JsonSummary(result, surfaces, explored, made, options.hideAnswer, lab));
 }
 
 }  // namespace
@@ -453,31 +461,37 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   // The picture's own grey levels take a pass of their own: only for the files that show them.
   if (options.report || options.json) result.diagnosis.pictureHistogram = TVeltrix::GreyHistogram(*picture);
 
+  // The lab: the sampled matrix changed and decoded again, whose outcome is the program's.
+  std::unique_ptr<TLab> lab;
   try {
-    WriteOutputs(options, *picture, source, surfaces, result, map ? &*map : nullptr, made ? &*made : nullptr);
+    if (options.lab) lab = RunLab(veltrix, *options.lab);
+    WriteOutputs(options, *picture, source, surfaces, result, map ? &*map : nullptr, made ? &*made : nullptr, lab.get());
   } catch (const std::exception& unwritable) {
     err << kProgram << ": " << OneLine(unwritable.what(), terminals.err) << "\n";
     return kExitUnusable;
   }
-
+  // From here on the outcome is that of the lab's decode when there is one.
+  const TAnalysisResult& outcome = lab ? lab->Last().result : result;
   if (options.JsonToStandardOutput()) {
-    out << JsonSummary(result, surfaces, map ? &*map : nullptr, made ? &*made : nullptr, options.hideAnswer);
+    out << JsonSummary(result, surfaces, map ? &*map : nullptr, made ? &*made : nullptr, options.hideAnswer, lab.get());
   } else {
     if (map) out << ExploreMapText(*map);
-    if (result.decoded) {
+    if (outcome.decoded) {
       if (options.raw) {
-        out << result.text;
+        out << outcome.text;
       } else {
-        const std::string text = ShiftJisToUtf8(result.text);
+        const std::string text = ShiftJisToUtf8(outcome.text);
         out << (terminals.out ? VisibleText(text) : text) << "\n";
       }
     }
   }
   out.flush();
-  if (result.decoded) return kExitDecoded;
-  std::string reason = result.failureReason;
+  if (lab)
+    for (const std::string& line : LabLines(*lab)) err << OneLine(line, terminals.err) << "\n";
+  if (outcome.decoded) return kExitDecoded;
+  std::string reason = outcome.failureReason;
   if (reason.empty()) reason = "the symbol could not be decoded";
   err << OneLine(reason, terminals.err) << "\n";
-  err << OneLine(DiagnosisLine(result.verdict), terminals.err) << "\n";
+  err << OneLine(DiagnosisLine(outcome.verdict), terminals.err) << "\n";
   return kExitNotDecoded;
 }

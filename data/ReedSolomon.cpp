@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "data/GaloisField.h"
+
 namespace {
 
 // Coefficients 0 .. 8 of the locator are tried in the root search.
@@ -21,31 +23,7 @@ std::string HexLine(const TIntegers& block, const char* format) {
 
 }  // namespace
 
-TReedSolomon::TReedSolomon(TSurfaces& surfaces) : surfaces_(surfaces) { BuildTables(); }
-
-void TReedSolomon::BuildTables() {
-  expTable_[0] = 1;
-  expTable_[255] = 1;
-  logTable_[0] = 0;
-  for (std::int32_t i = 1; i <= 255; ++i) {
-    std::int32_t value = expTable_[static_cast<std::size_t>(i - 1)] << 1;
-    if (value & 0x100) value ^= 0x11D;
-    expTable_[static_cast<std::size_t>(i)] = value;
-    expTable_[static_cast<std::size_t>(i + 255)] = value;
-  }
-  // The smallest exponent wins, so 1 maps to 0 rather than 255.
-  for (std::int32_t e = 255; e >= 0; --e) logTable_[static_cast<std::size_t>(expTable_[static_cast<std::size_t>(e)])] = e;
-  logTable_[0] = 0;
-}
-
-std::int32_t TReedSolomon::GFMul(std::int32_t a, std::int32_t b) const {
-  if (a == 0 || b == 0) return 0;
-  return expTable_[static_cast<std::size_t>(logTable_[static_cast<std::size_t>(a)] + logTable_[static_cast<std::size_t>(b)])];
-}
-
-std::int32_t TReedSolomon::GFInverse(std::int32_t a) const {
-  return expTable_[static_cast<std::size_t>(255 - logTable_[static_cast<std::size_t>(a)])];
-}
+TReedSolomon::TReedSolomon(TSurfaces& surfaces) : surfaces_(surfaces) {}
 
 void TReedSolomon::Decode(TIntegers& block) {
   errorCount_ = 0;
@@ -83,11 +61,17 @@ bool TReedSolomon::IsCodeword(const TIntegers& block, std::int32_t ecLength) con
   return true;
 }
 
-std::int32_t TReedSolomon::Syndrome(const TIntegers& block, std::int32_t power) const {
-  const std::int32_t root = expTable_[static_cast<std::size_t>(power)];
+std::array<std::int32_t, TReedSolomon::kSyndromeCount> TReedSolomon::Syndromes(const TIntegers& block) {
+  std::array<std::int32_t, kSyndromeCount> syndromes{};
+  for (std::int32_t i = 0; i < kSyndromeCount; ++i) syndromes[static_cast<std::size_t>(i)] = Syndrome(block, i + 1);
+  return syndromes;
+}
+
+std::int32_t TReedSolomon::Syndrome(const TIntegers& block, std::int32_t power) {
+  const std::int32_t root = gf256::Exp(power);
   std::int32_t sum = 0;
   // Horner's rule from the first codeword, the highest power.
-  for (std::int32_t codeword : block) sum = GFMul(root, sum) ^ (codeword & 0xFF);
+  for (std::int32_t codeword : block) sum = gf256::Mul(root, sum) ^ (codeword & 0xFF);
   return sum;
 }
 
@@ -115,13 +99,13 @@ void TReedSolomon::CorrectErrors(TIntegers& block) {
     const std::int32_t inverse = 255 - location;  // X^-1 = alpha^(255 - l)
     std::int32_t numerator = 0;
     for (std::int32_t j = 0; j < 16; ++j)
-      numerator ^= GFMul(evaluator_[static_cast<std::size_t>(j)], expTable_[static_cast<std::size_t>((inverse * j) % 255)]);
+      numerator ^= gf256::Mul(evaluator_[static_cast<std::size_t>(j)], gf256::Exp((inverse * j) % 255));
     // Formal derivative of the locator at X^-1: only odd powers survive in GF(2^8).
     std::int32_t denominator = 0;
     for (std::int32_t j = 1; j < 16; j += 2)
-      denominator ^= GFMul(locator_[static_cast<std::size_t>(j)], expTable_[static_cast<std::size_t>((inverse * (j - 1)) % 255)]);
+      denominator ^= gf256::Mul(locator_[static_cast<std::size_t>(j)], gf256::Exp((inverse * (j - 1)) % 255));
     if (denominator == 0) return;
-    values[static_cast<std::size_t>(n)] = GFMul(numerator, GFInverse(denominator));
+    values[static_cast<std::size_t>(n)] = gf256::Mul(numerator, gf256::Inverse(denominator));
   }
   for (std::int32_t n = 0; n < rootCount_; ++n) {
     const std::int32_t location = errorLocations_[static_cast<std::size_t>(n)];
@@ -142,15 +126,15 @@ std::int32_t TReedSolomon::FindLocator() {
   for (std::int32_t n = 0; n < kSyndromeCount; ++n) {
     std::int32_t d = 0;
     for (std::int32_t i = 0; i <= l && i <= n; ++i)
-      d ^= GFMul(lambda[static_cast<std::size_t>(i)], syndromes_[static_cast<std::size_t>(n - i)]);
+      d ^= gf256::Mul(lambda[static_cast<std::size_t>(i)], syndromes_[static_cast<std::size_t>(n - i)]);
     if (d != 0) {
       TPolynomial next{};
-      for (std::size_t i = 0; i < next.size(); ++i) next[i] = lambda[i] ^ GFMul(d, b[i]);
+      for (std::size_t i = 0; i < next.size(); ++i) next[i] = lambda[i] ^ gf256::Mul(d, b[i]);
       if (n - k > l) {
         const std::int32_t l2 = n - k;
         k = n - l;
-        const std::int32_t inverse = GFInverse(d);
-        for (std::size_t i = 0; i < b.size(); ++i) b[i] = GFMul(lambda[i], inverse);
+        const std::int32_t inverse = gf256::Inverse(d);
+        for (std::size_t i = 0; i < b.size(); ++i) b[i] = gf256::Mul(lambda[i], inverse);
         l = l2;
       }
       lambda = next;
@@ -169,7 +153,7 @@ void TReedSolomon::ComputeEvaluator() {
   for (std::int32_t j = 0; j < kSyndromeCount; ++j) {
     std::int32_t sum = 0;
     for (std::int32_t i = 0; i <= j; ++i)
-      sum ^= GFMul(locator_[static_cast<std::size_t>(i)], syndromes_[static_cast<std::size_t>(j - i)]);
+      sum ^= gf256::Mul(locator_[static_cast<std::size_t>(i)], syndromes_[static_cast<std::size_t>(j - i)]);
     evaluator_[static_cast<std::size_t>(j)] = sum;
   }
 }
@@ -179,7 +163,7 @@ void TReedSolomon::FindRoots() {
   for (std::int32_t r = 1; r <= 255; ++r) {
     std::int32_t sum = 0;
     for (std::int32_t k = 0; k <= kRootSearchDegree; ++k)
-      sum ^= GFMul(expTable_[static_cast<std::size_t>((k * r) % 255)], locator_[static_cast<std::size_t>(k)]);
+      sum ^= gf256::Mul(gf256::Exp((k * r) % 255), locator_[static_cast<std::size_t>(k)]);
     if (sum == 0) errorLocations_[static_cast<std::size_t>(rootCount_++)] = 255 - r;
   }
 }

@@ -44,25 +44,22 @@ class TReedSolomon {
   // alpha^(E - 1), and the decoder sees it through alpha^1 .. alpha^8, so the
   // block must vanish at alpha^1 .. alpha^m, m = min(8, E - 1).
   bool IsCodeword(const TIntegers& block, std::int32_t ecLength) const;
+  // S0 .. S7 of a block as Decode computes and lists them (at alpha^1 .. alpha^8).
+  static std::array<std::int32_t, kSyndromeCount> Syndromes(const TIntegers& block);
 
  private:
   using TPolynomial = std::array<std::int32_t, 16>;
 
-  void BuildTables();
   // The block evaluated at alpha^power, codeword 0 being the highest power;
   // only the low 8 bits of a codeword belong to the field.
-  std::int32_t Syndrome(const TIntegers& block, std::int32_t power) const;
+  static std::int32_t Syndrome(const TIntegers& block, std::int32_t power);
   void ComputeSyndromes(const TIntegers& block);
   void CorrectErrors(TIntegers& block);
   std::int32_t FindLocator();
   void ComputeEvaluator();
   void FindRoots();
-  std::int32_t GFMul(std::int32_t a, std::int32_t b) const;
-  std::int32_t GFInverse(std::int32_t a) const;
 
   TSurfaces& surfaces_;
-  std::array<std::int32_t, 511> expTable_{};
-  std::array<std::int32_t, 256> logTable_{};
   TPolynomial syndromes_{};
   TPolynomial locator_{};
   TPolynomial evaluator_{};

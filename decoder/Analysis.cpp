@@ -97,3 +97,8 @@ TAnalysisResult AnalyseBinarized(TVeltrix& veltrix, TSurfaces& surfaces, const T
   };
   return RunAnalysisCommand(veltrix, surfaces, {}, write, [&] { return veltrix.DecodeBinarized(kept); });
 }
+
+TAnalysisResult AnalyseMatrix(TVeltrix& veltrix, TSurfaces& surfaces, const TPlaneBoolean& matrix) {
+  // The facade decodes with the parameters it holds; nothing is written.
+  return RunAnalysisCommand(veltrix, surfaces, {}, [] {}, [&] { return veltrix.DecodeMatrix(matrix); });
+}

@@ -80,3 +80,9 @@ TAnalysisResult Analyse(TVeltrix& veltrix, TSurfaces& surfaces, const TBitmap& p
 // panes that binarization and finder search draw are left as they are.
 TAnalysisResult AnalyseBinarized(TVeltrix& veltrix, TSurfaces& surfaces, const TBinarized& kept,
                                  const TAnalysisParameters& parameters);
+
+// The same command decoding a module matrix (TVeltrix::DecodeMatrix) with the
+// parameters the facade holds: every pane and line from the format
+// information on is what an analysis that sampled this matrix gives; BLMemo
+// keeps its listings as for any analysis.
+TAnalysisResult AnalyseMatrix(TVeltrix& veltrix, TSurfaces& surfaces, const TPlaneBoolean& matrix);

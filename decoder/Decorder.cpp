@@ -4,10 +4,12 @@
 
 #include "common/Bitmap.h"
 #include "common/Diagnosis.h"
+#include "common/Errors.h"
 #include "common/Messages.h"
 #include "data/DataBlockReader.h"
 #include "decoder/DecodingReport.h"
 #include "locate/Coordinates.h"
+#include "symbol/Versions.h"
 
 namespace {
 
@@ -53,14 +55,36 @@ TFinderResult TDecorder::SearchFinders(const TPlaneBoolean& plane, std::int32_t 
 std::string TDecorder::Decode(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
                               const TFinderResult& finders) {
   errorText_.clear();
+  sampled_ = nullptr;
   SetErrorCode(reader_.Read(plane, width, height, finders));
   if (ErrorCode >= 1) {
     errorText_ = ErrorMessage(ErrorCode);
     return {};
   }
+  sampled_ = &reader_.Matrix();
+  return DecodeSampled(reader_.Matrix(), reader_.Size());
+}
 
-  const TPlaneBoolean& sampled = reader_.Matrix();
-  const std::int32_t size = reader_.Size();
+std::string TDecorder::DecodeMatrix(const TPlaneBoolean& matrix) {
+  errorText_.clear();
+  sampled_ = nullptr;
+  SetErrorCode(0);
+  const std::int32_t side = matrix.Width();
+  const std::int32_t version = VersionOfSide(side);
+  if (matrix.Height() != side || !IsVersion(version) || SymbolSide(version) != side)
+    throw TDecodeError("A module matrix of " + std::to_string(matrix.Width()) + " x " + std::to_string(matrix.Height()) +
+                       " modules is not the size of a symbol");
+  given_ = matrix;
+  sampled_ = &given_;
+  return DecodeSampled(given_, side);
+}
+
+const TPlaneBoolean& TDecorder::Sampled() const {
+  static const TPlaneBoolean kNone;
+  return sampled_ != nullptr ? *sampled_ : kNone;
+}
+
+std::string TDecorder::DecodeSampled(const TPlaneBoolean& sampled, std::int32_t size) {
   DrawSampled(sampled, size);
   try {
     Build(sampled, size, size);

@@ -38,6 +38,12 @@ class TDecorder : public TSymbol {
   TFinderResult SearchFinders(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height);
   std::string Decode(const TPlaneBoolean& plane, std::int32_t width, std::int32_t height,
                      const TFinderResult& finders);
+  // A decode from a module matrix as the sampling stage hands one over (side x
+  // side, [x][y], True = dark): the stages from the format information on,
+  // drawing and writing as a whole decode does from there. Raises a
+  // TDecodeError for a plane that is not the size of a symbol, and the
+  // failures of those stages as Decode does.
+  std::string DecodeMatrix(const TPlaneBoolean& matrix);
   // Clears the error text of an earlier decode, for a decode that fails before
   // it reaches the driver.
   void ClearError() { errorText_.clear(); }
@@ -62,10 +68,18 @@ class TDecorder : public TSymbol {
   // The alignment nodes of the last location as its sampling grid holds them
   // ([i][j], i the column), which a front end marks on AdjustImage.
   const TPlanePoint& SamplingGrid() const;
+  // The module matrix the last decode built its symbol from (the one the
+  // image reader sampled, or the one handed to DecodeMatrix); empty when the
+  // last decode stopped before it had one.
+  const TPlaneBoolean& Sampled() const;
+  // Forgets the matrix of an earlier decode, for a decode that fails before it samples one.
+  void ClearSampled() { sampled_ = nullptr; }
   // The version settled by the location of the last decode (0 before it is).
   std::int32_t LocatedVersion() const;
 
  private:
+  // The stages from the sampled matrix of `size` modules a side to the text.
+  std::string DecodeSampled(const TPlaneBoolean& sampled, std::int32_t size);
   void DrawSampled(const TPlaneBoolean& matrix, std::int32_t size);
   void MakeMask();
   void Unmask();
@@ -87,4 +101,7 @@ class TDecorder : public TSymbol {
   std::vector<TIntegers> blocks_;
   std::vector<TBlockLayout> layout_;
   std::string errorText_;
+  // What Sampled() returns: the reader's matrix, given_, or none.
+  const TPlaneBoolean* sampled_ = nullptr;
+  TPlaneBoolean given_;
 };

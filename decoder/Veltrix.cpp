@@ -73,27 +73,42 @@ TBinarized TVeltrix::Binarize(const TBitmap& picture) {
 bool TVeltrix::DecodeBinarized(const TBinarized& kept) {
   SetResolver(kept.Resolver());
   progress_.Resume(kept.record, Parameters());
-  bool result = true;
-  failureText_.clear();
   tooSmall_ = kept.plane == nullptr;
-
   if (tooSmall_) {
     // Reported like a picture without a symbol.
     binary_ = nullptr;
-    result = false;
-  } else {
-    binary_ = kept.plane.get();
-    // The panes that later stages make of the plane share it (a no-op after
-    // this facade's own Binarize).
-    surfaces_.ShareBinaryPlane(kept.plane);
+    return DecodeGuarded(nullptr);
+  }
+  binary_ = kept.plane.get();
+  // The panes that later stages make of the plane share it (a no-op after
+  // this facade's own Binarize).
+  surfaces_.ShareBinaryPlane(kept.plane);
+  return DecodeGuarded([&] {
+    decorder_->SetForceVersion(forceVersion_);
+    if (kept.searchFailure) {
+      decorder_->ClearError();
+      std::rethrow_exception(kept.searchFailure);
+    }
+    return decorder_->Decode(*binary_, kept.width, kept.height, kept.finders);
+  });
+}
+
+bool TVeltrix::DecodeMatrix(const TPlaneBoolean& matrix) {
+  progress_.Begin(matrix.Width(), matrix.Height(), Parameters());
+  tooSmall_ = false;
+  binary_ = nullptr;
+  return DecodeGuarded([&] { return decorder_->DecodeMatrix(matrix); });
+}
+
+bool TVeltrix::DecodeGuarded(const std::function<std::string()>& decode) {
+  failureText_.clear();
+  decorder_->ClearSampled();
+  // Without a decode (a picture too small to binarize) the result is a failure.
+  bool result = static_cast<bool>(decode);
+  if (decode) {
     try {
       decodedText_.clear();
-      decorder_->SetForceVersion(forceVersion_);
-      if (kept.searchFailure) {
-        decorder_->ClearError();
-        std::rethrow_exception(kept.searchFailure);
-      }
-      decodedText_ = decorder_->Decode(*binary_, kept.width, kept.height, kept.finders);
+      decodedText_ = decode();
     } catch (const std::exception& failure) {
       result = false;
       failureText_ = failure.what();

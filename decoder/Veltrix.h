@@ -76,6 +76,13 @@ class TVeltrix {
   // which the record keeps as the failure.
   TBinarized Binarize(const TBitmap& picture);
   bool DecodeBinarized(const TBinarized& kept);
+  // A decode from a module matrix instead of a picture, as the sampling stage
+  // would hand it to the driver (side x side, [x][y], True = dark): format,
+  // mask, codewords, Reed-Solomon and data, drawn and written as a decode
+  // draws them from there, its failures caught here like every decode's.
+  // The record begins anew with the matrix's size as the picture's; the
+  // stages before sampling do not run and leave their panes alone.
+  bool DecodeMatrix(const TPlaneBoolean& matrix);
 
   // The text of the last decode as Shift-JIS bytes; empty after a failure.
   const std::string& DecodedText() const { return decodedText_; }
@@ -112,6 +119,10 @@ class TVeltrix {
   const TDecorder& Driver() const { return *decorder_; }
 
  private:
+  // Runs the driver's part of a decode inside the one guard of the pipeline,
+  // then ends the record and raises the notification.
+  bool DecodeGuarded(const std::function<std::string()>& decode);
+
   TSurfaces& surfaces_;
   // Handed to every stage, which tells it where the decode stands and what it measured.
   TDiagnosisRecorder progress_;

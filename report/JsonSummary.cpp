@@ -15,6 +15,7 @@
 #include "common/Messages.h"
 #include "common/ShiftJis.h"
 #include "decoder/DiagnosisTexts.h"
+#include "decoder/LabReport.h"
 #include "decoder/Verdict.h"
 
 namespace {
@@ -124,7 +125,7 @@ QJsonObject Diagnosis(const TAnalysisResult& result, bool hideAnswer) {
 }  // namespace
 
 std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored,
-                        const TSample* made, bool hideAnswer) {
+                        const TSample* made, bool hideAnswer, const TLab* lab) {
   const TDiagnosis& record = result.diagnosis;
   const std::optional<std::int32_t> level = record.SettledLevel();
   QJsonObject document{
@@ -168,6 +169,19 @@ std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces
     QJsonObject object = sample.Take()["sample"].toObject();
     if (hideAnswer) object.remove("text");
     document.insert("sample", object);
+  }
+  if (lab != nullptr) {
+    TJsonFigures figures;
+    VisitLab(*lab, figures);
+    QJsonObject object = figures.Take()["lab"].toObject();
+    if (hideAnswer) {
+      object.remove("text");
+      object.remove("capacityText");
+      QJsonObject original = object["original"].toObject();
+      original.remove("originalText");
+      object.insert("original", original);
+    }
+    document.insert("lab", object);
   }
   const QByteArray bytes = QJsonDocument(document).toJson(QJsonDocument::Indented);
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));

@@ -5,6 +5,7 @@
 #include "common/Surfaces.h"
 #include "decoder/Analysis.h"
 #include "decoder/Explorer.h"
+#include "decoder/Lab.h"
 #include "sample/Sample.h"
 
 // The analysis as a JSON document for programs, in a stable format described
@@ -16,6 +17,8 @@
 // `made`, when the picture was made by the sample maker, what was made and how.
 // `hideAnswer` leaves out the fields that hold read or made text ("text",
 // "textHex", each cell's "text", the unverified reading's "text" and
-// "text_hex", the sample's "text") and adds "answerHidden": true.
+// "text_hex", the sample's "text", the lab's texts) and adds "answerHidden": true.
+// `lab`, when the sampled matrix was changed and decoded again, adds that
+// decode and its comparison under "lab" (VisitLab).
 std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored = nullptr,
-                        const TSample* made = nullptr, bool hideAnswer = false);
+                        const TSample* made = nullptr, bool hideAnswer = false, const TLab* lab = nullptr);

@@ -6,11 +6,11 @@
 #include <memory>
 #include <new>
 
-#include "Remask.h"
 #include "common/Messages.h"
 #include "common/ShiftJis.h"
 #include "symbol/Arrangement.h"
 #include "symbol/DataMask.h"
+#include "symbol/Remask.h"
 #include "symbol/Versions.h"
 
 namespace {
@@ -125,17 +125,9 @@ TMadeSymbol MakeSymbol(const TSymbolRequest& request) {
   const std::int32_t encoderMask = MaskOfSymbol(made.modules);
   if (encoderMask < 0) throw TSampleError("the encoder's symbol carries no readable format information");
   const TArrangement arrangement(made.version);
-  // Every mask's penalty, for the record and the automatic choice (the lowest, the first among equals).
-  std::int32_t chosen = request.mask;
-  for (std::int32_t mask = 0; mask < kMaskPatterns; ++mask) {
-    TPlaneBoolean candidate = made.modules;
-    ChangeMask(candidate, arrangement, made.level, encoderMask, mask);
-    made.penalties[static_cast<std::size_t>(mask)] = MaskPenalty(candidate);
-    if (request.mask == kAutomaticMask &&
-        (chosen == kAutomaticMask ||
-         made.penalties[static_cast<std::size_t>(mask)].Total() < made.penalties[static_cast<std::size_t>(chosen)].Total()))
-      chosen = mask;
-  }
+  // Every mask's penalty, for the record and the automatic choice.
+  made.penalties = MaskPenalties(made.modules, arrangement, made.level, encoderMask);
+  const std::int32_t chosen = request.mask == kAutomaticMask ? LowestPenaltyMask(made.penalties) : request.mask;
   ChangeMask(made.modules, arrangement, made.level, encoderMask, chosen);
   made.mask = chosen;
   return made;

@@ -69,6 +69,8 @@ if $manual; then
   mv "$out/failure-11-TabSheet10.png" "$out/11-TabSheet10.png"
   rm -f "$out"/failure-*.png
   shoot --sample-maker >/dev/null
+  shoot --lab >/dev/null
+  rm -f "$out"/lab-panes.png
   rm -f "$out"/sample-TabSheet3.png "$out"/sample-photo-TabSheet1.png
   "$build/tests/app/morilux_manual_pictures" "$out"
   cp "$out/02-TabSheet11.png" "$out/window.png"
@@ -104,3 +106,5 @@ shoot --window-views --screenshot-prefix views "$work/version3.bmp"
 QT_SCALE_FACTOR=2 shoot --window-views --screenshot-prefix scale2 "$work/dark.bmp"
 # The sample maker.
 shoot --sample-maker
+# The error-correction lab.
+shoot --lab

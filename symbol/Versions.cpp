@@ -49,6 +49,14 @@ constexpr std::array<std::array<std::int32_t, 4>, 40> kBlockCounts = {{
     {20, 40, 56, 66}, {21, 43, 59, 70}, {22, 45, 62, 74}, {24, 47, 65, 77}, {25, 49, 68, 81},
 }};
 
+// Misdecode-protection codewords per block for versions 1 to 3 (rows) and
+// levels L, M, Q, H; 0 from version 4 on. Same table of the standard, the
+// difference between a block's error-correction codewords and twice the
+// errors it lists as correctable.
+constexpr std::array<std::array<std::int32_t, 4>, 3> kMisdecodeProtection = {{
+    {3, 2, 1, 1}, {2, 0, 0, 0}, {1, 0, 0, 0},
+}};
+
 // Character-count lengths of the numeric, alphanumeric, byte and Kanji modes
 // (rows) for versions 1-9, 10-26 and 27-40 (ISO/IEC 18004, table of count indicators).
 constexpr std::array<std::array<std::int32_t, 3>, 4> kCountBits = {{
@@ -113,6 +121,19 @@ std::int32_t ErrorCorrectionCodewords(std::int32_t version, std::int32_t level) 
 
 std::int32_t ReedSolomonBlocks(std::int32_t version, std::int32_t level) {
   return kBlockCounts[TableRow(version, level)][static_cast<std::size_t>(level)];
+}
+
+std::int32_t ECCodewordsPerBlock(std::int32_t version, std::int32_t level) {
+  return ErrorCorrectionCodewords(version, level) / ReedSolomonBlocks(version, level);
+}
+
+std::int32_t MisdecodeProtection(std::int32_t version, std::int32_t level) {
+  const std::size_t row = TableRow(version, level);
+  return row < kMisdecodeProtection.size() ? kMisdecodeProtection[row][static_cast<std::size_t>(level)] : 0;
+}
+
+std::int32_t PromisedCorrections(std::int32_t version, std::int32_t level) {
+  return (ECCodewordsPerBlock(version, level) - MisdecodeProtection(version, level)) / 2;
 }
 
 std::int32_t CharacterCountBits(std::int32_t version, std::uint32_t mode) {

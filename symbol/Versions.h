@@ -37,6 +37,14 @@ std::int32_t TotalCodewords(std::int32_t version);
 // table entry for version V" when the version or the level is outside its range.
 std::int32_t ErrorCorrectionCodewords(std::int32_t version, std::int32_t level);
 std::int32_t ReedSolomonBlocks(std::int32_t version, std::int32_t level);
+// Error-correction codewords of each block (the same in both block groups).
+std::int32_t ECCodewordsPerBlock(std::int32_t version, std::int32_t level);
+// Codewords of each block held back against misdecoding (non-zero only for
+// versions 1 to 3 at the lower levels), and the wrong codewords per block the
+// level promises to correct, (ec - p) / 2: version 1-L has 7 error-correction
+// codewords a block and promises 2. Same errors as ErrorCorrectionCodewords.
+std::int32_t MisdecodeProtection(std::int32_t version, std::int32_t level);
+std::int32_t PromisedCorrections(std::int32_t version, std::int32_t level);
 
 // Version-information codewords for versions 7 to 40: the 6-bit version
 // followed by its 12 BCH check bits (generator 0x1F25).

@@ -25,6 +25,11 @@
 //     it (sample-TabSheet3.png, the page of the mask), then shows the same
 //     symbol with every effect at its typical strength (sample-photo.png) and
 //     loads that (sample-photo-TabSheet1.png).
+//   morilux-window-batch --screenshot-dir DIR [--screenshot-prefix P] --lab
+//     (for the manual) makes and analyses a version-5-Q symbol, opens the
+//     error-correction lab on it, spoils four codewords of its first block
+//     (lab-window.png) and shows its masks' page (lab-masks.png) and the
+//     pictures its decode drew (lab-panes.png).
 //   morilux-window-batch --analyse-and-quit PICTURE
 //     (for timing the window, bench/compare.sh and bench/window.sh) loads
 //     PICTURE, analyses it, brings every pane up to date, paints the window
@@ -56,6 +61,7 @@
 #include <QTextBlock>
 
 #include "ExplorerWindow.h"
+#include "LabWindow.h"
 #include "MainUnit.h"
 #include "PaneTools.h"
 #include "QtTranslation.h"
@@ -71,6 +77,7 @@ namespace {
 void PrintUsage() {
   std::fputs("usage: morilux-window-batch [--window-views] --screenshot-dir DIR [--screenshot-prefix P] PICTURE\n"
              "       morilux-window-batch --screenshot-dir DIR [--screenshot-prefix P] --sample-maker\n"
+             "       morilux-window-batch --screenshot-dir DIR [--screenshot-prefix P] --lab\n"
              "       morilux-window-batch --analyse-and-quit PICTURE\n",
              stderr);
 }
@@ -268,6 +275,34 @@ int ShootSampleMaker(TForm1& window, const QString& directory, const QString& pr
   return maker->LoadIntoMainWindow() && Shoot(window, directory, prefix, QStringLiteral("sample-photo-TabSheet1")) ? 0 : 1;
 }
 
+// The lab as the manual shows it: four codewords of the first block of a
+// version-5-Q symbol spoilt, then the page of the eight masks.
+int ShootLab(TForm1& window, const QString& directory, const QString& prefix) {
+  if (!QDir().mkpath(directory)) {
+    std::fprintf(stderr, "morilux-window-batch: cannot create %s\n", qPrintable(directory));
+    return 1;
+  }
+  TSampleMakerWindow* maker = window.SampleMakerCommand();
+  TSampleRequest request;
+  request.symbol.text = "Morilux lab";
+  request.symbol.version = 5;
+  request.symbol.level = 2;
+  request.moduleSize = 6;
+  maker->SetRequest(request);
+  if (!maker->LoadIntoMainWindow()) return 1;
+  maker->close();
+  window.AnalyBtnClick();
+  TLabWindow* lab = window.LabCommand();
+  lab->move(window.geometry().topRight() + QPoint(8, 0));
+  if (lab->Lab() == nullptr || !lab->SpoilRandom(0, 4, 1)) return 1;
+  if (!Shoot(*lab, directory, prefix, QStringLiteral("lab-window"))) return 1;
+  auto* pages = lab->findChild<QTabWidget*>(QStringLiteral("LabPages"));
+  pages->setCurrentIndex(1);
+  if (!Shoot(*lab, directory, prefix, QStringLiteral("lab-masks"))) return 1;
+  pages->setCurrentIndex(pages->count() - 1);
+  return Shoot(*lab, directory, prefix, QStringLiteral("lab-panes")) ? 0 : 1;
+}
+
 // The load and analysis commands as a user gives them: every pane's picture
 // brought up to date for display, and the window painted once.
 int AnalyseAndQuit(TForm1& window, const QString& picture) {
@@ -295,6 +330,7 @@ int main(int argc, char* argv[]) {
   bool analyseAndQuit = false;
   bool views = false;
   bool sampleMaker = false;
+  bool labViews = false;
   const QStringList arguments = QApplication::arguments();
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
@@ -308,6 +344,8 @@ int main(int argc, char* argv[]) {
       analyseAndQuit = true;
     } else if (argument == QStringLiteral("--sample-maker")) {
       sampleMaker = true;
+    } else if (argument == QStringLiteral("--lab")) {
+      labViews = true;
     } else if (argument.startsWith(QLatin1Char('-')) || !picture.isEmpty()) {
       PrintUsage();
       return 2;
@@ -315,8 +353,9 @@ int main(int argc, char* argv[]) {
       picture = argument;
     }
   }
-  if (picture.isEmpty() == !sampleMaker || analyseAndQuit == !screenshotDir.isEmpty() || (views && analyseAndQuit) ||
-      (sampleMaker && (analyseAndQuit || views))) {
+  const bool made = sampleMaker || labViews;
+  if (picture.isEmpty() == !made || analyseAndQuit == !screenshotDir.isEmpty() || (views && analyseAndQuit) ||
+      (made && (analyseAndQuit || views)) || (sampleMaker && labViews)) {
     PrintUsage();
     return 2;
   }
@@ -329,6 +368,7 @@ int main(int argc, char* argv[]) {
   window.show();
   if (analyseAndQuit) return AnalyseAndQuit(window, picture);
   if (sampleMaker) return ShootSampleMaker(window, screenshotDir, screenshotPrefix);
+  if (labViews) return ShootLab(window, screenshotDir, screenshotPrefix);
   const TForm1::TLoadResult loaded = window.LoadPictureFile(picture);
   if (loaded == TForm1::TLoadResult::Unsupported) {
     std::fprintf(stderr, "morilux-window-batch: %s: not a %s file; nothing loaded\n", qPrintable(picture),

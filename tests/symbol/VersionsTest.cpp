@@ -19,6 +19,22 @@ TEST(Versions, OutsideTheRangeNothingIsLookedUp) {
   EXPECT_THROW(ErrorCorrectionCodewords(41, 0), TDecodeError);
   EXPECT_THROW(ReedSolomonBlocks(1, 4), TDecodeError);
   EXPECT_EQ(CharacterCountBits(1, 3), 0);  // not a mode with a count
+  EXPECT_THROW(PromisedCorrections(0, 1), TDecodeError);
+  EXPECT_THROW(MisdecodeProtection(3, -1), TDecodeError);
+}
+
+// The wrong codewords a block is listed as correcting, for versions 1 to 3
+// (levels L, M, Q, H); from version 4 on, half its error-correction codewords.
+TEST(Versions, ThePromiseHoldsBackMisdecodeProtectionOnlyInTheSmallestSymbols) {
+  constexpr std::int32_t kListed[3][4] = {{2, 4, 6, 8}, {4, 8, 11, 14}, {7, 13, 9, 11}};
+  for (std::int32_t version = 1; version <= 40; ++version)
+    for (std::int32_t level = 0; level < 4; ++level) {
+      const std::int32_t ec = ECCodewordsPerBlock(version, level);
+      EXPECT_EQ(ec * ReedSolomonBlocks(version, level), ErrorCorrectionCodewords(version, level));
+      const std::int32_t promised = version <= 3 ? kListed[version - 1][level] : ec / 2;
+      EXPECT_EQ(PromisedCorrections(version, level), promised) << version << "-" << level;
+      EXPECT_EQ(MisdecodeProtection(version, level), ec - 2 * promised) << version << "-" << level;
+    }
 }
 
 }  // namespace

@@ -27,3 +27,21 @@ void ChangeMask(TPlaneBoolean& modules, const TArrangement& arrangement, std::in
     modules[second[i].x][second[i].y] = bit;
   }
 }
+
+std::array<TMaskPenalty, kMaskPatterns> MaskPenalties(const TPlaneBoolean& modules, const TArrangement& arrangement,
+                                                      std::int32_t level, std::int32_t from) {
+  std::array<TMaskPenalty, kMaskPatterns> penalties{};
+  for (std::int32_t mask = 0; mask < kMaskPatterns; ++mask) {
+    TPlaneBoolean candidate = modules;
+    ChangeMask(candidate, arrangement, level, from, mask);
+    penalties[static_cast<std::size_t>(mask)] = MaskPenalty(candidate);
+  }
+  return penalties;
+}
+
+std::int32_t LowestPenaltyMask(const std::array<TMaskPenalty, kMaskPatterns>& penalties) {
+  std::size_t lowest = 0;
+  for (std::size_t mask = 1; mask < penalties.size(); ++mask)
+    if (penalties[mask].Total() < penalties[lowest].Total()) lowest = mask;
+  return static_cast<std::int32_t>(lowest);
+}
