@@ -31,6 +31,9 @@
 //     and prints the seconds from the load command to the painted window (the
 //     window's own start-up not included); status 0 when decoded.
 //
+// --english before any of these runs it with the window in English (ツール →
+// 言語 / Language → English).
+//
 // The options are those the window program itself took before they moved
 // here, so that an earlier build's `morilux` can be timed alike.
 
@@ -62,6 +65,7 @@
 #include "WindowPlacement.h"
 #include "WindowSettings.h"
 #include "SampleMaker.h"
+#include "UiLanguage.h"
 #include "WindowSurfaces.h"
 #include "decoder/DecodingReport.h"
 #include "picture/PictureLoader.h"
@@ -69,7 +73,7 @@
 namespace {
 
 void PrintUsage() {
-  std::fputs("usage: morilux-window-batch [--window-views] --screenshot-dir DIR [--screenshot-prefix P] PICTURE\n"
+  std::fputs("usage: morilux-window-batch [--english] [--window-views] --screenshot-dir DIR [--screenshot-prefix P] PICTURE\n"
              "       morilux-window-batch --screenshot-dir DIR [--screenshot-prefix P] --sample-maker\n"
              "       morilux-window-batch --analyse-and-quit PICTURE\n",
              stderr);
@@ -295,6 +299,7 @@ int main(int argc, char* argv[]) {
   bool analyseAndQuit = false;
   bool views = false;
   bool sampleMaker = false;
+  bool english = false;
   const QStringList arguments = QApplication::arguments();
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
@@ -306,6 +311,8 @@ int main(int argc, char* argv[]) {
       views = true;
     } else if (argument == QStringLiteral("--analyse-and-quit")) {
       analyseAndQuit = true;
+    } else if (argument == QStringLiteral("--english")) {
+      english = true;
     } else if (argument == QStringLiteral("--sample-maker")) {
       sampleMaker = true;
     } else if (argument.startsWith(QLatin1Char('-')) || !picture.isEmpty()) {
@@ -324,6 +331,7 @@ int main(int argc, char* argv[]) {
   // The user's remembered folder neither shapes the pictures nor is changed by them.
   QTemporaryDir settings;
   UseSettingsFolder(settings.path());
+  if (english) SetUiLanguage(TUiLanguage::English);
   TForm1 window;
   window.SetMessageSink([](const QString& text) { std::fprintf(stderr, "morilux-window-batch: %s\n", qPrintable(text)); });
   window.show();
