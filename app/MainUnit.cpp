@@ -140,7 +140,6 @@ void TForm1::BuildToolsMenu() {
   ToolsMenu = menuBar()->addMenu(Ui(QStringLiteral("ツール")));
   ToolsMenu->setObjectName(QStringLiteral("ToolsMenu"));
   toolsEnd_ = ToolsMenu->addSeparator();
-  ToolsMenu->insertMenu(toolsEnd_, MakeLanguageMenu(ToolsMenu));
   ToolsMenu->addAction(inspector_->MarksAction());
   ToolsMenu->addAction(inspector_->LinkAction());
   QAction* fit = ToolsMenu->addAction(Ui(QStringLiteral("ウィンドウに合わせる")));
@@ -178,6 +177,7 @@ void TForm1::BuildToolsMenu() {
   AddToolCommand(Ui(QStringLiteral("フォルダを開く…")), "OpenFolderAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
                  [this] { FolderCommand(); })
       ->setToolTip(Ui(QStringLiteral("フォルダのすべての画像を解析し、結果を一つの表にします")));
+  ToolsMenu->insertMenu(toolsEnd_, MakeLanguageMenu(ToolsMenu));
 }
 
 QAction* TForm1::AddToolCommand(const QString& text, const char* objectName, const QKeySequence& shortcut,

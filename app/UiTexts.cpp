@@ -144,7 +144,6 @@ constexpr auto kMainWindowTexts = std::to_array<TUiTextPair>({
     {"ブロック —", "block —"},
     {"コード語 No %1（%2）のビット %3、%4", "codeword no. %1 (%2), bit %3, %4"},
     {"この画像はサンプル作成で作ったものです", "This picture was made by the sample maker"},
-    {"(作成したサンプル)", "(made sample)"},
     // The page 診断.
     {"次に試すこと", "What to try next"},
     {"根拠：", "Evidence: "},

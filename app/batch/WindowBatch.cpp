@@ -8,8 +8,10 @@
 //     of the inspector (a magnified AdjustImage with the readout, a codeword
 //     chosen on BlockRead, the tabs after a new load), the explorer's window
 //     over the preset grid (while it runs and when done, with the time it
-//     took) and the result page of the cell it chooses; P- goes before every
-//     file name. Status 0 when every picture was saved.
+//     took) and the result page of the cell it chooses, then the help window
+//     (help.png) and the class set's window over a folder of the picture alone
+//     (class-set.png); P- goes before every file name. Status 0 when every
+//     picture was saved.
 //   morilux-window-batch --window-views --screenshot-dir DIR [--screenshot-prefix P] PICTURE
 //     (scripts/screenshots.sh) loads and analyses PICTURE, then saves the
 //     window as it opens: the whole screen with the window at its first
@@ -47,6 +49,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -58,7 +62,9 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 
+#include "ClassSetWindow.h"
 #include "ExplorerWindow.h"
+#include "HelpWindow.h"
 #include "MainUnit.h"
 #include "PaneTools.h"
 #include "QtTranslation.h"
@@ -175,6 +181,26 @@ bool ShootExplorer(TForm1& window, const QString& directory, const QString& pref
   return Shoot(window, directory, prefix, QStringLiteral("explorer-picked-") + result->objectName());
 }
 
+// The help window at the page in front, and the class set's window over a
+// folder holding only the picture (help.png, class-set.png).
+bool ShootToolWindows(TForm1& window, const QString& directory, const QString& prefix, const QString& picture) {
+  window.N6Click();
+  if (window.Help() == nullptr) return false;
+  window.Help()->resize(1000, 700);
+  QApplication::processEvents();
+  if (!Shoot(*window.Help(), directory, prefix, QStringLiteral("help"))) return false;
+  window.Help()->close();
+  QTemporaryDir folder;
+  if (!folder.isValid() || !QFile::copy(picture, folder.filePath(QFileInfo(picture).fileName()))) return false;
+  TClassSetWindow* classSet = window.OpenClassSet(folder.path());
+  while (classSet->Running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  classSet->resize(1000, 400);
+  QApplication::processEvents();
+  const bool shot = Shoot(*classSet, directory, prefix, QStringLiteral("class-set"));
+  classSet->close();
+  return shot;
+}
+
 int SaveScreenshots(TForm1& window, const QString& directory, const QString& prefix, const QString& picture) {
   if (!QDir().mkpath(directory)) {
     std::fprintf(stderr, "morilux-window-batch: cannot create %s\n", qPrintable(directory));
@@ -187,7 +213,10 @@ int SaveScreenshots(TForm1& window, const QString& directory, const QString& pre
     const QString name = QStringLiteral("%1-%2").arg(i + 1, 2, 10, QLatin1Char('0')).arg(pages->widget(i)->objectName());
     if (!Shoot(window, directory, prefix, name)) return 1;
   }
-  return ShootInspector(window, directory, prefix, picture) && ShootExplorer(window, directory, prefix) ? 0 : 1;
+  return ShootInspector(window, directory, prefix, picture) && ShootExplorer(window, directory, prefix) &&
+                 ShootToolWindows(window, directory, prefix, picture)
+             ? 0
+             : 1;
 }
 
 // The window at its first size, in a small window and fitted to a large one,
