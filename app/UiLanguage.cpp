@@ -56,13 +56,14 @@ TDictionary& Composed() {
   return dictionary;
 }
 
-// A window's running counts make new texts all the time; the oldest pairs are
-// forgotten past this many, which a switch then leaves as they are.
+// A window's running counts make new texts all the time: past this many pairs
+// all are forgotten and remembering starts again; a switch leaves the texts
+// of forgotten pairs as they are.
 constexpr qsizetype kComposedLimit = 20000;
 
 constexpr char kVerbatim[] = "moriluxVerbatim";
 
-bool Verbatim(const QObject* object) { return object->property(kVerbatim).toBool(); }
+bool KeptVerbatim(const QObject* object) { return object->property(kVerbatim).toBool(); }
 
 void SetIfChanged(const QString& now, const QString& next, const auto& set) {
   if (next != now) set(next);
@@ -71,7 +72,7 @@ void SetIfChanged(const QString& now, const QString& next, const auto& set) {
 QString Swap(const QString& text) { return TranslatedText(text, Current()); }
 
 void TranslateAction(QAction* action) {
-  if (Verbatim(action)) return;
+  if (KeptVerbatim(action)) return;
   SetIfChanged(action->text(), Swap(action->text()), [action](const QString& t) { action->setText(t); });
   SetIfChanged(action->toolTip(), Swap(action->toolTip()), [action](const QString& t) { action->setToolTip(t); });
 }
@@ -90,7 +91,7 @@ void TranslateTable(QTableWidget* table) {
 }
 
 void TranslateWidget(QWidget* w) {
-  if (Verbatim(w)) return;
+  if (KeptVerbatim(w)) return;
   SetIfChanged(w->windowTitle(), Swap(w->windowTitle()), [w](const QString& t) { w->setWindowTitle(t); });
   SetIfChanged(w->toolTip(), Swap(w->toolTip()), [w](const QString& t) { w->setToolTip(t); });
   if (auto* label = qobject_cast<QLabel*>(w))
@@ -155,9 +156,9 @@ QString TranslatedText(const QString& text, TUiLanguage to) {
 
 void TranslateWidgetTree(QObject* root) {
   if (auto* widget = qobject_cast<QWidget*>(root)) TranslateWidget(widget);
+  // Qt translates what is inside its own dialogs; their name filters are the owner's.
+  if (qobject_cast<QFileDialog*>(root) != nullptr) return;
   for (QObject* child : root->children()) {
-    // Qt translates its own dialogs; their name filters are the owner's.
-    if (qobject_cast<QFileDialog*>(root) != nullptr) break;
     if (auto* action = qobject_cast<QAction*>(child))
       TranslateAction(action);
     else if (child->isWidgetType())
