@@ -24,18 +24,58 @@
 #include "WindowPlacement.h"
 #include "classset/ClassSet.h"
 #include "common/VisibleText.h"
+#include "decoder/DiagnosisTexts.h"
 #include "decoder/Parameters.h"
 #include "picture/JpegFile.h"
 #include "picture/PictureLoader.h"
 #include "picture/QtPicture.h"
 #include "report/ClassSummary.h"
+#include "UiLanguage.h"
 
 namespace {
 
 QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 // A tooltip that shows its text as written (a decoded "<b>" is no markup).
-QString PlainTip(const std::string& utf8) { return QStringLiteral("<p>") + Q(VisibleText(utf8)).toHtmlEscaped() + "</p>"; }
+QString PlainTip(const QString& text) { return QStringLiteral("<p>") + text.toHtmlEscaped() + "</p>"; }
+
+// A cell's text in both languages: the summary's Japanese, and English where
+// the window words it (the picture's name and the decoded text stay as read).
+TUiText CellText(const TClassRow& row, TClassColumn column) {
+  const QString japanese = Q(VisibleText(ClassCellText(row, column)));
+  const bool read = row.outcome != TClassOutcome::Unreadable;
+  QString english = japanese;
+  switch (column) {
+    case TClassColumn::Outcome: english = Ui(japanese).English(); break;
+    case TClassColumn::Stage: english = read ? StageName(row.stage).English() : japanese; break;
+    case TClassColumn::Verdict:
+      english = read ? Q(VisibleText(EnglishText(row.verdict.evidence))) : DecoderMessage(japanese).English();
+      if (read && row.outcome == TClassOutcome::NotDecoded && !row.message.empty())
+        english += QStringLiteral(" (") + DecoderMessage(Q(VisibleText(row.message))).English() + QStringLiteral(")");
+      break;
+    case TClassColumn::Suggestion: {
+      QStringList lines;
+      if (read)
+        for (const TSuggestion& suggestion : row.verdict.suggestions) lines << Q(EnglishText(suggestion));
+      english = lines.join(QLatin1Char('\n'));
+      break;
+    }
+    case TClassColumn::Explored:
+      if (read && row.cells != 0)
+        english = QStringLiteral("Resolver %1, Warp %2 (decoded in %3 of %4 cells)")
+                      .arg(row.parameters.resolver)
+                      .arg(row.parameters.warp)
+                      .arg(row.decodingCells)
+                      .arg(row.cells);
+      break;
+    case TClassColumn::Picture:
+      if (read) english = Q(VisibleText(row.name)) + QStringLiteral(" (%1 × %2)").arg(row.width).arg(row.height);
+      break;
+    case TClassColumn::Text:
+    case TClassColumn::Report: break;
+  }
+  return Both(japanese, english);
+}
 
 // The columns of the command line's summary page but its links to reports,
 // which the window does not write.
@@ -60,7 +100,7 @@ constexpr int kThumbnailShown = 64;
 
 TClassSetWindow::TClassSetWindow(QWidget* parent, THooks hooks) : QWidget(parent, Qt::Window), hooks_(std::move(hooks)) {
   setObjectName(QStringLiteral("ClassSetWindow"));
-  setWindowTitle(QStringLiteral("フォルダの画像 — Morilux"));
+  setWindowTitle(Ui(QStringLiteral("フォルダの画像 — Morilux")));
   auto* column = new QVBoxLayout(this);
 
   folderLabel_ = new QLabel(this);
@@ -70,18 +110,18 @@ TClassSetWindow::TClassSetWindow(QWidget* parent, THooks hooks) : QWidget(parent
   column->addWidget(folderLabel_);
 
   auto* options = new QHBoxLayout;
-  explore_ = new QCheckBox(QStringLiteral("パラメータ探索をしてから解析する"), this);
+  explore_ = new QCheckBox(Ui(QStringLiteral("パラメータ探索をしてから解析する")), this);
   explore_->setObjectName(QStringLiteral("ClassSetExplore"));
-  explore_->setToolTip(QStringLiteral("画像ごとに Resolver と Warp の既定の範囲を探索し、復号できた値のうち既定値に最も近いもので解析します"));
-  hideAnswer_ = new QCheckBox(QStringLiteral("読み取った文字列を隠す"), this);
+  explore_->setToolTip(Ui(QStringLiteral("画像ごとに Resolver と Warp の既定の範囲を探索し、復号できた値のうち既定値に最も近いもので解析します")));
+  hideAnswer_ = new QCheckBox(Ui(QStringLiteral("読み取った文字列を隠す")), this);
   hideAnswer_->setObjectName(QStringLiteral("ClassSetHideAnswer"));
-  hideAnswer_->setToolTip(QStringLiteral("演習用に、表の「読み取った文字列」の列を隠します"));
-  start_ = new QPushButton(QStringLiteral("もう一度解析"), this);
+  hideAnswer_->setToolTip(Ui(QStringLiteral("演習用に、表の「読み取った文字列」の列を隠します")));
+  start_ = new QPushButton(Ui(QStringLiteral("もう一度解析")), this);
   start_->setObjectName(QStringLiteral("ClassSetStartButton"));
-  start_->setToolTip(QStringLiteral("このフォルダの画像を、メインウィンドウのいまの値でもう一度解析します"));
-  cancel_ = new QPushButton(QStringLiteral("中止"), this);
+  start_->setToolTip(Ui(QStringLiteral("このフォルダの画像を、メインウィンドウのいまの値でもう一度解析します")));
+  cancel_ = new QPushButton(Ui(QStringLiteral("中止")), this);
   cancel_->setObjectName(QStringLiteral("ClassSetCancelButton"));
-  cancel_->setToolTip(QStringLiteral("いま解析している画像の次で止めます"));
+  cancel_->setToolTip(Ui(QStringLiteral("いま解析している画像の次で止めます")));
   options->addWidget(explore_);
   options->addWidget(hideAnswer_);
   options->addStretch(1);
@@ -97,7 +137,7 @@ TClassSetWindow::TClassSetWindow(QWidget* parent, THooks hooks) : QWidget(parent
   progress_->setFormat(QStringLiteral("%v / %m"));
   progress_->setValue(0);
   column->addWidget(progress_);
-  status_ = new QLabel(QStringLiteral("ツール → フォルダを開く… でフォルダを選んでください。"), this);
+  status_ = new QLabel(Ui(QStringLiteral("ツール → フォルダを開く… でフォルダを選んでください。")), this);
   status_->setObjectName(QStringLiteral("ClassSetStatus"));
   status_->setWordWrap(true);
   column->addWidget(status_);
@@ -113,12 +153,12 @@ TClassSetWindow::TClassSetWindow(QWidget* parent, THooks hooks) : QWidget(parent
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   table_->horizontalHeader()->setStretchLastSection(true);
-  table_->setToolTip(QStringLiteral("行をクリックすると、その画像をメインウィンドウで開いて解析します"));
+  table_->setToolTip(Ui(QStringLiteral("行をクリックすると、その画像をメインウィンドウで開いて解析します")));
   table_->setColumnCount(static_cast<int>(ShownColumns().size()));
   QStringList headings;
   for (const TClassColumn shown : ShownColumns())
     for (const TClassColumnName& name : kClassColumns)
-      if (name.column == shown) headings << Q(name.heading);
+      if (name.column == shown) headings << Ui(Q(name.heading));
   table_->setHorizontalHeaderLabels(headings);
   const std::vector<std::pair<TClassColumn, int>> widths = {
       {TClassColumn::Picture, 220}, {TClassColumn::Outcome, 110}, {TClassColumn::Text, 180}, {TClassColumn::Stage, 130},
@@ -145,19 +185,19 @@ bool TClassSetWindow::Start(const QString& folder) {
     return true;
   }
   folder_ = folder;
-  folderLabel_->setText(QStringLiteral("フォルダ：") + QDir::toNativeSeparators(folder));
+  folderLabel_->setText(Ui(QStringLiteral("フォルダ：")) + Verbatim(QDir::toNativeSeparators(folder)));
   const std::string path = QFile::encodeName(folder).toStdString();
   std::vector<std::string> names;
   try {
     names = ClassSetPictures(path);
   } catch (const TClassSetError& unreadable) {
-    status_->setText(QStringLiteral("フォルダを読めません：") + Q(VisibleText(unreadable.what())));
+    status_->setText(Ui(QStringLiteral("フォルダを読めません：")) + Verbatim(Q(VisibleText(unreadable.what()))));
     return false;
   }
   if (names.empty()) {
     QStringList extensions;
     for (const std::string& extension : PictureExtensions()) extensions << QString::fromStdString(extension);
-    status_->setText(QStringLiteral("このフォルダには読み込める画像（%1）がありません。").arg(extensions.join(QStringLiteral("、"))));
+    status_->setText(Ui(QStringLiteral("このフォルダには読み込める画像（%1）がありません。")).arg(Ui(QStringLiteral("、")).Join(extensions)));
     table_->setRowCount(0);
     rows_.clear();
     names_.clear();
@@ -176,7 +216,7 @@ bool TClassSetWindow::Start(const QString& folder) {
   ShowColumns();
   progress_->setRange(0, static_cast<int>(names.size()));
   progress_->setValue(0);
-  status_->setText(QStringLiteral("%1 枚の画像を解析しています…").arg(names.size()));
+  status_->setText(Ui(QStringLiteral("%1 枚の画像を解析しています…")).arg(names.size()));
   stop_ = false;
   const std::uint64_t run = ++run_;
   SetRunning(true);
@@ -201,7 +241,7 @@ bool TClassSetWindow::Start(const QString& folder) {
 void TClassSetWindow::Cancel() {
   if (!Running()) return;
   stop_ = true;
-  status_->setText(QStringLiteral("中止しています…"));
+  status_->setText(Ui(QStringLiteral("中止しています…")));
 }
 
 void TClassSetWindow::RowDone(std::uint64_t run, std::size_t index, const TClassRow& row, std::size_t done, std::size_t) {
@@ -223,14 +263,14 @@ void TClassSetWindow::Finished(std::uint64_t run, const QString& failure) {
     decoded += row->outcome == TClassOutcome::Decoded ? 1 : 0;
     unreadable += row->outcome == TClassOutcome::Unreadable ? 1 : 0;
   }
-  QString text = !failure.isEmpty()     ? QStringLiteral("解析を続けられませんでした：") + failure + QStringLiteral("。")
-                 : done < rows_.size() ? QStringLiteral("中止しました（%1 / %2 枚）。").arg(done).arg(rows_.size())
-                                       : QStringLiteral("%1 枚を解析しました。").arg(done);
-  text += QStringLiteral("復号できた %1、復号できなかった %2、読み込めない %3。")
+  TUiText text = !failure.isEmpty()     ? Ui(QStringLiteral("解析を続けられませんでした：")) + Verbatim(failure) + Ui(QStringLiteral("。"))
+                 : done < rows_.size() ? Ui(QStringLiteral("中止しました（%1 / %2 枚）。")).arg(done).arg(rows_.size())
+                                       : Ui(QStringLiteral("%1 枚を解析しました。")).arg(done);
+  text = text + Ui(QStringLiteral("復号できた %1、復号できなかった %2、読み込めない %3。"))
               .arg(decoded)
               .arg(done - decoded - unreadable)
               .arg(unreadable);
-  if (done > 0) text += QStringLiteral("行をクリックすると、その画像をメインウィンドウで開きます。");
+  if (done > 0) text = text + Ui(QStringLiteral("行をクリックすると、その画像をメインウィンドウで開きます。"));
   status_->setText(text);
   if (next_) {
     const QString folder = *next_;
@@ -251,9 +291,9 @@ void TClassSetWindow::ShowRow(int at) {
       table_->setItem(at, c, item);
       continue;
     }
-    const std::string text = ClassCellText(*row, column);
-    item->setText(Q(VisibleText(text)));
-    if (!text.empty()) item->setToolTip(PlainTip(text));
+    const TUiText text = CellText(*row, column);
+    item->setText(text);
+    if (!text.Japanese().isEmpty()) item->setToolTip(Both(PlainTip(text.Japanese()), PlainTip(text.English())));
     if (column == TClassColumn::Outcome) {
       item->setBackground(QColor(Q(ClassRowColour(*row))));
       item->setForeground(QColor(Qt::white));

@@ -16,12 +16,21 @@
 #include "common/VisibleText.h"
 #include "decoder/DiagnosisTexts.h"
 #include "decoder/Veltrix.h"
+#include "UiLanguage.h"
 
 namespace {
 
 QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 // Every text on the page is plain: a failure message or a decoded text never becomes markup.
+// The headline in English, as DiagnosisHeadline says it in Japanese.
+QString EnglishHeadline(const TVerdict& verdict) {
+  if (verdict.decoded && verdict.stage == TStage::Done) return QStringLiteral("Decoded.");
+  const QString stage = StageName(verdict.stage).English();
+  if (verdict.decoded) return QStringLiteral("Decoded, but the reading stopped during \u201c%1\u201d.").arg(stage);
+  return QStringLiteral("Stopped at the stage \u201c%1\u201d.").arg(stage);
+}
+
 QLabel* PlainLabel(QWidget* parent, const char* name) {
   auto* label = new QLabel(parent);
   label->setObjectName(QString::fromLatin1(name));
@@ -88,7 +97,7 @@ TDiagnosisPage::TDiagnosisPage(std::function<void()> explore, QWidget* parent)
   column->addLayout(plots);
   StackWhenNarrow(*plots, *scroll->viewport());
 
-  suggestionsTitle_ = Heading(content, QStringLiteral("次に試すこと"));
+  suggestionsTitle_ = Heading(content, Ui(QStringLiteral("次に試すこと")));
   column->addWidget(suggestionsTitle_);
   suggestions_ = new QVBoxLayout;
   suggestions_->setSpacing(4);
@@ -142,10 +151,12 @@ void TDiagnosisPage::Show(const TAnalysisResult& result, const TBitmap& picture)
       stageIcons_[i]->setToolTip(StateText(stageStates_[i]));
     }
   }
-  QString headline = Q(DiagnosisHeadline(verdict));
-  if (!result.decoded && !result.failureReason.empty()) headline += QStringLiteral("　") + Q(VisibleText(result.failureReason));
+  TUiText headline = Both(Q(DiagnosisHeadline(verdict)), EnglishHeadline(verdict));
+  if (!result.decoded && !result.failureReason.empty())
+    headline = headline + Ui(QStringLiteral("　")) + DecoderMessage(Q(VisibleText(result.failureReason)));
   headline_->setText(headline);
-  evidence_->setText(QStringLiteral("根拠：") + Q(VisibleText(JapaneseText(verdict.evidence))));
+  evidence_->setText(Ui(QStringLiteral("根拠：")) + Both(Q(VisibleText(JapaneseText(verdict.evidence))),
+                                                       Q(VisibleText(EnglishText(verdict.evidence)))));
   QStringList figures;
   for (const std::string& line : FigureLines(result.diagnosis, verdict)) figures << Q(line);
   figures_->setText(figures.join(QLatin1Char('\n')));
@@ -164,10 +175,10 @@ void TDiagnosisPage::Show(const TAnalysisResult& result, const TBitmap& picture)
     auto* line = new QHBoxLayout(row);
     line->setContentsMargins(0, 0, 0, 0);
     QLabel* text = PlainLabel(row, "Suggestion");
-    text->setText(QStringLiteral("・") + Q(JapaneseText(suggestion)));
+    text->setText(Ui(QStringLiteral("・")) + Both(Q(JapaneseText(suggestion)), Q(EnglishText(suggestion))));
     line->addWidget(text, 1);
     if (explore_ && NamesExplorer(suggestion.kind)) {
-      auto* open = new QPushButton(QStringLiteral("パラメータ探索…"), row);
+      auto* open = new QPushButton(Ui(QStringLiteral("パラメータ探索…")), row);
       open->setObjectName(QStringLiteral("ExploreButton"));
       connect(open, &QPushButton::clicked, this, [this] { explore_(); });
       line->addWidget(open);
@@ -215,7 +226,7 @@ void TDiagnosisPage::showEvent(QShowEvent* event) {
 
 void TDiagnosisPage::SetState(TPageState state) {
   switch (state) {
-    case TPageState::None: note_->setText(QStringLiteral("まだ解析していません。画像を読み込んで「解析」を押すと、ここに診断が表示されます。")); break;
+    case TPageState::None: note_->setText(Ui(QStringLiteral("まだ解析していません。画像を読み込んで「解析」を押すと、ここに診断が表示されます。"))); break;
     case TPageState::Stale: note_->setText(StateText(state)); break;
     default: note_->clear(); break;
   }

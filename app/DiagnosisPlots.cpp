@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "UiLanguage.h"
+
 namespace {
 
 QString Q(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
@@ -60,6 +62,7 @@ TPlotView::TPlotView(const QString& title, QWidget* parent) : QWidget(parent), t
   setMinimumSize(240, 150);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   hide();
+  connect(&UiLanguageNotifier(), &TUiLanguageNotifier::Changed, this, [this] { update(); });
 }
 
 void TPlotView::SetDraw(TDraw draw) {
@@ -77,7 +80,7 @@ void TPlotView::paintEvent(QPaintEvent*) {
   painter.drawRect(whole);
   painter.setPen(palette().color(QPalette::WindowText));
   const QRectF titleBox = whole.adjusted(6, 2, -6, 0);
-  painter.drawText(titleBox, Qt::AlignLeft | Qt::AlignTop, title_);
+  painter.drawText(titleBox, Qt::AlignLeft | Qt::AlignTop, Ui(title_).Text());
   const int titleHeight = painter.fontMetrics().height() + 2;
   if (draw_) PaintPlot(painter, draw_(PlotArea(whole.adjusted(2, titleHeight, -4, -2))));
 }

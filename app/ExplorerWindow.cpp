@@ -25,6 +25,7 @@
 #include "common/VisibleText.h"
 #include "decoder/Parameters.h"
 #include "report/ExploreCells.h"
+#include "UiLanguage.h"
 
 namespace {
 
@@ -32,7 +33,22 @@ QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_
 
 // A tooltip that shows its text as written: a decoded "<b>" would otherwise
 // be taken for rich text.
-QString PlainTip(const std::string& utf8) { return QStringLiteral("<p>") + Q(VisibleText(utf8)).toHtmlEscaped() + "</p>"; }
+QString PlainTip(const QString& text) { return QStringLiteral("<p>") + text.toHtmlEscaped() + "</p>"; }
+
+// A cell's tooltip: the map's title of the cell, and its English.
+TUiText CellTip(const TExploreCell& cell) {
+  const QString japanese = Q(VisibleText(CellTitle(cell)));
+  QString english = QStringLiteral("Resolver %1, Warp %2: ").arg(cell.resolver).arg(cell.warp);
+  if (!cell.ran)
+    english += QStringLiteral("not run");
+  else if (cell.result.decoded)
+    english += QStringLiteral("decoded \u201c%1\u201d").arg(Q(VisibleText(ShiftJisToUtf8(cell.result.text))));
+  else
+    english += QStringLiteral("stopped at %1 — %2")
+                   .arg(StageName(cell.result.stage).English(),
+                        DecoderMessage(Q(VisibleText(cell.result.failureReason))).English());
+  return Both(japanese, english);
+}
 
 QSpinBox* RangeField(QWidget* parent, const char* name, int minimum, int maximum, int value, const QString& tip) {
   auto* spin = new QSpinBox(parent);
@@ -49,17 +65,17 @@ constexpr int kCellHeight = 20;
 
 TExplorerWindow::TExplorerWindow(QWidget* parent, THooks hooks) : QWidget(parent, Qt::Window), hooks_(std::move(hooks)) {
   setObjectName(QStringLiteral("ExplorerWindow"));
-  setWindowTitle(QStringLiteral("パラメータ探索 — Morilux"));
+  setWindowTitle(Ui(QStringLiteral("パラメータ探索 — Morilux")));
   auto* column = new QVBoxLayout(this);
   column->addWidget(BuildOptions());
 
   auto* runRow = new QHBoxLayout;
-  start_ = new QPushButton(QStringLiteral("開始"), this);
+  start_ = new QPushButton(Ui(QStringLiteral("開始")), this);
   start_->setObjectName(QStringLiteral("ExploreStartButton"));
-  start_->setToolTip(QStringLiteral("読み込んだ画像を、範囲内のすべての組み合わせで解析します"));
-  cancel_ = new QPushButton(QStringLiteral("中止"), this);
+  start_->setToolTip(Ui(QStringLiteral("読み込んだ画像を、範囲内のすべての組み合わせで解析します")));
+  cancel_ = new QPushButton(Ui(QStringLiteral("中止")), this);
   cancel_->setObjectName(QStringLiteral("ExploreCancelButton"));
-  cancel_->setToolTip(QStringLiteral("いま解析している組み合わせの次で止めます"));
+  cancel_->setToolTip(Ui(QStringLiteral("いま解析している組み合わせの次で止めます")));
   progress_ = new QProgressBar(this);
   progress_->setObjectName(QStringLiteral("ExploreProgress"));
   progress_->setFormat(QStringLiteral("%v / %m"));
@@ -71,7 +87,7 @@ TExplorerWindow::TExplorerWindow(QWidget* parent, THooks hooks) : QWidget(parent
   connect(start_, &QPushButton::clicked, this, [this] { Start(); });
   connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
 
-  status_ = new QLabel(QStringLiteral("範囲を決めて「開始」を押してください。"), this);
+  status_ = new QLabel(Ui(QStringLiteral("範囲を決めて「開始」を押してください。")), this);
   status_->setObjectName(QStringLiteral("ExploreStatus"));
   status_->setWordWrap(true);
   column->addWidget(status_);
@@ -83,7 +99,7 @@ TExplorerWindow::TExplorerWindow(QWidget* parent, THooks hooks) : QWidget(parent
   table_->verticalHeader()->setDefaultSectionSize(kCellHeight);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  table_->setToolTip(QStringLiteral("行が Resolver、列が Warp です。クリックするとその値で解析します"));
+  table_->setToolTip(Ui(QStringLiteral("行が Resolver、列が Warp です。クリックするとその値で解析します")));
   column->addWidget(table_, 1);
   connect(table_, &QTableWidget::cellClicked, this, &TExplorerWindow::CellClicked);
 
@@ -114,12 +130,12 @@ QWidget* TExplorerWindow::BuildOptions() {
     const TParameterRange& range = RangeOf(parameter);
     const QString name = Q(range.name);
     grid->addWidget(new QLabel(name, box), at, 0);
-    grid->addWidget(new QLabel(QStringLiteral("から"), box), at, 2);
-    grid->addWidget(new QLabel(QStringLiteral("まで、間隔"), box), at, 4);
-    const QString limits = QStringLiteral("%1〜%2").arg(range.minimum).arg(range.maximum);
-    from = RangeField(box, fromName, range.minimum, range.maximum, preset.from, name + QStringLiteral(" の最初の値（") + limits + "）");
-    to = RangeField(box, toName, range.minimum, range.maximum, preset.to, name + QStringLiteral(" の最後の値（") + limits + "）");
-    step = RangeField(box, stepName, 1, range.maximum - range.minimum + 1, preset.step, name + QStringLiteral(" の間隔"));
+    grid->addWidget(new QLabel(Ui(QStringLiteral("から")), box), at, 2);
+    grid->addWidget(new QLabel(Ui(QStringLiteral("まで、間隔")), box), at, 4);
+    const TUiText limits = Ui(QStringLiteral("%1〜%2")).arg(range.minimum).arg(range.maximum);
+    from = RangeField(box, fromName, range.minimum, range.maximum, preset.from, Ui(QStringLiteral("%1 の最初の値（%2）")).arg(Verbatim(name), limits));
+    to = RangeField(box, toName, range.minimum, range.maximum, preset.to, Ui(QStringLiteral("%1 の最後の値（%2）")).arg(Verbatim(name), limits));
+    step = RangeField(box, stepName, 1, range.maximum - range.minimum + 1, preset.step, Ui(QStringLiteral("%1 の間隔")).arg(name));
     grid->addWidget(from, at, 1);
     grid->addWidget(to, at, 3);
     grid->addWidget(step, at, 5);
@@ -131,7 +147,7 @@ QWidget* TExplorerWindow::BuildOptions() {
   forceVersion_->setObjectName(QStringLiteral("ExploreForceVersion"));
   grid->addWidget(forceVersion_, 2, 0, 1, 6);
   grid->setColumnStretch(6, 1);
-  forceVersion_->setText(QStringLiteral("ForceVersion はメインウィンドウの値（%1）を使います。").arg(hooks_.forceVersion()));
+  forceVersion_->setText(Ui(QStringLiteral("ForceVersion はメインウィンドウの値（%1）を使います。")).arg(hooks_.forceVersion()));
   return box;
 }
 
@@ -151,11 +167,11 @@ QWidget* TExplorerWindow::BuildLegend() {
   };
   int at = 0;
   for (const TStageName& stage : kStageNames) {
-    const QString text = stage.stage == TStage::Done ? QStringLiteral("復号できた（文字 A、B… は読み取った文字列ごと）")
-                                                     : Q(stage.japanese) + QStringLiteral("で停止");
+    const QString text = stage.stage == TStage::Done ? Ui(QStringLiteral("復号できた（文字 A、B… は読み取った文字列ごと）"))
+                                                     : Ui(QStringLiteral("%1で停止")).arg(StageName(stage.stage));
     add(at++, StageColour(stage.stage), stage.stage == TStage::Done ? "A" : StageLetter(stage.stage), text);
   }
-  add(at, kNotRunColour, "", QStringLiteral("未実行（中止）"));
+  add(at, kNotRunColour, "", Ui(QStringLiteral("未実行（中止）")));
   grid->setColumnStretch(1, 1);
   grid->setColumnStretch(3, 1);
   return legend;
@@ -165,19 +181,21 @@ bool TExplorerWindow::Start() {
   if (Running()) return false;
   const TBitmap& picture = hooks_.picture();
   if (picture.Empty()) {
-    status_->setText(QStringLiteral("画像が読み込まれていません。メインウィンドウで画像を読み込んでください。"));
+    status_->setText(Ui(QStringLiteral("画像が読み込まれていません。メインウィンドウで画像を読み込んでください。")));
     return false;
   }
   const std::int32_t force = hooks_.forceVersion();
-  forceVersion_->setText(QStringLiteral("ForceVersion はメインウィンドウの値（%1）を使います。").arg(force));
+  forceVersion_->setText(Ui(QStringLiteral("ForceVersion はメインウィンドウの値（%1）を使います。")).arg(force));
+  if (resolverFrom_->value() > resolverTo_->value() || warpFrom_->value() > warpTo_->value()) {
+    status_->setText(Ui(QStringLiteral("この範囲では探索できません：最初の値が最後の値より大きい範囲があります。")));
+    return false;
+  }
   TExploreGrid grid;
   try {
-    if (resolverFrom_->value() > resolverTo_->value() || warpFrom_->value() > warpTo_->value())
-      throw std::invalid_argument("最初の値が最後の値より大きい範囲があります。");
     grid = TExploreGrid::Make({resolverFrom_->value(), resolverTo_->value(), resolverStep_->value()},
                               {warpFrom_->value(), warpTo_->value(), warpStep_->value()}, force);
   } catch (const std::invalid_argument& wrong) {
-    status_->setText(QStringLiteral("この範囲では探索できません：") + QString::fromUtf8(wrong.what()));
+    status_->setText(Ui(QStringLiteral("この範囲では探索できません：")) + Verbatim(QString::fromUtf8(wrong.what())));
     return false;
   }
 
@@ -193,7 +211,7 @@ bool TExplorerWindow::Start() {
   ShowMap(waiting);
   progress_->setRange(0, static_cast<int>(grid.CellCount()));
   progress_->setValue(0);
-  status_->setText(QStringLiteral("%1 組を解析しています…").arg(grid.CellCount()));
+  status_->setText(Ui(QStringLiteral("%1 組を解析しています…")).arg(grid.CellCount()));
   stop_ = false;
   dropResult_ = false;
   const std::uint64_t run = ++run_;
@@ -224,7 +242,7 @@ bool TExplorerWindow::Start() {
 void TExplorerWindow::Cancel() {
   if (!Running()) return;
   stop_ = true;
-  status_->setText(QStringLiteral("中止しています…"));
+  status_->setText(Ui(QStringLiteral("中止しています…")));
 }
 
 void TExplorerWindow::PictureChanged() {
@@ -232,10 +250,10 @@ void TExplorerWindow::PictureChanged() {
   if (Running()) {
     dropResult_ = true;
     stop_ = true;
-    status_->setText(QStringLiteral("新しい画像が読み込まれたので中止しています…"));
+    status_->setText(Ui(QStringLiteral("新しい画像が読み込まれたので中止しています…")));
     return;
   }
-  if (map_) status_->setText(QStringLiteral("新しい画像が読み込まれました。「開始」でこの画像を探索します。"));
+  if (map_) status_->setText(Ui(QStringLiteral("新しい画像が読み込まれました。「開始」でこの画像を探索します。")));
   ClearMap();
 }
 
@@ -251,11 +269,11 @@ void TExplorerWindow::Finished(std::uint64_t run, std::shared_ptr<TExploreMap> m
   if (worker_.joinable()) worker_.join();
   SetRunning(false);
   if (map == nullptr) {
-    status_->setText(QStringLiteral("探索できませんでした：") + failure);
+    status_->setText(Ui(QStringLiteral("探索できませんでした：")) + Verbatim(failure));
     return;
   }
   if (dropResult_) {
-    status_->setText(QStringLiteral("新しい画像が読み込まれたので中止しました。「開始」でこの画像を探索します。"));
+    status_->setText(Ui(QStringLiteral("新しい画像が読み込まれたので中止しました。「開始」でこの画像を探索します。")));
     return;
   }
   map_ = std::move(*map);
@@ -266,11 +284,11 @@ void TExplorerWindow::Finished(std::uint64_t run, std::shared_ptr<TExploreMap> m
     decoded += cell.ran && cell.result.decoded ? 1 : 0;
   }
   progress_->setValue(static_cast<int>(done));
-  QString text = map_->complete
-                     ? QStringLiteral("%1 組を %2 秒で解析しました。").arg(done).arg(seconds, 0, 'f', 2)
-                     : QStringLiteral("中止しました（%1 / %2 組）。").arg(done).arg(map_->cells.size());
-  text += QStringLiteral("復号できたのは %1 組です。").arg(decoded);
-  if (decoded > 0) text += QStringLiteral("セルをクリックすると、その値でメインウィンドウの解析を行います。");
+  TUiText text = map_->complete
+                     ? Ui(QStringLiteral("%1 組を %2 秒で解析しました。")).arg(done).arg(seconds, 0, 'f', 2)
+                     : Ui(QStringLiteral("中止しました（%1 / %2 組）。")).arg(done).arg(map_->cells.size());
+  text = text + Ui(QStringLiteral("復号できたのは %1 組です。")).arg(decoded);
+  if (decoded > 0) text = text + Ui(QStringLiteral("セルをクリックすると、その値でメインウィンドウの解析を行います。"));
   status_->setText(text);
   ShowMap(*map_);
 }
@@ -298,9 +316,9 @@ void TExplorerWindow::ShowMap(const TExploreMap& map) {
     item->setTextAlignment(Qt::AlignCenter);
     item->setBackground(QColor(Q(CellColour(cell))));
     item->setForeground(QColor(Qt::white));
-    std::string tip = CellTitle(cell);
-    if (chosen == i) tip += "（既定の値に最も近い、復号できた組み合わせ）";
-    item->setToolTip(PlainTip(tip));
+    TUiText tip = CellTip(cell);
+    if (chosen == i) tip = tip + Ui(QStringLiteral("（既定の値に最も近い、復号できた組み合わせ）"));
+    item->setToolTip(Both(PlainTip(tip.Japanese()), PlainTip(tip.English())));
     if (cell.ran && cell.result.decoded) {
       QFont bold = item->font();
       bold.setBold(true);
@@ -312,12 +330,15 @@ void TExplorerWindow::ShowMap(const TExploreMap& map) {
   // No cell stands out before one is picked.
   table_->setCurrentItem(nullptr);
   QStringList lines;
-  if (differing)
-    lines << QStringLiteral("組み合わせによって異なる文字列が読み取られました（!）。誤った読み取りが含まれています。");
   for (std::size_t t = 0; t < map.texts.size(); ++t)
     lines << QStringLiteral("%1: %2").arg(QChar(t < 26 ? QLatin1Char(static_cast<char>('A' + t)) : QLatin1Char('*')),
                                           Q(VisibleText(ShiftJisToUtf8(map.texts[t]))));
-  texts_->setText(lines.join(QLatin1Char('\n')));
+  TUiText texts = Verbatim(lines.join(QLatin1Char('\n')));
+  if (differing) {
+    const TUiText warning = Ui(QStringLiteral("組み合わせによって異なる文字列が読み取られました（!）。誤った読み取りが含まれています。"));
+    texts = lines.isEmpty() ? warning : warning + Verbatim(QStringLiteral("\n")) + texts;
+  }
+  texts_->setText(texts);
 }
 
 void TExplorerWindow::ClearMap() {

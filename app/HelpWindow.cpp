@@ -34,6 +34,7 @@
 #include "WindowPlacement.h"
 #include "report/Pages.h"
 #include "report/StageTexts.h"
+#include "UiLanguage.h"
 
 namespace {
 
@@ -164,20 +165,20 @@ QIcon MoriluxIcon() {
 
 THelpWindow::THelpWindow(QString root, QWidget* parent) : QWidget(parent, Qt::Window), root_(std::move(root)) {
   setObjectName(QStringLiteral("HelpWindow"));
-  setWindowTitle(QStringLiteral("Morilux マニュアル"));
+  setWindowTitle(Ui(QStringLiteral("Morilux マニュアル")));
   setWindowIcon(MoriluxIcon());
   PlaceOnScreen(*this, QSize(1000, 700));
   CloseWithKeys(*this);
 
   languages_ = new QComboBox;
   languages_->setObjectName(QStringLiteral("HelpLanguage"));
-  languages_->addItems({QStringLiteral("日本語"), QStringLiteral("English"), QStringLiteral("日本語 + English")});
+  languages_->addItems({Ui(QStringLiteral("日本語")), QStringLiteral("English"), Ui(QStringLiteral("日本語 + English"))});
   search_ = new QLineEdit;
   search_->setObjectName(QStringLiteral("HelpSearch"));
-  search_->setPlaceholderText(QStringLiteral("検索 (Ctrl+F)"));
+  search_->setPlaceholderText(Ui(QStringLiteral("検索 (Ctrl+F)")));
   search_->setClearButtonEnabled(true);
-  auto* previous = new QPushButton(QStringLiteral("前へ"));
-  auto* next = new QPushButton(QStringLiteral("次へ"));
+  auto* previous = new QPushButton(Ui(QStringLiteral("前へ")));
+  auto* next = new QPushButton(Ui(QStringLiteral("次へ")));
   found_ = new QLabel;
   found_->setObjectName(QStringLiteral("HelpFound"));
 
@@ -204,6 +205,15 @@ THelpWindow::THelpWindow(QString root, QWidget* parent) : QWidget(parent, Qt::Wi
   column->addLayout(bar);
   column->addWidget(split, 1);
 
+  // The manual opens in the window's language, and follows a switch.
+  if (InEnglish()) language_ = TManualLanguage::English;
+  connect(&UiLanguageNotifier(), &TUiLanguageNotifier::Changed, this, [this] {
+    const TManualLanguage language = InEnglish() ? TManualLanguage::English : TManualLanguage::Japanese;
+    if (!loaded_)
+      language_ = language;
+    else if (language != language_)
+      SetLanguage(language);
+  });
   connect(languages_, &QComboBox::currentIndexChanged, this, [this](int index) {
     const QString error = SetLanguage(static_cast<TManualLanguage>(index));
     if (!error.isEmpty()) found_->setText(error);
@@ -274,7 +284,7 @@ QString THelpWindow::Load(TManualLanguage language) {
     FitPictures(*document, root_);
   } catch (const std::exception& error) {
     delete document;
-    return QStringLiteral("マニュアルを表示できません（%1）。").arg(QString::fromUtf8(error.what()));
+    return Ui(QStringLiteral("マニュアルを表示できません（%1）。")).arg(QString::fromUtf8(error.what()));
   }
   // The browser's first document belongs to it and goes with setDocument;
   // the later ones are this window's.
@@ -344,9 +354,9 @@ void THelpWindow::Highlight(const QString& text) {
       marks.push_back({at, format});
   }
   browser_->setExtraSelections(marks);
-  found_->setText(text.isEmpty() ? QString()
-                  : marks.isEmpty() ? QStringLiteral("見つかりません")
-                                    : QStringLiteral("%1 件").arg(marks.size()));
+  found_->setText(text.isEmpty()    ? QString()
+                  : marks.isEmpty() ? Ui(QStringLiteral("見つかりません")).Text()
+                                    : Ui(QStringLiteral("%1 件")).arg(marks.size()).Text());
 }
 
 bool THelpWindow::Find(const QString& text, bool backward) {

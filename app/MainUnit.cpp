@@ -43,6 +43,8 @@
 #include "WindowSurfaces.h"
 #include "decoder/Veltrix.h"
 #include "picture/PictureLoader.h"
+#include "LanguageMenu.h"
+#include "UiLanguage.h"
 
 // ---------------------------------------------------------------------------
 
@@ -99,7 +101,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_uniqu
   OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
   OpenDialog1->setNameFilters({QStringLiteral("Jpeg (*.jpg *.jpeg)"), QStringLiteral("bmp (*.bmp)")});
   OpenAnyDialog = MakeAnyPictureDialog(this);
-  OpenFolderDialog = new QFileDialog(this, QStringLiteral("フォルダを開く"));
+  OpenFolderDialog = new QFileDialog(this, Ui(QStringLiteral("フォルダを開く")));
   OpenFolderDialog->setObjectName(QStringLiteral("OpenFolderDialog"));
   OpenFolderDialog->setFileMode(QFileDialog::Directory);
   OpenFolderDialog->setOption(QFileDialog::ShowDirsOnly);
@@ -107,6 +109,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_uniqu
     for (QFileDialog* dialog : {OpenDialog1, OpenAnyDialog, OpenFolderDialog}) dialog->setDirectory(folder);
 
   FormCreate();
+  TranslateNewWindow(this);
 }
 
 TForm1::~TForm1() {
@@ -119,14 +122,14 @@ TForm1::~TForm1() {
 void TForm1::BuildMenu() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu1"));
-  QMenu* file = bar->addMenu(QStringLiteral("ファイル"));
+  QMenu* file = bar->addMenu(Ui(QStringLiteral("ファイル")));
   file->setObjectName(QStringLiteral("FileMenu"));
-  QAction* read = file->addAction(QStringLiteral("読み込み"));
+  QAction* read = file->addAction(Ui(QStringLiteral("読み込み")));
   read->setObjectName(QStringLiteral("ReadMenuItem"));
   read->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   connect(read, &QAction::triggered, this, [this] { ImageReadBtnClick(); });
   BuildToolsMenu();
-  QAction* help = bar->addAction(QStringLiteral("ヘルプ"));
+  QAction* help = bar->addAction(Ui(QStringLiteral("ヘルプ")));
   help->setObjectName(QStringLiteral("N6"));
   help->setShortcut(QKeySequence(Qt::Key_F1));
   connect(help, &QAction::triggered, this, [this] { N6Click(); });
@@ -135,49 +138,50 @@ void TForm1::BuildMenu() {
 // "ツール" holds the added commands (one AddToolCommand line each, above the
 // first separator), the display toggles and the quit command.
 void TForm1::BuildToolsMenu() {
-  ToolsMenu = menuBar()->addMenu(QStringLiteral("ツール"));
+  ToolsMenu = menuBar()->addMenu(Ui(QStringLiteral("ツール")));
   ToolsMenu->setObjectName(QStringLiteral("ToolsMenu"));
   toolsEnd_ = ToolsMenu->addSeparator();
   ToolsMenu->addAction(inspector_->MarksAction());
   ToolsMenu->addAction(inspector_->LinkAction());
-  QAction* fit = ToolsMenu->addAction(QStringLiteral("ウィンドウに合わせる"));
+  QAction* fit = ToolsMenu->addAction(Ui(QStringLiteral("ウィンドウに合わせる")));
   fit->setObjectName(QStringLiteral("FitWindowAction"));
   fit->setCheckable(true);
-  fit->setToolTip(QStringLiteral("ページの画像とテキストを、同じ並びのままウィンドウの大きさに合わせて拡大・縮小します"));
+  fit->setToolTip(Ui(QStringLiteral("ページの画像とテキストを、同じ並びのままウィンドウの大きさに合わせて拡大・縮小します")));
   connect(fit, &QAction::toggled, this, [this](bool fitted) { fit_->SetFitted(fitted); });
   ToolsMenu->addSeparator();
-  QAction* quit = ToolsMenu->addAction(QStringLiteral("終了"));
+  QAction* quit = ToolsMenu->addAction(Ui(QStringLiteral("終了")));
   quit->setObjectName(QStringLiteral("QuitAction"));
   quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   connect(quit, &QAction::triggered, this, [this] { close(); });
 
-  AddToolCommand(QStringLiteral("解析"), "AnalyseAction", QKeySequence(Qt::Key_F5), [this] { AnalyseCommand(); });
-  AddToolCommand(QStringLiteral("レポートを書き出す…"), "ReportAction", QKeySequence(Qt::CTRL | Qt::Key_R),
+  AddToolCommand(Ui(QStringLiteral("解析")), "AnalyseAction", QKeySequence(Qt::Key_F5), [this] { AnalyseCommand(); });
+  AddToolCommand(Ui(QStringLiteral("レポートを書き出す…")), "ReportAction", QKeySequence(Qt::CTRL | Qt::Key_R),
                  [this] { ReportCommand(); })
-      ->setToolTip(QStringLiteral("最後の解析のすべてのページを一つの HTML ファイルに書き出します"));
-  AddToolCommand(QStringLiteral("パラメータ探索…"), "ExploreAction", QKeySequence(Qt::CTRL | Qt::Key_E),
+      ->setToolTip(Ui(QStringLiteral("最後の解析のすべてのページを一つの HTML ファイルに書き出します")));
+  AddToolCommand(Ui(QStringLiteral("パラメータ探索…")), "ExploreAction", QKeySequence(Qt::CTRL | Qt::Key_E),
                  [this] { ExplorerCommand(); })
-      ->setToolTip(QStringLiteral("Resolver と Warp のすべての組み合わせで解析し、どこで止まるかを地図にします"));
-  AddToolCommand(QStringLiteral("画像を開く（PNG も）…"), "OpenAnyAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+      ->setToolTip(Ui(QStringLiteral("Resolver と Warp のすべての組み合わせで解析し、どこで止まるかを地図にします")));
+  AddToolCommand(Ui(QStringLiteral("画像を開く（PNG も）…")), "OpenAnyAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
                  [this] { ChooseAndLoad(*OpenAnyDialog); })
-      ->setToolTip(QStringLiteral("読み込める画像（JPEG、BMP、PNG）をすべて選べるダイアログで画像を読み込みます"));
-  AddToolCommand(QStringLiteral("既定値に戻す"), "PresetsAction", {}, [this] { fields_->ResetToPresets(); })
-      ->setToolTip(QStringLiteral("Resolver、Warp、ForceVersion を既定値に戻します"));
+      ->setToolTip(Ui(QStringLiteral("読み込める画像（JPEG、BMP、PNG）をすべて選べるダイアログで画像を読み込みます")));
+  AddToolCommand(Ui(QStringLiteral("既定値に戻す")), "PresetsAction", {}, [this] { fields_->ResetToPresets(); })
+      ->setToolTip(Ui(QStringLiteral("Resolver、Warp、ForceVersion を既定値に戻します")));
   // Shift+Tab comes as Backtab on X11: both spellings are given.
-  AddToolCommand(QStringLiteral("次のページ"), "NextPageAction", {}, [this] { TurnPage(1); })
+  AddToolCommand(Ui(QStringLiteral("次のページ")), "NextPageAction", {}, [this] { TurnPage(1); })
       ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)});
-  AddToolCommand(QStringLiteral("前のページ"), "PreviousPageAction", {}, [this] { TurnPage(-1); })
+  AddToolCommand(Ui(QStringLiteral("前のページ")), "PreviousPageAction", {}, [this] { TurnPage(-1); })
       ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageUp),
                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)});
-  AddToolCommand(QStringLiteral("サンプル作成…"), "SampleMakerAction", QKeySequence(Qt::CTRL | Qt::Key_M),
+  AddToolCommand(Ui(QStringLiteral("サンプル作成…")), "SampleMakerAction", QKeySequence(Qt::CTRL | Qt::Key_M),
                  [this] { SampleMakerCommand(); })
-      ->setToolTip(QStringLiteral("型番、誤り訂正レベル、マスクを決めてシンボルを作り、写真のように加工して読み込むか保存します"));
-  AddToolCommand(QStringLiteral("フォルダを開く…"), "OpenFolderAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
+      ->setToolTip(Ui(QStringLiteral("型番、誤り訂正レベル、マスクを決めてシンボルを作り、写真のように加工して読み込むか保存します")));
+  AddToolCommand(Ui(QStringLiteral("フォルダを開く…")), "OpenFolderAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
                  [this] { FolderCommand(); })
-      ->setToolTip(QStringLiteral("フォルダのすべての画像を解析し、結果を一つの表にします"));
-  AddToolCommand(QStringLiteral("誤り訂正の実験…"), "LabAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L),
+      ->setToolTip(Ui(QStringLiteral("フォルダのすべての画像を解析し、結果を一つの表にします")));
+  AddToolCommand(Ui(QStringLiteral("誤り訂正の実験…")), "LabAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L),
                  [this] { LabCommand(); })
-      ->setToolTip(QStringLiteral("最後の解析で読み取ったモジュールを変えて読み直し、誤り訂正の働きを確かめます"));
+      ->setToolTip(Ui(QStringLiteral("最後の解析で読み取ったモジュールを変えて読み直し、誤り訂正の働きを確かめます")));
+  ToolsMenu->insertMenu(toolsEnd_, MakeLanguageMenu(ToolsMenu));
 }
 
 QAction* TForm1::AddToolCommand(const QString& text, const char* objectName, const QKeySequence& shortcut,
@@ -195,14 +199,18 @@ QWidget* TForm1::BuildTopBar() {
   panel->setObjectName(QStringLiteral("Panel1"));
   panel->setFixedHeight(41);
 
-  auto* read = new QPushButton(QStringLiteral("読込"), panel);
+  auto* read = new QPushButton(Ui(QStringLiteral("読込")), panel);
   read->setObjectName(QStringLiteral("ImageReadBtn"));
   read->setGeometry(3, 0, 42, 41);
   connect(read, &QPushButton::clicked, this, [this] { ImageReadBtnClick(); });
 
-  auto* analyse = new QPushButton(QStringLiteral("解析"), panel);
+  auto* analyse = new QPushButton(Ui(QStringLiteral("解析")), panel);
   analyse->setObjectName(QStringLiteral("AnalyBtn"));
   analyse->setGeometry(48, 0, 40, 40);
+  // Its English is a little wider than the window's button.
+  const auto fitAnalyse = [analyse] { analyse->resize(InEnglish() ? 54 : 40, 40); };
+  fitAnalyse();
+  connect(&UiLanguageNotifier(), &TUiLanguageNotifier::Changed, analyse, fitAnalyse);
   connect(analyse, &QPushButton::clicked, this, [this] { AnalyBtnClick(); });
 
   fields_ = new TParameterFields(*panel);
@@ -299,8 +307,8 @@ void TForm1::ShowLoaded(std::optional<TBitmap> loaded, const QString& path, TPic
   if (loaded) {
     inspector_->Loaded();
     ShowDiagnosisState();
-    ShowSampleCaption(*surfaces_->View(TImagePaneId::Image1), madeCaption_);
-    inspector_->SetRestingReadout(madeCaption_);
+    ShowSampleCaption(*surfaces_->View(TImagePaneId::Image1), TranslatedText(madeCaption_, UiLanguage()));
+    inspector_->SetRestingReadout(TranslatedText(madeCaption_, UiLanguage()));
   }
   PageControl1->setCurrentWidget(TabSheet1);
 }
@@ -346,24 +354,24 @@ void TForm1::RememberFolderOf(const QString& path) {
 
 void TForm1::ReportCommand() {
   if (picture_.Empty()) {
-    ShowMessage(QStringLiteral("レポートにする解析がありません。画像を読み込んで解析してから書き出してください。"));
+    ShowMessage(Ui(QStringLiteral("レポートにする解析がありません。画像を読み込んで解析してから書き出してください。")));
     return;
   }
   if (!inspector_->States().CurrentPictureAnalysed()) {
-    ShowMessage(QStringLiteral("ページには前の画像の結果が残っています。読み込んだ画像を解析（F5）してから"
-                               "レポートを書き出してください。"));
+    ShowMessage(Ui(QStringLiteral("ページには前の画像の結果が残っています。読み込んだ画像を解析（F5）してから"
+                                  "レポートを書き出してください。")));
     return;
   }
   const QString base = madeCaption_.isEmpty() ? QFileInfo(picturePath_).completeBaseName() : QStringLiteral("sample");
   const QString suggested = QFileInfo(picturePath_).dir().filePath(base + QStringLiteral("-report.html"));
   // The exercise's check box, in the save dialog; it keeps its state from the last report.
-  auto* hide = new QCheckBox(QStringLiteral("答えを伏せる（演習用。解答は別のファイル …-answer.html に書き出します）"), this);
+  auto* hide = new QCheckBox(Ui(QStringLiteral("答えを伏せる（演習用。解答は別のファイル …-answer.html に書き出します）")), this);
   hide->setObjectName(QStringLiteral("HideAnswerCheck"));
-  hide->setToolTip(QStringLiteral("読み取った文字列、結果の行、データのコード語の値などを伏せ、画像はすべて残します"));
+  hide->setToolTip(Ui(QStringLiteral("読み取った文字列、結果の行、データのコード語の値などを伏せ、画像はすべて残します")));
   hide->setChecked(hideAnswer_);
   hide->hide();
   const QString path =
-      inspector_->ChooseFile(QStringLiteral("レポートを書き出す"), suggested, QStringLiteral("HTML (*.html *.htm)"), hide);
+      inspector_->ChooseFile(Ui(QStringLiteral("レポートを書き出す")), suggested, QStringLiteral("HTML (*.html *.htm)"), hide);
   hideAnswer_ = hide->isChecked();
   delete hide;
   if (!path.isEmpty()) WriteReport(path, hideAnswer_);
@@ -371,7 +379,7 @@ void TForm1::ReportCommand() {
 
 bool TForm1::WriteReport(const QString& path, bool hideAnswer) {
   if (picture_.Empty() || !inspector_->States().CurrentPictureAnalysed()) {
-    ShowMessage(QStringLiteral("レポートにする解析がありません。"));
+    ShowMessage(Ui(QStringLiteral("レポートにする解析がありません。")));
     return false;
   }
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -384,7 +392,7 @@ bool TForm1::WriteReport(const QString& path, bool hideAnswer) {
     failure = SaveWindowReport(path, WindowReport({surfaces_.get(), &lastDrawn_, &lastAnalysis_, explored, name, &picture_,
                                                    &pictureSource_, histogram, hideAnswer, madeCaption_.toStdString()}));
   } catch (const std::exception& error) {
-    failure = QStringLiteral("%1 を保存できませんでした：%2").arg(path, QString::fromUtf8(error.what()));
+    failure = Ui(QStringLiteral("%1 を保存できませんでした：%2")).arg(path, QString::fromUtf8(error.what()));
   }
   QApplication::restoreOverrideCursor();
   if (failure) ShowMessage(*failure);
@@ -402,6 +410,7 @@ TExplorerWindow* TForm1::ExplorerCommand() {
                                            [this](const TAnalysisParameters& parameters) {
                                              SetFieldsAndAnalyse(parameters);
                                            }});
+    TranslateNewWindow(explorer_);
   }
   explorer_->show();
   explorer_->raise();
@@ -413,12 +422,13 @@ TSampleMakerWindow* TForm1::SampleMakerCommand() {
   if (sampleMaker_ == nullptr) {
     sampleMaker_ = new TSampleMakerWindow(
         this, {[this](const TSample& sample) {
-                 LoadMadePicture(sample.picture, QString::fromStdString(SampleCaption(sample)));
+                 LoadMadePicture(sample.picture, MadeCaption(sample).RememberedJapanese());
                  activateWindow();
                },
                [this](const QString& title, const QString& suggested, const QString& filter) {
                  return inspector_->ChooseFile(title, suggested, filter);
                }});
+    TranslateNewWindow(sampleMaker_);
   }
   sampleMaker_->show();
   sampleMaker_->raise();
@@ -452,6 +462,7 @@ TClassSetWindow* TForm1::OpenClassSet(const QString& folder) {
                                              raise();
                                              activateWindow();
                                            }});
+    TranslateNewWindow(classSet_);
   }
   classSet_->show();
   classSet_->raise();
@@ -464,10 +475,13 @@ void TForm1::N6Click() {
   const QString help = QDir::current().absoluteFilePath(QStringLiteral("Morilux.chm"));
   if (QFileInfo::exists(help)) {
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
-      ShowMessage(QStringLiteral("ヘルプファイル Morilux.chm を開けませんでした。"));
+      ShowMessage(Ui(QStringLiteral("ヘルプファイル Morilux.chm を開けませんでした。")));
     return;
   }
-  if (!help_) help_ = new THelpWindow(manualRoot_, this);
+  if (!help_) {
+    help_ = new THelpWindow(manualRoot_, this);
+    TranslateNewWindow(help_);
+  }
   if (const QString error = help_->OpenAtPage(PageControl1->currentWidget()->objectName()); !error.isEmpty())
     ShowMessage(error);
 }

@@ -1,6 +1,7 @@
 #include "ModuleReadout.h"
 
 #include "decoder/DecodingReport.h"
+#include "UiLanguage.h"
 
 TModuleMap::TModuleMap(std::int32_t version, std::vector<TBlockLayout> layout, std::optional<std::size_t> listingStart)
     : arrangement_(version), layout_(std::move(layout)), listingStart_(listingStart) {
@@ -61,34 +62,34 @@ std::int32_t TModuleMap::CodewordOnLine(std::size_t line) const {
   return static_cast<std::int32_t>(line - first);
 }
 
-QString PatternName(TFunctionPattern pattern) {
+TUiText PatternName(TFunctionPattern pattern) {
   switch (pattern) {
-    case TFunctionPattern::Finder: return QStringLiteral("位置検出パターン");
-    case TFunctionPattern::Separator: return QStringLiteral("分離パターン");
-    case TFunctionPattern::Timing: return QStringLiteral("タイミングパターン");
-    case TFunctionPattern::Alignment: return QStringLiteral("位置合わせパターン");
-    case TFunctionPattern::Format: return QStringLiteral("形式情報");
-    case TFunctionPattern::Version: return QStringLiteral("型番情報");
-    case TFunctionPattern::DarkModule: return QStringLiteral("暗モジュール");
+    case TFunctionPattern::Finder: return Ui(QStringLiteral("位置検出パターン"));
+    case TFunctionPattern::Separator: return Ui(QStringLiteral("分離パターン"));
+    case TFunctionPattern::Timing: return Ui(QStringLiteral("タイミングパターン"));
+    case TFunctionPattern::Alignment: return Ui(QStringLiteral("位置合わせパターン"));
+    case TFunctionPattern::Format: return Ui(QStringLiteral("形式情報"));
+    case TFunctionPattern::Version: return Ui(QStringLiteral("型番情報"));
+    case TFunctionPattern::DarkModule: return Ui(QStringLiteral("暗モジュール"));
     case TFunctionPattern::None: break;
   }
-  return QStringLiteral("データ領域");
+  return Ui(QStringLiteral("データ領域"));
 }
 
-QString DescribeModule(QPoint module, const TModuleFacts& facts) {
-  const QString where = QStringLiteral("モジュール 列 %1・行 %2：").arg(module.x()).arg(module.y());
+TUiText DescribeModule(QPoint module, const TModuleFacts& facts) {
+  const TUiText where = Ui(QStringLiteral("モジュール 列 %1・行 %2：")).arg(module.x()).arg(module.y());
   switch (facts.kind) {
-    case TModuleFacts::TKind::Outside: return {};
+    case TModuleFacts::TKind::Outside: return Verbatim(QString());
     case TModuleFacts::TKind::Function: return where + PatternName(facts.pattern);
-    case TModuleFacts::TKind::Remainder: return where + QStringLiteral("剰余ビット");
+    case TModuleFacts::TKind::Remainder: return where + Ui(QStringLiteral("剰余ビット"));
     case TModuleFacts::TKind::Data: break;
   }
-  const QString line = facts.listingLine >= 0 ? QStringLiteral("BLMemo %1 行目").arg(facts.listingLine + 1)
-                                              : QStringLiteral("BLMemo —");
-  const QString block = facts.block >= 0 ? QStringLiteral("ブロック %1 の %2 番（%3）")
+  const TUiText line = facts.listingLine >= 0 ? Ui(QStringLiteral("BLMemo %1 行目")).arg(facts.listingLine + 1)
+                                              : Verbatim(QStringLiteral("BLMemo —"));
+  const TUiText block = facts.block >= 0 ? Ui(QStringLiteral("ブロック %1 の %2 番（%3）"))
                                                .arg(facts.block)
                                                .arg(facts.indexInBlock)
-                                               .arg(facts.errorCorrection ? QStringLiteral("誤り訂正") : QStringLiteral("データ"))
-                                         : QStringLiteral("ブロック —");
-  return where + QStringLiteral("コード語 No %1（%2）のビット %3、%4").arg(facts.codeword).arg(line).arg(facts.bit).arg(block);
+                                               .arg(facts.errorCorrection ? Ui(QStringLiteral("誤り訂正")) : Ui(QStringLiteral("データ")))
+                                         : Ui(QStringLiteral("ブロック —"));
+  return where + Ui(QStringLiteral("コード語 No %1（%2）のビット %3、%4")).arg(facts.codeword).arg(line).arg(facts.bit).arg(block);
 }

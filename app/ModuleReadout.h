@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QString>
 
+#include "UiLanguage.h"
 #include "common/Types.h"
 #include "symbol/Arrangement.h"
 #include "symbol/Placement.h"
@@ -70,6 +71,6 @@ class TModuleMap {
 };
 
 // The Japanese name of a function pattern, as the manual writes it.
-QString PatternName(TFunctionPattern pattern);
+TUiText PatternName(TFunctionPattern pattern);
 // One line for the status bar: the module's column and row and what it holds.
-QString DescribeModule(QPoint module, const TModuleFacts& facts);
+TUiText DescribeModule(QPoint module, const TModuleFacts& facts);

@@ -1,4 +1,5 @@
 #include "PageStates.h"
+#include "UiLanguage.h"
 
 #include <algorithm>
 #include <array>
@@ -128,10 +129,10 @@ void MakeRoomForStateIcons(QTabBar& tabs) {
 QString StateText(TPageState state) {
   switch (state) {
     case TPageState::None: return {};
-    case TPageState::Succeeded: return QStringLiteral("最後の解析で成功しました");
-    case TPageState::Failed: return QStringLiteral("最後の解析はこのページの段階で失敗しました");
-    case TPageState::NotRun: return QStringLiteral("最後の解析ではこの段階まで進みませんでした（前の結果のままです）");
-    case TPageState::Stale: return QStringLiteral("前に読み込んだ画像の結果です（今の画像では解析していません）");
+    case TPageState::Succeeded: return Ui(QStringLiteral("最後の解析で成功しました"));
+    case TPageState::Failed: return Ui(QStringLiteral("最後の解析はこのページの段階で失敗しました"));
+    case TPageState::NotRun: return Ui(QStringLiteral("最後の解析ではこの段階まで進みませんでした（前の結果のままです）"));
+    case TPageState::Stale: return Ui(QStringLiteral("前に読み込んだ画像の結果です（今の画像では解析していません）"));
   }
   return {};
 }

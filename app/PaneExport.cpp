@@ -22,6 +22,7 @@
 #include "SaveFile.h"
 #include "WindowSurfaces.h"
 #include "picture/QtPicture.h"
+#include "UiLanguage.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ bool TPaneExport::SavePng(const QImage& image, const QString& path) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-    message_(QStringLiteral("%1 を保存できませんでした：画像を PNG にできませんでした").arg(path));
+    message_(Ui(QStringLiteral("%1 を保存できませんでした：画像を PNG にできませんでした")).arg(path));
     return false;
   }
   if (const std::optional<QString> failure = SaveFile(path, {bytes.constData(), static_cast<std::size_t>(bytes.size())})) {
@@ -80,14 +81,14 @@ bool TPaneExport::SavePng(const QImage& image, const QString& path) {
 bool TPaneExport::SavePicture(TImagePaneId pane, const QString& path, bool enlarged) {
   const TImageView* view = surfaces_.View(pane);
   if (view == nullptr || view->Picture().Empty()) {
-    message_(QStringLiteral("%1 には保存する画像がありません。").arg(Name(pane)));
+    message_(Ui(QStringLiteral("%1 には保存する画像がありません。")).arg(Name(pane)));
     return false;
   }
   QImage image;
   try {
     image = ToQImage(view->Picture());
   } catch (const std::exception& error) {
-    message_(QStringLiteral("%1 を保存できませんでした：%2").arg(path, QString::fromUtf8(error.what())));
+    message_(Ui(QStringLiteral("%1 を保存できませんでした：%2")).arg(path, QString::fromUtf8(error.what())));
     return false;
   }
   if (enlarged) {
@@ -126,7 +127,7 @@ QImage TPaneExport::ShownPicture(TImagePaneId pane) const {
 bool TPaneExport::SaveShown(TImagePaneId pane, const QString& path) {
   const QImage image = ShownPicture(pane);
   if (image.isNull()) {
-    message_(QStringLiteral("%1 には保存する画像がありません。").arg(Name(pane)));
+    message_(Ui(QStringLiteral("%1 には保存する画像がありません。")).arg(Name(pane)));
     return false;
   }
   return SavePng(image, path);
@@ -161,21 +162,21 @@ void TPaneExport::FillImageMenu(QMenu& menu, TImagePaneId pane) {
   const auto save = [this, suggested, png](const QString& title, const QString& suffix) {
     return ChooseFile(title, suggested + suffix, png);
   };
-  add(QStringLiteral("PNG で保存（原寸）…"), "SavePngAction", [this, pane, save] {
-    const QString path = save(QStringLiteral("画像を保存"), QStringLiteral(".png"));
+  add(Ui(QStringLiteral("PNG で保存（原寸）…")), "SavePngAction", [this, pane, save] {
+    const QString path = save(Ui(QStringLiteral("画像を保存")), QStringLiteral(".png"));
     if (!path.isEmpty()) SavePicture(pane, path, false);
   });
   if (IsModulePane(pane)) {
-    add(QStringLiteral("拡大した PNG で保存（スライド用）…"), "SaveSlidePngAction", [this, pane, save] {
-      const QString path = save(QStringLiteral("拡大した画像を保存"), QStringLiteral("-large.png"));
+    add(Ui(QStringLiteral("拡大した PNG で保存（スライド用）…")), "SaveSlidePngAction", [this, pane, save] {
+      const QString path = save(Ui(QStringLiteral("拡大した画像を保存")), QStringLiteral("-large.png"));
       if (!path.isEmpty()) SavePicture(pane, path, true);
     });
   }
-  add(QStringLiteral("表示のまま PNG で保存（2倍の解像度、スライド用）…"), "SaveShownPngAction", [this, pane, save] {
-    const QString path = save(QStringLiteral("表示のまま画像を保存"), QStringLiteral("-shown.png"));
+  add(Ui(QStringLiteral("表示のまま PNG で保存（2倍の解像度、スライド用）…")), "SaveShownPngAction", [this, pane, save] {
+    const QString path = save(Ui(QStringLiteral("表示のまま画像を保存")), QStringLiteral("-shown.png"));
     if (!path.isEmpty()) SaveShown(pane, path);
-  })->setToolTip(QStringLiteral("今の倍率と位置、印、凡例を含めて、画面の2倍の解像度で保存します"));
-  add(QStringLiteral("画像をコピー"), "CopyPictureAction", [this, view] {
+  })->setToolTip(Ui(QStringLiteral("今の倍率と位置、印、凡例を含めて、画面の2倍の解像度で保存します")));
+  add(Ui(QStringLiteral("画像をコピー")), "CopyPictureAction", [this, view] {
     try {
       QApplication::clipboard()->setImage(ToQImage(view->Picture()));
     } catch (const std::exception& error) {

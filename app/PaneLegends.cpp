@@ -23,10 +23,14 @@ const TLegend* LegendOf(TImagePaneId pane) {
   return nullptr;
 }
 
-QString LegendText(const TLegend& legend) {
-  QStringList parts;
-  for (const TLegendEntry& entry : legend.entries)
-    parts << QStringLiteral("<span style=\"color:%1\">■</span> %2")
-                 .arg(QColor(entry.colour).name(), QString::fromUtf8(entry.text));
-  return parts.join(QStringLiteral("　"));
+TUiText LegendText(const TLegend& legend) {
+  QStringList japanese;
+  QStringList english;
+  for (const TLegendEntry& entry : legend.entries) {
+    const TUiText text = Ui(QString::fromUtf8(entry.text));
+    const QString swatch = QStringLiteral("<span style=\"color:%1\">■</span> ").arg(QColor(entry.colour).name());
+    japanese << swatch + text.Japanese();
+    english << swatch + text.English();
+  }
+  return Both(japanese.join(QStringLiteral("　")), english.join(QStringLiteral("&nbsp;&nbsp;")));
 }

@@ -5,6 +5,7 @@
 #include <QRgb>
 #include <QString>
 
+#include "UiLanguage.h"
 #include "common/Surfaces.h"
 
 // What each colour on a pane means: shown below the pane, and drawn below it
@@ -22,4 +23,4 @@ const std::vector<TLegend>& Legends();
 // The pane's legend; null for a pane without one.
 const TLegend* LegendOf(TImagePaneId pane);
 // The legend as rich text: a square of each colour and its meaning.
-QString LegendText(const TLegend& legend);
+TUiText LegendText(const TLegend& legend);

@@ -36,6 +36,7 @@
 #include "picture/PictureLoader.h"
 #include "picture/QtPicture.h"
 #include "symbol/Versions.h"
+#include "UiLanguage.h"
 
 namespace {
 
@@ -62,28 +63,28 @@ int GroupOf(TImagePaneId pane) {
 QString Name(TImagePaneId pane) { return QString::fromLatin1(PaneName(pane).data(), static_cast<qsizetype>(PaneName(pane).size())); }
 QString Name(TTextPaneId pane) { return QString::fromLatin1(PaneName(pane).data(), static_cast<qsizetype>(PaneName(pane).size())); }
 
-QString ZoomText(const TImageView& view) {
-  if (view.Stretched()) return QStringLiteral("引き伸ばし表示");
-  return QStringLiteral("倍率 ×%1").arg(view.Zoom(), 0, 'g', 3);
+TUiText ZoomText(const TImageView& view) {
+  if (view.Stretched()) return Ui(QStringLiteral("引き伸ばし表示"));
+  return Ui(QStringLiteral("倍率 ×%1")).arg(view.Zoom(), 0, 'g', 3);
 }
 
 // The readout of a pixel of `picture` shown in `view`: a module's facts on
 // the module panes, else the pixel's position and colour.
-QString ReadoutText(const TBitmap& picture, const TModuleMap* map, QPoint pixel, const TImageView& view) {
-  if (!picture.Contains(pixel.x(), pixel.y())) return {};
-  QString text;
+TUiText ReadoutText(const TBitmap& picture, const TModuleMap* map, QPoint pixel, const TImageView& view) {
+  if (!picture.Contains(pixel.x(), pixel.y())) return Verbatim(QString());
+  TUiText text = Verbatim(QString());
   if (map != nullptr && map->Size() == picture.Width() && map->Size() == picture.Height()) {
     text = DescribeModule(pixel, map->At(pixel.x(), pixel.y()));
   } else {
     const TColor colour = picture.Pixel(pixel.x(), pixel.y());
-    text = QStringLiteral("画素 x %1・y %2：R %3 G %4 B %5")
+    text = Ui(QStringLiteral("画素 x %1・y %2：R %3 G %4 B %5"))
                .arg(pixel.x())
                .arg(pixel.y())
                .arg(colour & 0xFFu)
                .arg((colour >> 8) & 0xFFu)
                .arg((colour >> 16) & 0xFFu);
   }
-  return text + QStringLiteral("　［%1］").arg(ZoomText(view));
+  return text + Ui(QStringLiteral("　［%1］")).arg(ZoomText(view));
 }
 
 QString DroppedFile(const QMimeData* data) {
@@ -126,20 +127,20 @@ TPaneTools::TPaneTools(QMainWindow& window, TWindowSurfaces& surfaces, QTabWidge
   readout_->setMinimumWidth(120);
   window.statusBar()->addWidget(readout_, 2);
 
-  marksAction_ = new QAction(QStringLiteral("印を表示"), this);
+  marksAction_ = new QAction(Ui(QStringLiteral("印を表示")), this);
   marksAction_->setObjectName(QStringLiteral("MarksAction"));
   marksAction_->setCheckable(true);
   marksAction_->setChecked(true);
-  marksAction_->setToolTip(QStringLiteral("段階が描いた印（線、点、節点の輪）を縮小しても見えるように重ねて表示します"));
+  marksAction_->setToolTip(Ui(QStringLiteral("段階が描いた印（線、点、節点の輪）を縮小しても見えるように重ねて表示します")));
   connect(marksAction_, &QAction::toggled, this, [this](bool shown) {
     for (std::size_t i = 0; i < kImagePaneCount; ++i)
       if (TImageView* view = surfaces_.View(static_cast<TImagePaneId>(i))) view->SetMarksShown(shown);
   });
-  linkAction_ = new QAction(QStringLiteral("同じ種類の画像の表示を連動"), this);
+  linkAction_ = new QAction(Ui(QStringLiteral("同じ種類の画像の表示を連動")), this);
   linkAction_->setObjectName(QStringLiteral("LinkViewsAction"));
   linkAction_->setCheckable(true);
   linkAction_->setChecked(true);
-  linkAction_->setToolTip(QStringLiteral("同じ大きさの二値画像どうし、モジュール画像どうしの拡大と位置をそろえます"));
+  linkAction_->setToolTip(Ui(QStringLiteral("同じ大きさの二値画像どうし、モジュール画像どうしの拡大と位置をそろえます")));
 
   for (std::size_t i = 0; i < kImagePaneCount; ++i) BindView(static_cast<TImagePaneId>(i));
   for (std::size_t i = 0; i < kTextPaneCount; ++i) {
@@ -175,7 +176,7 @@ void TPaneTools::BindView(TImagePaneId pane) {
   });
   connect(view, &TImageView::PixelHovered, this, [this, pane](QPoint pixel) { Hovered(pane, pixel); });
   connect(view, &TImageView::HoverLeft, this, [this, pane] {
-    readout_->setText(restingReadout_);
+    readout_->setText(TranslatedText(restingReadout_, UiLanguage()));
     if (pane == TImagePaneId::BlockImage) ShowCodeword(pinnedCodeword_);
   });
   connect(view, &TImageView::PixelClicked, this, [this, pane](QPoint pixel) { Clicked(pane, pixel); });
@@ -368,30 +369,30 @@ void TPaneTools::FillImageMenu(QMenu& menu, TImagePaneId pane) {
     connect(action, &QAction::triggered, this, run);
     return action;
   };
-  add(QStringLiteral("引き伸ばし表示に戻す（ダブルクリック、0）"), "ShowStretchedAction", [view] { view->ShowStretched(); })
+  add(Ui(QStringLiteral("引き伸ばし表示に戻す（ダブルクリック、0）")), "ShowStretchedAction", [view] { view->ShowStretched(); })
       ->setEnabled(!view->Stretched());
-  add(QStringLiteral("等倍で表示（1）"), "ActualSizeAction", [view] { view->ShowActualSize(); });
+  add(Ui(QStringLiteral("等倍で表示（1）")), "ActualSizeAction", [view] { view->ShowActualSize(); });
   menu.addAction(marksAction_);
   menu.addAction(linkAction_);
-  add(QStringLiteral("別のウィンドウで表示"), "EnlargedWindowAction", [this, pane] { OpenEnlarged(pane); });
+  add(Ui(QStringLiteral("別のウィンドウで表示")), "EnlargedWindowAction", [this, pane] { OpenEnlarged(pane); });
   menu.addSeparator();
   export_->FillImageMenu(menu, pane);
 }
 
 void TPaneTools::FillTextMenu(QMenu& menu, TTextPaneId pane) {
   menu.addSeparator();
-  QAction* copy = menu.addAction(QStringLiteral("すべてコピー"));
+  QAction* copy = menu.addAction(Ui(QStringLiteral("すべてコピー")));
   copy->setObjectName(QStringLiteral("CopyAllTextAction"));
   connect(copy, &QAction::triggered, this, [this, pane] {
     QStringList lines;
     for (const std::string& line : surfaces_.Text(pane).Lines()) lines << QString::fromStdString(line);
     QApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
   });
-  QAction* save = menu.addAction(QStringLiteral("テキストとして保存（UTF-8）…"));
+  QAction* save = menu.addAction(Ui(QStringLiteral("テキストとして保存（UTF-8）…")));
   save->setObjectName(QStringLiteral("SaveTextAction"));
   connect(save, &QAction::triggered, this, [this, pane] {
-    const QString path = ChooseFile(QStringLiteral("テキストを保存"), QDir::current().filePath(Name(pane) + QStringLiteral(".txt")),
-                                    QStringLiteral("テキスト (*.txt)"));
+    const QString path = ChooseFile(Ui(QStringLiteral("テキストを保存")), QDir::current().filePath(Name(pane) + QStringLiteral(".txt")),
+                                    Ui(QStringLiteral("テキスト (*.txt)")));
     if (!path.isEmpty()) SaveText(pane, path);
   });
 }

@@ -9,6 +9,7 @@
 #include <QStyleOptionComplex>
 
 #include "WindowPages.h"
+#include "UiLanguage.h"
 
 namespace {
 
@@ -104,7 +105,7 @@ TParameterFields::TParameterFields(QWidget& bar) : QObject(&bar) {
     spin->setObjectName(QString::fromLatin1(place.name));
     spin->setStyle(slim);
     spin->setGeometry(place.x, kFieldY, place.width, kFieldHeight);
-    const QString tip = QString::fromUtf8(place.tip).arg(range.minimum).arg(range.maximum).arg(range.preset);
+    const QString tip = Ui(QString::fromUtf8(place.tip)).arg(range.minimum).arg(range.maximum).arg(range.preset);
     spin->setToolTip(tip);
     caption->setToolTip(tip);
     // What is typed counts before the field is left: the analysis reads it so.
@@ -115,7 +116,7 @@ TParameterFields::TParameterFields(QWidget& bar) : QObject(&bar) {
   }
   note_ = AddLabel(&bar, QString(), right + kNoteGap, kCaptionY, "ParameterNote");
   note_->setStyleSheet(QStringLiteral("color: #8a5a00"));
-  note_->setToolTip(QStringLiteral("ツール → 既定値に戻す で、三つの値を既定値に戻せます"));
+  note_->setToolTip(Ui(QStringLiteral("ツール → 既定値に戻す で、三つの値を既定値に戻せます")));
   note_->hide();
 }
 
@@ -138,18 +139,24 @@ void TParameterFields::Set(const TAnalysisParameters& parameters) {
 
 void TParameterFields::ResetToPresets() { Set(TAnalysisParameters{}); }
 
-QString TParameterFields::DifferenceText() const {
-  QStringList differing;
+TUiText TParameterFields::DifferenceText() const {
+  QStringList japanese;
+  QStringList english;
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     const TParameterRange& range = kParameterRanges[i];
     const int value = fields_[i]->ReadValue();
-    if (value != range.preset)
-      differing << QStringLiteral("%1 %2（既定 %3）")
-                       .arg(QString::fromUtf8(range.name.data(), static_cast<qsizetype>(range.name.size())))
-                       .arg(value)
-                       .arg(range.preset);
+    if (value != range.preset) {
+      const TUiText one = Ui(QStringLiteral("%1 %2（既定 %3）"))
+                              .arg(QString::fromUtf8(range.name.data(), static_cast<qsizetype>(range.name.size())))
+                              .arg(value)
+                              .arg(range.preset);
+      japanese << one.Japanese();
+      english << one.English();
+    }
   }
-  return differing.isEmpty() ? QString() : QStringLiteral("既定値と異なる値：") + differing.join(QStringLiteral("、"));
+  if (japanese.isEmpty()) return Verbatim(QString());
+  const TUiText comma = Ui(QStringLiteral("、"));
+  return Ui(QStringLiteral("既定値と異なる値：")) + Both(japanese.join(comma.Japanese()), english.join(comma.English()));
 }
 
 void TParameterFields::ShowDifferences() {

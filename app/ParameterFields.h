@@ -6,6 +6,7 @@
 #include <QSpinBox>
 #include <QString>
 
+#include "UiLanguage.h"
 #include "decoder/Analysis.h"
 #include "decoder/Parameters.h"
 
@@ -45,7 +46,7 @@ class TParameterFields : public QObject {
   // The note: "既定値と異なる値：" followed by "NAME value（既定 preset）" for
   // each parameter whose value, read as the analysis reads it, differs from
   // its preset, in the fields' order, joined by "、"; empty when none does.
-  QString DifferenceText() const;
+  TUiText DifferenceText() const;
   TSpinEdit* Field(TParameter parameter) const { return fields_[static_cast<std::size_t>(parameter)]; }
 
  private:

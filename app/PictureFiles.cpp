@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "picture/PictureLoader.h"
+#include "UiLanguage.h"
 
 namespace {
 
@@ -22,23 +23,25 @@ QString Patterns(const TPictureKind* only) {
 QString NotAPictureText(const QString& path) {
   QStringList extensions;
   for (const std::string& extension : PictureExtensions()) extensions << QString::fromStdString(extension);
-  return QStringLiteral("%1 は読み込めません（%2 のファイルだけです）")
-      .arg(QFileInfo(path).fileName(), extensions.join(QStringLiteral("、")));
+  return Ui(QStringLiteral("%1 は読み込めません（%2 のファイルだけです）"))
+      .arg(QFileInfo(path).fileName(), extensions.join(Ui(QStringLiteral("、"))));
 }
 
 QStringList AnyPictureFilters() {
-  QStringList filters{QStringLiteral("画像 (%1)").arg(Patterns(nullptr))};
+  QStringList filters{Ui(QStringLiteral("画像 (%1)")).arg(Patterns(nullptr))};
   for (const TPictureKind& kind : kPictureKinds)
     filters << QStringLiteral("%1 (%2)").arg(QString::fromLatin1(kind.name), Patterns(&kind));
-  filters << QStringLiteral("すべてのファイル (*)");
+  filters << Ui(QStringLiteral("すべてのファイル (*)"));
   return filters;
 }
 
 QFileDialog* MakeAnyPictureDialog(QWidget* parent) {
-  auto* dialog = new QFileDialog(parent, QStringLiteral("画像を開く"));
+  auto* dialog = new QFileDialog(parent, Ui(QStringLiteral("画像を開く")));
   dialog->setObjectName(QStringLiteral("OpenAnyDialog"));
   dialog->setFileMode(QFileDialog::ExistingFile);
   dialog->setAcceptMode(QFileDialog::AcceptOpen);
   dialog->setNameFilters(AnyPictureFilters());
+  QObject::connect(&UiLanguageNotifier(), &TUiLanguageNotifier::Changed, dialog,
+                   [dialog] { dialog->setNameFilters(AnyPictureFilters()); });
   return dialog;
 }

@@ -2,7 +2,17 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QTranslator>
+
+namespace {
+
+QPointer<QTranslator>& Installed() {
+  static QPointer<QTranslator> translator;
+  return translator;
+}
+
+}  // namespace
 
 QTranslator* InstallQtJapanese(QCoreApplication& application) {
   QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
@@ -12,5 +22,15 @@ QTranslator* InstallQtJapanese(QCoreApplication& application) {
     return nullptr;
   }
   QCoreApplication::installTranslator(translator);
+  Installed() = translator;
   return translator;
+}
+
+void UseQtJapanese(bool use) {
+  QTranslator* translator = Installed();
+  if (translator == nullptr) return;
+  if (use)
+    QCoreApplication::installTranslator(translator);
+  else
+    QCoreApplication::removeTranslator(translator);
 }

@@ -11,3 +11,7 @@ class QTranslator;
 // Returns the installed translator, or nullptr when the translation is
 // missing (Qt's texts then stay English).
 QTranslator* InstallQtJapanese(QCoreApplication& application);
+
+// Qt's Japanese translation in use (installed again) or not (Qt's own texts in
+// English), once InstallQtJapanese has installed it; nothing otherwise.
+void UseQtJapanese(bool use);

@@ -28,6 +28,7 @@
 #include "report/PictureFile.h"
 #include "symbol/DataMask.h"
 #include "symbol/Versions.h"
+#include "UiLanguage.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_
 // The preview waits this long after a change, so that typing makes one sample, not one a key.
 constexpr int kRemakeDelayMs = 150;
 constexpr int kPreviewSize = 360;
-const QString kPreset = QStringLiteral("Morilux サンプル");
+const QString kPreset = Ui(QStringLiteral("Morilux サンプル"));
 
 template <typename Spin>
 Spin* Field(QWidget* parent, const char* name, double minimum, double maximum, const QString& tip) {
@@ -90,7 +91,7 @@ class TFollowPane : public QObject {
 
 TSampleMakerWindow::TSampleMakerWindow(QWidget* parent, THooks hooks) : QWidget(parent, Qt::Window), hooks_(std::move(hooks)) {
   setObjectName(QStringLiteral("SampleMakerWindow"));
-  setWindowTitle(QStringLiteral("サンプル作成 — Morilux"));
+  setWindowTitle(Ui(QStringLiteral("サンプル作成 — Morilux")));
 
   auto* choices = new QVBoxLayout;
   choices->addWidget(BuildSymbolChoices());
@@ -102,7 +103,7 @@ TSampleMakerWindow::TSampleMakerWindow(QWidget* parent, THooks hooks) : QWidget(
   preview_ = new TImageView(this);
   preview_->setObjectName(QStringLiteral("SamplePreview"));
   preview_->setFixedSize(kPreviewSize, kPreviewSize);
-  preview_->setToolTip(QStringLiteral("作る画像。ホイールで拡大、ダブルクリックで元の表示に戻ります"));
+  preview_->setToolTip(Ui(QStringLiteral("作る画像。ホイールで拡大、ダブルクリックで元の表示に戻ります")));
   shown->addWidget(preview_);
   message_ = new QLabel(this);
   message_->setObjectName(QStringLiteral("SampleMessage"));
@@ -117,13 +118,13 @@ TSampleMakerWindow::TSampleMakerWindow(QWidget* parent, THooks hooks) : QWidget(
   columns->addLayout(choices);
   columns->addLayout(shown);
 
-  load_ = new QPushButton(QStringLiteral("メインウィンドウに読み込む"), this);
+  load_ = new QPushButton(Ui(QStringLiteral("メインウィンドウに読み込む")), this);
   load_->setObjectName(QStringLiteral("SampleLoadButton"));
-  load_->setToolTip(QStringLiteral("作った画像を、読み込んだ画像としてメインウィンドウに渡します（Ctrl+Enter）"));
-  save_ = new QPushButton(QStringLiteral("保存…"), this);
+  load_->setToolTip(Ui(QStringLiteral("作った画像を、読み込んだ画像としてメインウィンドウに渡します（Ctrl+Enter）")));
+  save_ = new QPushButton(Ui(QStringLiteral("保存…")), this);
   save_->setObjectName(QStringLiteral("SampleSaveButton"));
-  save_->setToolTip(QStringLiteral("作った画像を PNG、BMP または JPEG のファイルに保存します（Ctrl+S）"));
-  auto* closeButton = new QPushButton(QStringLiteral("閉じる"), this);
+  save_->setToolTip(Ui(QStringLiteral("作った画像を PNG、BMP または JPEG のファイルに保存します（Ctrl+S）")));
+  auto* closeButton = new QPushButton(Ui(QStringLiteral("閉じる")), this);
   closeButton->setObjectName(QStringLiteral("SampleCloseButton"));
   connect(load_, &QPushButton::clicked, this, [this] { LoadIntoMainWindow(); });
   connect(save_, &QPushButton::clicked, this, [this] { SaveCommand(); });
@@ -156,35 +157,35 @@ TSampleMakerWindow::TSampleMakerWindow(QWidget* parent, THooks hooks) : QWidget(
 }
 
 QWidget* TSampleMakerWindow::BuildSymbolChoices() {
-  auto* box = new QGroupBox(QStringLiteral("シンボル"), this);
+  auto* box = new QGroupBox(Ui(QStringLiteral("シンボル")), this);
   auto* form = new QFormLayout(box);
   text_ = new QPlainTextEdit(box);
   text_->setObjectName(QStringLiteral("SampleText"));
   text_->setTabChangesFocus(true);
   text_->setFixedHeight(3 * text_->fontMetrics().lineSpacing() + 12);
-  text_->setToolTip(QStringLiteral("シンボルに入れる文字列（シフトJISで入れます。改行も入ります）"));
+  text_->setToolTip(Ui(QStringLiteral("シンボルに入れる文字列（シフトJISで入れます。改行も入ります）")));
   connect(text_, &QPlainTextEdit::textChanged, this, [this] { Changed(); });
-  form->addRow(QStringLiteral("文字列"), text_);
+  form->addRow(Ui(QStringLiteral("文字列")), text_);
 
   QStringList modes;
   for (const TSampleModeName& name : kSampleModes) modes << Q(name.label);
-  mode_ = List(box, "SampleMode", modes, QStringLiteral("自動なら文字列を合うモードに分けます。ほかは一つのモードで入れます"));
-  form->addRow(QStringLiteral("モード"), mode_);
+  mode_ = List(box, "SampleMode", modes, Ui(QStringLiteral("自動なら文字列を合うモードに分けます。ほかは一つのモードで入れます")));
+  form->addRow(Ui(QStringLiteral("モード")), mode_);
 
   version_ = Field<QSpinBox>(box, "SampleVersion", kSmallestVersion, kMaxVersion,
-                             QStringLiteral("型番 1〜40。最小なら文字列が入るいちばん小さい型番です"));
-  version_->setSpecialValueText(QStringLiteral("最小"));
-  form->addRow(QStringLiteral("型番"), version_);
+                             Ui(QStringLiteral("型番 1〜40。最小なら文字列が入るいちばん小さい型番です")));
+  version_->setSpecialValueText(Ui(QStringLiteral("最小")));
+  form->addRow(Ui(QStringLiteral("型番")), version_);
 
   QStringList levels;
   for (const char* letter : kLevelLetters) levels << QString::fromLatin1(letter);
-  level_ = List(box, "SampleLevel", levels, QStringLiteral("誤り訂正レベル（L 約7%、M 約15%、Q 約25%、H 約30% を訂正できます）"));
-  form->addRow(QStringLiteral("誤り訂正レベル"), level_);
+  level_ = List(box, "SampleLevel", levels, Ui(QStringLiteral("誤り訂正レベル（L 約7%、M 約15%、Q 約25%、H 約30% を訂正できます）")));
+  form->addRow(Ui(QStringLiteral("誤り訂正レベル")), level_);
 
   mask_ = Field<QSpinBox>(box, "SampleMask", kAutomaticMask, kMaskPatterns - 1,
-                          QStringLiteral("マスク 0〜7。自動なら失点のいちばん少ないマスクです"));
-  mask_->setSpecialValueText(QStringLiteral("自動"));
-  form->addRow(QStringLiteral("マスク"), mask_);
+                          Ui(QStringLiteral("マスク 0〜7。自動なら失点のいちばん少ないマスクです")));
+  mask_->setSpecialValueText(Ui(QStringLiteral("自動")));
+  form->addRow(Ui(QStringLiteral("マスク")), mask_);
 
   for (QComboBox* list : {mode_, level_}) connect(list, &QComboBox::currentIndexChanged, this, [this] { Changed(); });
   for (QSpinBox* spin : {version_, mask_}) connect(spin, &QSpinBox::valueChanged, this, [this] { Changed(); });
@@ -192,20 +193,20 @@ QWidget* TSampleMakerWindow::BuildSymbolChoices() {
 }
 
 QWidget* TSampleMakerWindow::BuildPrintChoices() {
-  auto* box = new QGroupBox(QStringLiteral("印刷"), this);
+  auto* box = new QGroupBox(Ui(QStringLiteral("印刷")), this);
   auto* form = new QFormLayout(box);
   moduleSize_ = Field<QSpinBox>(box, "SampleModuleSize", kMinModuleSize, kMaxModuleSize,
-                                QStringLiteral("1モジュールの画素数（%1〜%2）").arg(kMinModuleSize).arg(kMaxModuleSize));
-  form->addRow(QStringLiteral("モジュールの大きさ (画素)"), moduleSize_);
+                                Ui(QStringLiteral("1モジュールの画素数（%1〜%2）")).arg(kMinModuleSize).arg(kMaxModuleSize));
+  form->addRow(Ui(QStringLiteral("モジュールの大きさ (画素)")), moduleSize_);
   quietZone_ = Field<QSpinBox>(box, "SampleQuietZone", kMinQuietZone, kMaxQuietZone,
-                               QStringLiteral("シンボルのまわりの明るいモジュールの数（%1〜%2）").arg(kMinQuietZone).arg(kMaxQuietZone));
-  form->addRow(QStringLiteral("余白 (モジュール)"), quietZone_);
+                               Ui(QStringLiteral("シンボルのまわりの明るいモジュールの数（%1〜%2）")).arg(kMinQuietZone).arg(kMaxQuietZone));
+  form->addRow(Ui(QStringLiteral("余白 (モジュール)")), quietZone_);
   for (QSpinBox* spin : {moduleSize_, quietZone_}) connect(spin, &QSpinBox::valueChanged, this, [this] { Changed(); });
   return box;
 }
 
 QWidget* TSampleMakerWindow::BuildEffectChoices() {
-  auto* box = new QGroupBox(QStringLiteral("写真の効果"), this);
+  auto* box = new QGroupBox(Ui(QStringLiteral("写真の効果")), this);
   auto* form = new QFormLayout(box);
   for (std::size_t i = 0; i < kEffects.size(); ++i) {
     const TEffectRow& row = kEffects[i];
@@ -213,33 +214,33 @@ QWidget* TSampleMakerWindow::BuildEffectChoices() {
     if (row.effect == TEffect::Background) {
       QStringList surfaces;
       for (const TBackgroundName& background : kBackgrounds) surfaces << Q(background.label);
-      background_ = List(box, name.toLatin1().constData(), surfaces, QStringLiteral("紙を置く場所"));
+      background_ = List(box, name.toLatin1().constData(), surfaces, Ui(QStringLiteral("紙を置く場所")));
       connect(background_, &QComboBox::currentIndexChanged, this, [this] { Changed(); });
       form->addRow(Q(row.label), background_);
       continue;
     }
     auto* spin = Field<QDoubleSpinBox>(box, name.toLatin1().constData(), row.minimum, row.maximum,
-                                       Q(row.key) + QStringLiteral("：") + Q(row.help));
+                                       Ui(QStringLiteral("%1：%2")).arg(Q(row.key), Q(row.help)));
     spin->setDecimals(row.decimals);
     // An effect whose neutral value is its least is off there.
-    if (row.neutral == row.minimum) spin->setSpecialValueText(QStringLiteral("なし"));
+    if (row.neutral == row.minimum) spin->setSpecialValueText(Ui(QStringLiteral("なし")));
     spin->setSingleStep(row.decimals == 0 ? 1 : row.effect == TEffect::Scale ? 0.05 : 1);
     connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { Changed(); });
     effects_[i] = spin;
     form->addRow(Q(row.label), spin);
   }
   seed_ = Field<QDoubleSpinBox>(box, "SampleSeed", 0, std::numeric_limits<std::uint32_t>::max(),
-                                QStringLiteral("ノイズ、紙のきめ、木目はこの値から決まります。同じ値なら同じ画像ができます"));
+                                Ui(QStringLiteral("ノイズ、紙のきめ、木目はこの値から決まります。同じ値なら同じ画像ができます")));
   seed_->setDecimals(0);
   connect(seed_, &QDoubleSpinBox::valueChanged, this, [this] { Changed(); });
-  form->addRow(QStringLiteral("シード"), seed_);
+  form->addRow(Ui(QStringLiteral("シード")), seed_);
 
-  auto* none = new QPushButton(QStringLiteral("効果なし"), box);
+  auto* none = new QPushButton(Ui(QStringLiteral("効果なし")), box);
   none->setObjectName(QStringLiteral("SampleNoEffectsButton"));
-  none->setToolTip(QStringLiteral("すべての効果を外し、くっきりした白黒のシンボルにします"));
-  auto* all = new QPushButton(QStringLiteral("写真らしく"), box);
+  none->setToolTip(Ui(QStringLiteral("すべての効果を外し、くっきりした白黒のシンボルにします")));
+  auto* all = new QPushButton(Ui(QStringLiteral("写真らしく")), box);
   all->setObjectName(QStringLiteral("SampleAllEffectsButton"));
-  all->setToolTip(QStringLiteral("すべての効果をほどほどの強さにします"));
+  all->setToolTip(Ui(QStringLiteral("すべての効果をほどほどの強さにします")));
   connect(none, &QPushButton::clicked, this, [this] { SetEffects(TPhotoEffects::None()); });
   connect(all, &QPushButton::clicked, this, [this] { SetEffects(TPhotoEffects::All()); });
   auto* row = new QHBoxLayout;
@@ -326,8 +327,8 @@ bool TSampleMakerWindow::MakeNow() {
   try {
     TSample sample = MakeSample(Request());
     preview_->SetPicture(sample.picture);
-    ShowMessage(QStringLiteral("%1（%2 × %3 画素）")
-                    .arg(QString::fromStdString(SampleCaption(sample)))
+    ShowMessage(Ui(QStringLiteral("%1（%2 × %3 画素）"))
+                    .arg(MadeCaption(sample))
                     .arg(sample.picture.Width())
                     .arg(sample.picture.Height()),
                 false);
@@ -335,7 +336,7 @@ bool TSampleMakerWindow::MakeNow() {
   } catch (const std::exception& refused) {
     made_.reset();
     preview_->SetPicture(TBitmap());
-    ShowMessage(QStringLiteral("作れません：") + QString::fromUtf8(refused.what()), true);
+    ShowMessage(Ui(QStringLiteral("作れません：")) + Verbatim(QString::fromUtf8(refused.what())), true);
   }
   load_->setEnabled(made_.has_value());
   save_->setEnabled(made_.has_value());
@@ -363,7 +364,7 @@ bool TSampleMakerWindow::SaveCommand() {
                                 .arg(sample->symbol.version)
                                 .arg(QString::fromLatin1(kLevelLetters[static_cast<std::size_t>(sample->symbol.level)]))
                                 .arg(sample->symbol.mask);
-  const QString path = hooks_.chooseFile(QStringLiteral("サンプルを保存"), suggested,
+  const QString path = hooks_.chooseFile(Ui(QStringLiteral("サンプルを保存")), suggested,
                                          QStringLiteral("PNG (*.png);;BMP (*.bmp);;JPEG (*.jpg *.jpeg)"));
   return !path.isEmpty() && Save(path);
 }
@@ -373,17 +374,17 @@ bool TSampleMakerWindow::Save(const QString& path) {
   if (sample == nullptr) return false;
   const std::string name = QFile::encodeName(path).toStdString();
   if (!IsSavablePictureName(name)) {
-    ShowMessage(QStringLiteral("保存できません：ファイル名は .png、.bmp、.jpg、.jpeg のどれかで終わる必要があります（%1）").arg(path),
+    ShowMessage(Ui(QStringLiteral("保存できません：ファイル名は .png、.bmp、.jpg、.jpeg のどれかで終わる必要があります（%1）")).arg(path),
                 true);
     return false;
   }
   try {
     SavePicture(name, sample->picture, sample->jpeg);
   } catch (const std::exception& failure) {
-    ShowMessage(QStringLiteral("保存できませんでした：") + QString::fromUtf8(failure.what()), true);
+    ShowMessage(Ui(QStringLiteral("保存できませんでした：")) + Verbatim(QString::fromUtf8(failure.what())), true);
     return false;
   }
-  ShowMessage(QStringLiteral("保存しました：%1").arg(path), false);
+  ShowMessage(Ui(QStringLiteral("保存しました：%1")).arg(path), false);
   return true;
 }
 
@@ -392,9 +393,27 @@ constexpr QChar kBreakAfterComma(0x200B);
 
 QString TSampleMakerWindow::MessageText() const { return message_->text().remove(kBreakAfterComma); }
 
-void TSampleMakerWindow::ShowMessage(const QString& text, bool refusal) {
-  message_->setText(QString(text).replace(QLatin1Char(','), QStringLiteral(",") + kBreakAfterComma));
+void TSampleMakerWindow::ShowMessage(const TUiText& text, bool refusal) {
+  const auto breakable = [](QString line) { return line.replace(QLatin1Char(','), QStringLiteral(",") + kBreakAfterComma); };
+  message_->setText(Both(breakable(text.Japanese()), breakable(text.English())));
   message_->setStyleSheet(refusal ? QStringLiteral("color: #b00020;") : QString());
+}
+
+TUiText MadeCaption(const TSample& sample) {
+  const TSymbolRequest& asked = sample.request.symbol;
+  const TMadeSymbol& made = sample.symbol;
+  QString english = QStringLiteral("Made: version %1-%2")
+                        .arg(made.version)
+                        .arg(QLatin1String(kLevelLetters[static_cast<std::size_t>(made.level)]));
+  if (asked.version == kSmallestVersion) english += QStringLiteral(" (smallest)");
+  english += QStringLiteral(", mask %1").arg(made.mask);
+  if (asked.mask == kAutomaticMask) english += QStringLiteral(" (automatic)");
+  english += QStringLiteral(", %1 mode, %2 pixels/module, effects %3")
+                 .arg(Q(NameOf(asked.mode).key))
+                 .arg(sample.request.moduleSize)
+                 .arg(QString::fromStdString(FormatEffects(sample.request.effects)));
+  if (sample.request.effects.Any()) english += QStringLiteral(" (seed %1)").arg(sample.request.seed);
+  return Both(QString::fromStdString(SampleCaption(sample)), english);
 }
 
 void ShowSampleCaption(QWidget& pane, const QString& caption) {
@@ -405,7 +424,7 @@ void ShowSampleCaption(QWidget& pane, const QString& caption) {
     label->setObjectName(QStringLiteral("SampleCaptionLabel"));
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
-    label->setToolTip(QStringLiteral("この画像はサンプル作成で作ったものです"));
+    label->setToolTip(Ui(QStringLiteral("この画像はサンプル作成で作ったものです")));
     new TFollowPane(pane, *label);
   }
   label->setText(caption);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "UiLanguage.h"
 #include "sample/Effects.h"
 #include "sample/Sample.h"
 
@@ -69,7 +70,7 @@ class TSampleMakerWindow : public QWidget {
   QWidget* BuildEffectChoices();
   void Changed();
   void SetEffects(const TPhotoEffects& effects);
-  void ShowMessage(const QString& text, bool refusal);
+  void ShowMessage(const TUiText& text, bool refusal);
   // The sample of the choices now, made first when they changed.
   const TSample* Current();
 
@@ -103,3 +104,7 @@ class TSampleMakerWindow : public QWidget {
 // it. The label is made on first use, so that a window that never loads a
 // made picture shows nothing of it.
 void ShowSampleCaption(QWidget& pane, const QString& caption);
+
+// What was made and how: the sample's own caption (SampleCaption, as the
+// report shows it) and its English.
+TUiText MadeCaption(const TSample& sample);

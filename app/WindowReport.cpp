@@ -9,6 +9,7 @@
 #include "report/AnswerSheet.h"
 #include "report/HtmlReport.h"
 #include "report/OutputFiles.h"
+#include "UiLanguage.h"
 
 TWindowReport WindowReport(const TWindowReportInput& input) {
   const TSurfaces& surfaces = *input.surfaces;
@@ -54,7 +55,7 @@ std::optional<QString> SaveWindowReport(const QString& path, const TWindowReport
     batch.Commit();
   } catch (const TOutputError& error) {
     const QString failed = error.Path().empty() ? path : QFile::decodeName(QByteArray::fromStdString(error.Path()));
-    return QStringLiteral("%1 を保存できませんでした：%2").arg(failed, QString::fromStdString(error.Reason()));
+    return Ui(QStringLiteral("%1 を保存できませんでした：%2")).arg(failed, QString::fromStdString(error.Reason()));
   }
   return std::nullopt;
 }

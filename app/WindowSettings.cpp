@@ -37,3 +37,7 @@ void RememberPictureFolder(const QString& folder) {
   // starts its dialogs in the working folder, as a first run does.
   Settings()->setValue(kLastFolderKey, folder);
 }
+
+QString RememberedLanguage() { return Settings()->value(QStringLiteral("window/language")).toString(); }
+
+void RememberLanguage(const QString& language) { Settings()->setValue(QStringLiteral("window/language"), language); }

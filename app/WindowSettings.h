@@ -18,3 +18,8 @@ void UseSettingsFolder(const QString& folder);
 QString LastPictureFolder();
 // Remembers `folder` as the folder of the last picture loaded.
 void RememberPictureFolder(const QString& folder);
+
+// The language of the window's texts as remembered: "en" or "ja"; empty when
+// none is.
+QString RememberedLanguage();
+void RememberLanguage(const QString& language);

@@ -17,6 +17,7 @@
 #include "MainUnit.h"
 #include "MoriluxVersion.h"
 #include "QtTranslation.h"
+#include "UiLanguage.h"
 #include "picture/PictureLoader.h"
 
 namespace {
@@ -56,6 +57,8 @@ int main(int argc, char* argv[]) {
   if (InstallQtJapanese(application) == nullptr)
     std::fputs("morilux: Qt's Japanese translation (qtbase_ja.qm, Debian package qt6-translations-l10n) is missing; "
                "Qt's own texts stay English\n", stderr);
+
+  LoadUiLanguage();
 
   QString picture;
   const QStringList arguments = QApplication::arguments();

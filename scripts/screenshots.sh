@@ -19,7 +19,8 @@
 # on a dark background (its page 診断 wraps), where the screen is half as
 # large for the window. Then the sample maker: its window on a version-5-Q
 # symbol with mask 3 turned by 10 degrees, that sample loaded and analysed,
-# and the same photographed (sample-*.png). The window runs on a virtual X
+# and the same photographed (sample-*.png); then all of it again with the
+# window in English (en-*.png). The window runs on a virtual X
 # server of 1920 x 1080 (xvfb-run, Debian package xvfb), so no display is needed, in
 # build/app/morilux-window-batch: the same window as the program `morilux`,
 # with the screenshot runs that the installed program does not have.
@@ -108,3 +109,11 @@ QT_SCALE_FACTOR=2 shoot --window-views --screenshot-prefix scale2 "$work/dark.bm
 shoot --sample-maker
 # The error-correction lab.
 shoot --lab
+# The same in English (ツール → 言語 / Language → English), named en-*.png:
+# every page, the inspector's views, the explorer, the help and class set
+# windows, the failures' pages 診断, the window's views and the sample maker.
+shoot --english --screenshot-prefix en "$work/version3.bmp"
+shoot --english --screenshot-prefix en-failure "$work/dark.bmp"
+if [ -f "$photo" ]; then shoot --english --screenshot-prefix en-photo-failure "$photo"; fi
+shoot --english --window-views --screenshot-prefix en-views "$work/version3.bmp"
+shoot --english --sample-maker --screenshot-prefix en

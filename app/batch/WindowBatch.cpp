@@ -8,8 +8,10 @@
 //     of the inspector (a magnified AdjustImage with the readout, a codeword
 //     chosen on BlockRead, the tabs after a new load), the explorer's window
 //     over the preset grid (while it runs and when done, with the time it
-//     took) and the result page of the cell it chooses; P- goes before every
-//     file name. Status 0 when every picture was saved.
+//     took) and the result page of the cell it chooses, then the help window
+//     (help.png) and the class set's window over a folder of the picture alone
+//     (class-set.png); P- goes before every file name. Status 0 when every
+//     picture was saved.
 //   morilux-window-batch --window-views --screenshot-dir DIR [--screenshot-prefix P] PICTURE
 //     (scripts/screenshots.sh) loads and analyses PICTURE, then saves the
 //     window as it opens: the whole screen with the window at its first
@@ -36,6 +38,9 @@
 //     and prints the seconds from the load command to the painted window (the
 //     window's own start-up not included); status 0 when decoded.
 //
+// --english before any of these runs it with the window in English (ツール →
+// 言語 / Language → English).
+//
 // The options are those the window program itself took before they moved
 // here, so that an earlier build's `morilux` can be timed alike.
 
@@ -49,6 +54,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -60,14 +67,17 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 
+#include "ClassSetWindow.h"
 #include "ExplorerWindow.h"
 #include "LabWindow.h"
+#include "HelpWindow.h"
 #include "MainUnit.h"
 #include "PaneTools.h"
 #include "QtTranslation.h"
 #include "WindowPlacement.h"
 #include "WindowSettings.h"
 #include "SampleMaker.h"
+#include "UiLanguage.h"
 #include "WindowSurfaces.h"
 #include "decoder/DecodingReport.h"
 #include "picture/PictureLoader.h"
@@ -75,7 +85,7 @@
 namespace {
 
 void PrintUsage() {
-  std::fputs("usage: morilux-window-batch [--window-views] --screenshot-dir DIR [--screenshot-prefix P] PICTURE\n"
+  std::fputs("usage: morilux-window-batch [--english] [--window-views] --screenshot-dir DIR [--screenshot-prefix P] PICTURE\n"
              "       morilux-window-batch --screenshot-dir DIR [--screenshot-prefix P] --sample-maker\n"
              "       morilux-window-batch --screenshot-dir DIR [--screenshot-prefix P] --lab\n"
              "       morilux-window-batch --analyse-and-quit PICTURE\n",
@@ -178,6 +188,26 @@ bool ShootExplorer(TForm1& window, const QString& directory, const QString& pref
   return Shoot(window, directory, prefix, QStringLiteral("explorer-picked-") + result->objectName());
 }
 
+// The help window at the page in front, and the class set's window over a
+// folder holding only the picture (help.png, class-set.png).
+bool ShootToolWindows(TForm1& window, const QString& directory, const QString& prefix, const QString& picture) {
+  window.N6Click();
+  if (window.Help() == nullptr) return false;
+  window.Help()->resize(1000, 700);
+  QApplication::processEvents();
+  if (!Shoot(*window.Help(), directory, prefix, QStringLiteral("help"))) return false;
+  window.Help()->close();
+  QTemporaryDir folder;
+  if (!folder.isValid() || !QFile::copy(picture, folder.filePath(QFileInfo(picture).fileName()))) return false;
+  TClassSetWindow* classSet = window.OpenClassSet(folder.path());
+  while (classSet->Running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  classSet->resize(1000, 400);
+  QApplication::processEvents();
+  const bool shot = Shoot(*classSet, directory, prefix, QStringLiteral("class-set"));
+  classSet->close();
+  return shot;
+}
+
 int SaveScreenshots(TForm1& window, const QString& directory, const QString& prefix, const QString& picture) {
   if (!QDir().mkpath(directory)) {
     std::fprintf(stderr, "morilux-window-batch: cannot create %s\n", qPrintable(directory));
@@ -190,7 +220,10 @@ int SaveScreenshots(TForm1& window, const QString& directory, const QString& pre
     const QString name = QStringLiteral("%1-%2").arg(i + 1, 2, 10, QLatin1Char('0')).arg(pages->widget(i)->objectName());
     if (!Shoot(window, directory, prefix, name)) return 1;
   }
-  return ShootInspector(window, directory, prefix, picture) && ShootExplorer(window, directory, prefix) ? 0 : 1;
+  return ShootInspector(window, directory, prefix, picture) && ShootExplorer(window, directory, prefix) &&
+                 ShootToolWindows(window, directory, prefix, picture)
+             ? 0
+             : 1;
 }
 
 // The window at its first size, in a small window and fitted to a large one,
@@ -331,6 +364,7 @@ int main(int argc, char* argv[]) {
   bool views = false;
   bool sampleMaker = false;
   bool labViews = false;
+  bool english = false;
   const QStringList arguments = QApplication::arguments();
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
@@ -342,6 +376,8 @@ int main(int argc, char* argv[]) {
       views = true;
     } else if (argument == QStringLiteral("--analyse-and-quit")) {
       analyseAndQuit = true;
+    } else if (argument == QStringLiteral("--english")) {
+      english = true;
     } else if (argument == QStringLiteral("--sample-maker")) {
       sampleMaker = true;
     } else if (argument == QStringLiteral("--lab")) {
@@ -363,6 +399,7 @@ int main(int argc, char* argv[]) {
   // The user's remembered folder neither shapes the pictures nor is changed by them.
   QTemporaryDir settings;
   UseSettingsFolder(settings.path());
+  if (english) SetUiLanguage(TUiLanguage::English);
   TForm1 window;
   window.SetMessageSink([](const QString& text) { std::fprintf(stderr, "morilux-window-batch: %s\n", qPrintable(text)); });
   window.show();

@@ -55,7 +55,7 @@ TEST_F(ParameterFields, TheNoteShowsEveryValueThatDiffersFromItsPreset) {
     Type("SpinEdit1", c.resolver);
     Type("SpinEdit3", c.warp);
     Type("SpinEdit2", c.force);
-    EXPECT_EQ(form_->Fields().DifferenceText(), QString::fromUtf8(c.note));
+    EXPECT_EQ(form_->Fields().DifferenceText().Text(), QString::fromUtf8(c.note));
     EXPECT_EQ(Note()->text(), QString::fromUtf8(c.note));
     EXPECT_EQ(Note()->isVisible(), *c.note != '\0');
   }
