@@ -68,7 +68,7 @@ constexpr auto kToolWindowTexts = std::to_array<TUiTextPair>({
     {"%1 枚の画像を解析しています…", "Analysing %1 pictures…"},
     {"解析を続けられませんでした：", "Could not go on analysing: "},
     {"中止しました（%1 / %2 枚）。", "Stopped (%1 of %2 pictures). "},
-    {"%1 枚を解析しました。", "Analysed %1 pictures. "},
+    {"%1 枚を解析しました。", "Pictures analysed: %1. "},
     {"復号できた %1、復号できなかった %2、読み込めない %3。", "Decoded %1, not decoded %2, unreadable %3. "},
     {"行をクリックすると、その画像をメインウィンドウで開きます。", "A click on a row opens that picture in the main window."},
     {"画像", "Picture file"},
