@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "UiLanguage.h"
 #include "decoder/LabMatrix.h"
 
 namespace {
@@ -18,7 +19,7 @@ TLabMatrixView::TLabMatrixView(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("LabMatrixView"));
   setMouseTracking(false);
   setMinimumSize(200, 200);
-  setToolTip(QStringLiteral("クリックでモジュールを反転、ドラッグで塗ります（読めない印のモードでは印を付けます）。右クリックでそのコード語を壊します"));
+  setToolTip(Ui(QStringLiteral("クリックでモジュールを反転、ドラッグで塗ります（読めない印のモードでは印を付けます）。右クリックでそのコード語を壊します")));
 }
 
 void TLabMatrixView::SetMatrix(TLabMatrix* matrix) {

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ImageView.h"
+#include "UiLanguage.h"
 #include "decoder/Lab.h"
 #include "decoder/LabMasks.h"
 
@@ -36,7 +37,7 @@ QWidget* MakeMasksPage(const TLab& lab, QWidget* parent) {
   const std::optional<TLabMasks> masks = LabMasks(lab);
   if (!masks) {
     auto* column = new QVBoxLayout(page);
-    column->addWidget(new QLabel(QStringLiteral("読み取ったままの行列では、誤り訂正レベルとマスクが決まりませんでした。"), page));
+    column->addWidget(new QLabel(Ui(QStringLiteral("読み取ったままの行列では、誤り訂正レベルとマスクが決まりませんでした。")), page));
     column->addStretch(1);
     return page;
   }
@@ -47,12 +48,14 @@ QWidget* MakeMasksPage(const TLab& lab, QWidget* parent) {
     auto* picture = new QLabel(page);
     picture->setObjectName(QStringLiteral("LabMask%1").arg(mask));
     picture->setPixmap(SymbolPicture(masks->symbols[index]));
-    QStringList marks;
-    if (mask == masks->used) marks << QStringLiteral("このシンボル");
-    if (mask == masks->chosen) marks << QStringLiteral("エンコーダの選択");
-    auto* caption = new QLabel(QStringLiteral("マスク %1%2\n連続 %3、ブロック %4、\nファインダ類似 %5、明暗 %6\n計 %7")
+    const bool used = mask == masks->used;
+    const bool chosen = mask == masks->chosen;
+    const TUiText marks = used && chosen ? Ui(QStringLiteral("このシンボル、エンコーダの選択"))
+                          : used         ? Ui(QStringLiteral("このシンボル"))
+                                         : Ui(QStringLiteral("エンコーダの選択"));
+    auto* caption = new QLabel(Ui(QStringLiteral("マスク %1%2\n連続 %3、ブロック %4、\nファインダ類似 %5、明暗 %6\n計 %7"))
                                    .arg(mask)
-                                   .arg(marks.isEmpty() ? QString() : QStringLiteral("\n（") + marks.join(QStringLiteral("、")) + QStringLiteral("）"))
+                                   .arg(used || chosen ? Ui(QStringLiteral("\n（%1）")).arg(marks) : Verbatim(QString()))
                                    .arg(penalty.runs)
                                    .arg(penalty.blocks)
                                    .arg(penalty.finders)
@@ -68,19 +71,18 @@ QWidget* MakeMasksPage(const TLab& lab, QWidget* parent) {
   return page;
 }
 
-QString InterleavingText(const TLabRun& run) {
-  if (run.blocks.empty()) return QStringLiteral("この復号はブロックまで進みませんでした。");
-  QStringList lines;
-  lines << QStringLiteral("符号語は読む順に、各ブロックのデータ符号語を一つずつ順番に取り、次に誤り訂正符号語を同じように取って並べたものです。");
+TUiText InterleavingText(const TLabRun& run) {
+  if (run.blocks.empty()) return Ui(QStringLiteral("この復号はブロックまで進みませんでした。"));
+  TUiText lines = Ui(QStringLiteral("符号語は読む順に、各ブロックのデータ符号語を一つずつ順番に取り、次に誤り訂正符号語を同じように取って並べたものです。"));
   for (std::size_t b = 0; b < run.blocks.size(); ++b) {
     const TBlockLayout& layout = run.blocks[b].layout;
     QStringList data, ec;
     for (std::size_t i = 0; i < layout.codewords.size(); ++i)
       (static_cast<std::int32_t>(i) < layout.dataCount ? data : ec) << QString::number(layout.codewords[i]);
-    lines << QStringLiteral("ブロック %1 のデータ: %2").arg(b).arg(data.join(QLatin1Char(' ')));
-    lines << QStringLiteral("ブロック %1 の誤り訂正: %2").arg(b).arg(ec.join(QLatin1Char(' ')));
+    lines = lines + Verbatim(QStringLiteral("\n")) + Ui(QStringLiteral("ブロック %1 のデータ: %2")).arg(b).arg(data.join(QLatin1Char(' ')));
+    lines = lines + Verbatim(QStringLiteral("\n")) + Ui(QStringLiteral("ブロック %1 の誤り訂正: %2")).arg(b).arg(ec.join(QLatin1Char(' ')));
   }
-  return lines.join(QLatin1Char('\n'));
+  return lines;
 }
 
 QWidget* MakePanesPage(std::array<TImageView*, kLabPanes.size()>& views, QWidget* parent) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "UiLanguage.h"
 #include "common/Surfaces.h"
 
 class QWidget;
@@ -21,7 +22,7 @@ QWidget* MakeMasksPage(const TLab& lab, QWidget* parent);
 
 // For each block of the decode, the reading-order places of its data and
 // error-correction codewords: the interleaving the placement followed.
-QString InterleavingText(const TLabRun& run);
+TUiText InterleavingText(const TLabRun& run);
 
 // The panes the lab's decode draws from the matrix on, in this order, each
 // shown on the pictures' page.

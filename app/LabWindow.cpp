@@ -21,6 +21,7 @@
 #include "LabMatrixView.h"
 #include "ImageView.h"
 #include "LabPages.h"
+#include "UiLanguage.h"
 #include "WindowKeys.h"
 #include "common/ShiftJis.h"
 #include "decoder/Decorder.h"
@@ -33,6 +34,8 @@ namespace {
 constexpr int kPlayIntervalMs = 600;
 // The masks' page among the pages beside the matrix.
 constexpr int kMasksPage = 1;
+// The pictures' page, the last.
+constexpr int kPanesPage = 4;
 
 QString Hex(std::int32_t value) { return QStringLiteral("%1").arg(value & 0xFF, 2, 16, QLatin1Char('0')).toUpper(); }
 
@@ -68,6 +71,12 @@ QPushButton* Button(QWidget* parent, const QString& text, const char* name, cons
   return button;
 }
 
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// A composed text in the current language, not remembered for the switch:
+// the panes it goes to are written again when the language changes.
+QString Shown(const TUiText& text) { return InEnglish() ? text.English() : text.Japanese(); }
+
 QPlainTextEdit* TextPane(QWidget* parent, const char* name) {
   auto* pane = new QPlainTextEdit(parent);
   pane->setObjectName(QString::fromLatin1(name));
@@ -80,7 +89,7 @@ QPlainTextEdit* TextPane(QWidget* parent, const char* name) {
 
 TLabWindow::TLabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("LabWindow"));
-  setWindowTitle(QStringLiteral("誤り訂正の実験 — Morilux"));
+  setWindowTitle(Ui(QStringLiteral("誤り訂正の実験 — Morilux")));
 
   view_ = new TLabMatrixView(this);
   view_->changed = [this] { Decode(); };
@@ -88,9 +97,9 @@ TLabWindow::TLabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     codeword_->setValue(index);
     SpoilCodeword(index);
   };
-  erasing_ = new QCheckBox(QStringLiteral("読めない印を付ける"), this);
+  erasing_ = new QCheckBox(Ui(QStringLiteral("読めない印を付ける")), this);
   erasing_->setObjectName(QStringLiteral("LabErasing"));
-  erasing_->setToolTip(QStringLiteral("オンの間、クリックとドラッグはモジュールに読めない印（消失）を付け外しします"));
+  erasing_->setToolTip(Ui(QStringLiteral("オンの間、クリックとドラッグはモジュールに読めない印（消失）を付け外しします")));
   connect(erasing_, &QCheckBox::toggled, this, [this](bool on) { view_->SetErasing(on); });
   message_ = new QLabel(this);
   message_->setObjectName(QStringLiteral("LabMessage"));
@@ -115,13 +124,13 @@ TLabWindow::TLabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   resultColumn->addWidget(details_, 1);
   pages_ = new QTabWidget(this);
   pages_->setObjectName(QStringLiteral("LabPages"));
-  pages_->addTab(results, QStringLiteral("読み直した結果"));
-  pages_->addTab(new QWidget(pages_), QStringLiteral("マスク"));
-  pages_->addTab(interleaving_, QStringLiteral("インターリーブ"));
+  pages_->addTab(results, Ui(QStringLiteral("読み直した結果")));
+  pages_->addTab(new QWidget(pages_), Ui(QStringLiteral("マスク")));
+  pages_->addTab(interleaving_, Ui(QStringLiteral("インターリーブ")));
   listing_ = TextPane(this, "LabListing");
-  listing_->setToolTip(QStringLiteral("BlockRead と同じ一覧。だいだい色は誤りのコード語、青は「読む順」で選んだコード語です"));
-  pages_->addTab(listing_, QStringLiteral("コード語の一覧"));
-  pages_->addTab(MakePanesPage(panes_, pages_), QStringLiteral("画像"));
+  listing_->setToolTip(Ui(QStringLiteral("BlockRead と同じ一覧。だいだい色は誤りのコード語、青は「読む順」で選んだコード語です")));
+  pages_->addTab(listing_, Ui(QStringLiteral("コード語の一覧")));
+  pages_->addTab(MakePanesPage(panes_, pages_), QString());
   auto* right = new QVBoxLayout;
   right->addWidget(BuildDamageControls());
   right->addWidget(pages_, 1);
@@ -135,56 +144,71 @@ TLabWindow::TLabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   connect(undo, &QShortcut::activated, this, [this] { Undo(); });
   CloseWithKeys(*this);
   resize(1100, 700);
+  ShowOwnTexts();
+  connect(&UiLanguageNotifier(), &TUiLanguageNotifier::Changed, this, [this] {
+    ShowOwnTexts();
+    if (lab_) ShowRun();
+  });
+}
+
+// Two texts whose Japanese the tables turn into another English elsewhere
+// ("画像" is a picture file there, "から" the end of a range): set here in
+// either language, and again on a switch, after the tables' swap.
+void TLabWindow::ShowOwnTexts() {
+  pages_->setTabText(kPanesPage, Shown(Both(QStringLiteral("画像"), QStringLiteral("Pictures"))));
+  burstFrom_->setText(Shown(Both(QStringLiteral("から"), QStringLiteral("onwards, count"))));
 }
 
 TLabWindow::~TLabWindow() = default;
 
 QWidget* TLabWindow::BuildDamageControls() {
-  auto* box = new QGroupBox(QStringLiteral("壊す"), this);
+  auto* box = new QGroupBox(Ui(QStringLiteral("壊す")), this);
   auto* form = new QFormLayout(box);
 
   codeword_ = Spin(box, "LabCodeword", 0, 0, 0);
-  auto* spoil = Button(box, QStringLiteral("符号語を壊す"), "LabSpoilCodeword",
-                       QStringLiteral("読む順で何番目かの符号語の 8 ビットをすべて反転します"));
+  auto* spoil = Button(box, Ui(QStringLiteral("符号語を壊す")), "LabSpoilCodeword",
+                       Ui(QStringLiteral("読む順で何番目かの符号語の 8 ビットをすべて反転します")));
   connect(spoil, &QPushButton::clicked, this, [this] { SpoilCodeword(codeword_->value()); });
   auto* one = new QHBoxLayout;
   one->addWidget(codeword_);
   one->addWidget(spoil);
-  form->addRow(QStringLiteral("符号語"), one);
+  form->addRow(Ui(QStringLiteral("符号語")), one);
 
   block_ = Spin(box, "LabBlock", 0, 0, 0);
   count_ = Spin(box, "LabCount", 1, 255, 4);
   seed_ = Spin(box, "LabSeed", 0, 999999, 1);
-  auto* random = Button(box, QStringLiteral("ランダムに壊す"), "LabSpoilRandom",
-                        QStringLiteral("ブロックの符号語を個数だけ、種から決まる選び方と値で壊します"));
+  auto* random = Button(box, Ui(QStringLiteral("ランダムに壊す")), "LabSpoilRandom",
+                        Ui(QStringLiteral("ブロックの符号語を個数だけ、種から決まる選び方と値で壊します")));
   connect(random, &QPushButton::clicked, this, [this] {
     SpoilRandom(block_->value(), count_->value(), static_cast<std::uint64_t>(seed_->value()));
   });
   auto* many = new QHBoxLayout;
-  many->addWidget(new QLabel(QStringLiteral("ブロック"), box));
+  many->addWidget(new QLabel(Ui(QStringLiteral("ブロック")), box));
   many->addWidget(block_);
-  many->addWidget(new QLabel(QStringLiteral("個数"), box));
+  many->addWidget(new QLabel(Ui(QStringLiteral("個数")), box));
   many->addWidget(count_);
-  many->addWidget(new QLabel(QStringLiteral("種"), box));
+  many->addWidget(new QLabel(Ui(QStringLiteral("種")), box));
   many->addWidget(seed_);
   many->addWidget(random);
-  form->addRow(QStringLiteral("ランダム"), many);
+  form->addRow(Ui(QStringLiteral("ランダム")), many);
 
   burstFirst_ = Spin(box, "LabBurstFirst", 0, 0, 0);
   burstCount_ = Spin(box, "LabBurstCount", 1, 3706, 4);
-  auto* burst = Button(box, QStringLiteral("連続して壊す"), "LabSpoilBurst",
-                       QStringLiteral("読む順に続く符号語を、最初から個数だけすべて反転します（汚れの一筋）"));
+  auto* burst = Button(box, Ui(QStringLiteral("連続して壊す")), "LabSpoilBurst",
+                       Ui(QStringLiteral("読む順に続く符号語を、最初から個数だけすべて反転します（汚れの一筋）")));
   connect(burst, &QPushButton::clicked, this, [this] { SpoilBurst(burstFirst_->value(), burstCount_->value()); });
   auto* row = new QHBoxLayout;
   row->addWidget(burstFirst_);
-  row->addWidget(new QLabel(QStringLiteral("から"), box));
+  burstFrom_ = new QLabel(box);
+  burstFrom_->setObjectName(QStringLiteral("LabBurstFrom"));
+  row->addWidget(burstFrom_);
   row->addWidget(burstCount_);
   row->addWidget(burst);
-  form->addRow(QStringLiteral("バースト"), row);
+  form->addRow(Ui(QStringLiteral("バースト")), row);
 
-  auto* undo = Button(box, QStringLiteral("元に戻す"), "LabUndo", QStringLiteral("最後の変更を取り消します（Ctrl+Z）"));
-  auto* restore = Button(box, QStringLiteral("最初に戻す"), "LabRestore",
-                         QStringLiteral("読み取ったときの行列に戻します（元に戻すで取り消せます）"));
+  auto* undo = Button(box, Ui(QStringLiteral("元に戻す")), "LabUndo", Ui(QStringLiteral("最後の変更を取り消します（Ctrl+Z）")));
+  auto* restore = Button(box, Ui(QStringLiteral("最初に戻す")), "LabRestore",
+                         Ui(QStringLiteral("読み取ったときの行列に戻します（元に戻すで取り消せます）")));
   connect(undo, &QPushButton::clicked, this, [this] { Undo(); });
   connect(restore, &QPushButton::clicked, this, [this] { RestoreAll(); });
   auto* back = new QHBoxLayout;
@@ -196,15 +220,15 @@ QWidget* TLabWindow::BuildDamageControls() {
 }
 
 QWidget* TLabWindow::BuildStepControls() {
-  auto* box = new QGroupBox(QStringLiteral("読む順"), this);
+  auto* box = new QGroupBox(Ui(QStringLiteral("読む順")), this);
   auto* row = new QHBoxLayout(box);
   step_ = Spin(box, "LabStep", -1, -1, -1);
   step_->setSpecialValueText(QStringLiteral("—"));
-  step_->setToolTip(QStringLiteral("読む順で何番目の符号語を枠で示すか（— で示しません）"));
+  step_->setToolTip(Ui(QStringLiteral("読む順で何番目の符号語を枠で示すか（— で示しません）")));
   connect(step_, &QSpinBox::valueChanged, this, [this] { ShowStep(); });
-  auto* previous = Button(box, QStringLiteral("◀"), "LabStepBack", QStringLiteral("一つ前の符号語"));
-  auto* next = Button(box, QStringLiteral("▶"), "LabStepNext", QStringLiteral("次の符号語"));
-  auto* play = Button(box, QStringLiteral("再生"), "LabPlay", QStringLiteral("符号語を読む順にたどります"));
+  auto* previous = Button(box, QStringLiteral("◀"), "LabStepBack", Ui(QStringLiteral("一つ前の符号語")));
+  auto* next = Button(box, QStringLiteral("▶"), "LabStepNext", Ui(QStringLiteral("次の符号語")));
+  auto* play = Button(box, Ui(QStringLiteral("再生")), "LabPlay", Ui(QStringLiteral("符号語を読む順にたどります")));
   play->setCheckable(true);
   play_ = new QTimer(this);
   play_->setInterval(kPlayIntervalMs);
@@ -228,7 +252,7 @@ bool TLabWindow::Open(const TPlaneBoolean& sampled) {
   try {
     lab_ = std::make_unique<TLab>(sampled);
   } catch (const TLabError& refusal) {
-    message_->setText(QStringLiteral("この行列では実験できません: ") + QString::fromStdString(refusal.what()));
+    message_->setText(Ui(QStringLiteral("この行列では実験できません: ")) + Verbatim(QString::fromStdString(refusal.what())));
     summary_->clear();
     details_->clear();
     return false;
@@ -253,7 +277,7 @@ bool TLabWindow::OpenFrom(const TVeltrix* facade) {
     lab_.reset();
     summary_->clear();
     details_->clear();
-    message_->setText(QStringLiteral("最後の解析はモジュールを読み取るところまで進んでいません。画像を解析してから開いてください。"));
+    message_->setText(Ui(QStringLiteral("最後の解析はモジュールを読み取るところまで進んでいません。画像を解析してから開いてください。")));
     return false;
   }
   return Open(facade->Driver().Sampled());
@@ -313,37 +337,52 @@ void TLabWindow::Decode() {
 
 void TLabWindow::ShowRun() {
   const TLabRun& run = lab_->Last();
-  QStringList summary;
-  summary << QString::fromStdString(LabChangesLine(run, TLabLanguage::Japanese));
-  for (const std::string& line : LabOutcomeLines(run, lab_->Original(), TLabLanguage::Japanese))
-    summary << QString::fromStdString(line);
-  if (run.result.decoded) summary << QStringLiteral("データ: ") + QString::fromStdString(ShiftJisToUtf8(run.result.text));
+  const auto inBoth = [](const std::string& japanese, const std::string& english) { return Both(Q(japanese), Q(english)); };
+  TUiText summary = inBoth(LabChangesLine(run, TLabLanguage::Japanese), LabChangesLine(run, TLabLanguage::English));
+  const std::vector<std::string> outcome = LabOutcomeLines(run, lab_->Original(), TLabLanguage::Japanese);
+  const std::vector<std::string> outcomeEnglish = LabOutcomeLines(run, lab_->Original(), TLabLanguage::English);
+  // A failed decode's line ends with the decoder's message: in English its
+  // meaning follows, as everywhere the window shows one.
+  const QString reason = Q(run.result.failureReason.empty() ? run.result.errorText : run.result.failureReason);
+  for (std::size_t i = 0; i < outcome.size(); ++i) {
+    QString english = Q(i < outcomeEnglish.size() ? outcomeEnglish[i] : outcome[i]);
+    if (i == 0 && !run.result.decoded && !reason.isEmpty() && english.endsWith(reason))
+      english = english.left(english.size() - reason.size()) + DecoderMessage(reason).English();
+    summary = summary + Verbatim(QStringLiteral("\n")) + Both(Q(outcome[i]), english);
+  }
+  if (run.result.decoded)
+    summary = summary + Verbatim(QStringLiteral("\n")) + Ui(QStringLiteral("データ: ")) + Verbatim(Q(ShiftJisToUtf8(run.result.text)));
   for (std::size_t b = 0; b < run.blocks.size(); ++b)
-    summary << QString::fromStdString(LabBlockLine(run.blocks[b], b, TLabLanguage::Japanese));
-  summary_->setPlainText(summary.join(QLatin1Char('\n')));
+    summary = summary + Verbatim(QStringLiteral("\n")) +
+              inBoth(LabBlockLine(run.blocks[b], b, TLabLanguage::Japanese), LabBlockLine(run.blocks[b], b, TLabLanguage::English));
+  summary_->setPlainText(Shown(summary));
 
-  QStringList details;
+  // The lab's own lines follow the language; the correction's trace lines
+  // and the result stay as the stages write them.
+  std::vector<TUiText> details;
   for (std::size_t b = 0; b < run.blocks.size(); ++b) {
     const TLabBlock& block = run.blocks[b];
-    details << QStringLiteral("ブロック %1（データ %2 個、誤り訂正 %3 個、約束 %4 個、誤訂正防止 %5 個）")
-                   .arg(b)
-                   .arg(block.layout.dataCount)
-                   .arg(block.ecCodewords)
-                   .arg(block.promised)
-                   .arg(block.protection);
-    details << QStringLiteral("受信 [ ] は誤り: ") + Codewords(block.received, block.wrong);
-    details << QStringLiteral("この復号器の出力 [ ] は訂正: ") + Codewords(block.corrected, block.mended);
-    details << QStringLiteral("この復号器のシンドローム S0..S7（α^1..α^8）: ") + Values(block.syndromes);
-    details << QStringLiteral("能力いっぱいのシンドローム S_j = R(α^j), j = 0..%1: ").arg(block.ecCodewords - 1) +
-                   Values(block.capacity.syndromes);
-    for (const std::string& line : block.trace) details << QStringLiteral("  ") + QString::fromStdString(line);
-    details << QString();
+    details.push_back(Ui(QStringLiteral("ブロック %1（データ %2 個、誤り訂正 %3 個、約束 %4 個、誤訂正防止 %5 個）"))
+                          .arg(b)
+                          .arg(block.layout.dataCount)
+                          .arg(block.ecCodewords)
+                          .arg(block.promised)
+                          .arg(block.protection));
+    details.push_back(Ui(QStringLiteral("受信 [ ] は誤り: ")) + Verbatim(Codewords(block.received, block.wrong)));
+    details.push_back(Ui(QStringLiteral("この復号器の出力 [ ] は訂正: ")) + Verbatim(Codewords(block.corrected, block.mended)));
+    details.push_back(Ui(QStringLiteral("この復号器のシンドローム S0..S7（α^1..α^8）: ")) + Verbatim(Values(block.syndromes)));
+    details.push_back(Ui(QStringLiteral("能力いっぱいのシンドローム S_j = R(α^j), j = 0..%1: ")).arg(block.ecCodewords - 1) +
+                      Verbatim(Values(block.capacity.syndromes)));
+    for (const std::string& line : block.trace) details.push_back(Verbatim(QStringLiteral("  ") + Q(line)));
+    details.push_back(Verbatim(QString()));
   }
-  for (const std::string& line : run.traceTail) details << QString::fromStdString(line);
+  for (const std::string& line : run.traceTail) details.push_back(Verbatim(Q(line)));
   if (run.blocks.empty())
-    for (const std::string& line : lab_->Surfaces().Text(TTextPaneId::ResultMemo).Lines()) details << QString::fromStdString(line);
-  details_->setPlainText(details.join(QLatin1Char('\n')));
-  interleaving_->setPlainText(InterleavingText(run));
+    for (const std::string& line : lab_->Surfaces().Text(TTextPaneId::ResultMemo).Lines()) details.push_back(Verbatim(Q(line)));
+  QStringList shown;
+  for (const TUiText& line : details) shown << Shown(line);
+  details_->setPlainText(shown.join(QLatin1Char('\n')));
+  interleaving_->setPlainText(Shown(InterleavingText(run)));
   QStringList listing;
   for (const std::string& line : lab_->Surfaces().Text(TTextPaneId::BLMemo).Lines()) listing << QString::fromStdString(line);
   listing_->setPlainText(listing.join(QLatin1Char('\n')));
@@ -356,7 +395,7 @@ void TLabWindow::ShowMasks() {
   QWidget* old = pages_->widget(kMasksPage);
   pages_->removeTab(kMasksPage);
   old->deleteLater();
-  pages_->insertTab(kMasksPage, MakeMasksPage(*lab_, pages_), QStringLiteral("マスク"));
+  pages_->insertTab(kMasksPage, MakeMasksPage(*lab_, pages_), Ui(QStringLiteral("マスク")));
   pages_->setCurrentIndex(at);
 }
 
@@ -364,18 +403,20 @@ void TLabWindow::ShowStep() {
   if (!lab_) return;
   const std::int32_t index = step_->value();
   const TLabRun& run = lab_->Last();
-  QString text;
+  TUiText text = Verbatim(QString());
   if (index >= 0) {
-    text = QStringLiteral("符号語 %1").arg(index);
-    if (static_cast<std::size_t>(index) < run.codewords.size()) text += QStringLiteral(" = %1").arg(Hex(run.codewords[static_cast<std::size_t>(index)]));
+    text = Ui(QStringLiteral("符号語 %1")).arg(index);
+    if (static_cast<std::size_t>(index) < run.codewords.size())
+      text = text + Verbatim(QStringLiteral(" = %1").arg(Hex(run.codewords[static_cast<std::size_t>(index)])));
     for (std::size_t b = 0; b < run.blocks.size(); ++b) {
       const std::vector<std::int32_t>& places = run.blocks[b].layout.codewords;
       const auto at = std::find(places.begin(), places.end(), index);
       if (at != places.end())
-        text += QStringLiteral("：ブロック %1 の %2 番目（%3）")
-                    .arg(b)
-                    .arg(at - places.begin())
-                    .arg(at - places.begin() < run.blocks[b].layout.dataCount ? QStringLiteral("データ") : QStringLiteral("誤り訂正"));
+        text = text + Ui(QStringLiteral("：ブロック %1 の %2 番目（%3）"))
+                          .arg(b)
+                          .arg(at - places.begin())
+                          .arg(at - places.begin() < run.blocks[b].layout.dataCount ? Ui(QStringLiteral("データ"))
+                                                                                     : Ui(QStringLiteral("誤り訂正")));
     }
   }
   stepText_->setText(text);

@@ -66,6 +66,8 @@ class TLabWindow : public QWidget {
  private:
   QWidget* BuildDamageControls();
   QWidget* BuildStepControls();
+  // The texts set in each language by the window itself.
+  void ShowOwnTexts();
   // Decodes the matrix as changed now and shows the outcome.
   void Decode();
   void ShowRun();
@@ -86,6 +88,7 @@ class TLabWindow : public QWidget {
   QSpinBox* seed_ = nullptr;
   QSpinBox* burstFirst_ = nullptr;
   QSpinBox* burstCount_ = nullptr;
+  QLabel* burstFrom_ = nullptr;
   QSpinBox* step_ = nullptr;
   QLabel* stepText_ = nullptr;
   QTimer* play_ = nullptr;

@@ -437,7 +437,10 @@ TSampleMakerWindow* TForm1::SampleMakerCommand() {
 }
 
 TLabWindow* TForm1::LabCommand() {
-  if (lab_ == nullptr) lab_ = new TLabWindow(this);
+  if (lab_ == nullptr) {
+    lab_ = new TLabWindow(this);
+    TranslateNewWindow(lab_);
+  }
   lab_->OpenFrom(decoder_.get());
   lab_->show();
   lab_->raise();

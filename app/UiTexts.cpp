@@ -185,6 +185,7 @@ std::span<const std::span<const TUiTextPair>> UiTextTables() {
   static const auto tables = std::to_array<std::span<const TUiTextPair>>({
       MainWindowTexts(),
       ToolWindowTexts(),
+      LabWindowTexts(),
   });
   return tables;
 }

@@ -13,3 +13,5 @@
 std::span<const TUiTextPair> MainWindowTexts();
 // The explorer, the sample maker, the class set and the help window.
 std::span<const TUiTextPair> ToolWindowTexts();
+// The error-correction lab.
+std::span<const TUiTextPair> LabWindowTexts();

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -20,6 +21,7 @@
 #include "ClassSetWindow.h"
 #include "ExplorerWindow.h"
 #include "HelpWindow.h"
+#include "LabWindow.h"
 #include "SampleMaker.h"
 #include "UiLanguage.h"
 #include "UiTexts.h"
@@ -60,6 +62,15 @@ bool KeepsItsLanguage(const QObject* object) {
   return false;
 }
 
+// The text panes whose every line is the window's own: the lab's summary and
+// interleaving. (The lab's listing is BlockRead's and its details hold the
+// correction's trace lines: those keep the stages' language, and the test
+// checks the lab's lines among them itself.)
+bool WritesItsOwnLines(const QObject* object) {
+  static const QStringList names = {QStringLiteral("LabSummary"), QStringLiteral("LabInterleaving")};
+  return names.contains(object->objectName());
+}
+
 // Every text the windows show of their own, by where it stands.
 class TShownTexts {
  public:
@@ -86,6 +97,8 @@ class TShownTexts {
     if (auto* box = qobject_cast<QGroupBox*>(w)) Add(where + ":group", box->title());
     if (auto* menu = qobject_cast<QMenu*>(w)) Add(where + ":menu", menu->title());
     if (auto* edit = qobject_cast<QLineEdit*>(w)) Add(where + ":placeholder", edit->placeholderText());
+    if (auto* pane = qobject_cast<QPlainTextEdit*>(w); pane != nullptr && WritesItsOwnLines(pane))
+      Add(where + ":lines", pane->toPlainText());
     if (auto* spin = qobject_cast<QAbstractSpinBox*>(w)) Add(where + ":special", spin->specialValueText());
     if (auto* combo = qobject_cast<QComboBox*>(w))
       for (int i = 0; i < combo->count(); ++i) Add(where + ":item" + QString::number(i), combo->itemText(i));
@@ -144,6 +157,17 @@ class EnglishWindow : public MainWindow {
     Wait([classSet] { return !classSet->Running(); });
     form_->N6Click();
     ASSERT_NE(form_->Help(), nullptr);
+    // The lab on the analysed symbol, one block spoilt past this decoder's
+    // limit, a codeword stepped to.
+    labWindow_ = form_->LabCommand();
+    ASSERT_NE(labWindow_->Lab(), nullptr);
+    ASSERT_TRUE(labWindow_->SpoilRandom(0, 4, 1));
+    labWindow_->Step(1);
+    // The masks' page the lab made before opening is gone for good.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  QString LabLines(const char* pane) const {
+    return labWindow_->findChild<QPlainTextEdit*>(QString::fromLatin1(pane))->toPlainText();
   }
   template <typename TDone>
   static void Wait(TDone done) {
@@ -151,6 +175,8 @@ class EnglishWindow : public MainWindow {
     while (!done() && std::chrono::steady_clock::now() < deadline) QTest::qWait(5);
     ASSERT_TRUE(done());
   }
+
+  TLabWindow* labWindow_ = nullptr;
 };
 
 // English reaches every text the windows show of their own, a new analysis
@@ -159,6 +185,8 @@ TEST_F(EnglishWindow, EnglishLeavesNoJapaneseAndJapaneseComesBackWhole) {
   OpenEverything();
   const std::map<QString, QString> japanese = ShownTexts();
   ASSERT_GT(japanese.size(), 200U);
+  const QString labDetails = LabLines("LabDetails");
+  const QString labListing = LabLines("LabListing");
 
   SetUiLanguage(TUiLanguage::English);
   const auto expectEnglish = [] {
@@ -166,6 +194,16 @@ TEST_F(EnglishWindow, EnglishLeavesNoJapaneseAndJapaneseComesBackWhole) {
       EXPECT_FALSE(HasJapanese(WithoutDecoderMessages(text))) << qPrintable(where + " = " + text);
   };
   expectEnglish();
+  // The lab's details: its own lines in English, the correction's trace as
+  // the stage writes it; the listing as BlockRead writes it.
+  const QStringList stageLines = labDetails.split(QLatin1Char('\n'));
+  const QString englishDetails = LabLines("LabDetails");
+  EXPECT_NE(englishDetails, labDetails);
+  for (const QString& line : englishDetails.split(QLatin1Char('\n')))
+    if (HasJapanese(line)) {
+      EXPECT_TRUE(stageLines.contains(line)) << qPrintable(line);
+    }
+  EXPECT_EQ(LabLines("LabListing"), labListing);
   // Texts made while in English: an analysis, then a failed one.
   form_->AnalyseCommand();
   expectEnglish();
@@ -190,6 +228,7 @@ TEST_F(EnglishWindow, EnglishLeavesNoJapaneseAndJapaneseComesBackWhole) {
     EXPECT_EQ(QString(found->second).replace(seconds, "#"), QString(text).replace(seconds, "#")) << qPrintable(where);
   }
   EXPECT_EQ(form_->Help()->Language(), TManualLanguage::Japanese);
+  EXPECT_EQ(LabLines("LabDetails"), labDetails);
 }
 
 // The choice is remembered, a window made later opens in it, and the
