@@ -111,9 +111,11 @@ shoot --sample-maker
 shoot --lab
 # The same in English (ツール → 言語 / Language → English), named en-*.png:
 # every page, the inspector's views, the explorer, the help and class set
-# windows, the failures' pages 診断, the window's views and the sample maker.
+# windows, the failures' pages 診断, the window's views, the sample maker and the
+# error-correction lab.
 shoot --english --screenshot-prefix en "$work/version3.bmp"
 shoot --english --screenshot-prefix en-failure "$work/dark.bmp"
 if [ -f "$photo" ]; then shoot --english --screenshot-prefix en-photo-failure "$photo"; fi
 shoot --english --window-views --screenshot-prefix en-views "$work/version3.bmp"
 shoot --english --sample-maker --screenshot-prefix en
+shoot --english --lab --screenshot-prefix en
