@@ -268,8 +268,8 @@ TEST(UiTexts, EveryRowTurnsBackIntoItsJapanese) {
 TEST(UiTexts, ComposedTextsAndDecoderMessagesSwap) {
   const QString shown = Ui(QStringLiteral("%1 枚を解析しました。")).arg(12);
   EXPECT_EQ(shown, QStringLiteral("12 枚を解析しました。"));
-  EXPECT_EQ(TranslatedText(shown, TUiLanguage::English), QStringLiteral("Analysed 12 pictures. "));
-  EXPECT_EQ(TranslatedText(QStringLiteral("Analysed 12 pictures. "), TUiLanguage::Japanese), shown);
+  EXPECT_EQ(TranslatedText(shown, TUiLanguage::English), QStringLiteral("Pictures analysed: 12. "));
+  EXPECT_EQ(TranslatedText(QStringLiteral("Pictures analysed: 12. "), TUiLanguage::Japanese), shown);
   EXPECT_EQ(DecoderMessage(QStringLiteral("サポートしていない型番です。")).English(),
             QStringLiteral("サポートしていない型番です。 (The version is not supported.)"));
   EXPECT_EQ(DecoderMessage(QStringLiteral("unknown")).English(), QStringLiteral("unknown"));
