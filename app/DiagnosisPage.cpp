@@ -15,6 +15,8 @@
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
 #include "decoder/DiagnosisTexts.h"
+#include "decoder/TraceNotes.h"
+#include "decoder/TrialTexts.h"
 #include "decoder/Veltrix.h"
 #include "UiLanguage.h"
 
@@ -97,6 +99,10 @@ TDiagnosisPage::TDiagnosisPage(std::function<void()> explore, QWidget* parent)
   column->addLayout(plots);
   StackWhenNarrow(*plots, *scroll->viewport());
 
+  traceNotesTitle_ = Heading(content, Both(QStringLiteral("ページの表示について"), QStringLiteral("What some lines of the pages mean")));
+  column->addWidget(traceNotesTitle_);
+  traceNotes_ = PlainLabel(content, "TraceNotes");
+  column->addWidget(traceNotes_);
   suggestionsTitle_ = Heading(content, Ui(QStringLiteral("次に試すこと")));
   column->addWidget(suggestionsTitle_);
   suggestions_ = new QVBoxLayout;
@@ -116,7 +122,8 @@ TDiagnosisPage::TDiagnosisPage(std::function<void()> explore, QWidget* parent)
   column->addWidget(unverified_);
   column->addStretch(1);
 
-  for (QWidget* hidden : {static_cast<QWidget*>(suggestionsTitle_), static_cast<QWidget*>(unverifiedTitle_),
+  for (QWidget* hidden : {static_cast<QWidget*>(traceNotesTitle_), static_cast<QWidget*>(traceNotes_),
+                          static_cast<QWidget*>(suggestionsTitle_), static_cast<QWidget*>(unverifiedTitle_),
                           static_cast<QWidget*>(unverified_)})
     hidden->hide();
   SetState(TPageState::None);
@@ -155,12 +162,48 @@ void TDiagnosisPage::Show(const TAnalysisResult& result, const TBitmap& picture)
   if (!result.decoded && !result.failureReason.empty())
     headline = headline + Ui(QStringLiteral("　")) + DecoderMessage(Q(VisibleText(result.failureReason)));
   headline_->setText(headline);
-  evidence_->setText(Ui(QStringLiteral("根拠：")) + Both(Q(VisibleText(JapaneseText(verdict.evidence))),
-                                                       Q(VisibleText(EnglishText(verdict.evidence)))));
+  TUiText evidence = Ui(QStringLiteral("根拠：")) + Both(Q(VisibleText(JapaneseText(verdict.evidence))),
+                                                       Q(VisibleText(EnglishText(verdict.evidence))));
+  if (verdict.suspect)
+    evidence = evidence + Both(QStringLiteral("\n疑わしい点：") + Q(JapaneseText(*verdict.suspect)),
+                               QStringLiteral("\nSuspect: ") + Q(EnglishText(*verdict.suspect)));
+  if (const std::string small = JapaneseModuleText(verdict); !small.empty())
+    evidence = evidence + Both(QLatin1Char('\n') + Q(small), QLatin1Char('\n') + Q(EnglishModuleText(verdict)));
+  if (const std::string note = MessageNote(result.errorCode); !note.empty())
+    evidence = evidence + Both(QLatin1Char('\n') + Q(note), QLatin1Char('\n') + Q(EnglishMessageNote(result.errorCode)));
+  evidence_->setText(evidence);
   QStringList figures;
   for (const std::string& line : FigureLines(result.diagnosis, verdict)) figures << Q(line);
   figures_->setText(figures.join(QLatin1Char('\n')));
+  QStringList notes, english;
+  for (const std::string& note : TraceNotes(result.diagnosis)) notes << QStringLiteral("・") + Q(note);
+  for (const std::string& note : EnglishTraceNotes(result.diagnosis)) english << QStringLiteral("・") + Q(note);
+  traceNotes_->setText(Both(notes.join(QLatin1Char('\n')), english.join(QLatin1Char('\n'))));
+  traceNotesTitle_->setVisible(!notes.isEmpty());
+  traceNotes_->setVisible(!notes.isEmpty());
 
+  ClearSuggestions();
+  trying_ = WorthTrying(result);
+  if (trying_) {
+    // Only values that were tried are shown: they fill in as the trial ends.
+    AddSuggestion(Both(QStringLiteral("値を変えて試しています…"), QStringLiteral("Trying other values…")), "TrialNote", false, std::nullopt);
+  } else {
+    // Nothing to try with the parameters (a picture too small for a threshold).
+    for (const TSuggestion& suggestion : verdict.suggestions)
+      AddSuggestion(Ui(QStringLiteral("・")) + Both(Q(JapaneseText(suggestion)), Q(EnglishText(suggestion))), "Suggestion",
+                    NamesExplorer(suggestion.kind), std::nullopt);
+  }
+  suggestionsTitle_->setVisible(suggestions_->count() > 0);
+
+  const std::optional<TUnverifiedReading>& reading =
+      result.diagnosis.correction ? result.diagnosis.correction->unverified : std::nullopt;
+  unverifiedTitle_->setVisible(reading.has_value());
+  unverified_->setVisible(reading.has_value());
+  unverified_->setPlainText(reading ? Q(VisibleText(ShiftJisToUtf8(reading->text))) : QString());
+  ShowPlots();
+}
+
+void TDiagnosisPage::ClearSuggestions() {
   while (QLayoutItem* item = suggestions_->takeAt(0)) {
     // Later, as a button of the row may be what called; off the page at once.
     if (QWidget* row = item->widget()) {
@@ -170,29 +213,62 @@ void TDiagnosisPage::Show(const TAnalysisResult& result, const TBitmap& picture)
     }
     delete item;
   }
-  for (const TSuggestion& suggestion : verdict.suggestions) {
-    auto* row = new QWidget;
-    auto* line = new QHBoxLayout(row);
-    line->setContentsMargins(0, 0, 0, 0);
-    QLabel* text = PlainLabel(row, "Suggestion");
-    text->setText(Ui(QStringLiteral("・")) + Both(Q(JapaneseText(suggestion)), Q(EnglishText(suggestion))));
-    line->addWidget(text, 1);
-    if (explore_ && NamesExplorer(suggestion.kind)) {
-      auto* open = new QPushButton(Ui(QStringLiteral("パラメータ探索…")), row);
-      open->setObjectName(QStringLiteral("ExploreButton"));
-      connect(open, &QPushButton::clicked, this, [this] { explore_(); });
-      line->addWidget(open);
-    }
-    suggestions_->addWidget(row);
-  }
-  suggestionsTitle_->setVisible(!verdict.suggestions.empty());
+}
 
-  const std::optional<TUnverifiedReading>& reading =
-      result.diagnosis.correction ? result.diagnosis.correction->unverified : std::nullopt;
-  unverifiedTitle_->setVisible(reading.has_value());
-  unverified_->setVisible(reading.has_value());
-  unverified_->setPlainText(reading ? Q(VisibleText(ShiftJisToUtf8(reading->text))) : QString());
-  ShowPlots();
+void TDiagnosisPage::AddSuggestion(const TUiText& text, const char* name, bool explorer,
+                                   const std::optional<TAnalysisParameters>& apply) {
+  auto* row = new QWidget;
+  auto* line = new QHBoxLayout(row);
+  line->setContentsMargins(0, 0, 0, 0);
+  QLabel* label = PlainLabel(row, name);
+  label->setText(text);
+  line->addWidget(label, 1);
+  if (apply && apply_) {
+    auto* button = new QPushButton(Both(QStringLiteral("この値で解析"), QStringLiteral("Analyse with these")), row);
+    button->setObjectName(QStringLiteral("ApplyButton"));
+    connect(button, &QPushButton::clicked, this, [this, parameters = *apply] { apply_(parameters); });
+    line->addWidget(button);
+  }
+  if (explorer && explore_) {
+    auto* open = new QPushButton(Ui(QStringLiteral("パラメータ探索…")), row);
+    open->setObjectName(QStringLiteral("ExploreButton"));
+    connect(open, &QPushButton::clicked, this, [this] { explore_(); });
+    line->addWidget(open);
+  }
+  suggestions_->addWidget(row);
+}
+
+void TDiagnosisPage::ShowTrial(const TTrial& trial, const std::string& failure) {
+  if (!result_ || !trying_) return;
+  trying_ = false;
+  ClearSuggestions();
+  if (!failure.empty()) {
+    AddSuggestion(Both(QStringLiteral("値を試せませんでした：") + Q(VisibleText(failure)), QStringLiteral("No values could be tried: ") + Q(VisibleText(failure))), "TrialNote", true, std::nullopt);
+    return;
+  }
+  for (const TTriedValue& value : trial.helped)
+    AddSuggestion(Ui(QStringLiteral("・")) + Both(Q(JapaneseText(value, trial)), Q(EnglishText(value, trial))), "Suggestion",
+                  value.parameters.resolver != trial.parameters.resolver,
+                  value.operations.Any() ? std::nullopt : std::optional<TAnalysisParameters>(value.parameters));
+  // What was tried, or that nothing tried got further; the explorer shows the whole grid.
+  AddSuggestion(trial.helped.empty() ? Both(Q(JapaneseOutcome(trial)), Q(EnglishOutcome(trial)))
+                                     : Both(QStringLiteral("試した値：") + Q(JapaneseTried(trial)), QStringLiteral("Tried: ") + Q(EnglishTried(trial))),
+                "TrialNote", trial.helped.empty(), std::nullopt);
+  suggestionsTitle_->setVisible(true);
+}
+
+void TDiagnosisPage::StopTrying() {
+  if (!trying_) return;
+  trying_ = false;
+  ClearSuggestions();
+  AddSuggestion(Both(QStringLiteral("新しい画像が読み込まれたので、値を試すのをやめました。"), QStringLiteral("A new picture was loaded: the trial stopped.")), "TrialNote", false, std::nullopt);
+}
+
+QString TDiagnosisPage::TrialNote() const {
+  for (int i = 0; i < suggestions_->count(); ++i)
+    if (QWidget* row = suggestions_->itemAt(i)->widget())
+      if (auto* label = row->findChild<QLabel*>(QStringLiteral("TrialNote"))) return label->text();
+  return {};
 }
 
 void TDiagnosisPage::ShowPlots() {
@@ -236,6 +312,7 @@ void TDiagnosisPage::SetState(TPageState state) {
 QString TDiagnosisPage::Headline() const { return headline_->text(); }
 QString TDiagnosisPage::Evidence() const { return evidence_->text(); }
 QString TDiagnosisPage::Note() const { return note_->text(); }
+QString TDiagnosisPage::TraceNotesText() const { return traceNotes_->isVisibleTo(this) ? traceNotes_->text() : QString(); }
 QString TDiagnosisPage::Unverified() const { return unverified_->isVisibleTo(this) ? unverified_->toPlainText() : QString(); }
 
 QStringList TDiagnosisPage::Suggestions() const {

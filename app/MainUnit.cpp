@@ -182,6 +182,7 @@ void TForm1::BuildToolsMenu() {
                  [this] { LabCommand(); })
       ->setToolTip(Ui(QStringLiteral("最後の解析で読み取ったモジュールを変えて読み直し、誤り訂正の働きを確かめます")));
   ToolsMenu->insertMenu(toolsEnd_, MakeLanguageMenu(ToolsMenu));
+  adjuster_ = new TPictureAdjuster(ToolsMenu, toolsEnd_, [this](auto p, auto s) { ShowLoaded(p, picturePath_, s, madeCaption_); }, this);
 }
 
 QAction* TForm1::AddToolCommand(const QString& text, const char* objectName, const QKeySequence& shortcut,
@@ -224,6 +225,7 @@ QTabWidget* TForm1::BuildPages() {
   PageControl1 = pages.control;
   TabSheet1 = pages.loadPage;
   diagnosis_ = pages.diagnosis;
+  trials_ = new TTrialWorker(*diagnosis_, [this](const TAnalysisParameters& p) { SetFieldsAndAnalyse(p); }, this);
   fit_ = pages.fit;
   return PageControl1;
 }
@@ -291,6 +293,7 @@ void TForm1::LoadMadePicture(const TBitmap& picture, const QString& caption) {
 void TForm1::ShowLoaded(std::optional<TBitmap> loaded, const QString& path, TPictureSource source,
                         const QString& madeCaption) {
   if (loaded) {
+    adjuster_->Loaded(*loaded, source);
     picture_ = std::move(*loaded);
     picturePath_ = path;
     pictureSource_ = std::move(source);
@@ -305,10 +308,10 @@ void TForm1::ShowLoaded(std::optional<TBitmap> loaded, const QString& path, TPic
   surfaces_->RefreshImage(TImagePaneId::Image1);
   surfaces_->RefreshImage(TImagePaneId::Image2);
   if (loaded) {
+    trials_->Cancel();
     inspector_->Loaded();
     ShowDiagnosisState();
-    ShowSampleCaption(*surfaces_->View(TImagePaneId::Image1), TranslatedText(madeCaption_, UiLanguage()));
-    inspector_->SetRestingReadout(TranslatedText(madeCaption_, UiLanguage()));
+    adjuster_->ShowCaption(*surfaces_->View(TImagePaneId::Image1), *inspector_, TranslatedText(madeCaption_, UiLanguage()));
   }
   PageControl1->setCurrentWidget(TabSheet1);
 }
@@ -323,6 +326,7 @@ void TForm1::AnalyBtnClick() {
   lastDrawn_ = surfaces_->Refresh();
   inspector_->Analysed(lastAnalysis_, *decoder_, lastDrawn_);
   diagnosis_->Show(lastAnalysis_, picture_);
+  trials_->Analysed(picture_, lastAnalysis_);
   ShowDiagnosisState();
   if (lastAnalysis_.aborted) ShowMessage(QString::fromUtf8(lastAnalysis_.failureReason));
 }
@@ -390,7 +394,8 @@ bool TForm1::WriteReport(const QString& path, bool hideAnswer) {
     const TGreyHistogram* histogram = lastAnalysis_.diagnosis.binarization ? &diagnosis_->MakePictureHistogram() : nullptr;
     const std::string name = madeCaption_.isEmpty() ? QFileInfo(picturePath_).fileName().toStdString() : "(作成したサンプル)";
     failure = SaveWindowReport(path, WindowReport({surfaces_.get(), &lastDrawn_, &lastAnalysis_, explored, name, &picture_,
-                                                   &pictureSource_, histogram, hideAnswer, madeCaption_.toStdString()}));
+                                                   &pictureSource_, histogram, hideAnswer, madeCaption_.toStdString(),
+                                                   trials_->ForReport(lastAnalysis_), JapaneseText(adjuster_->Operations())}));
   } catch (const std::exception& error) {
     failure = Ui(QStringLiteral("%1 を保存できませんでした：%2")).arg(path, QString::fromUtf8(error.what()));
   }

@@ -10,6 +10,8 @@
 #include <QString>
 
 #include "ParameterFields.h"
+#include "PictureAdjust.h"
+#include "TrialWorker.h"
 #include "common/Bitmap.h"
 #include "decoder/Analysis.h"
 #include "report/PictureSource.h"
@@ -24,6 +26,7 @@ class TClassSetWindow;
 class TExplorerWindow;
 class THelpWindow;
 class TDiagnosisPage;
+
 class TPaneTools;
 class TSampleMakerWindow;
 class TMemo;
@@ -127,6 +130,9 @@ class TForm1 : public QMainWindow {
   TPaneTools& Inspector() { return *inspector_; }
   // The page 診断, appended after the ten pages.
   TDiagnosisPage& DiagnosisView() { return *diagnosis_; }
+  // The trial of suggestions after the last analysis.
+  TTrialWorker& Trials() { return *trials_; }
+  TPictureAdjuster& Adjuster() { return *adjuster_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -176,6 +182,10 @@ class TForm1 : public QMainWindow {
   TPaneFit* fit_ = nullptr;
   QWidget* TabSheet1 = nullptr;
   TDiagnosisPage* diagnosis_ = nullptr;
+  // The trial of suggestions after each analysis that did not read.
+  TTrialWorker* trials_ = nullptr;
+  // ツール → 画像の調整.
+  TPictureAdjuster* adjuster_ = nullptr;
   QFileDialog* OpenDialog1 = nullptr;
   QFileDialog* OpenAnyDialog = nullptr;
   QFileDialog* OpenFolderDialog = nullptr;

@@ -40,7 +40,9 @@ TWindowReport WindowReport(const TWindowReportInput& input) {
                             .explored = map,
                             .made = input.made,
                             .pictureJpeg = input.source ? input.source->EmbeddableJpeg() : std::string(),
-                            .hideAnswer = input.hideAnswer};
+                            .hideAnswer = input.hideAnswer,
+                            .trial = input.trial,
+                            .operations = input.operations};
   return {HtmlReport(report), input.hideAnswer ? AnswerSheet(report) : std::string()};
 }
 

@@ -10,6 +10,7 @@
 #include "common/Surfaces.h"
 #include "decoder/Analysis.h"
 #include "decoder/Explorer.h"
+#include "decoder/Trial.h"
 #include "report/PictureSource.h"
 
 // What the window shows after its last analysis, as the report holds it.
@@ -32,6 +33,10 @@ struct TWindowReportInput {
   bool hideAnswer = false;
   // For a picture made by the sample maker, what was made and how; else empty.
   std::string made{};
+  // The trial of the last analysis once it ended, or nullptr.
+  const TTrial* trial = nullptr;
+  // What was done to the loaded picture (ツール → 画像の調整), in words; empty when nothing.
+  std::string operations{};
 };
 
 // The report's files: the report and, for an exercise, its answer sheet.

@@ -1,5 +1,8 @@
 // Writes the pictures that bench/compare.sh and the stage benchmarks time:
 //   photo-12mp.jpg   4000 x 3000 photograph of a printed version-7 symbol
+//   photo-12mp-failing.jpg  the same with the bottom-left finder pattern
+//                    painted over: no value of the parameters reads it (the
+//                    trial of suggestions' budget)
 //   photo-2k.jpg     2000 x 2000 photograph of a printed version-5 symbol
 //   stripes-2k.jpg   2000 x 2000 crossed 1:1:3:1:1 stripes
 //   v40.jpg, v10.jpg a version-40 symbol at 4 pixels per module and a
@@ -162,6 +165,11 @@ int main(int argc, char** argv) {
   options.centreX = 0.47;
   options.centreY = 0.52;
   Write(ts::RenderPhoto(photoSymbol, options), folder / "photo-12mp.jpg");
+  ts::TTestSymbol painted = photoSymbol;
+  for (std::int32_t y = painted.size - 7; y < painted.size; ++y)
+    for (std::int32_t x = 0; x < 7; ++x)
+      if (painted.Dark(x, y)) ts::FlipModule(painted, x, y);
+  Write(ts::RenderPhoto(painted, options), folder / "photo-12mp-failing.jpg");
 
   const ts::TTestSymbol smallSymbol = ts::EncodeBytes("MORILUX BENCHMARK PHOTO 2000x2000", 5, 1);
   ts::TPhotoOptions square = options;

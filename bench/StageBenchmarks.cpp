@@ -4,13 +4,15 @@
 // binarizer and driver with and without the record of their figures, and the
 // whole facade, and the loader on the 12-megapixel photo as JPEG, PNG and BMP
 // when the front ends are built; plus the pictures of bench/compare.sh's
-// ratios (crossed stripes, version 40 against version 10).
+// ratios (crossed stripes, version 40 against version 10), and the trial of
+// suggestions on a failing 12-megapixel photograph against one explorer column.
 //
 //   morilux-bench-stages [--large] [benchmark options, e.g. --benchmark_filter=Finder]
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -19,18 +21,23 @@
 #include <optional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef MORILUX_BENCH_LOADER
 #include "picture/PictureLoader.h"
 #endif
+#include "ConformancePictures.h"
 #include "PhotoScene.h"
 #include "TestPng.h"
 #include "TestSymbols.h"
 #include "common/Diagnosis.h"
 #include "common/Plane.h"
 #include "common/Surfaces.h"
+#include "decoder/Analysis.h"
 #include "decoder/Decorder.h"
+#include "decoder/Explorer.h"
+#include "decoder/Trial.h"
 #include "decoder/Veltrix.h"
 #include "image/FrontImage.h"
 #include "image/ImageReader.h"
@@ -298,6 +305,43 @@ void BM_FacadeStripes(benchmark::State& state) { Facade(state, Stripes(), 0); }
 void BM_FacadeVersion40(benchmark::State& state) { Facade(state, Version(40), 40); }
 void BM_FacadeVersion10(benchmark::State& state) { Facade(state, Version(10), 0); }
 
+// The 12-megapixel photograph with its bottom-left finder pattern painted
+// over, which no value reads: the trial of suggestions after its analysis
+// against one column of the explorer's grid (every Resolver of the default
+// grid at Warp 6), its budget being 1.3 times the column.
+const TBitmap& FailingPhoto() {
+  static const TBitmap picture = [] {
+    ts::TTestSymbol symbol = ts::EncodeBytes("MORILUX BENCHMARK PHOTO 12MP - https://example.org/morilux/benchmark", 7, 1);
+    for (std::int32_t y = symbol.size - 7; y < symbol.size; ++y)
+      for (std::int32_t x = 0; x < 7; ++x)
+        if (symbol.Dark(x, y)) ts::FlipModule(symbol, x, y);
+    ts::TPhotoOptions options;
+    options.width = 4000;
+    options.height = 3000;
+    options.seed = 20261207;
+    options.moduleSize = 23.0;
+    options.degrees = 7.0;
+    options.centreX = 0.47;
+    options.centreY = 0.52;
+    return ts::RenderPhoto(symbol, options);
+  }();
+  return picture;
+}
+
+unsigned Cores() { return std::max(1u, std::thread::hardware_concurrency()); }
+
+void BM_TrialFailing12(benchmark::State& state) {
+  TSurfaces surfaces;
+  TVeltrix veltrix(surfaces);
+  const TAnalysisResult analysis = Analyse(veltrix, surfaces, FailingPhoto(), {});
+  for (auto _ : state) benchmark::DoNotOptimize(TTrialRunner(FailingPhoto(), analysis, 1).Run(nullptr, Cores()));
+}
+
+void BM_ExploreColumnFailing12(benchmark::State& state) {
+  const TExploreGrid grid = TExploreGrid::Make(TExploreGrid::DefaultResolvers(), {6, 6, 1}, 0);
+  for (auto _ : state) benchmark::DoNotOptimize(TExplorer(FailingPhoto(), grid).Run({}, nullptr, Cores()));
+}
+
 void Sizes(benchmark::internal::Benchmark* b, bool large) {
   b->Arg(1)->Arg(12);
   if (large) b->Arg(48);
@@ -337,6 +381,8 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("FacadeStripes2k", BM_FacadeStripes)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("FacadeVersion40", BM_FacadeVersion40)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("FacadeVersion10", BM_FacadeVersion10)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("TrialFailing12", BM_TrialFailing12)->Unit(benchmark::kMillisecond)->UseRealTime();
+  benchmark::RegisterBenchmark("ExploreColumnFailing12", BM_ExploreColumnFailing12)->Unit(benchmark::kMillisecond)->UseRealTime();
 
   benchmark::Initialize(&count, arguments.data());
   if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;

@@ -8,7 +8,7 @@
 #   bench/compare-out.sh [-j JOBS] [-p "RESOLVER WARP FORCEVERSION"]... OLD_CLI NEW_CLI [PICTURE | FOLDER]...
 #
 # Without pictures: the generated set (morilux-make-pictures --symbols), the
-# sample of scripts/make-sample.sh, the bench pictures but the 12-megapixel one,
+# sample of scripts/make-sample.sh, the bench pictures but the 12-megapixel ones,
 # and the photographs in MORILUX_PHOTOS (default ../shared/photos) when they
 # are there. Without -p:
 # every combination of Resolver -128, 7, 128, Warp 1, 6 and ForceVersion 0, 15, 40.
@@ -48,7 +48,7 @@ sources=("$@")
 if [ ${#sources[@]} -eq 0 ]; then
   "$build/bench/morilux-make-pictures" --symbols "$work/pictures" >/dev/null
   "$build/bench/morilux-make-pictures" "$work/bench" >/dev/null
-  rm -f "$work/bench/photo-12mp.jpg"
+  rm -f "$work/bench/photo-12mp.jpg" "$work/bench/photo-12mp-failing.jpg"
   scripts/make-sample.sh "$work/pictures/sample.bmp" >/dev/null
   sources=("$work/pictures" "$work/bench")
   photos=${MORILUX_PHOTOS:-../shared/photos}

@@ -2,10 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "common/DecodeStages.h"
 #include "decoder/Analysis.h"
+#include "decoder/Trial.h"
 #include "decoder/Verdict.h"
 
 // One row of a class set's table (ClassSet.h): what the table, the summary
@@ -33,6 +35,8 @@ struct TClassRow {
   // Where the decode stopped (Done after a success) and what the verdict says.
   TStage stage = TStage::Binarization;
   TVerdict verdict;
+  // After a failure, the values tried after the analysis (decoder/Trial).
+  std::optional<TTrial> trial;
   // After an exploration: the cells that decoded, of all.
   std::size_t decodingCells = 0;
   std::size_t cells = 0;

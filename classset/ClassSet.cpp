@@ -183,8 +183,13 @@ std::optional<TClassRow> AnalyseClassPicture(const std::string& folder, const st
   row.text = result.text;
   row.stage = result.stage;
   row.verdict = result.verdict;
+  // The trial of suggestions, a step after the analysis as on the command line.
+  if (WorthTrying(result)) {
+    row.trial = TTrialRunner(*picture, result, 0).Run(stop, 1);
+    if (!row.trial->complete) return std::nullopt;
+  }
   if (stopped()) return std::nullopt;
-  if (writer) writer({path, *picture, source, surfaces, result, map ? &*map : nullptr}, row);
+  if (writer) writer({path, *picture, source, surfaces, result, map ? &*map : nullptr, row.trial ? &*row.trial : nullptr}, row);
   return row;
 }
 
@@ -193,14 +198,17 @@ std::vector<std::optional<TClassRow>> RunClassSet(const std::string& folder, con
                                                   const std::atomic<bool>* stop, const TClassWriter& writer) {
   std::vector<std::optional<TClassRow>> rows(names.size());
   std::atomic<std::size_t> next{0};
-  // Set when a thread failed: the others end after the picture they are on.
+  // Set when a thread failed: the others end after (without a stop of the
+  // caller's: within) the picture they are on.
   std::atomic<bool> failed{false};
   std::mutex doneLock;
   std::size_t doneCount = 0;
   const auto work = [&] {
     for (std::size_t i = next++; i < names.size(); i = next++) {
       if (failed.load(std::memory_order_relaxed)) return;
-      std::optional<TClassRow> row = AnalyseClassPicture(folder, names[i], options, writer, stop);
+      // Without a stop of the caller's, another thread's failure stops this
+      // picture's exploration and trial too.
+      std::optional<TClassRow> row = AnalyseClassPicture(folder, names[i], options, writer, stop != nullptr ? stop : &failed);
       if (!row) return;
       rows[i] = std::move(row);
       if (done) {

@@ -72,6 +72,8 @@ struct TClassPicture {
   const TAnalysisResult& result;
   // The map of the exploration whose chosen cell was analysed, or nullptr.
   const TExploreMap* explored;
+  // The values tried after a failed analysis, or nullptr.
+  const TTrial* trial = nullptr;
 };
 // Writes what it will of a picture and notes it in the row; called on the
 // thread that analysed the picture. Anything it throws ends the run.

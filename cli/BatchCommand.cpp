@@ -76,7 +76,8 @@ void WritePictureReport(const TBatchArguments& arguments, const TPlacement& plac
                            .explored = picture.explored,
                            .pictureJpeg = picture.source.EmbeddableJpeg(),
                            .hideAnswer = arguments.hideAnswer,
-                           .threads = 1};
+                           .threads = 1,
+                           .trial = picture.trial};
   const std::string path = (fs::path(placement.folder) / name).string();
   std::string html, answers;
   try {
@@ -122,7 +123,7 @@ int RunBatch(const TBatchArguments& arguments, std::ostream& out, std::ostream& 
   const TClassWriter writer = [&](const TClassPicture& picture, TClassRow& row) {
     if (arguments.report) WritePictureReport(arguments, placement, picture, row);
     if (arguments.json)
-      row.json = JsonSummary(picture.result, picture.surfaces, picture.explored, nullptr, arguments.hideAnswer);
+      row.json = JsonSummary(picture.result, picture.surfaces, picture.explored, nullptr, arguments.hideAnswer, nullptr, picture.trial);
   };
   // The progress line, on a terminal only: rewritten in place after each picture.
   const TClassRowDone progress = [&](std::size_t, const TClassRow& row, std::size_t done, std::size_t total) {

@@ -20,11 +20,15 @@
 #include "Interrupt.h"
 #include "LabOptions.h"
 #include "MakeOptions.h"
+#include "NumberOptions.h"
+#include "PictureOptions.h"
 #include "common/ShiftJis.h"
 #include "common/VisibleText.h"
 #include "decoder/Analysis.h"
 #include "decoder/DiagnosisTexts.h"
 #include "decoder/Explorer.h"
+#include "decoder/Trial.h"
+#include "decoder/TrialTexts.h"
 #include "picture/PictureLoader.h"
 #include "report/AnswerSheet.h"
 #include "report/HtmlReport.h"
@@ -39,38 +43,8 @@ namespace {
 
 const char* const kProgram = "morilux-cli";
 
-struct TUsageError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
 // The most threads --jobs asks for.
 constexpr std::int32_t kMaxJobs = 256;
-
-// Any integer; values beyond the 32-bit range saturate, which the facade's
-// clamping treats exactly as the full value.
-std::int32_t ParseInteger(const QString& option, const QString& text) {
-  static const QRegularExpression integer(QStringLiteral("^\\s*([+-]?)([0-9]+)\\s*$"));
-  const QRegularExpressionMatch match = integer.match(text);
-  if (!match.hasMatch())
-    throw TUsageError("--" + option.toStdString() + " needs an integer, not '" + text.toStdString() + "'");
-  const bool negative = match.captured(1) == QStringLiteral("-");
-  bool fits = false;
-  const qlonglong magnitude = match.captured(2).toLongLong(&fits);
-  if (!fits || magnitude > std::numeric_limits<std::int32_t>::max())
-    return negative ? std::numeric_limits<std::int32_t>::min() : std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
-}
-
-// FROM:TO or FROM:TO:STEP, each an integer (saturating like ParseInteger).
-TExploreRange ParseRange(const QString& option, const QString& text, std::int32_t step) {
-  static const QRegularExpression range(QStringLiteral("^\\s*([+-]?[0-9]+)\\s*:\\s*([+-]?[0-9]+)\\s*(?::\\s*([+-]?[0-9]+)\\s*)?$"));
-  const QRegularExpressionMatch match = range.match(text);
-  if (!match.hasMatch())
-    throw TUsageError("--" + option.toStdString() + " needs FROM:TO or FROM:TO:STEP, not '" + text.toStdString() + "'");
-  TExploreRange values{ParseInteger(option, match.captured(1)), ParseInteger(option, match.captured(2)), step};
-  if (match.hasCaptured(3)) values.step = ParseInteger(option, match.captured(3));
-  return values;
-}
 
 struct TOptions {
   // The window's presets until given.
@@ -94,6 +68,7 @@ struct TOptions {
   // Threads of --batch and --explore.
   unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
 
+  TPictureOperations operations;
   bool JsonToStandardOutput() const { return json && *json == QStringLiteral("-"); }
 };
 
@@ -130,6 +105,8 @@ TOptions ParseArguments(const QStringList& arguments) {
   parser.addOptions(makeOptions.All());
   const TLabOptions labOptions;
   parser.addOptions(labOptions.All());
+  const TPictureOptions pictureOptions;
+  parser.addOptions(pictureOptions.All());
   if (!parser.parse(arguments)) throw TUsageError(parser.errorText().toStdString());
 
   TOptions options;
@@ -166,7 +143,8 @@ TOptions ParseArguments(const QStringList& arguments) {
   try {
     options.make = makeOptions.Read(parser);
     options.lab = labOptions.Read(parser);
-  } catch (const std::runtime_error& wrong) {  // TMakeUsageError, TLabUsageError
+    options.operations = pictureOptions.Read(parser);
+  } catch (const std::exception& wrong) {  // TMakeUsageError, TLabUsageError, std::invalid_argument
     throw TUsageError(wrong.what());
   }
 
@@ -312,6 +290,8 @@ Options:
 
 )" + LabHelpText() + R"(
 
+)" + PictureHelpText() + R"(
+
 )" + BatchHelpText() + R"(
 
 Output:
@@ -331,8 +311,9 @@ Output:
 Exit status:
   0  the symbol was decoded (with --explore: some cell of the grid decoded)
   1  the decode failed; the error text is printed on standard error, followed
-     by one line of diagnosis: the stage that stopped, what it measured and,
-     when one may help, a parameter to try (e.g. "stage: corners; ...; try --warp 2")
+     by one line of diagnosis: the stage that stopped, what it measured and
+     the best of the values tried after the analysis with how far it got (e.g.
+     "stage: corners; ...; try --warp 2 decodes"), or that none got further
   2  usage error, unsupported extension, picture that cannot be loaded, or
      output that cannot be written; a one-line message on standard error
 )";
@@ -365,19 +346,20 @@ void WriteReport(const TOptions& options, const TReportInput& input) {
 // Writes --out, --report and --json (to a file); throws what cannot be written.
 void WriteOutputs(const TOptions& options, const TBitmap& picture, const TPictureSource& source,
                   const TSurfaces& surfaces, const TAnalysisResult& result, const TExploreMap* explored,
-                  const TSample* made, const TLab* lab) {
+                  const TSample* made, const TLab* lab, const TTrial* trial) {
   if (options.out) WritePanes(surfaces, QFile::encodeName(*options.out).toStdString());
   if (options.report) {
     std::string name = options.picture.toStdString();
     if (made != nullptr) name = options.make->output ? options.make->output->toStdString() : "(作成したサンプル)";
-    // A made picture that is the decoding of a JPEG file is embedded as that file, as a loaded one.
+    // A made picture that is the decoding of a JPEG file is embedded as that file, as a loaded one; an operated one is no file's.
     std::string jpeg = made != nullptr ? (ShowsAsLoaded(made->jpeg) ? made->jpeg : std::string()) : source.EmbeddableJpeg();
+    if (options.operations.Any()) jpeg.clear();
     WriteReport(options, {name, picture.Width(), picture.Height(), &surfaces, &result, explored,
-                          made != nullptr ? SampleCaption(*made) : std::string(), std::move(jpeg), options.hideAnswer});
+                          made != nullptr ? SampleCaption(*made) : std::string(), std::move(jpeg), options.hideAnswer, 0, trial, JapaneseText(options.operations)});
   }
   if (options.json && !options.JsonToStandardOutput())
     WriteFileAtomically(QFile::encodeName(*options.json).toStdString(),
-                        JsonSummary(result, surfaces, explored, made, options.hideAnswer, lab));
+                        JsonSummary(result, surfaces, explored, made, options.hideAnswer, lab, trial, &options.operations));
 }
 
 }  // namespace
@@ -437,6 +419,7 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
     return kExitUnusable;
   }
 
+  if (options.operations.Any()) picture = ApplyOperations(*picture, options.operations);
   // The exploration, whose chosen cell is then analysed like any other run.
   std::optional<TExploreMap> map;
   TAnalysisParameters parameters = options.parameters;
@@ -458,6 +441,10 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
       if (cell.ran && cell.resolver == parameters.resolver && cell.warp == parameters.warp) explored = &cell;
   TVeltrix veltrix(surfaces);
   TAnalysisResult result = explored != nullptr ? explored->result : Analyse(veltrix, surfaces, *picture, parameters);
+  // A failure: other values tried on the explorer's engine, so that only those that help are named.
+  std::optional<TTrial> trial;
+  if (WorthTrying(result) && !options.lab) trial = TTrialRunner(*picture, result, 1).Run(nullptr, options.jobs);
+  const TTrial* tried = trial ? &*trial : nullptr;
   // The picture's own grey levels take a pass of their own: only for the files that show them.
   if (options.report || options.json) result.diagnosis.pictureHistogram = TVeltrix::GreyHistogram(*picture);
 
@@ -465,7 +452,7 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   std::unique_ptr<TLab> lab;
   try {
     if (options.lab) lab = RunLab(veltrix, *options.lab);
-    WriteOutputs(options, *picture, source, surfaces, result, map ? &*map : nullptr, made ? &*made : nullptr, lab.get());
+    WriteOutputs(options, *picture, source, surfaces, result, map ? &*map : nullptr, made ? &*made : nullptr, lab.get(), tried);
   } catch (const std::exception& unwritable) {
     err << kProgram << ": " << OneLine(unwritable.what(), terminals.err) << "\n";
     return kExitUnusable;
@@ -473,7 +460,8 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   // From here on the outcome is that of the lab's decode when there is one.
   const TAnalysisResult& outcome = lab ? lab->Last().result : result;
   if (options.JsonToStandardOutput()) {
-    out << JsonSummary(result, surfaces, map ? &*map : nullptr, made ? &*made : nullptr, options.hideAnswer, lab.get());
+    out << JsonSummary(result, surfaces, map ? &*map : nullptr, made ? &*made : nullptr, options.hideAnswer, lab.get(), tried,
+                       &options.operations);
   } else {
     if (map) out << ExploreMapText(*map);
     if (outcome.decoded) {
@@ -492,6 +480,6 @@ int RunCommandLine(const QStringList& arguments, std::ostream& out, std::ostream
   std::string reason = outcome.failureReason;
   if (reason.empty()) reason = "the symbol could not be decoded";
   err << OneLine(reason, terminals.err) << "\n";
-  err << OneLine(DiagnosisLine(outcome.verdict), terminals.err) << "\n";
+  err << OneLine(tried != nullptr && !lab ? DiagnosisLine(result.verdict, *tried) : DiagnosisLine(outcome.verdict), terminals.err) << "\n";
   return kExitNotDecoded;
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <bitset>
 #include <string>
+#include <vector>
 
 #include "common/Messages.h"
 #include "common/Rounding.h"
@@ -269,8 +270,55 @@ std::string CommandLineForm(const TSuggestion& s) {
 
 }  // namespace
 
+std::string EnglishText(const TSuspect& s) {
+  std::string text = "the " + std::string(NameOf(s.stage).key) + " is suspect: ";
+  std::vector<std::string> clauses;
+  if ((s.failed & TSuspect::kWeights) != 0)
+    clauses.push_back("the candidate at " + Point(s.candidate) + " is weaker (" + N(s.weight) + " against " + N(s.otherWeight) + ")");
+  else
+    clauses.push_back("of the candidates chosen, the weakest is at " + Point(s.candidate));
+  if ((s.failed & TSuspect::kAngle) != 0) clauses.push_back("the triangle's angle is " + N(s.angle) + "\u00B0");
+  if ((s.failed & TSuspect::kLegs) != 0) clauses.push_back("one leg is " + N(s.legs) + " % of the other");
+  for (std::size_t i = 0; i < clauses.size(); ++i) text += (i == 0 ? "" : i + 1 == clauses.size() ? " and " : ", ") + clauses[i];
+  return text;
+}
+
+std::string JapaneseText(const TSuspect& s) {
+  std::string text = Quoted(std::string(NameOf(s.stage).japanese)) + "が疑わしい：";
+  std::vector<std::string> clauses;
+  if ((s.failed & TSuspect::kWeights) != 0)
+    clauses.push_back(Point(s.candidate) + " の候補は重み " + N(s.weight) + " で、ほかの候補（" + N(s.otherWeight) + "）よりずっと弱い");
+  else
+    clauses.push_back("選ばれた候補で最も弱いのは " + Point(s.candidate));
+  if ((s.failed & TSuspect::kAngle) != 0) clauses.push_back("3 つの候補がなす三角形の角は " + N(s.angle) + "° で直角から遠い");
+  if ((s.failed & TSuspect::kLegs) != 0) clauses.push_back("2 辺の長さの比が " + N(s.legs) + " % ある");
+  for (std::size_t i = 0; i < clauses.size(); ++i) text += (i == 0 ? "" : "。また、") + clauses[i];
+  return text + "。本物の位置検出パターンは 2 つだけかもしれません。";
+}
+
+namespace {
+
+std::string Tenths(std::int32_t tenths) { return N(tenths / 10) + "." + N(tenths % 10); }
+bool SmallModules(const TVerdict& v) { return v.moduleTenths > 0 && v.moduleTenths < kSmallModuleTenths; }
+
+}  // namespace
+
+std::string EnglishModuleText(const TVerdict& v) {
+  if (!SmallModules(v)) return {};
+  return "about " + Tenths(v.moduleTenths) + " pixels per module; the decoder needs about " + N(kSmallModuleTenths / 10) +
+         ": a closer photograph";
+}
+
+std::string JapaneseModuleText(const TVerdict& v) {
+  if (!SmallModules(v)) return {};
+  return "モジュールの大きさは約 " + Tenths(v.moduleTenths) + " 画素です（位置検出パターンの候補の重みから）。読み取りには " +
+         N(kSmallModuleTenths / 10) + " 画素ほど必要です。もっと近くから撮ってください。";
+}
+
 std::string DiagnosisLine(const TVerdict& verdict) {
   std::string line = "stage: " + std::string(NameOf(verdict.stage).key) + "; " + EnglishText(verdict.evidence);
+  if (verdict.suspect) line += "; " + EnglishText(*verdict.suspect);
+  if (const std::string small = EnglishModuleText(verdict); !small.empty()) line += "; " + small;
   if (!verdict.suggestions.empty()) line += "; try " + CommandLineForm(verdict.suggestions.front());
   return line;
 }
@@ -283,6 +331,26 @@ void VisitVerdict(const TVerdict& verdict, TFigureVisitor& v) {
   v.Numbers("numbers", verdict.evidence.numbers);
   v.Text("text", EnglishText(verdict.evidence));
   v.EndGroup();
+  if (verdict.moduleTenths > 0) {
+    v.Real("module_pixels", verdict.moduleTenths / 10.0);
+    if (const std::string small = EnglishModuleText(verdict); !small.empty()) v.Text("module_text", small);
+  }
+  if (verdict.suspect) {
+    const TSuspect& s = *verdict.suspect;
+    v.Text("suspect_stage", NameOf(s.stage).key);
+    v.BeginGroup("suspect");
+    v.Number("x", s.candidate.x);
+    v.Number("y", s.candidate.y);
+    v.Number("weight", s.weight);
+    v.Number("other_weight", s.otherWeight);
+    v.Number("angle", s.angle);
+    v.Number("legs_percent", s.legs);
+    v.Flag("angle_off", (s.failed & TSuspect::kAngle) != 0);
+    v.Flag("legs_unlike", (s.failed & TSuspect::kLegs) != 0);
+    v.Flag("weight_low", (s.failed & TSuspect::kWeights) != 0);
+    v.Text("text", EnglishText(s));
+    v.EndGroup();
+  }
   v.BeginList("suggestions");
   for (const TSuggestion& suggestion : verdict.suggestions) {
     v.BeginGroup({});
@@ -297,11 +365,49 @@ void VisitVerdict(const TVerdict& verdict, TFigureVisitor& v) {
 // ---------------------------------------------------------------------------
 // The lines around the verdict
 
+namespace {
+
+// What each stage does, in words, for the headline.
+std::string_view StageWork(TStage stage) {
+  switch (stage) {
+    case TStage::Binarization: return "画像を白と黒の画素に分ける段階";
+    case TStage::FinderSearch: return "3 つの角の四角い目印を探す段階";
+    case TStage::Version: return "シンボルの大きさ（型番）を決める段階";
+    case TStage::Corners: return "シンボルの四隅を求める段階";
+    case TStage::Sampling: return "モジュールを 1 つずつ読む段階";
+    case TStage::Format: return "誤り訂正レベルとマスクを読む段階";
+    case TStage::Codewords: return "コード語を読み、誤りを訂正する段階";
+    case TStage::Data: return "ビット列を文字に直す段階";
+    case TStage::Done: return "";
+  }
+  return "";
+}
+
+}  // namespace
+
 std::string DiagnosisHeadline(const TVerdict& verdict) {
   if (verdict.decoded && verdict.stage == TStage::Done) return "復号できました。";
   const std::string stage(NameOf(verdict.stage).japanese);
-  if (verdict.decoded) return "復号できましたが、読み取りは「" + stage + "」の途中で止まりました。";
-  return "「" + stage + "」の段階で止まりました。";
+  const std::string work = "（" + std::string(StageWork(verdict.stage)) + "）";
+  if (verdict.decoded) return "復号できましたが、読み取りは「" + stage + "」" + work + "の途中で止まりました。";
+  std::string headline = "「" + stage + "」" + work + "で止まりました。";
+  if (verdict.suspect)
+    headline += "ただし、その前の「" + std::string(NameOf(verdict.suspect->stage).japanese) +
+                "」が本物でない候補を選んだ疑いがあります。";
+  return headline;
+}
+
+std::string EnglishMessageNote(std::int32_t errorCode) {
+  if (errorCode != 1) return {};
+  return "The decoder's message for error code 1 is the same whether the finder search or the version stopped the "
+         "decode; the row of stages above shows which one did.";
+}
+
+std::string MessageNote(std::int32_t errorCode) {
+  if (errorCode != 1) return {};
+  return "復号器のメッセージ「" + ErrorMessage(1) + "」（エラーコード 1）は、「" +
+         std::string(NameOf(TStage::FinderSearch).japanese) + "」と「" + std::string(NameOf(TStage::Version).japanese) +
+         "」のどちらで止まっても同じです。どちらで止まったかは上の段階の列が示します。";
 }
 
 std::vector<std::string> FigureLines(const TDiagnosis& d, const TVerdict& verdict) {

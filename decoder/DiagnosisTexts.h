@@ -19,6 +19,16 @@ std::string JapaneseText(const TEvidence& evidence);
 std::string EnglishText(const TSuggestion& suggestion);
 std::string JapaneseText(const TSuggestion& suggestion);
 
+// The suspect in one sentence: "the finder search is suspect: the candidate
+// at (148, 52) is weaker (16 against 48) and the triangle's angle is 38°".
+std::string EnglishText(const TSuspect& suspect);
+std::string JapaneseText(const TSuspect& suspect);
+
+// The module size when it is too small for the sampling, or empty:
+// "about 1.2 pixels per module; the decoder needs about 3: a closer photograph".
+std::string EnglishModuleText(const TVerdict& verdict);
+std::string JapaneseModuleText(const TVerdict& verdict);
+
 // The command line's one line after the error text, e.g.
 // "stage: finder search; 2 candidates, 3 needed; 64 % of the picture dark; try --resolver -5".
 std::string DiagnosisLine(const TVerdict& verdict);
@@ -27,8 +37,14 @@ std::string DiagnosisLine(const TVerdict& verdict);
 // English text, suggestions with their kind, value and English text).
 void VisitVerdict(const TVerdict& verdict, TFigureVisitor& visitor);
 
-// Which stage stopped the decode, or that it read, in one sentence.
+// Which stage stopped the decode, or that it read, in one sentence, with
+// what the stage does in words; a second sentence names a suspect earlier stage.
 std::string DiagnosisHeadline(const TVerdict& verdict);
+
+// What the decoder's error message means when it covers more than one stage
+// (code 1: the finder search and the version), or empty.
+std::string MessageNote(std::int32_t errorCode);
+std::string EnglishMessageNote(std::int32_t errorCode);
 
 // What the stages measured, one line each: the binarization, which the plots
 // show, then the stage the verdict names (after a success: the version,

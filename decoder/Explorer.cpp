@@ -110,6 +110,12 @@ TExplorer::TExplorer(const TBitmap& picture, TExploreGrid grid)
       silent_(std::make_unique<TSilentSurfaces>()),
       surfaces_(*silent_) {}
 
+TExplorer::TExplorer(TBitmap picture, TExploreGrid grid, TOwnPicture)
+    : picture_(std::move(picture)),
+      grid_(std::move(grid)),
+      silent_(std::make_unique<TSilentSurfaces>()),
+      surfaces_(*silent_) {}
+
 TExplorer::TExplorer(const TBitmap& picture, TExploreGrid grid, TSurfaces& surfaces)
     : picture_(picture.Detached()), grid_(std::move(grid)), surfaces_(surfaces) {}
 

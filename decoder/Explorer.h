@@ -87,6 +87,11 @@ class TExplorer {
   // calling thread), so that Run may then go on another thread. The cells
   // draw on surfaces of the explorer's own that keep nothing.
   TExplorer(const TBitmap& picture, TExploreGrid grid);
+  // The same with a picture that shares nothing with any picture another
+  // thread reads (the caller's own detached copy, read by no one else while
+  // the explorer runs): kept as it is, without a further copy.
+  struct TOwnPicture {};
+  TExplorer(TBitmap picture, TExploreGrid grid, TOwnPicture);
   // The same drawing on the given surfaces, which the caller keeps alive;
   // being one set of panes, they see the rows one after another.
   TExplorer(const TBitmap& picture, TExploreGrid grid, TSurfaces& surfaces);

@@ -1,6 +1,7 @@
 #include "decoder/Verdict.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 
@@ -10,9 +11,10 @@
 
 namespace {
 
-// The suggestions were checked against 122 photographs (bench/DiagnosePhotos):
-// each is made only where following it took a share of those photographs past
-// the stage that had stopped them.
+// The suggestions here are leads: the values their evidence points to. A
+// front end shows none of them untried: the trial of suggestions
+// (decoder/Trial) decodes with them and with a bounded search, and shows only
+// the values that took the decode past its stage.
 
 // With at least this share of the picture dark, a smaller Resolver (more dark)
 // got further more often than a larger one, and below it a larger one did;
@@ -26,6 +28,14 @@ constexpr std::int32_t kSuggestedWarp = 2;
 // Version information that names its own version within this many bits is
 // taken as the symbol's: a chance match that close is most unlikely.
 constexpr std::int32_t kConfidentDistance = 1;
+
+// Three finder patterns of one symbol seen at a slant: the angle at the
+// corner pattern stays within this of a right angle, the longer leg within
+// this share of the shorter, and no pattern's weight (the stretches across it,
+// which grow with its module size) below this share of the others'.
+constexpr double kRightAngleTolerance = 20.0;
+constexpr double kLegRatio = 1.5;
+constexpr double kWeightShare = 0.5;
 
 std::int64_t Percent(double share) { return RoundHalfEven(share * 100.0L, "per cent"); }
 
@@ -174,6 +184,44 @@ void JudgeSuccess(const TDiagnosis& diagnosis, TVerdict& verdict) {
   }
 }
 
+// The three candidates the finder search chose (the three heaviest), checked
+// for what three finder patterns of one symbol have.
+std::optional<TSuspect> FinderSuspect(const TDiagnosis& diagnosis) {
+  if (!diagnosis.finder || diagnosis.finder->heaviest.size() < 3) return std::nullopt;
+  const std::vector<TFinderCandidate>& chosen = diagnosis.finder->heaviest;
+  const auto length = [](TPoint a, TPoint b) { return std::hypot(double(a.x) - b.x, double(a.y) - b.y); };
+  // The corner candidate lies opposite the longest side.
+  std::size_t corner = 0;
+  double longest = -1;
+  for (std::size_t i = 0; i < 3; ++i) {
+    const double side = length(chosen[(i + 1) % 3].centre, chosen[(i + 2) % 3].centre);
+    if (side > longest) {
+      longest = side;
+      corner = i;
+    }
+  }
+  const TPoint c = chosen[corner].centre, a = chosen[(corner + 1) % 3].centre, b = chosen[(corner + 2) % 3].centre;
+  const double legA = length(c, a), legB = length(c, b);
+  if (legA == 0 || legB == 0) return std::nullopt;
+  const double cosine = ((double(a.x) - c.x) * (double(b.x) - c.x) + (double(a.y) - c.y) * (double(b.y) - c.y)) / (legA * legB);
+  const double angle = std::acos(std::clamp(cosine, -1.0, 1.0)) * 180.0 / 3.14159265358979323846;
+  const double legs = std::max(legA, legB) / std::min(legA, legB);
+  // The weakest of the three (the last, as they come heaviest first).
+  const std::size_t weakest = 2;
+  const std::int32_t other = std::min(chosen[0].weight, chosen[1].weight);
+  TSuspect suspect;
+  if (std::abs(angle - 90.0) > kRightAngleTolerance) suspect.failed |= TSuspect::kAngle;
+  if (legs > kLegRatio) suspect.failed |= TSuspect::kLegs;
+  if (chosen[weakest].weight < kWeightShare * other) suspect.failed |= TSuspect::kWeights;
+  if (suspect.failed == 0) return std::nullopt;
+  suspect.candidate = chosen[weakest].centre;
+  suspect.weight = chosen[weakest].weight;
+  suspect.otherWeight = other;
+  suspect.angle = static_cast<std::int32_t>(std::lround(angle));
+  suspect.legs = static_cast<std::int32_t>(std::lround(legs * 100));
+  return suspect;
+}
+
 }  // namespace
 
 TVerdict Judge(const TDiagnosis& diagnosis) {
@@ -227,6 +275,16 @@ TVerdict Judge(const TDiagnosis& diagnosis) {
     case TStage::Sampling:
     case TStage::Data: verdict.evidence = Evidence(TEvidenceKind::StageFailure, {}, diagnosis.failure); break;
     case TStage::Done: JudgeSuccess(diagnosis, verdict); break;
+  }
+  // A later stage stopped the decode: were the finder patterns it went on from real ones?
+  if (!verdict.decoded && diagnosis.stage > TStage::FinderSearch) verdict.suspect = FinderSuspect(diagnosis);
+  if (!verdict.decoded && diagnosis.finder && !diagnosis.finder->heaviest.empty()) {
+    // The median weight of the (at most three) heaviest candidates.
+    std::vector<std::int32_t> weights;
+    for (std::size_t i = 0; i < std::min<std::size_t>(3, diagnosis.finder->heaviest.size()); ++i)
+      weights.push_back(diagnosis.finder->heaviest[i].weight);
+    std::sort(weights.begin(), weights.end());
+    verdict.moduleTenths = static_cast<std::int32_t>(std::lround(weights[weights.size() / 2] * 10.0 / 6.0));
   }
   return verdict;
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,28 @@ struct TSuggestion {
   friend bool operator==(const TSuggestion&, const TSuggestion&) = default;
 };
 
+// An earlier stage whose result the evidence doubts: it let the decode go on
+// with something that misled the stage that stopped it. So far the finder
+// search, whose three chosen candidates lack what three finder patterns of one
+// symbol have.
+struct TSuspect {
+  TStage stage = TStage::FinderSearch;
+  // What failed (a set of the flags below).
+  static constexpr std::uint8_t kAngle = 1;    // no right angle at the corner candidate
+  static constexpr std::uint8_t kLegs = 2;     // legs of unlike length
+  static constexpr std::uint8_t kWeights = 4;  // one candidate far weaker (its module size unlike theirs)
+  std::uint8_t failed = 0;
+  // The candidate suspected (the weakest of the three) and its weight, the
+  // weaker weight of the two others, the angle at the corner candidate in
+  // degrees and the longer leg against the shorter in per cent.
+  TPoint candidate;
+  std::int32_t weight = 0;
+  std::int32_t otherWeight = 0;
+  std::int32_t angle = 0;
+  std::int32_t legs = 0;
+  friend bool operator==(const TSuspect&, const TSuspect&) = default;
+};
+
 struct TVerdict {
   bool decoded = false;
   // The stage to look at: the one that failed; after a success Data when the
@@ -60,10 +83,21 @@ struct TVerdict {
   TStage stage = TStage::Done;
   TEvidence evidence;
   std::vector<TSuggestion> suggestions;  // at most two, the likelier first
+  // An earlier stage the evidence doubts; the stage above stays the decoder's own.
+  std::optional<TSuspect> suspect;
+  // After a failure, the module size in tenths of a pixel estimated from the
+  // heaviest finder candidates (a finder pattern's weight is six times its
+  // module size: three modules of its core across in each direction); 0 when
+  // there is no candidate.
+  std::int32_t moduleTenths = 0;
   friend bool operator==(const TVerdict&, const TVerdict&) = default;
 };
 
 TVerdict Judge(const TDiagnosis& diagnosis);
+
+// Below this module size (in tenths of a pixel) a photograph is too far away
+// for the sampling, which reads reliably from about three pixels a module.
+inline constexpr std::int32_t kSmallModuleTenths = 30;
 
 // A short key of each kind for files ("too_few_candidates", "smaller_warp" ...).
 std::string_view KeyOf(TEvidenceKind kind);

@@ -10,6 +10,7 @@
 
 #include "common/ShiftJis.h"
 #include "decoder/DiagnosisTexts.h"
+#include "decoder/TrialTexts.h"
 #include "decoder/Verdict.h"
 #include "report/AnswerSheet.h"
 #include "report/ExploreCells.h"
@@ -159,6 +160,14 @@ std::string ClassCellText(const TClassRow& row, TClassColumn column) {
     case TClassColumn::Suggestion: {
       std::string lines;
       if (!read) return lines;
+      // Only values that were tried and got further; or that none did.
+      if (row.trial) {
+        for (const TTriedValue& value : row.trial->helped) {
+          if (!lines.empty()) lines += '\n';
+          lines += JapaneseText(value, *row.trial);
+        }
+        return lines.empty() ? JapaneseOutcome(*row.trial) : lines;
+      }
       for (const TSuggestion& suggestion : row.verdict.suggestions) {
         if (!lines.empty()) lines += '\n';
         lines += JapaneseText(suggestion);

@@ -14,6 +14,8 @@
 #include "common/DecodeStages.h"
 #include "common/ShiftJis.h"
 #include "decoder/DiagnosisTexts.h"
+#include "decoder/TraceNotes.h"
+#include "decoder/TrialTexts.h"
 #include "decoder/Verdict.h"
 #include "report/AnswerSheet.h"
 #include "report/DiagnosisPlots.h"
@@ -284,13 +286,16 @@ void Plots(THtml& html, const TDiagnosis& record) {
 }
 
 // The diagnosis page's body: the verdict on the analysis.
-void Diagnosis(THtml& html, const TAnalysisResult& result, bool hideAnswer) {
+void Diagnosis(THtml& html, const TAnalysisResult& result, bool hideAnswer, const TTrial* trial) {
   const TVerdict& verdict = result.verdict;
   StageChain(html, result);
   std::string headline = DiagnosisHeadline(verdict);
   if (!result.decoded && !result.failureReason.empty()) headline += "　" + result.failureReason;
   html.Element("p", headline, {{"class", QStringLiteral("headline")}});
   html.Element("p", "根拠：" + JapaneseText(verdict.evidence));
+  if (verdict.suspect) html.Element("p", "疑わしい点：" + JapaneseText(*verdict.suspect), {{"class", QStringLiteral("suspect")}});
+  if (const std::string small = JapaneseModuleText(verdict); !small.empty()) html.Element("p", small);
+  if (const std::string note = MessageNote(result.errorCode); !note.empty()) html.Element("p", note);
   const std::vector<std::string> figures = FigureLines(result.diagnosis, verdict);
   if (!figures.empty()) {
     html.Open("ul", {{"class", QStringLiteral("figures")}});
@@ -298,7 +303,24 @@ void Diagnosis(THtml& html, const TAnalysisResult& result, bool hideAnswer) {
     html.Close();
   }
   Plots(html, result.diagnosis);
-  if (!verdict.suggestions.empty()) {
+  if (const std::vector<std::string> notes = TraceNotes(result.diagnosis); !notes.empty()) {
+    html.Element("h3", "ページの表示について");
+    html.Open("ul", {{"class", QStringLiteral("notes")}});
+    for (const std::string& note : notes) html.Element("li", note);
+    html.Close();
+  }
+  if (trial != nullptr) {
+    // Only values that were tried and got further, each with how far it got.
+    html.Element("h3", "次に試すこと");
+    if (trial->helped.empty()) {
+      html.Element("p", JapaneseOutcome(*trial), {{"class", QStringLiteral("trial")}});
+    } else {
+      html.Open("ul", {{"class", QStringLiteral("suggestions")}});
+      for (const TTriedValue& value : trial->helped) html.Element("li", JapaneseText(value, *trial));
+      html.Close();
+      html.Element("p", "試した値：" + JapaneseTried(*trial), {{"class", QStringLiteral("trial")}});
+    }
+  } else if (!verdict.suggestions.empty()) {
     html.Element("h3", "次に試すこと");
     html.Open("ul", {{"class", QStringLiteral("suggestions")}});
     for (const TSuggestion& suggestion : verdict.suggestions) html.Element("li", JapaneseText(suggestion));
@@ -340,6 +362,7 @@ std::string HtmlReport(const TReportInput& input) {
   Row(html, "Resolver", std::to_string(result.parameters.resolver));
   Row(html, "Warp", std::to_string(result.parameters.warp));
   Row(html, "ForceVersion", std::to_string(result.parameters.forceVersion));
+  if (!input.operations.empty()) Row(html, "画像の調整", input.operations);
   html.Close();
   html.Close();
 
@@ -377,7 +400,7 @@ std::string HtmlReport(const TReportInput& input) {
     Explanation(html, text.ja, "ja");
     Explanation(html, text.en, "en");
     if (page.body == TPage::TBody::Diagnosis) {
-      Diagnosis(html, result, input.hideAnswer);
+      Diagnosis(html, result, input.hideAnswer, input.trial);
     } else {
       html.Open("div", {{"class", QStringLiteral("panes")}});
       for (const TPagePane& pane : page.panes) {

@@ -6,6 +6,7 @@
 #include "common/Surfaces.h"
 #include "decoder/Analysis.h"
 #include "decoder/Explorer.h"
+#include "decoder/Trial.h"
 
 // The analysis as one self-contained HTML file that opens offline in any
 // browser and prints on A4: the picture's name and size, the parameters, the
@@ -43,6 +44,11 @@ struct TReportInput {
   // The threads that encode the pictures (0: every core); a class set, whose
   // pictures are on threads of their own, takes one.
   unsigned threads = 0;
+  // The values tried after the analysis, whose helpful ones the diagnosis
+  // shows in place of the verdict's untried suggestions; nullptr when none ran.
+  const TTrial* trial = nullptr;
+  // The operations done to the loaded picture, in words; empty when none.
+  std::string operations = {};
 };
 
 // The file's bytes (UTF-8). Throws std::runtime_error when a picture cannot

@@ -16,6 +16,7 @@
 #include "common/ShiftJis.h"
 #include "decoder/DiagnosisTexts.h"
 #include "decoder/LabReport.h"
+#include "decoder/TrialTexts.h"
 #include "decoder/Verdict.h"
 
 namespace {
@@ -99,7 +100,7 @@ class TJsonFigures : public TFigureVisitor {
 
 // The verdict (stage, evidence, suggestions) and, under "figures", what every
 // stage that ran measured.
-QJsonObject Diagnosis(const TAnalysisResult& result, bool hideAnswer) {
+QJsonObject Diagnosis(const TAnalysisResult& result, bool hideAnswer, const TTrial* trial) {
   TJsonFigures verdict;
   VisitVerdict(result.verdict, verdict);
   TJsonFigures figures;
@@ -119,13 +120,21 @@ QJsonObject Diagnosis(const TAnalysisResult& result, bool hideAnswer) {
   }
   QJsonObject diagnosis = verdict.Take();
   diagnosis.insert("figures", measured);
+  if (trial != nullptr) {
+    TJsonFigures tried;
+    tried.BeginGroup("trial");
+    VisitTrial(*trial, tried);
+    tried.EndGroup();
+    diagnosis.insert("trial", tried.Take()["trial"]);
+  }
   return diagnosis;
 }
 
 }  // namespace
 
 std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored,
-                        const TSample* made, bool hideAnswer, const TLab* lab) {
+                        const TSample* made, bool hideAnswer, const TLab* lab, const TTrial* trial,
+                        const TPictureOperations* operations) {
   const TDiagnosis& record = result.diagnosis;
   const std::optional<std::int32_t> level = record.SettledLevel();
   QJsonObject document{
@@ -161,7 +170,12 @@ std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces
     blocks = list;
   }
   document.insert("blocks", blocks);
-  document.insert("diagnosis", Diagnosis(result, hideAnswer));
+  if (operations != nullptr && operations->Any())
+    document.insert("operations", QJsonObject{{"invert", operations->invert},
+                                              {"mirror", operations->mirror},
+                                              {"rotate", operations->rotate},
+                                              {"text", Q(EnglishText(*operations))}});
+  document.insert("diagnosis", Diagnosis(result, hideAnswer, trial));
   if (explored != nullptr) document.insert("explore", Explore(*explored, hideAnswer));
   if (made != nullptr) {
     TJsonFigures sample;

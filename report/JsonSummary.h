@@ -6,6 +6,7 @@
 #include "decoder/Analysis.h"
 #include "decoder/Explorer.h"
 #include "decoder/Lab.h"
+#include "decoder/Trial.h"
 #include "sample/Sample.h"
 
 // The analysis as a JSON document for programs, in a stable format described
@@ -19,6 +20,9 @@
 // "textHex", each cell's "text", the unverified reading's "text" and
 // "text_hex", the sample's "text", the lab's texts) and adds "answerHidden": true.
 // `lab`, when the sampled matrix was changed and decoded again, adds that
-// decode and its comparison under "lab" (VisitLab).
+// decode and its comparison under "lab" (VisitLab). `trial`, when given, adds
+// the values tried after the analysis as "diagnosis"."trial"; `operations`,
+// when any, what was done to the picture as "operations".
 std::string JsonSummary(const TAnalysisResult& result, const TSurfaces& surfaces, const TExploreMap* explored = nullptr,
-                        const TSample* made = nullptr, bool hideAnswer = false, const TLab* lab = nullptr);
+                        const TSample* made = nullptr, bool hideAnswer = false, const TLab* lab = nullptr,
+                        const TTrial* trial = nullptr, const TPictureOperations* operations = nullptr);

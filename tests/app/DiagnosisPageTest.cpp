@@ -1,3 +1,4 @@
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -5,6 +6,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "DiagnosisPage.h"
@@ -16,6 +18,8 @@
 #include "TestSymbols.h"
 #include "WindowTestSupport.h"
 #include "decoder/DiagnosisTexts.h"
+#include "decoder/TrialTexts.h"
+#include "TrialWorker.h"
 #include "image/FrontImage.h"
 
 namespace {
@@ -25,10 +29,19 @@ using window_testing::MainWindow;
 
 QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
 
+// Lets the window run until the trial of its last analysis has been shown.
+void AwaitTrial(TForm1& form) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (form.DiagnosisView().Trying() && std::chrono::steady_clock::now() < deadline) QTest::qWait(5);
+  ASSERT_FALSE(form.DiagnosisView().Trying());
+}
+
 // After a success and after failures at known stages: the stage named in
 // words, the chain's states (the failing stage failed, those before it
 // succeeded, those after it not run), the verdict's evidence and its
-// suggestions in Japanese; the analysis leaves the page in front where it was.
+// suggestions in Japanese, each tried first: the page says it is trying,
+// then shows only values that got past the stage (each does when analysed
+// with it); the analysis leaves the page in front where it was.
 TEST_F(MainWindow, DiagnosisPageNamesTheStageAndShowsTheSuggestions) {
   struct TCase {
     const char* name;
@@ -59,9 +72,28 @@ TEST_F(MainWindow, DiagnosisPageNamesTheStageAndShowsTheSuggestions) {
     EXPECT_EQ(Page(), "TabSheet8");
 
     EXPECT_TRUE(page.Headline().contains(QString::fromUtf8(c.named))) << page.Headline().toStdString();
-    EXPECT_EQ(page.Evidence(), "根拠：" + Q(JapaneseText(result.verdict.evidence)));
+    EXPECT_TRUE(page.Evidence().startsWith("根拠：" + Q(JapaneseText(result.verdict.evidence)))) << page.Evidence().toStdString();
+    EXPECT_EQ(page.Evidence().contains("エラーコード 1"), result.errorCode == 1);
+    EXPECT_EQ(page.TraceNotesText().contains("プロック数"), result.diagnosis.correction.has_value());
+    EXPECT_EQ(page.Trying(), !result.decoded);
+    if (!result.decoded) {
+      EXPECT_EQ(page.TrialNote(), "値を変えて試しています…");
+    }
+    AwaitTrial(*form_);
     QStringList expected;
-    for (const TSuggestion& suggestion : result.verdict.suggestions) expected << "・" + Q(JapaneseText(suggestion));
+    if (const std::optional<TTrial>& trial = form_->Trials().Last()) {
+      EXPECT_EQ(trial->stage, c.stage);
+      for (const TTriedValue& value : trial->helped) {
+        expected << "・" + Q(JapaneseText(value, *trial));
+        EXPECT_GT(value.reached, c.stage);
+        // Followed, the value takes the decode as far as the page says.
+        TSurfaces surfaces;
+        TVeltrix veltrix(surfaces);
+        const TAnalysisResult followed = Analyse(veltrix, surfaces, c.picture, value.parameters);
+        EXPECT_EQ(followed.decoded ? TStage::Done : followed.stage, value.reached);
+      }
+      EXPECT_FALSE(page.TrialNote().isEmpty());
+    }
     EXPECT_EQ(page.Suggestions(), expected);
     if (c.suggestion) {
       EXPECT_FALSE(expected.isEmpty());
@@ -101,11 +133,15 @@ TEST_F(MainWindow, DiagnosisPageFollowsTheTenPagesAndTheirStates) {
   EXPECT_EQ(form_->DiagnosisView().Note(), StateText(TPageState::Stale));
 }
 
-// A suggestion of another Resolver offers the explorer, whose command it opens.
+// A tried value of another Resolver offers the explorer, whose command it
+// opens; its button analyses with it.
 TEST_F(MainWindow, ResolverSuggestionOpensTheExplorer) {
   ASSERT_EQ(Load(SymbolOnDarkBackground(), "dark.bmp"), TForm1::TLoadResult::Loaded);
   form_->AnalyBtnClick();
-  ASSERT_EQ(form_->LastAnalysis().verdict.suggestions.at(0).kind, TSuggestionKind::SmallerResolver);
+  AwaitTrial(*form_);
+  ASSERT_TRUE(form_->Trials().Last());
+  const TTriedValue best = form_->Trials().Last()->helped.at(0);
+  ASSERT_NE(best.parameters.resolver, form_->LastAnalysis().parameters.resolver);
   auto* open = form_->DiagnosisView().findChild<QPushButton*>("ExploreButton");
   ASSERT_NE(open, nullptr);
   EXPECT_EQ(open->text(), "パラメータ探索…");
@@ -115,10 +151,11 @@ TEST_F(MainWindow, ResolverSuggestionOpensTheExplorer) {
   ASSERT_NE(explorer, nullptr);
   EXPECT_TRUE(explorer->isVisible());
   explorer->close();
-  // The corner failure's Warp suggestion names no explorer.
-  ASSERT_EQ(Load(DarkBeyondTheCorner(), "corner.bmp"), TForm1::TLoadResult::Loaded);
-  form_->AnalyBtnClick();
-  EXPECT_EQ(form_->DiagnosisView().findChild<QPushButton*>("ExploreButton"), nullptr);
+  auto* apply = form_->DiagnosisView().findChild<QPushButton*>("ApplyButton");
+  ASSERT_NE(apply, nullptr);
+  apply->click();
+  EXPECT_EQ(form_->LastAnalysis().parameters, best.parameters);
+  EXPECT_EQ(form_->LastAnalysis().decoded ? TStage::Done : form_->LastAnalysis().stage, best.reached);
 }
 
 // The picture's own histogram takes a pass over the picture: it is made when
@@ -189,6 +226,36 @@ TEST(DiagnosisPlots, MarksStandWhereTheirValuesLie) {
   EXPECT_TRUE(has(column(64), plot_colours::kFellShort));
   EXPECT_TRUE(has(column(192), plot_colours::kPassed));
   EXPECT_FALSE(has(column(192), plot_colours::kFellShort));
+}
+
+}  // namespace
+
+namespace {
+
+// A new analysis drops what the trial of the one before would still deliver;
+// a new load stops the running trial, and nothing of it is shown.
+TEST_F(MainWindow, NewAnalysisOrLoadDropsTheRunningTrial) {
+  TDiagnosisPage& page = form_->DiagnosisView();
+  ASSERT_EQ(Load(SymbolOnDarkBackground(), "dark.bmp"), TForm1::TLoadResult::Loaded);
+  form_->SetFieldsAndAnalyse({-128, 6, 0});
+  ASSERT_FALSE(form_->LastAnalysis().decoded);
+  form_->SetFieldsAndAnalyse({7, 6, 0});
+  ASSERT_FALSE(form_->LastAnalysis().decoded);
+  AwaitTrial(*form_);
+  QTest::qWait(50);
+  ASSERT_TRUE(form_->Trials().Last());
+  EXPECT_EQ(form_->Trials().Last()->parameters, form_->LastAnalysis().parameters);
+
+  form_->AnalyBtnClick();
+  EXPECT_TRUE(page.Trying());
+  EXPECT_TRUE(form_->Trials().Running());
+  ASSERT_EQ(Load(TimingDamaged(), "next.bmp"), TForm1::TLoadResult::Loaded);
+  EXPECT_FALSE(page.Trying());
+  EXPECT_FALSE(form_->Trials().Running());
+  EXPECT_EQ(page.TrialNote(), "新しい画像が読み込まれたので、値を試すのをやめました。");
+  QTest::qWait(100);
+  EXPECT_FALSE(form_->Trials().Last());
+  EXPECT_EQ(page.TrialNote(), "新しい画像が読み込まれたので、値を試すのをやめました。");
 }
 
 }  // namespace

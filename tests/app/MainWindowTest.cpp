@@ -28,6 +28,7 @@
 #include "TestSymbols.h"
 #include "WindowSurfaces.h"
 #include "WindowTestSupport.h"
+#include "decoder/Trial.h"
 #include "decoder/Veltrix.h"
 #include "image/FrontImage.h"
 #include "report/HtmlReport.h"
@@ -493,7 +494,10 @@ TEST_F(MainWindow, ReportHoldsTheLastAnalysisOnlyAndIsRefusedWhileThePagesAreSta
   TAnalysisResult alone = Analyse(veltrix, surfaces, picture, failing);
   // The diagnosis's histogram of the picture, which the command line makes for its report.
   alone.diagnosis.pictureHistogram = TFrontImage::GreyHistogram(picture);
-  EXPECT_EQ(written, HtmlReport({"symbol.bmp", picture.Width(), picture.Height(), &surfaces, &alone}));
+  // The report command waited for the trial of the failed analysis, which the report shows.
+  const TTrial trial = TTrialRunner(picture, alone, 0).Run();
+  EXPECT_EQ(written, HtmlReport({.pictureName = "symbol.bmp", .width = picture.Width(), .height = picture.Height(),
+                                 .surfaces = &surfaces, .result = &alone, .trial = &trial}));
   // Read back: well formed, the outcome and every page, the hostile text nowhere as markup.
   QXmlStreamReader xml(QByteArray::fromStdString(written));
   QStringList sections;

@@ -28,6 +28,7 @@
 #include "cli/CommandLine.h"
 #include "common/Surfaces.h"
 #include "decoder/Analysis.h"
+#include "decoder/PictureOperations.h"
 
 namespace fs = std::filesystem;
 using namespace testing_support;
@@ -463,4 +464,44 @@ TEST_F(CommandLine, HideAnswerWritesTheExerciseAndItsAnswerSheetTogether) {
   fs::create_directory(Path("blocked-answer.html"));
   ExpectUnusable({"--hide-answer", "--report", Path("blocked.html"), picture}, "blocked-answer.html");
   EXPECT_FALSE(fs::exists(Path("blocked.html")));
+}
+
+// An inverted symbol: the stage line names the operation that was tried and
+// read it, the JSON holds the trial with it; --invert then reads it, the JSON
+// naming the operation; a rotation that is no quarter turn is a usage error.
+TEST_F(CommandLine, PictureOperationsAndTheTrialNamingThem) {
+  const TBitmap symbol = RenderSymbol(EncodeBytes("operated", 1, 1), 4);
+  WriteBmp(ApplyOperations(symbol, {true, false, 0}), Path("inverted.bmp"));
+  const TRun failed = Run({"--json", "-", Path("inverted.bmp")});
+  EXPECT_EQ(failed.status, kExitNotDecoded);
+  const std::string line = failed.err.substr(failed.err.find("stage: "));
+  EXPECT_NE(line.find("; try --invert (decodes)\n"), std::string::npos) << line;
+  const QJsonObject diagnosis = QJsonDocument::fromJson(QByteArray::fromStdString(failed.out)).object()["diagnosis"].toObject();
+  const QJsonObject trial = diagnosis["trial"].toObject();
+  const QJsonObject best = trial["helped"].toArray().at(0).toObject();
+  EXPECT_TRUE(trial["complete"].toBool());
+  EXPECT_EQ(best["operations"].toString(), "inverted");
+  EXPECT_EQ(best["reached"].toString(), "decoded");
+  EXPECT_FALSE(trial["tried"].toArray().isEmpty());
+
+  struct TCase {
+    std::vector<std::string> options;
+    const char* text;
+  };
+  for (const TCase& c : {TCase{{"--invert"}, "inverted"}, TCase{{"--invert", "--rotate", "90"}, "inverted, turned 90\u00B0"},
+                         TCase{{"--invert", "--mirror", "--mirror"}, "inverted, mirrored"}}) {
+    std::vector<std::string> arguments = c.options;
+    arguments.insert(arguments.end(), {"--json", "-", Path("inverted.bmp")});
+    const TRun run = Run(arguments);
+    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+    EXPECT_EQ(json["operations"].toObject()["text"].toString().toStdString(), c.text);
+    if (c.options.size() < 3) {
+      EXPECT_EQ(run.status, kExitDecoded) << run.err;
+      EXPECT_EQ(json["text"].toString(), "operated");
+    }
+  }
+  EXPECT_FALSE(QJsonDocument::fromJson(QByteArray::fromStdString(Run({"--json", "-", Path("inverted.bmp")}).out))
+                   .object()
+                   .contains("operations"));
+  ExpectUnusable({"--rotate", "45", Path("inverted.bmp")}, "--rotate must be 90, 180 or 270, not '45'");
 }

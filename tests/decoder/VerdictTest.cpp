@@ -244,3 +244,70 @@ TEST(Verdict, ResolverIsSuggestedTowardsTheShareOfDarkOnlyWhereItMovesGreyLevels
 }
 
 }  // namespace
+
+namespace {
+
+// The bottom-left finder painted over: the finder search "succeeds" with a
+// false third candidate inside the symbol, a later stage stops, and the
+// verdict names the finder search as the suspect with that candidate. A symbol with its three finders and a damaged timing
+// pattern has no suspect: the triangle is right.
+TEST(Verdict, FinderCandidatesThatAreNoSymbolsAreSuspected) {
+  TTestSymbol symbol = EncodeBytes("finder painted over", 2, 1);
+  for (std::int32_t y = symbol.size - 7; y < symbol.size; ++y)
+    for (std::int32_t x = 0; x < 7; ++x)
+      if (symbol.Dark(x, y)) FlipModule(symbol, x, y);
+  constexpr std::int32_t kModule = 4, kQuiet = 12;
+  const TBitmap picture = RenderSymbol(symbol, kModule, kQuiet);
+  const TAnalysisResult painted = FreshAnalysis(picture);
+  ASSERT_GT(painted.stage, TStage::FinderSearch) << painted.failureReason;
+  ASSERT_FALSE(painted.decoded);
+  ASSERT_TRUE(painted.verdict.suspect);
+  const TSuspect& suspect = *painted.verdict.suspect;
+  EXPECT_EQ(suspect.stage, TStage::FinderSearch);
+  // Not one of the two finder patterns left (their centres 3.5 modules in from the symbol's corners).
+  const std::int32_t near = (kQuiet + 3) * kModule + 2, far = (kQuiet + symbol.size - 4) * kModule + 2;
+  for (const TPoint real : {TPoint{near, near}, TPoint{far, near}})
+    EXPECT_GT(std::abs(suspect.candidate.x - real.x) + std::abs(suspect.candidate.y - real.y), 2 * kModule);
+  EXPECT_NE(suspect.failed & TSuspect::kWeights, 0);
+  EXPECT_LT(suspect.weight * 2, suspect.otherWeight);
+  EXPECT_NE(EnglishText(suspect).find("is weaker (" + std::to_string(suspect.weight) + " against"), std::string::npos)
+      << EnglishText(suspect);
+  EXPECT_NE(DiagnosisHeadline(painted.verdict).find("疑い"), std::string::npos);
+  EXPECT_NE(DiagnosisLine(painted.verdict).find("the finder search is suspect"), std::string::npos);
+  // The decoder's own stage stays where it stopped.
+  EXPECT_EQ(painted.verdict.stage, painted.stage);
+
+  const TAnalysisResult timing = FreshAnalysis(TimingDamaged());
+  ASSERT_EQ(timing.stage, TStage::Version);
+  EXPECT_FALSE(timing.verdict.suspect);
+  EXPECT_NE(MessageNote(timing.errorCode).find("エラーコード 1"), std::string::npos);
+  EXPECT_EQ(MessageNote(3), "");
+}
+
+}  // namespace
+
+namespace {
+
+// The module size is estimated from the finder candidates' weights (six
+// stretches a pixel of module) and named when too small for the sampling.
+TEST(Verdict, ModuleSizeFromTheFinderCandidates) {
+  struct TCase {
+    int moduleSize;
+    bool named;
+  };
+  for (const TCase c : {TCase{2, true}, TCase{4, false}}) {
+    SCOPED_TRACE(c.moduleSize);
+    TTestSymbol symbol = EncodeBytes("far away", 2, 1);
+    for (std::int32_t y = symbol.size - 7; y < symbol.size; ++y)
+      for (std::int32_t x = 0; x < 7; ++x)
+        if (symbol.Dark(x, y)) FlipModule(symbol, x, y);
+    const TAnalysisResult result = FreshAnalysis(RenderSymbol(symbol, c.moduleSize));
+    ASSERT_FALSE(result.decoded);
+    EXPECT_EQ(result.verdict.moduleTenths, c.moduleSize * 10);
+    EXPECT_EQ(!EnglishModuleText(result.verdict).empty(), c.named);
+    EXPECT_EQ(DiagnosisLine(result.verdict).find("about 2.0 pixels per module") != std::string::npos, c.named);
+  }
+  EXPECT_EQ(FreshAnalysis(RenderSymbol(EncodeBytes("near", 1, 1), 2)).verdict.moduleTenths, 0);
+}
+
+}  // namespace
