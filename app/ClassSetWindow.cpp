@@ -25,6 +25,7 @@
 #include "classset/ClassSet.h"
 #include "common/VisibleText.h"
 #include "decoder/DiagnosisTexts.h"
+#include "decoder/TrialTexts.h"
 #include "decoder/Parameters.h"
 #include "picture/JpegFile.h"
 #include "picture/PictureLoader.h"
@@ -55,8 +56,12 @@ TUiText CellText(const TClassRow& row, TClassColumn column) {
       break;
     case TClassColumn::Suggestion: {
       QStringList lines;
-      if (read)
+      if (read && row.trial) {
+        for (const TTriedValue& value : row.trial->helped) lines << Q(EnglishText(value, *row.trial));
+        if (lines.isEmpty()) lines << Q(EnglishOutcome(*row.trial));
+      } else if (read) {
         for (const TSuggestion& suggestion : row.verdict.suggestions) lines << Q(EnglishText(suggestion));
+      }
       english = lines.join(QLatin1Char('\n'));
       break;
     }

@@ -30,8 +30,8 @@ std::vector<std::string> EnglishTraceNotes(const TDiagnosis& diagnosis) {
                     "other copy (top right and bottom left) is not read, so it may fail although that copy is whole.");
   if (!diagnosis.correction) return notes;
   const TCorrectionFigures& f = *diagnosis.correction;
-  notes.push_back("On BlockRead, \"" + decoding_report::CodewordCountLine(f.codewords) +
-                  "\" counts the codewords read, not the blocks.");
+  notes.push_back("On BlockRead, the line of the block count (" + std::to_string(f.codewords) +
+                  " here) counts the codewords read, not the blocks.");
   if (f.blocks.size() > 1)
     notes.push_back("On ReedSolomon, N in \"N data errors corrected.\" is the running total up to that block, not the "
                     "block's own count.");
