@@ -55,8 +55,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), surfaces_(std::make_uniqu
   setFont(WindowFont());
   PlaceOnScreen(*this, QSize(979, 663), QPoint(231, 232));
 
-  // A window smaller than the pages need scrolls them (the top bar with
-  // them), and the status bar stays in view below.
+  // A window smaller than the pages need scrolls them (the top bar with them); the status bar stays below.
   auto* client = new QWidget;
   client->setObjectName(QStringLiteral("Client"));
   auto* column = new QVBoxLayout(client);
@@ -293,7 +292,6 @@ void TForm1::LoadMadePicture(const TBitmap& picture, const QString& caption) {
 void TForm1::ShowLoaded(std::optional<TBitmap> loaded, const QString& path, TPictureSource source,
                         const QString& madeCaption) {
   if (loaded) {
-    adjuster_->Loaded(*loaded, source);
     picture_ = std::move(*loaded);
     picturePath_ = path;
     pictureSource_ = std::move(source);
@@ -311,7 +309,7 @@ void TForm1::ShowLoaded(std::optional<TBitmap> loaded, const QString& path, TPic
     trials_->Cancel();
     inspector_->Loaded();
     ShowDiagnosisState();
-    adjuster_->ShowCaption(*surfaces_->View(TImagePaneId::Image1), *inspector_, TranslatedText(madeCaption_, UiLanguage()));
+    adjuster_->Loaded(picture_, pictureSource_, *surfaces_->View(TImagePaneId::Image1), *inspector_, madeCaption_);
   }
   PageControl1->setCurrentWidget(TabSheet1);
 }
@@ -325,8 +323,7 @@ void TForm1::AnalyBtnClick() {
                           [] { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
   lastDrawn_ = surfaces_->Refresh();
   inspector_->Analysed(lastAnalysis_, *decoder_, lastDrawn_);
-  diagnosis_->Show(lastAnalysis_, picture_);
-  trials_->Analysed(picture_, lastAnalysis_);
+  trials_->Show(picture_, lastAnalysis_);
   ShowDiagnosisState();
   if (lastAnalysis_.aborted) ShowMessage(QString::fromUtf8(lastAnalysis_.failureReason));
 }

@@ -37,11 +37,15 @@ void TPictureAdjuster::ShowCaption(QWidget& pane, TPaneTools& tools, const QStri
   tools.SetRestingReadout(caption);
 }
 
-void TPictureAdjuster::Loaded(const TBitmap& picture, const TPictureSource& source) {
-  if (applying_) return;
-  original_ = picture;
-  source_ = source;
-  operations_ = {};
+void TPictureAdjuster::Loaded(const TBitmap& picture, const TPictureSource& source, QWidget& pane, TPaneTools& tools,
+                              const QString& made) {
+  if (!applying_) {
+    original_ = picture;
+    source_ = source;
+    operations_ = {};
+  }
+  // What was made, in the window's language, and what was done to the picture.
+  ShowCaption(pane, tools, TranslatedText(made, UiLanguage()));
 }
 
 QString TPictureAdjuster::Label() const {

@@ -27,8 +27,10 @@ class TPictureAdjuster : public QObject {
   // The submenu goes into `tools` before `before`.
   TPictureAdjuster(QMenu* tools, QAction* before, TShow show, QObject* parent);
 
-  // A picture was loaded; nothing while an operation shows its picture.
-  void Loaded(const TBitmap& picture, const TPictureSource& source);
+  // A picture was loaded (an operation's own picture is not taken as loaded);
+  // its caption, `made` (translated) followed by Label(), shown on `pane` and
+  // as the readout at rest.
+  void Loaded(const TBitmap& picture, const TPictureSource& source, QWidget& pane, TPaneTools& tools, const QString& made);
   // True while an operation shows its picture.
   bool Applying() const { return applying_; }
   const TPictureOperations& Operations() const { return operations_; }

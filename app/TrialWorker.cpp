@@ -65,6 +65,11 @@ std::uint64_t TTrialWorker::Analysed(const TBitmap& picture, const TAnalysisResu
   return number;
 }
 
+void TTrialWorker::Show(const TBitmap& picture, const TAnalysisResult& analysis) {
+  if (page_ != nullptr) page_->Show(analysis, picture);
+  Analysed(picture, analysis);
+}
+
 void TTrialWorker::Cancel() {
   CancelRunning();
   if (page_ != nullptr) page_->StopTrying();

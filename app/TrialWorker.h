@@ -43,6 +43,8 @@ class TTrialWorker : public QObject {
   // A new analysis: the running trial is cancelled and, when the analysis
   // did not read, a trial of it starts. Returns the analysis's number.
   std::uint64_t Analysed(const TBitmap& picture, const TAnalysisResult& analysis);
+  // The analysis shown on the page 診断 (given at construction), then Analysed.
+  void Show(const TBitmap& picture, const TAnalysisResult& analysis);
   // A new picture: the running trial is cancelled, the last trial forgotten.
   void Cancel();
   // True while the trial of the current analysis runs.
