@@ -177,7 +177,7 @@ void TDiagnosisPage::Show(const TAnalysisResult& result, const TBitmap& picture)
   figures_->setText(figures.join(QLatin1Char('\n')));
   QStringList notes, english;
   for (const std::string& note : TraceNotes(result.diagnosis)) notes << QStringLiteral("・") + Q(note);
-  for (const std::string& note : EnglishTraceNotes(result.diagnosis)) english << QStringLiteral("・") + Q(note);
+  for (const std::string& note : EnglishTraceNotes(result.diagnosis)) english << QStringLiteral("• ") + Q(note);
   traceNotes_->setText(Both(notes.join(QLatin1Char('\n')), english.join(QLatin1Char('\n'))));
   traceNotesTitle_->setVisible(!notes.isEmpty());
   traceNotes_->setVisible(!notes.isEmpty());
