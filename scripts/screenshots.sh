@@ -31,7 +31,8 @@
 # --manual writes the pages, the inspector's views and the explorer's map of
 # the version-3 symbol (the page 診断 after the dark-background failure
 # instead), window.png (the page 位置検索, shown near the top of the README),
-# the sample maker's window and its loaded sample, and the diagrams of the
+# the sample maker's window and its loaded sample, the class set's and the
+# lab's windows, and the diagrams of the
 # symbol (morilux_manual_pictures), each reduced to a
 # palette by pngquant so that the committed pictures stay small.
 #
@@ -71,7 +72,7 @@ if $manual; then
   rm -f "$out"/failure-*.png
   shoot --sample-maker >/dev/null
   shoot --lab >/dev/null
-  rm -f "$out"/lab-panes.png
+  rm -f "$out"/lab-panes.png "$out"/help.png
   rm -f "$out"/sample-TabSheet3.png "$out"/sample-photo-TabSheet1.png
   "$build/tests/app/morilux_manual_pictures" "$out"
   cp "$out/02-TabSheet11.png" "$out/window.png"

@@ -45,6 +45,7 @@
 // here, so that an earlier build's `morilux` can be timed alike.
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <optional>
 
@@ -214,6 +215,8 @@ int SaveScreenshots(TForm1& window, const QString& directory, const QString& pre
     return 1;
   }
   window.AnalyBtnClick();
+  // The page 診断 is shot with the trial of the analysis ended and shown.
+  window.Trials().Wait(std::chrono::seconds(60));
   auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
   for (int i = 0; i < pages->count(); ++i) {
     pages->setCurrentIndex(i);
@@ -234,6 +237,8 @@ int SaveViews(TForm1& window, const QString& directory, const QString& prefix) {
     return 1;
   }
   window.AnalyBtnClick();
+  // The page 診断 is shot with the trial of the analysis ended and shown.
+  window.Trials().Wait(std::chrono::seconds(60));
   auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
   const QStringList shown = {QStringLiteral("TabSheet11"), QStringLiteral("TabSheet10")};
   const auto shootPages = [&](const QString& kind) {
