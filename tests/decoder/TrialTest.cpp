@@ -49,12 +49,16 @@ TEST(Trial, ShowsOnlyValuesThatGetPastTheStage) {
     TBitmap picture;
     bool helps;  // some value is expected to get further
     TPictureOperations operations = {};  // those of the best value
+    std::int32_t forced = 0;  // the best value's ForceVersion, where it must name one
   };
   const std::vector<TCase> cases = {
       {"dark background", SymbolOnDarkBackground(), true},
       {"dark beyond the corner", DarkBeyondTheCorner(), true},
       {"shadow over half", Shadowed(RenderSymbol(EncodeBytes("shadow", 2, 1), 4)), true},
       {"version above 14", RenderSymbol(EncodeBytes("large", 20, 0), 3), true},
+      // Version 15 named by its version information, tried whether or not the verdict claims it.
+      {"version information one bit wrong", VersionInformationFlipped(1), true, {}, 15},
+      {"version information two bits wrong", VersionInformationFlipped(2), true, {}, 15},
       {"inverted", Inverted(RenderSymbol(EncodeBytes("inverted", 2, 1), 4)), true, {true, false, 0}},
       {"mirrored", Mirrored(RenderSymbol(EncodeBytes("mirrored", 3, 1), 4)), true, {false, true, 0}},
       {"blank", TBitmap(80, 60), false},
@@ -77,6 +81,9 @@ TEST(Trial, ShowsOnlyValuesThatGetPastTheStage) {
     }
     if (c.helps) {
       EXPECT_EQ(trial.helped.front().operations, c.operations);
+      if (c.forced != 0) {
+        EXPECT_EQ(trial.helped.front().parameters.forceVersion, c.forced);
+      }
     }
     // Best first: none further than the first.
     for (const TTriedValue& value : trial.helped) EXPECT_LE(value.reached, trial.helped.front().reached);

@@ -78,6 +78,23 @@ TEST(Verdict, NamesTheStageAndTheFigureEachDamageWasMadeToShow) {
          EXPECT_EQ(r.verdict.evidence.numbers[2], 3);
        },
        {}},
+      // Where no timing test passes, only the version information names version
+      // 15: one wrong bit of it is close enough to claim the version, two are not.
+      {"version information one bit wrong", VersionInformationFlipped(1), TStage::Version,
+       TEvidenceKind::NoTimingMatch,
+       [](const TAnalysisResult& r) {
+         const std::vector<TSelfNamingVersion>& named = r.diagnosis.version->selfNamingVersions;
+         EXPECT_NE(std::find(named.begin(), named.end(), TSelfNamingVersion{15, 1}), named.end());
+         EXPECT_EQ(r.verdict.suggestions.at(0).value, 15);
+       },
+       {TSuggestionKind::ForceVersion}},
+      {"version information two bits wrong", VersionInformationFlipped(2), TStage::Version,
+       TEvidenceKind::NoTimingMatch,
+       [](const TAnalysisResult& r) {
+         const std::vector<TSelfNamingVersion>& named = r.diagnosis.version->selfNamingVersions;
+         EXPECT_NE(std::find(named.begin(), named.end(), TSelfNamingVersion{15, 2}), named.end());
+       },
+       {}},
       // The bottom-right search ends inside its window: no smaller one would mend it.
       {"edges meet outside the picture", EdgesMeetOutside(), TStage::Corners, TEvidenceKind::CornerFailure,
        [](const TAnalysisResult& r) {
@@ -182,7 +199,7 @@ TEST(Verdict, FollowingTheSuggestionGetsPastTheStage) {
   // Version 15 lies beyond the timing test; its version information names it at its own module size.
   const TBitmap fifteen = RenderSymbol(EncodeBytes("version fifteen", 15, 1), 3);
   EXPECT_EQ(FreshAnalysis(fifteen).verdict.suggestions.front(), (TSuggestion{TSuggestionKind::ForceVersion, 15}));
-  for (const TBitmap& picture : {fifteen, DarkBeyondTheCorner(), DarkBeyondTheCorner(3, 9, 10), SymbolOnDarkBackground()}) {
+  for (const TBitmap& picture : {fifteen, VersionInformationFlipped(1), DarkBeyondTheCorner(), DarkBeyondTheCorner(3, 9, 10), SymbolOnDarkBackground()}) {
     const TAnalysisResult result = FreshAnalysis(picture);
     ASSERT_FALSE(result.verdict.suggestions.empty());
     TAnalysisParameters parameters;

@@ -36,6 +36,18 @@ inline TBitmap VersionInformationDamaged() {
   return RenderSymbol(symbol, 4);
 }
 
+// Version 15 at three pixels a module: its timing patterns match at no version
+// the timing test tries, so only its version information can name it. Bits
+// 0 .. flips - 1 of both copies of that information inverted.
+inline TBitmap VersionInformationFlipped(int flips) {
+  TTestSymbol symbol = EncodeBytes("version information flipped", 15, 1);
+  for (int bit = 0; bit < flips; ++bit) {
+    FlipModule(symbol, symbol.size - 11 + bit % 3, bit / 3);
+    FlipModule(symbol, bit / 3, symbol.size - 11 + bit % 3);
+  }
+  return RenderSymbol(symbol, 3);
+}
+
 // Version 5-Q, four codewords of its first block made wrong: one more than the decoder corrects.
 inline const std::string kFoxText = "The quick brown fox jumps over 13 dogs!!";
 inline TBitmap BlockBeyondCorrection() {
