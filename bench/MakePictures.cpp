@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchPhotos.h"
 #include "ConformancePictures.h"
 #include "FilledSymbols.h"
 #include "PhotoScene.h"
@@ -154,22 +155,10 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  const ts::TTestSymbol photoSymbol =
-      ts::EncodeBytes("MORILUX BENCHMARK PHOTO 12MP - https://example.org/morilux/benchmark", 7, 1);
-  ts::TPhotoOptions options;
-  options.width = 4000;
-  options.height = 3000;
-  options.seed = 20261207;
-  options.moduleSize = 23.0;
-  options.degrees = 7.0;
-  options.centreX = 0.47;
-  options.centreY = 0.52;
+  const ts::TTestSymbol photoSymbol = bench_photos::PhotoSymbol();
+  const ts::TPhotoOptions options = bench_photos::PhotoOptions();
   Write(ts::RenderPhoto(photoSymbol, options), folder / "photo-12mp.jpg");
-  ts::TTestSymbol painted = photoSymbol;
-  for (std::int32_t y = painted.size - 7; y < painted.size; ++y)
-    for (std::int32_t x = 0; x < 7; ++x)
-      if (painted.Dark(x, y)) ts::FlipModule(painted, x, y);
-  Write(ts::RenderPhoto(painted, options), folder / "photo-12mp-failing.jpg");
+  Write(ts::RenderPhoto(bench_photos::FinderPaintedOver(photoSymbol), options), folder / "photo-12mp-failing.jpg");
 
   const ts::TTestSymbol smallSymbol = ts::EncodeBytes("MORILUX BENCHMARK PHOTO 2000x2000", 5, 1);
   ts::TPhotoOptions square = options;

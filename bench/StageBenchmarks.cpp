@@ -27,6 +27,7 @@
 #ifdef MORILUX_BENCH_LOADER
 #include "picture/PictureLoader.h"
 #endif
+#include "BenchPhotos.h"
 #include "ConformancePictures.h"
 #include "PhotoScene.h"
 #include "TestPng.h"
@@ -310,21 +311,8 @@ void BM_FacadeVersion10(benchmark::State& state) { Facade(state, Version(10), 0)
 // against one column of the explorer's grid (every Resolver of the default
 // grid at Warp 6), its budget being 1.3 times the column.
 const TBitmap& FailingPhoto() {
-  static const TBitmap picture = [] {
-    ts::TTestSymbol symbol = ts::EncodeBytes("MORILUX BENCHMARK PHOTO 12MP - https://example.org/morilux/benchmark", 7, 1);
-    for (std::int32_t y = symbol.size - 7; y < symbol.size; ++y)
-      for (std::int32_t x = 0; x < 7; ++x)
-        if (symbol.Dark(x, y)) ts::FlipModule(symbol, x, y);
-    ts::TPhotoOptions options;
-    options.width = 4000;
-    options.height = 3000;
-    options.seed = 20261207;
-    options.moduleSize = 23.0;
-    options.degrees = 7.0;
-    options.centreX = 0.47;
-    options.centreY = 0.52;
-    return ts::RenderPhoto(symbol, options);
-  }();
+  static const TBitmap picture =
+      ts::RenderPhoto(bench_photos::FinderPaintedOver(bench_photos::PhotoSymbol()), bench_photos::PhotoOptions());
   return picture;
 }
 
