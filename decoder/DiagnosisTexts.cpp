@@ -8,6 +8,7 @@
 
 #include "common/Messages.h"
 #include "common/Rounding.h"
+#include "decoder/FigureSections.h"
 
 namespace {
 
@@ -410,27 +411,37 @@ std::string MessageNote(std::int32_t errorCode) {
          "」のどちらで止まっても同じです。どちらで止まったかは上の段階の列が示します。";
 }
 
+std::vector<TFigureSection> FigureSections(const TVerdict& verdict) {
+  using S = TFigureSection;
+  switch (verdict.stage) {
+    case TStage::Binarization: return {S::Binarization};
+    case TStage::FinderSearch: return {S::Binarization, S::Finder};
+    case TStage::Version: return {S::Binarization, S::Version};
+    case TStage::Corners: return {S::Binarization, S::Corners};
+    case TStage::Sampling: return {S::Binarization, S::Sampling};
+    case TStage::Format: return {S::Binarization, S::Format};
+    case TStage::Codewords: return {S::Binarization, S::Codewords};
+    case TStage::Data:
+      if (verdict.decoded) return {S::Binarization, S::Data};
+      return {S::Binarization, S::Codewords, S::Data};
+    case TStage::Done: return {S::Binarization, S::Version, S::Format, S::Codewords, S::Data};
+  }
+  return {S::Binarization};
+}
+
 std::vector<std::string> FigureLines(const TDiagnosis& d, const TVerdict& verdict) {
   std::vector<std::string> lines;
-  Binarization(d, lines);
-  switch (verdict.stage) {
-    case TStage::Binarization: break;
-    case TStage::FinderSearch: Finder(d, lines); break;
-    case TStage::Version: Version(d, lines); break;
-    case TStage::Corners: Corners(d, lines); break;
-    case TStage::Sampling: Sampling(d, lines); break;
-    case TStage::Format: Format(d, lines); break;
-    case TStage::Codewords: Codewords(d, lines); break;
-    case TStage::Data:
-      if (!verdict.decoded) Codewords(d, lines);
-      Data(d, lines);
-      break;
-    case TStage::Done:
-      Version(d, lines);
-      Format(d, lines);
-      Codewords(d, lines);
-      Data(d, lines);
-      break;
+  for (const TFigureSection section : FigureSections(verdict)) {
+    switch (section) {
+      case TFigureSection::Binarization: Binarization(d, lines); break;
+      case TFigureSection::Finder: Finder(d, lines); break;
+      case TFigureSection::Version: Version(d, lines); break;
+      case TFigureSection::Corners: Corners(d, lines); break;
+      case TFigureSection::Sampling: Sampling(d, lines); break;
+      case TFigureSection::Format: Format(d, lines); break;
+      case TFigureSection::Codewords: Codewords(d, lines); break;
+      case TFigureSection::Data: Data(d, lines); break;
+    }
   }
   return lines;
 }

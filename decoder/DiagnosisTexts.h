@@ -10,7 +10,8 @@
 // The diagnosis in words, in one place for every front end and tool: the
 // verdict's evidence and suggestions in Japanese (window, report) and English
 // (JSON, command line), the command line's one line, and the Japanese lines
-// around the verdict that the window's page 診断 and the HTML report show.
+// around the verdict that the window's page 診断 and the HTML report show
+// (the measured figures in English too).
 // All UTF-8.
 
 // The texts of the verdict, one sentence each, without a final full stop in English.
@@ -51,6 +52,8 @@ std::string EnglishMessageNote(std::int32_t errorCode);
 // format and blocks the decode settled). Figures of stages that did not run
 // are left out.
 std::vector<std::string> FigureLines(const TDiagnosis& diagnosis, const TVerdict& verdict);
+// The same lines in English, figure for figure (the window in English).
+std::vector<std::string> EnglishFigureLines(const TDiagnosis& diagnosis, const TVerdict& verdict);
 
 // The heading above the data codewords read without correction, and the
 // warning beside it.
