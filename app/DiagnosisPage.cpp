@@ -172,9 +172,10 @@ void TDiagnosisPage::Show(const TAnalysisResult& result, const TBitmap& picture)
   if (const std::string note = MessageNote(result.errorCode); !note.empty())
     evidence = evidence + Both(QLatin1Char('\n') + Q(note), QLatin1Char('\n') + Q(EnglishMessageNote(result.errorCode)));
   evidence_->setText(evidence);
-  QStringList figures;
+  QStringList figures, englishFigures;
   for (const std::string& line : FigureLines(result.diagnosis, verdict)) figures << Q(line);
-  figures_->setText(figures.join(QLatin1Char('\n')));
+  for (const std::string& line : EnglishFigureLines(result.diagnosis, verdict)) englishFigures << Q(line);
+  figures_->setText(Both(figures.join(QLatin1Char('\n')), englishFigures.join(QLatin1Char('\n'))));
   QStringList notes, english;
   for (const std::string& note : TraceNotes(result.diagnosis)) notes << QStringLiteral("・") + Q(note);
   for (const std::string& note : EnglishTraceNotes(result.diagnosis)) english << QStringLiteral("• ") + Q(note);
@@ -284,7 +285,7 @@ void TDiagnosisPage::ShowPlots() {
   for (std::size_t i = 0; i < kDiagnosisPlots.size(); ++i) {
     const TPlotKind kind = kDiagnosisPlots[i].kind;
     if (DiagnosisPlot(kind, *record, {}))
-      plots_[i]->SetDraw([record, kind](const TPlotArea& area) { return *DiagnosisPlot(kind, *record, area); });
+      plots_[i]->SetDraw([record, kind](const TPlotArea& area) { return *DiagnosisPlot(kind, *record, area, InEnglish()); });
     else
       plots_[i]->SetDraw({});
   }

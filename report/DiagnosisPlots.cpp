@@ -146,7 +146,7 @@ TPlot ProfilePlot(const TPlotArea& area, std::span<const std::uint8_t> row, TGre
   return drawing.Take();
 }
 
-TPlot TimingSharesPlot(const TPlotArea& area, const std::vector<TTimingTrial>& trials, double needed) {
+TPlot TimingSharesPlot(const TPlotArea& area, const std::vector<TTimingTrial>& trials, double needed, bool english) {
   TDrawing drawing;
   const TPlotArea inner = Inner(area);
   const auto y = [&](double share) { return inner.Bottom() - inner.height * std::clamp(share, 0.0, 1.0); };
@@ -166,12 +166,14 @@ TPlot TimingSharesPlot(const TPlotArea& area, const std::vector<TTimingTrial>& t
     drawing.Label(LeftScale(area, y(percent / 100.0)), TAlign::End, TAlign::Middle, std::to_string(percent) + " %");
   drawing.Line({inner.left, y(needed)}, {inner.Right(), y(needed)}, plot_colours::kNeeded, 1.5, true);
   drawing.Label({inner.Right(), inner.top - kTopMargin / 2}, TAlign::End, TAlign::Middle,
-                "必要な一致率 " + std::to_string(std::lround(needed * 100)) + " %", plot_colours::kNeeded);
-  drawing.Label({inner.left, inner.top - kTopMargin / 2}, TAlign::Start, TAlign::Middle, "型番ごとの一致率");
+                (english ? "match needed " : "必要な一致率 ") + std::to_string(std::lround(needed * 100)) + " %",
+                plot_colours::kNeeded);
+  drawing.Label({inner.left, inner.top - kTopMargin / 2}, TAlign::Start, TAlign::Middle,
+                english ? "match by version" : "型番ごとの一致率");
   return drawing.Take();
 }
 
-std::optional<TPlot> DiagnosisPlot(TPlotKind kind, const TDiagnosis& record, const TPlotArea& area) {
+std::optional<TPlot> DiagnosisPlot(TPlotKind kind, const TDiagnosis& record, const TPlotArea& area, bool english) {
   const std::optional<TBinarizationFigures>& grey = record.binarization;
   const TGreyMarks marks = grey ? TGreyMarks{grey->threshold, grey->DarkBelow()} : TGreyMarks{};
   switch (kind) {
@@ -183,7 +185,7 @@ std::optional<TPlot> DiagnosisPlot(TPlotKind kind, const TDiagnosis& record, con
       return ProfilePlot(area, grey->middleRow, marks);
     case TPlotKind::TimingShares:
       if (!record.version || record.version->trials.empty()) return std::nullopt;
-      return TimingSharesPlot(area, record.version->trials, record.version->shareNeeded);
+      return TimingSharesPlot(area, record.version->trials, record.version->shareNeeded, english);
   }
   return std::nullopt;
 }

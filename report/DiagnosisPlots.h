@@ -90,7 +90,9 @@ TPlot HistogramPlot(const TPlotArea& area, const TGreyHistogram& histogram, TGre
 // The grey level along the middle row, left to right, with the same lines.
 TPlot ProfilePlot(const TPlotArea& area, std::span<const std::uint8_t> row, TGreyMarks marks);
 // One bar per version tried, its share of matching timing samples, against the share needed.
-TPlot TimingSharesPlot(const TPlotArea& area, const std::vector<TTimingTrial>& trials, double needed);
+// Its two labels are in Japanese, or in English for the window in English.
+TPlot TimingSharesPlot(const TPlotArea& area, const std::vector<TTimingTrial>& trials, double needed,
+                       bool english = false);
 
 // The plots of the diagnosis, in the order they are shown, with their titles.
 enum class TPlotKind { Histogram, Profile, TimingShares };
@@ -107,4 +109,4 @@ inline constexpr std::array<TPlotTitle, 3> kDiagnosisPlots = {{
 
 // The plot of that kind for the record, in `area`; none when the record lacks
 // its figures (the histogram needs the picture's own, pictureHistogram).
-std::optional<TPlot> DiagnosisPlot(TPlotKind kind, const TDiagnosis& record, const TPlotArea& area);
+std::optional<TPlot> DiagnosisPlot(TPlotKind kind, const TDiagnosis& record, const TPlotArea& area, bool english = false);

@@ -48,14 +48,12 @@ QString WithoutDecoderMessages(QString text) {
 }
 
 // What the stages write, the decoded text and the file names keep their
-// language; the language menu reads the same in both; the diagnosis's figure
-// lines are the decoder's own Japanese.
+// language; the language menu reads the same in both.
 bool KeepsItsLanguage(const QObject* object) {
   static const QStringList names = {QStringLiteral("ImgMemo"),      QStringLiteral("BLMemo"),
                                     QStringLiteral("RdSnMemo"),     QStringLiteral("ResultMemo"),
                                     QStringLiteral("StatusPanel0"), QStringLiteral("StatusPanel1"),
                                     QStringLiteral("LanguageMenu"), QStringLiteral("JapaneseAction"),
-                                    QStringLiteral("DiagnosisFigures"),
                                     QStringLiteral("UnverifiedText"), QStringLiteral("HelpContents")};
   for (const QObject* at = object; at != nullptr; at = at->parent())
     if (names.contains(at->objectName())) return true;

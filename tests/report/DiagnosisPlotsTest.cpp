@@ -101,6 +101,10 @@ TEST(DiagnosisPlots, TimingBarsPerVersionAgainstTheShareNeeded) {
   EXPECT_DOUBLE_EQ(LineOfColour(two, plot_colours::kNeeded)->strokes[0][0].y, kBottom - 90);
   const std::vector<std::string> texts = Texts(two);
   EXPECT_NE(std::find(texts.begin(), texts.end(), "必要な一致率 90 %"), texts.end());
+  // The window in English draws its two labels in English.
+  const std::vector<std::string> english = Texts(TimingSharesPlot(kArea, {{2, 13, 11, 9, false}}, 0.9, true));
+  EXPECT_NE(std::find(english.begin(), english.end(), "match needed 90 %"), english.end());
+  EXPECT_NE(std::find(english.begin(), english.end(), "match by version"), english.end());
 
   std::vector<TTimingTrial> many;
   for (int version = 1; version <= 40; ++version) many.push_back({version, 10, 5, 5, false});
