@@ -42,7 +42,8 @@ TWindowReport WindowReport(const TWindowReportInput& input) {
                             .pictureJpeg = input.source ? input.source->EmbeddableJpeg() : std::string(),
                             .hideAnswer = input.hideAnswer,
                             .trial = input.trial,
-                            .operations = input.operations};
+                            .operations = input.operations,
+                            .language = InEnglish() ? TReportLanguage::English : TReportLanguage::Japanese};
   return {HtmlReport(report), input.hideAnswer ? AnswerSheet(report) : std::string()};
 }
 

@@ -77,7 +77,8 @@ void WritePictureReport(const TBatchArguments& arguments, const TPlacement& plac
                            .pictureJpeg = picture.source.EmbeddableJpeg(),
                            .hideAnswer = arguments.hideAnswer,
                            .threads = 1,
-                           .trial = picture.trial};
+                           .trial = picture.trial,
+                           .language = arguments.language};
   const std::string path = (fs::path(placement.folder) / name).string();
   std::string html, answers;
   try {
@@ -150,7 +151,8 @@ int RunBatch(const TBatchArguments& arguments, std::ostream& out, std::ostream& 
   for (std::optional<TClassRow>& row : ran) rows.push_back(std::move(*row));
 
   const TClassSummaryInput summary{arguments.folder.toStdString(), &rows, arguments.parameters,
-                                   arguments.explore ? &*arguments.explore : nullptr, arguments.hideAnswer, placement.answers};
+                                   arguments.explore ? &*arguments.explore : nullptr, arguments.hideAnswer, placement.answers,
+                                   arguments.language};
   const bool jsonOut = arguments.json && *arguments.json == QStringLiteral("-");
   try {
     if (arguments.report) {

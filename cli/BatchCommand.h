@@ -11,6 +11,7 @@
 #include "Interrupt.h"
 #include "decoder/Analysis.h"
 #include "decoder/Explorer.h"
+#include "report/ReportLanguage.h"
 
 // `morilux-cli --batch FOLDER`: a class set. Every picture of the folder is
 // analysed on several threads (ClassSet.h), then the summary page and each
@@ -27,6 +28,8 @@ struct TBatchArguments {
   std::optional<TExploreGrid> explore;
   bool hideAnswer = false;
   unsigned jobs = 1;
+  // The language of the summary page's and the reports' own texts.
+  TReportLanguage language = TReportLanguage::Japanese;
 };
 
 // Runs the class set; `interrupt`, once raised, stops it after the pictures

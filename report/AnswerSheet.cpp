@@ -30,11 +30,12 @@ std::size_t DataCodewords(const TAnalysisResult& result, std::size_t listed) {
                                                   [](std::int64_t sum, const TBlockFigures& b) { return sum + b.dataCodewords; }));
 }
 
-std::string PageCaption(TTextPaneId pane) {
+std::string PageCaption(TTextPaneId pane, TReportLanguage language) {
   for (std::size_t p = 0; p < Pages().size(); ++p)
     for (const TPagePane& shown : Pages()[p].panes)
       if (shown.kind == TPagePane::TKind::Text && shown.text == pane)
-        return std::to_string(p + 1) + ". " + std::string(Pages()[p].caption) + "（" + std::string(PaneName(pane)) + "）";
+        return std::to_string(p + 1) + ". " + WindowLabelIn(Pages()[p].caption, language) +
+               std::string(Say(language, "（", " [")) + std::string(PaneName(pane)) + std::string(Say(language, "）", "]"));
   return std::string(PaneName(pane));
 }
 
@@ -65,14 +66,16 @@ std::vector<std::string> ExerciseLines(TTextPaneId pane, const std::vector<std::
 std::string AnswerSheet(const TReportInput& input) {
   const TSurfaces& surfaces = *input.surfaces;
   const TAnalysisResult& result = *input.result;
+  const TReportLanguage language = input.language;
   QByteArray out;
   THtml html(&out);
-  OpenDocument(html, "Morilux 解答 — " + input.pictureName);
+  const std::string title(Say(language, "Morilux 解答", "Morilux answers"));
+  OpenDocument(html, title + " — " + input.pictureName, {}, language);
   html.Open("header");
-  html.Element("h1", "Morilux 解答");
-  html.Element("p", "答えを伏せたレポートから除いたものです。");
+  html.Element("h1", title);
+  html.Element("p", Say(language, "答えを伏せたレポートから除いたものです。", "What the report for the exercise leaves out."));
   html.Open("table", {{"class", QStringLiteral("facts")}});
-  Row(html, "画像", input.pictureName);
+  Row(html, Say(language, "画像", "Picture"), input.pictureName);
   Row(html, "Resolver", std::to_string(result.parameters.resolver));
   Row(html, "Warp", std::to_string(result.parameters.warp));
   Row(html, "ForceVersion", std::to_string(result.parameters.forceVersion));
@@ -80,16 +83,16 @@ std::string AnswerSheet(const TReportInput& input) {
   html.Close();
 
   html.Open("section", {{"id", QStringLiteral("answer")}});
-  html.Element("h2", "読み取った文字列");
+  html.Element("h2", Say(language, "読み取った文字列", "The text read"));
   if (result.decoded)
     Lines(html, {ShiftJisToUtf8(result.text)}, 0, {{"class", QStringLiteral("answer")}});
   else
-    html.Element("p", "読み取れませんでした。", {{"class", QStringLiteral("empty")}});
+    html.Element("p", Say(language, "読み取れませんでした。", "Nothing was read."), {{"class", QStringLiteral("empty")}});
   html.Close();
 
   for (const TTextPaneId pane : {TTextPaneId::ResultMemo, TTextPaneId::BLMemo, TTextPaneId::RdSnMemo}) {
     html.Open("section", {{"id", Q(PaneName(pane))}});
-    html.Element("h2", PageCaption(pane));
+    html.Element("h2", PageCaption(pane, language));
     if (pane == TTextPaneId::BLMemo)
       Lines(html, surfaces.Text(pane).Lines(), result.listingStart, {{"class", QStringLiteral("listing")}});
     else
@@ -99,15 +102,15 @@ std::string AnswerSheet(const TReportInput& input) {
 
   if (result.diagnosis.correction && result.diagnosis.correction->unverified) {
     html.Open("section", {{"id", QStringLiteral("unverified")}});
-    html.Element("h2", kUnverifiedTitle);
-    html.Element("p", kUnverifiedWarning, {{"class", QStringLiteral("warning")}});
+    html.Element("h2", UnverifiedTitle(language));
+    html.Element("p", UnverifiedWarning(language), {{"class", QStringLiteral("warning")}});
     Lines(html, {ShiftJisToUtf8(result.diagnosis.correction->unverified->text)}, 0, {{"class", QStringLiteral("unverified")}});
     html.Close();
   }
 
   if (input.explored != nullptr && !input.explored->texts.empty()) {
     html.Open("section", {{"id", QStringLiteral("explorer")}});
-    html.Element("h2", "パラメータ探索で読み取った文字列");
+    html.Element("h2", Say(language, "パラメータ探索で読み取った文字列", "The texts the parameter exploration read"));
     html.Open("ul");
     for (std::size_t t = 0; t < input.explored->texts.size(); ++t)
       html.Element("li", TextLetter(t) + ": " + ShiftJisToUtf8(input.explored->texts[t]));

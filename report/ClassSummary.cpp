@@ -47,11 +47,11 @@ QString Href(const std::string& name) {
   return QString::fromLatin1(encoded);
 }
 
-std::string OutcomeText(TClassOutcome outcome) {
+std::string OutcomeText(TClassOutcome outcome, TReportLanguage language) {
   switch (outcome) {
-    case TClassOutcome::Decoded: return "復号できた";
-    case TClassOutcome::NotDecoded: return "復号できなかった";
-    case TClassOutcome::Unreadable: return "読み込めない";
+    case TClassOutcome::Decoded: return std::string(Say(language, "復号できた", "decoded"));
+    case TClassOutcome::NotDecoded: return std::string(Say(language, "復号できなかった", "not decoded"));
+    case TClassOutcome::Unreadable: return std::string(Say(language, "読み込めない", "unreadable"));
   }
   return {};
 }
@@ -79,20 +79,33 @@ TCounts Count(const std::vector<TClassRow>& rows) {
 
 std::string N(std::size_t value) { return std::to_string(value); }
 
-std::string Range(const std::vector<std::int32_t>& values) {
+std::string Range(const std::vector<std::int32_t>& values, TReportLanguage language) {
   if (values.size() == 1) return std::to_string(values.front());
+  if (language == TReportLanguage::English)
+    return std::to_string(values.front()) + " to " + std::to_string(values.back()) + " (" + N(values.size()) + " values)";
   return std::to_string(values.front()) + "〜" + std::to_string(values.back()) + "（" + N(values.size()) + " 値）";
 }
 
 // The rows of facts above the table, the same on the summary and its answer sheet.
 void Facts(THtml& html, const TClassSummaryInput& input) {
   const TCounts counts = Count(*input.rows);
+  const TReportLanguage language = input.language;
   html.Open("table", {{"class", QStringLiteral("facts")}});
-  Row(html, "フォルダ", input.folder);
-  Row(html, "画像", N(input.rows->size()) + " 枚（復号できた " + N(counts.decoded) + "、復号できなかった " +
-                        N(counts.notDecoded) + "、読み込めない " + N(counts.unreadable) + "）");
-  if (input.explore != nullptr) {
-    Row(html, "パラメータ探索", "Resolver " + Range(input.explore->resolvers) + "、Warp " + Range(input.explore->warps) +
+  Row(html, Say(language, "フォルダ", "Folder"), input.folder);
+  if (language == TReportLanguage::English)
+    Row(html, "Pictures", N(input.rows->size()) + " (decoded " + N(counts.decoded) + ", not decoded " + N(counts.notDecoded) +
+                              ", unreadable " + N(counts.unreadable) + ")");
+  else
+    Row(html, "画像", N(input.rows->size()) + " 枚（復号できた " + N(counts.decoded) + "、復号できなかった " +
+                          N(counts.notDecoded) + "、読み込めない " + N(counts.unreadable) + "）");
+  if (input.explore != nullptr && language == TReportLanguage::English) {
+    Row(html, "Parameter exploration",
+        "Resolver " + Range(input.explore->resolvers, language) + ", Warp " + Range(input.explore->warps, language) +
+            ". Each picture was analysed with the decoding combination nearest the presets.");
+    Row(html, "ForceVersion", std::to_string(input.explore->forceVersion));
+  } else if (input.explore != nullptr) {
+    Row(html, "パラメータ探索", "Resolver " + Range(input.explore->resolvers, language) + "、Warp " +
+                                   Range(input.explore->warps, language) +
                                    "。各画像を、復号できた組み合わせのうち既定値に最も近いもので解析しました。");
     Row(html, "ForceVersion", std::to_string(input.explore->forceVersion));
   } else {
@@ -126,11 +139,11 @@ void PictureCell(THtml& html, const TClassRow& row) {
   html.Close();
 }
 
-void ReportCell(THtml& html, const TClassRow& row, bool answers) {
+void ReportCell(THtml& html, const TClassRow& row, bool answers, TReportLanguage language) {
   html.Open("td", {{"class", QStringLiteral("report")}});
   if (!row.report.empty()) {
     const std::string target = answers ? AnswerSheetPath(row.report) : row.report;
-    html.Element("a", answers ? "解答" : "レポート", {{"href", Href(target)}});
+    html.Element("a", answers ? Say(language, "解答", "Answers") : Say(language, "レポート", "Report"), {{"href", Href(target)}});
   }
   html.Close();
 }
@@ -142,16 +155,25 @@ QJsonValue Json(const std::string& document) {
 
 }  // namespace
 
-std::string ClassCellText(const TClassRow& row, TClassColumn column) {
+std::string ClassCellText(const TClassRow& row, TClassColumn column, TReportLanguage language) {
   const bool read = row.outcome != TClassOutcome::Unreadable;
+  const bool english = language == TReportLanguage::English;
   switch (column) {
     case TClassColumn::Picture:
-      return read ? row.name + "（" + std::to_string(row.width) + " × " + std::to_string(row.height) + "）" : row.name;
-    case TClassColumn::Outcome: return OutcomeText(row.outcome);
+      if (!read) return row.name;
+      return row.name + std::string(Say(language, "（", " (")) + std::to_string(row.width) + " × " + std::to_string(row.height) +
+             std::string(Say(language, "）", ")"));
+    case TClassColumn::Outcome: return OutcomeText(row.outcome, language);
     case TClassColumn::Text: return row.outcome == TClassOutcome::Decoded ? ShiftJisToUtf8(row.text) : std::string();
-    case TClassColumn::Stage: return read ? std::string(NameOf(row.stage).japanese) : "—";
+    case TClassColumn::Stage: return read ? std::string(StageNameIn(row.stage, language)) : "—";
     case TClassColumn::Verdict: {
       if (!read) return row.message;
+      if (english) {
+        std::string text = EnglishText(row.verdict.evidence) + ".";
+        if (row.outcome == TClassOutcome::NotDecoded && !row.message.empty())
+          text += " [" + DecoderMessageIn(row.message, language) + "]";
+        return text;
+      }
       std::string text = JapaneseText(row.verdict.evidence);
       if (row.outcome == TClassOutcome::NotDecoded && !row.message.empty() && text.find(row.message) == std::string::npos)
         text += "（" + row.message + "）";
@@ -170,12 +192,15 @@ std::string ClassCellText(const TClassRow& row, TClassColumn column) {
       }
       for (const TSuggestion& suggestion : row.verdict.suggestions) {
         if (!lines.empty()) lines += '\n';
-        lines += JapaneseText(suggestion);
+        lines += english ? EnglishText(suggestion) + "." : JapaneseText(suggestion);
       }
       return lines;
     }
     case TClassColumn::Explored:
       if (!read || row.cells == 0) return {};
+      if (english)
+        return "Resolver " + std::to_string(row.parameters.resolver) + ", Warp " + std::to_string(row.parameters.warp) +
+               " (decoded in " + N(row.decodingCells) + " of " + N(row.cells) + ")";
       return "Resolver " + std::to_string(row.parameters.resolver) + "、Warp " + std::to_string(row.parameters.warp) + "（" +
              N(row.cells) + " 組中 " + N(row.decodingCells) + " 組で復号）";
     case TClassColumn::Report: return row.report;
@@ -188,16 +213,18 @@ std::string_view ClassRowColour(const TClassRow& row) {
 }
 
 std::string ClassSummary(const TClassSummaryInput& input) {
+  const TReportLanguage language = input.language;
   QByteArray out;
   THtml html(&out);
-  OpenDocument(html, "Morilux クラスの解析結果 — " + input.folder, kStyle);
+  const std::string title(Say(language, "Morilux クラスの解析結果", "Morilux class results"));
+  OpenDocument(html, title + " — " + input.folder, kStyle, language);
   html.Open("header");
-  html.Element("h1", "Morilux クラスの解析結果");
+  html.Element("h1", title);
   if (input.hideAnswer) {
     html.Open("p", {{"class", QStringLiteral("hidden")}});
-    html.Text("演習用：読み取った文字列は伏せてあります（");
-    html.Element("a", "解答", {{"href", Href(input.answerSheet)}});
-    html.Text("は別のファイルにあります）。");
+    html.Text(Say(language, "演習用：読み取った文字列は伏せてあります（", "An exercise: the texts read are hidden (the "));
+    html.Element("a", Say(language, "解答", "answers"), {{"href", Href(input.answerSheet)}});
+    html.Text(Say(language, "は別のファイルにあります）。", " are in a file of their own)."));
     html.Close();
   }
   Facts(html, input);
@@ -207,7 +234,7 @@ std::string ClassSummary(const TClassSummaryInput& input) {
   html.Open("thead");
   html.Open("tr");
   for (const TClassColumnName& column : kClassColumns)
-    if (Shown(column.column, input)) html.Element("th", column.heading);
+    if (Shown(column.column, input)) html.Element("th", Say(language, column.heading, column.english));
   html.Close();
   html.Close();
   html.Open("tbody");
@@ -218,22 +245,22 @@ std::string ClassSummary(const TClassSummaryInput& input) {
       switch (column.column) {
         case TClassColumn::Picture: PictureCell(html, row); break;
         case TClassColumn::Outcome:
-          html.Element("td", ClassCellText(row, column.column),
+          html.Element("td", ClassCellText(row, column.column, language),
                        {{"class", QStringLiteral("outcome")}, {"style", QStringLiteral("--outcome: ") + Q(ClassRowColour(row))}});
           break;
-        case TClassColumn::Text: html.Element("td", ClassCellText(row, column.column), {{"class", QStringLiteral("text")}}); break;
+        case TClassColumn::Text: html.Element("td", ClassCellText(row, column.column, language), {{"class", QStringLiteral("text")}}); break;
         case TClassColumn::Verdict:
           if (row.outcome == TClassOutcome::Unreadable)
-            html.Element("td", ClassCellText(row, column.column), {{"class", QStringLiteral("missing")}});
+            html.Element("td", ClassCellText(row, column.column, language), {{"class", QStringLiteral("missing")}});
           else
-            html.Element("td", ClassCellText(row, column.column));
+            html.Element("td", ClassCellText(row, column.column, language));
           break;
         case TClassColumn::Suggestion:
-          html.Element("td", ClassCellText(row, column.column), {{"class", QStringLiteral("lines")}});
+          html.Element("td", ClassCellText(row, column.column, language), {{"class", QStringLiteral("lines")}});
           break;
-        case TClassColumn::Stage: html.Element("td", ClassCellText(row, column.column), {{"class", QStringLiteral("stage")}}); break;
-        case TClassColumn::Report: ReportCell(html, row, false); break;
-        default: html.Element("td", ClassCellText(row, column.column)); break;
+        case TClassColumn::Stage: html.Element("td", ClassCellText(row, column.column, language), {{"class", QStringLiteral("stage")}}); break;
+        case TClassColumn::Report: ReportCell(html, row, false, language); break;
+        default: html.Element("td", ClassCellText(row, column.column, language)); break;
       }
     }
     html.Close();
@@ -244,25 +271,31 @@ std::string ClassSummary(const TClassSummaryInput& input) {
 }
 
 std::string ClassAnswerSheet(const TClassSummaryInput& input) {
+  const TReportLanguage language = input.language;
   QByteArray out;
   THtml html(&out);
-  OpenDocument(html, "Morilux クラスの解答 — " + input.folder, kStyle);
+  const std::string title(Say(language, "Morilux クラスの解答", "Morilux class answers"));
+  OpenDocument(html, title + " — " + input.folder, kStyle, language);
   html.Open("header");
-  html.Element("h1", "Morilux クラスの解答");
-  html.Element("p", "答えを伏せたクラスの解析結果から除いた、読み取った文字列です。");
+  html.Element("h1", title);
+  html.Element("p", Say(language, "答えを伏せたクラスの解析結果から除いた、読み取った文字列です。",
+                        "The texts read, which the class results for the exercise leave out."));
   Facts(html, input);
   html.Close();
   html.Open("table", {{"class", QStringLiteral("class")}});
   html.Open("tr");
-  for (const char* heading : {"画像", "結果", "読み取った文字列", "解答"}) html.Element("th", heading);
+  const bool english = language == TReportLanguage::English;
+  for (const char* heading : english ? std::array{"Picture", "Outcome", "Text read", "Answers"}
+                                     : std::array{"画像", "結果", "読み取った文字列", "解答"})
+    html.Element("th", heading);
   html.Close();
   for (const TClassRow& row : *input.rows) {
     html.Open("tr");
     html.Element("td", row.name);
-    html.Element("td", ClassCellText(row, TClassColumn::Outcome),
+    html.Element("td", ClassCellText(row, TClassColumn::Outcome, language),
                  {{"class", QStringLiteral("outcome")}, {"style", QStringLiteral("--outcome: ") + Q(ClassRowColour(row))}});
     html.Element("td", ClassCellText(row, TClassColumn::Text), {{"class", QStringLiteral("text")}});
-    ReportCell(html, row, true);
+    ReportCell(html, row, true, language);
     html.Close();
   }
   html.Close();

@@ -9,6 +9,7 @@
 #include "classset/ClassRow.h"
 #include "decoder/Analysis.h"
 #include "decoder/Explorer.h"
+#include "report/ReportLanguage.h"
 
 // A class set's table as the summary page, its answer sheet and its JSON
 // show it, and the columns' texts the window's table shows too: one row a
@@ -19,17 +20,18 @@ enum class TClassColumn { Picture, Outcome, Text, Stage, Verdict, Suggestion, Ex
 struct TClassColumnName {
   TClassColumn column;
   std::string_view heading;
+  std::string_view english;
 };
 // The columns in the order they stand, with their headings.
 inline constexpr std::array<TClassColumnName, 8> kClassColumns = {{
-    {TClassColumn::Picture, "画像"},
-    {TClassColumn::Outcome, "結果"},
-    {TClassColumn::Text, "読み取った文字列"},
-    {TClassColumn::Stage, "停止した段階"},
-    {TClassColumn::Verdict, "診断"},
-    {TClassColumn::Suggestion, "次に試すこと"},
-    {TClassColumn::Explored, "探索で選んだ値"},
-    {TClassColumn::Report, "レポート"},
+    {TClassColumn::Picture, "画像", "Picture"},
+    {TClassColumn::Outcome, "結果", "Outcome"},
+    {TClassColumn::Text, "読み取った文字列", "Text read"},
+    {TClassColumn::Stage, "停止した段階", "Stage stopped at"},
+    {TClassColumn::Verdict, "診断", "Diagnosis"},
+    {TClassColumn::Suggestion, "次に試すこと", "What to try next"},
+    {TClassColumn::Explored, "探索で選んだ値", "Values the exploration chose"},
+    {TClassColumn::Report, "レポート", "Report"},
 }};
 
 // What a row's cell says (UTF-8, text from the picture or the file system
@@ -38,7 +40,7 @@ inline constexpr std::array<TClassColumnName, 8> kClassColumns = {{
 // where the decode stopped ("—" for a picture not read), the verdict's
 // evidence (or why the picture could not be read), its suggestions one a
 // line, the chosen cell's values after an exploration, the report's name.
-std::string ClassCellText(const TClassRow& row, TClassColumn column);
+std::string ClassCellText(const TClassRow& row, TClassColumn column, TReportLanguage language = TReportLanguage::Japanese);
 // "#rrggbb" that marks the row's outcome: the colour of the stage where the
 // decode stopped (the explorer's map's), grey for a picture not read.
 std::string_view ClassRowColour(const TClassRow& row);
@@ -56,6 +58,8 @@ struct TClassSummaryInput {
   // that sheet beside it.
   bool hideAnswer = false;
   std::string answerSheet;
+  // The language of the page's own texts.
+  TReportLanguage language = TReportLanguage::Japanese;
 };
 
 // The summary page (UTF-8 HTML, no script, every text escaped as in the

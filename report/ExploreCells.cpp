@@ -33,10 +33,17 @@ std::string CellMark(const TExploreCell& cell) {
   return TextLetter(static_cast<std::size_t>(cell.textIndex));
 }
 
-std::string CellTitle(const TExploreCell& cell, bool withText) {
+std::string CellTitle(const TExploreCell& cell, bool withText, TReportLanguage language) {
   std::string title = "Resolver " + std::to_string(cell.resolver) + ", Warp " + std::to_string(cell.warp) + ": ";
-  if (!cell.ran) return title + "未実行";
-  if (cell.result.decoded && !withText) return title + "復号（文字列 " + TextLetter(static_cast<std::size_t>(cell.textIndex)) + "）";
-  if (cell.result.decoded) return title + "復号 「" + ShiftJisToUtf8(cell.result.text) + "」";
+  if (!cell.ran) return title + std::string(Say(language, "未実行", "not run"));
+  const std::string letter = TextLetter(static_cast<std::size_t>(cell.textIndex));
+  if (cell.result.decoded && !withText)
+    return title + std::string(Say(language, "復号（文字列 ", "decoded (text ")) + letter + std::string(Say(language, "）", ")"));
+  if (cell.result.decoded)
+    return title + std::string(Say(language, "復号 「", "decoded \u201c")) + ShiftJisToUtf8(cell.result.text) +
+           std::string(Say(language, "」", "\u201d"));
+  if (language == TReportLanguage::English)
+    return title + "stopped at " + std::string(StageNameIn(cell.result.stage, language)) + " \u2014 " +
+           DecoderMessageIn(cell.result.failureReason, language);
   return title + std::string(NameOf(cell.result.stage).japanese) + "で停止 — " + cell.result.failureReason;
 }

@@ -6,6 +6,7 @@
 
 #include "common/DecodeStages.h"
 #include "decoder/Explorer.h"
+#include "report/ReportLanguage.h"
 
 // How every front end shows a cell of the parameter explorer's map: one
 // colour per stage where the decode stopped (and for a decode), a mark in the
@@ -31,4 +32,4 @@ std::string TextLetter(std::size_t textIndex);
 std::string CellMark(const TExploreCell& cell);
 // "Resolver r, Warp w: " and what the cell did (UTF-8): the decoded text (or,
 // without `withText`, only its letter), or the stage where it stopped and the reason.
-std::string CellTitle(const TExploreCell& cell, bool withText = true);
+std::string CellTitle(const TExploreCell& cell, bool withText = true, TReportLanguage language = TReportLanguage::Japanese);

@@ -36,7 +36,10 @@ constexpr int kModuleZoomWidth = 1260;
 constexpr double kPlotWidth = 320;
 constexpr double kPlotHeight = 160;
 
-constexpr std::string_view kResultHidden = "読み取った文字列と結果の行は解答に移してあります。";
+std::string_view ResultHidden(TReportLanguage language) {
+  return Say(language, "読み取った文字列と結果の行は解答に移してあります。",
+             "The text read and the result's lines are on the answer sheet.");
+}
 
 // What the document's pictures are: each pane's PNG file, or the loaded
 // picture's own JPEG file for Image1. The files are put into the <img>
@@ -119,11 +122,11 @@ class TPictures {
 QString PaneId(TImagePaneId pane) { return QStringLiteral("pane-") + Q(PaneName(pane)); }
 
 // "N. caption" of the page that shows the pane.
-std::string PageOf(TImagePaneId pane) {
+std::string PageOf(TImagePaneId pane, TReportLanguage language) {
   for (std::size_t p = 0; p < Pages().size(); ++p)
     for (const TPagePane& shown : Pages()[p].panes)
       if (shown.kind == TPagePane::TKind::Image && shown.image == pane)
-        return std::to_string(p + 1) + ". " + std::string(Pages()[p].caption);
+        return std::to_string(p + 1) + ". " + WindowLabelIn(Pages()[p].caption, language);
   return std::string(PaneName(pane));
 }
 
@@ -139,12 +142,12 @@ void Explanation(THtml& html, std::string_view text, const char* language) {
   html.Close();
 }
 
-void Picture(THtml& html, const TSurfaces& surfaces, TPictures& pictures, const TPagePane& pane) {
+void Picture(THtml& html, const TSurfaces& surfaces, TPictures& pictures, const TPagePane& pane, TReportLanguage language) {
   const TBitmap& picture = surfaces.Image(pane.image).CurrentPicture();
   const QString name = Q(PaneName(pane.image));
   html.Open("figure", {{"class", QStringLiteral("pane")}, {"id", PaneId(pane.image)}});
   html.Open("figcaption");
-  if (!pane.label.empty()) html.Text(std::string(pane.label) + " ");
+  if (!pane.label.empty()) html.Text(WindowLabelIn(pane.label, language) + " ");
   html.Element("span", PaneName(pane.image), {{"class", QStringLiteral("name")}});
   if (!picture.Empty()) {
     html.Raw(QStringLiteral(" "));
@@ -153,14 +156,14 @@ void Picture(THtml& html, const TSurfaces& surfaces, TPictures& pictures, const 
   html.Close();
   const std::optional<std::size_t> same = pictures.SameAs(pane.image);
   if (picture.Empty()) {
-    html.Element("p", "（画像なし）", {{"class", QStringLiteral("empty")}});
+    html.Element("p", Say(language, "（画像なし）", "(no picture)"), {{"class", QStringLiteral("empty")}});
   } else if (same && !pane.modules) {
     // A large picture once: the loaded picture on Image2 refers to Image1.
     const auto earlier = static_cast<TImagePaneId>(*same);
     html.Open("p", {{"class", QStringLiteral("same")}});
-    html.Text(std::string(PaneName(earlier)) + " と同じ画像です（");
-    html.Element("a", PageOf(earlier), {{"href", QStringLiteral("#") + PaneId(earlier)}});
-    html.Text("）。");
+    html.Text(std::string(PaneName(earlier)) + std::string(Say(language, " と同じ画像です（", " shows the same picture (")));
+    html.Element("a", PageOf(earlier, language), {{"href", QStringLiteral("#") + PaneId(earlier)}});
+    html.Text(Say(language, "）。", ")."));
     html.Close();
   } else {
     const int zoom = pane.modules ? std::max(kModuleZoomWidth, picture.Width()) : std::max(2 * kPaneWidth, picture.Width());
@@ -174,7 +177,7 @@ void Picture(THtml& html, const TSurfaces& surfaces, TPictures& pictures, const 
                       {"height", QString::number(picture.Height())},
                       {"class", pane.modules ? QStringLiteral("picture modules") : QStringLiteral("picture")},
                       {"style", QStringLiteral("--zoom: %1px").arg(zoom)},
-                      {"title", QStringLiteral("クリックで拡大・縮小")}});
+                      {"title", Q(Say(language, "クリックで拡大・縮小", "Click to enlarge or reduce"))}});
     html.Close();
     html.Close();
   }
@@ -187,15 +190,17 @@ void TextPane(THtml& html, const TReportInput& input, const TPagePane& pane) {
   const bool listing = pane.text == TTextPaneId::BLMemo;
   html.Open("figure", {{"class", listing ? QStringLiteral("pane listing") : QStringLiteral("pane")}});
   html.Open("figcaption");
-  if (!pane.label.empty()) html.Text(std::string(pane.label) + " ");
+  const TReportLanguage language = input.language;
+  if (!pane.label.empty()) html.Text(WindowLabelIn(pane.label, language) + " ");
   html.Element("span", PaneName(pane.text), {{"class", QStringLiteral("name")}});
-  if (listing) html.Text(" （この解析の分）");
-  if (input.hideAnswer && (listing || pane.text == TTextPaneId::RdSnMemo)) html.Text(" （データのコード語の値は伏せてあります）");
+  if (listing) html.Text(Say(language, " （この解析の分）", " (this analysis's part)"));
+  if (input.hideAnswer && (listing || pane.text == TTextPaneId::RdSnMemo))
+    html.Text(Say(language, " （データのコード語の値は伏せてあります）", " (the data codewords' values are hidden)"));
   html.Close();
   const std::vector<std::string>& lines = input.surfaces->Text(pane.text).Lines();
   const std::size_t from = listing ? result.listingStart : 0;
   if (input.hideAnswer && pane.text == TTextPaneId::ResultMemo)
-    html.Element("p", kResultHidden, {{"class", QStringLiteral("hidden")}});
+    html.Element("p", ResultHidden(language), {{"class", QStringLiteral("hidden")}});
   else if (input.hideAnswer)
     Lines(html, ExerciseLines(pane.text, lines, from, result));
   else
@@ -203,15 +208,20 @@ void TextPane(THtml& html, const TReportInput& input, const TPagePane& pane) {
   html.Close();
 }
 
-void ExplorerMap(THtml& html, const TExploreMap& map, bool hideAnswer) {
+void ExplorerMap(THtml& html, const TExploreMap& map, bool hideAnswer, TReportLanguage language) {
   html.Open("section", {{"id", QStringLiteral("explorer")}});
-  html.Element("h2", "パラメータ探索");
-  html.Element("p",
-               "Resolver と Warp の組み合わせごとに同じ解析を行った結果です。色は解析が止まった段階、文字は復号できた"
-               "組み合わせ（読み取った文字列ごとに A、B…）を表します。枠で囲んだ組み合わせの解析が、このレポートの"
-               "各ページに示されています。ForceVersion は " + std::to_string(map.grid.forceVersion) + " です。");
+  html.Element("h2", Say(language, "パラメータ探索", "Parameter exploration"));
+  const std::string forceVersion = std::to_string(map.grid.forceVersion);
+  html.Element("p", language == TReportLanguage::English
+                        ? "The same analysis with every combination of Resolver and Warp. The colour is the stage where the "
+                          "analysis stopped, a letter marks a combination that decoded (A, B… for each text read). The "
+                          "framed combination is the analysis this report's pages show. ForceVersion is " + forceVersion + "."
+                        : "Resolver と Warp の組み合わせごとに同じ解析を行った結果です。色は解析が止まった段階、文字は復号できた"
+                          "組み合わせ（読み取った文字列ごとに A、B…）を表します。枠で囲んだ組み合わせの解析が、このレポートの"
+                          "各ページに示されています。ForceVersion は " + forceVersion + " です。");
   if (map.texts.size() > 1)
-    html.Element("p", "組み合わせによって異なる文字列が読み取られています。誤った読み取りが含まれている可能性があります。",
+    html.Element("p", Say(language, "組み合わせによって異なる文字列が読み取られています。誤った読み取りが含まれている可能性があります。",
+                          "Different combinations read different texts: some of them may be misreadings."),
                  {{"class", QStringLiteral("warning")}});
   const std::optional<std::size_t> chosen = map.Chosen();
   html.Open("table", {{"class", QStringLiteral("map")}});
@@ -230,7 +240,7 @@ void ExplorerMap(THtml& html, const TExploreMap& map, bool hideAnswer) {
       const TExploreCell& cell = map.cells[index];
       html.Open("td", {{"style", QStringLiteral("--cell: ") + Q(CellColour(cell))},
                        {"class", chosen == index ? QStringLiteral("chosen") : QString()},
-                       {"title", Visible(CellTitle(cell, !hideAnswer))}});
+                       {"title", Visible(CellTitle(cell, !hideAnswer, language))}});
       html.Text(CellMark(cell));
       html.Close();
     }
@@ -240,12 +250,13 @@ void ExplorerMap(THtml& html, const TExploreMap& map, bool hideAnswer) {
   html.Open("p", {{"class", QStringLiteral("legend")}});
   for (const TStageName& stage : kStageNames) {
     html.Open("span", {{"style", QStringLiteral("--cell: ") + Q(StageColour(stage.stage))}});
-    html.Text(stage.japanese);
+    html.Text(StageNameIn(stage.stage, language));
     html.Close();
   }
   html.Close();
   if (!map.texts.empty() && hideAnswer) {
-    html.Element("p", "読み取った文字列は解答に移してあります。", {{"class", QStringLiteral("hidden")}});
+    html.Element("p", Say(language, "読み取った文字列は解答に移してあります。", "The texts read are on the answer sheet."),
+                 {{"class", QStringLiteral("hidden")}});
   } else if (!map.texts.empty()) {
     html.Open("ul");
     for (std::size_t t = 0; t < map.texts.size(); ++t) html.Element("li", TextLetter(t) + ": " + ShiftJisToUtf8(map.texts[t]));
@@ -255,25 +266,26 @@ void ExplorerMap(THtml& html, const TExploreMap& map, bool hideAnswer) {
 }
 
 // The stages in their order, each marked with how it ended in this analysis.
-void StageChain(THtml& html, const TAnalysisResult& result) {
+void StageChain(THtml& html, const TAnalysisResult& result, TReportLanguage language) {
   html.Open("ol", {{"class", QStringLiteral("chain")}});
   for (const TStageName& stage : kStageNames) {
     if (stage.stage == TStage::Done) continue;
     const bool succeeded = result.decoded || stage.stage < result.stage;
     const bool failed = !succeeded && stage.stage == result.stage;
     html.Open("li", {{"class", succeeded ? QStringLiteral("succeeded") : failed ? QStringLiteral("failed") : QStringLiteral("notrun")}});
-    html.Text(std::string(stage.japanese) + (succeeded ? " ✓" : failed ? " ✗ 停止" : " —"));
+    html.Text(std::string(StageNameIn(stage.stage, language)) +
+              (succeeded ? " ✓" : failed ? std::string(Say(language, " ✗ 停止", " ✗ stopped")) : " —"));
     html.Close();
   }
   html.Close();
 }
 
 // The plots the window's page shows, drawn from the same drawings.
-void Plots(THtml& html, const TDiagnosis& record) {
+void Plots(THtml& html, const TDiagnosis& record, TReportLanguage language) {
   std::vector<std::pair<std::string_view, TPlot>> plots;
   for (const TPlotTitle& plot : kDiagnosisPlots)
-    if (std::optional<TPlot> drawing = DiagnosisPlot(plot.kind, record, {0, 0, kPlotWidth, kPlotHeight}))
-      plots.emplace_back(plot.title, std::move(*drawing));
+    if (std::optional<TPlot> drawing = DiagnosisPlot(plot.kind, record, {0, 0, kPlotWidth, kPlotHeight}, language == TReportLanguage::English))
+      plots.emplace_back(language == TReportLanguage::English ? EnglishOf(plot.title) : plot.title, std::move(*drawing));
   if (plots.empty()) return;
   html.Open("div", {{"class", QStringLiteral("plots")}});
   for (const auto& [title, drawing] : plots) {
@@ -286,51 +298,75 @@ void Plots(THtml& html, const TDiagnosis& record) {
 }
 
 // The diagnosis page's body: the verdict on the analysis.
-void Diagnosis(THtml& html, const TAnalysisResult& result, bool hideAnswer, const TTrial* trial) {
+// Which stage stopped the decode, or that it read, in one sentence.
+std::string Headline(const TVerdict& verdict, TReportLanguage language) {
+  if (language == TReportLanguage::Japanese) return DiagnosisHeadline(verdict);
+  if (verdict.decoded && verdict.stage == TStage::Done) return "Decoded.";
+  const std::string stage(StageNameIn(verdict.stage, language));
+  if (verdict.decoded) return "Decoded, but the reading stopped during \u201c" + stage + "\u201d.";
+  return "Stopped at the stage \u201c" + stage + "\u201d.";
+}
+
+void Diagnosis(THtml& html, const TAnalysisResult& result, bool hideAnswer, const TTrial* trial, TReportLanguage language) {
+  const bool english = language == TReportLanguage::English;
   const TVerdict& verdict = result.verdict;
-  StageChain(html, result);
-  std::string headline = DiagnosisHeadline(verdict);
-  if (!result.decoded && !result.failureReason.empty()) headline += "　" + result.failureReason;
+  StageChain(html, result, language);
+  std::string headline = Headline(verdict, language);
+  if (!result.decoded && !result.failureReason.empty())
+    headline += std::string(Say(language, "　", " ")) + DecoderMessageIn(result.failureReason, language);
   html.Element("p", headline, {{"class", QStringLiteral("headline")}});
-  html.Element("p", "根拠：" + JapaneseText(verdict.evidence));
-  if (verdict.suspect) html.Element("p", "疑わしい点：" + JapaneseText(*verdict.suspect), {{"class", QStringLiteral("suspect")}});
-  if (const std::string small = JapaneseModuleText(verdict); !small.empty()) html.Element("p", small);
-  if (const std::string note = MessageNote(result.errorCode); !note.empty()) html.Element("p", note);
+  html.Element("p", english ? "Evidence: " + EnglishText(verdict.evidence) + "." : "根拠：" + JapaneseText(verdict.evidence));
+  if (verdict.suspect)
+    html.Element("p", english ? "Suspect: " + EnglishText(*verdict.suspect) : "疑わしい点：" + JapaneseText(*verdict.suspect),
+                 {{"class", QStringLiteral("suspect")}});
+  if (const std::string small = english ? EnglishModuleText(verdict) : JapaneseModuleText(verdict); !small.empty())
+    html.Element("p", small);
+  if (const std::string note = english ? EnglishMessageNote(result.errorCode) : MessageNote(result.errorCode); !note.empty())
+    html.Element("p", note);
   const std::vector<std::string> figures = FigureLines(result.diagnosis, verdict);
   if (!figures.empty()) {
-    html.Open("ul", {{"class", QStringLiteral("figures")}});
+    // The measured figures are written in Japanese only.
+    if (english)
+      html.Open("ul", {{"class", QStringLiteral("figures")}, {"lang", QStringLiteral("ja")}});
+    else
+      html.Open("ul", {{"class", QStringLiteral("figures")}});
     for (const std::string& line : figures) html.Element("li", line);
     html.Close();
   }
-  Plots(html, result.diagnosis);
-  if (const std::vector<std::string> notes = TraceNotes(result.diagnosis); !notes.empty()) {
-    html.Element("h3", "ページの表示について");
+  Plots(html, result.diagnosis, language);
+  if (const std::vector<std::string> notes = english ? EnglishTraceNotes(result.diagnosis) : TraceNotes(result.diagnosis);
+      !notes.empty()) {
+    html.Element("h3", Say(language, "ページの表示について", "About what the pages show"));
     html.Open("ul", {{"class", QStringLiteral("notes")}});
     for (const std::string& note : notes) html.Element("li", note);
     html.Close();
   }
   if (trial != nullptr) {
     // Only values that were tried and got further, each with how far it got.
-    html.Element("h3", "次に試すこと");
+    html.Element("h3", Say(language, "次に試すこと", "What to try next"));
     if (trial->helped.empty()) {
-      html.Element("p", JapaneseOutcome(*trial), {{"class", QStringLiteral("trial")}});
+      html.Element("p", english ? EnglishOutcome(*trial) : JapaneseOutcome(*trial), {{"class", QStringLiteral("trial")}});
     } else {
       html.Open("ul", {{"class", QStringLiteral("suggestions")}});
-      for (const TTriedValue& value : trial->helped) html.Element("li", JapaneseText(value, *trial));
+      for (const TTriedValue& value : trial->helped)
+        html.Element("li", english ? EnglishText(value, *trial) : JapaneseText(value, *trial));
       html.Close();
-      html.Element("p", "試した値：" + JapaneseTried(*trial), {{"class", QStringLiteral("trial")}});
+      html.Element("p", english ? "Values tried: " + EnglishTried(*trial) : "試した値：" + JapaneseTried(*trial),
+                   {{"class", QStringLiteral("trial")}});
     }
   } else if (!verdict.suggestions.empty()) {
-    html.Element("h3", "次に試すこと");
+    html.Element("h3", Say(language, "次に試すこと", "What to try next"));
     html.Open("ul", {{"class", QStringLiteral("suggestions")}});
-    for (const TSuggestion& suggestion : verdict.suggestions) html.Element("li", JapaneseText(suggestion));
+    for (const TSuggestion& suggestion : verdict.suggestions)
+      html.Element("li", english ? EnglishText(suggestion) + "." : JapaneseText(suggestion));
     html.Close();
   }
   if (result.diagnosis.correction && result.diagnosis.correction->unverified) {
-    html.Element("h3", kUnverifiedTitle, {{"class", QStringLiteral("warning")}});
-    html.Element("p", kUnverifiedWarning, {{"class", QStringLiteral("warning")}});
+    html.Element("h3", UnverifiedTitle(language), {{"class", QStringLiteral("warning")}});
+    html.Element("p", UnverifiedWarning(language), {{"class", QStringLiteral("warning")}});
     if (hideAnswer) {
-      html.Element("p", "読んだ文字列は解答に移してあります。", {{"class", QStringLiteral("hidden")}});
+      html.Element("p", Say(language, "読んだ文字列は解答に移してあります。", "The text read is on the answer sheet."),
+                   {{"class", QStringLiteral("hidden")}});
     } else {
       html.Open("pre", {{"class", QStringLiteral("unverified")}});
       html.Text(ShiftJisToUtf8(result.diagnosis.correction->unverified->text));
@@ -345,20 +381,26 @@ std::string HtmlReport(const TReportInput& input) {
   const TSurfaces& surfaces = *input.surfaces;
   const TAnalysisResult& result = *input.result;
   const TStageTexts& explanations = TStageTexts::BuiltIn();
+  const TReportLanguage language = input.language;
   TPictures pictures(surfaces, input.pictureJpeg, input.threads);
 
   QByteArray out;
   THtml html(&out);
-  OpenDocument(html, "Morilux 解析レポート — " + input.pictureName);
+  const std::string title(Say(language, "Morilux 解析レポート", "Morilux analysis report"));
+  OpenDocument(html, title + " — " + input.pictureName, {}, language);
   html.Open("header");
-  html.Element("h1", "Morilux 解析レポート");
+  html.Element("h1", title);
   if (input.hideAnswer)
-    html.Element("p", "演習用：読み取った文字列など、答えにあたるものは伏せてあります（解答は別のファイルにあります）。",
+    html.Element("p",
+                 Say(language, "演習用：読み取った文字列など、答えにあたるものは伏せてあります（解答は別のファイルにあります）。",
+                     "An exercise: what gives the answer away, such as the text read, is hidden (the answers are in "
+                     "a file of their own)."),
                  {{"class", QStringLiteral("hidden")}});
   html.Open("table", {{"class", QStringLiteral("facts")}});
-  Row(html, "画像", input.pictureName);
-  if (!input.made.empty()) Row(html, "作成", input.made);
-  Row(html, "大きさ", std::to_string(input.width) + " × " + std::to_string(input.height) + " 画素");
+  Row(html, Say(language, "画像", "Picture"), input.pictureName);
+  if (!input.made.empty()) Row(html, Say(language, "作成", "Made"), input.made);
+  Row(html, Say(language, "大きさ", "Size"),
+      std::to_string(input.width) + " × " + std::to_string(input.height) + std::string(Say(language, " 画素", " pixels")));
   Row(html, "Resolver", std::to_string(result.parameters.resolver));
   Row(html, "Warp", std::to_string(result.parameters.warp));
   Row(html, "ForceVersion", std::to_string(result.parameters.forceVersion));
@@ -367,26 +409,29 @@ std::string HtmlReport(const TReportInput& input) {
   html.Close();
 
   html.Open("section", {{"id", QStringLiteral("outcome")}});
-  html.Element("h2", "結果");
+  html.Element("h2", Say(language, "結果", "Outcome"));
   html.Open("table", {{"class", QStringLiteral("facts")}});
-  Row(html, "状態", surfaces.Status(1));
-  Row(html, "バージョン", surfaces.Status(0));
-  Row(html, result.decoded ? "到達した段階" : "停止した段階", NameOf(result.stage).japanese);
+  // Status panel 1 holds the decoder's message when the decode failed.
+  Row(html, Say(language, "状態", "Status"),
+      result.decoded ? surfaces.Status(1) : DecoderMessageIn(surfaces.Status(1), language));
+  Row(html, Say(language, "バージョン", "Version"), surfaces.Status(0));
+  Row(html, result.decoded ? Say(language, "到達した段階", "Stage reached") : Say(language, "停止した段階", "Stage stopped at"),
+      StageNameIn(result.stage, language));
   html.Close();
   if (input.hideAnswer)
-    html.Element("p", kResultHidden, {{"class", QStringLiteral("hidden")}});
+    html.Element("p", ResultHidden(language), {{"class", QStringLiteral("hidden")}});
   else
     Lines(html, surfaces.Text(TTextPaneId::ResultMemo).Lines());
   html.Close();
 
-  if (input.explored != nullptr) ExplorerMap(html, *input.explored, input.hideAnswer);
+  if (input.explored != nullptr) ExplorerMap(html, *input.explored, input.hideAnswer, language);
 
   html.Open("nav");
-  html.Element("h2", "ページ");
+  html.Element("h2", Say(language, "ページ", "Pages"));
   html.Open("ol");
   for (const TPage& page : Pages()) {
     html.Open("li");
-    html.Element("a", page.caption, {{"href", QStringLiteral("#") + Q(page.objectName)}});
+    html.Element("a", WindowLabelIn(page.caption, language), {{"href", QStringLiteral("#") + Q(page.objectName)}});
     html.Close();
   }
   html.Close();
@@ -396,16 +441,16 @@ std::string HtmlReport(const TReportInput& input) {
     const TPage& page = Pages()[p];
     const TStageText& text = explanations.At(page.explanationKey);
     html.Open("section", {{"id", Q(page.objectName)}, {"class", QStringLiteral("page")}});
-    html.Element("h2", std::to_string(p + 1) + ". " + std::string(page.caption));
+    html.Element("h2", std::to_string(p + 1) + ". " + WindowLabelIn(page.caption, language));
     Explanation(html, text.ja, "ja");
     Explanation(html, text.en, "en");
     if (page.body == TPage::TBody::Diagnosis) {
-      Diagnosis(html, result, input.hideAnswer, input.trial);
+      Diagnosis(html, result, input.hideAnswer, input.trial, language);
     } else {
       html.Open("div", {{"class", QStringLiteral("panes")}});
       for (const TPagePane& pane : page.panes) {
         if (pane.kind == TPagePane::TKind::Image)
-          Picture(html, surfaces, pictures, pane);
+          Picture(html, surfaces, pictures, pane, language);
         else
           TextPane(html, input, pane);
       }

@@ -7,6 +7,7 @@
 #include "decoder/Analysis.h"
 #include "decoder/Explorer.h"
 #include "decoder/Trial.h"
+#include "report/ReportLanguage.h"
 
 // The analysis as one self-contained HTML file that opens offline in any
 // browser and prints on A4: the picture's name and size, the parameters, the
@@ -49,6 +50,8 @@ struct TReportInput {
   const TTrial* trial = nullptr;
   // The operations done to the loaded picture, in words; empty when none.
   std::string operations = {};
+  // The language of the report's own texts (ReportLanguage.h).
+  TReportLanguage language = TReportLanguage::Japanese;
 };
 
 // The file's bytes (UTF-8). Throws std::runtime_error when a picture cannot

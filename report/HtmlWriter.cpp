@@ -106,9 +106,9 @@ void THtml::Element(const char* tag, std::string_view text, TAttributes attribut
   Close();
 }
 
-void OpenDocument(THtml& html, std::string_view title, std::string_view moreStyle) {
+void OpenDocument(THtml& html, std::string_view title, std::string_view moreStyle, TReportLanguage language) {
   html.Dtd();
-  html.Open("html", {{"lang", QStringLiteral("ja")}});
+  html.Open("html", {{"lang", Q(LanguageTag(language))}});
   html.Open("head");
   html.Void("meta", {{"charset", QStringLiteral("utf-8")}});
   html.Void("meta", {{"name", QStringLiteral("viewport")}, {"content", QStringLiteral("width=device-width, initial-scale=1")}});

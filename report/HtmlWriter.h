@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "report/ReportLanguage.h"
+
 // What the HTML files of the front ends are written with: the report and its
 // answer sheet.
 
@@ -49,7 +51,9 @@ class THtml {
 
 // The head of a document: its title and the style sheet (with `moreStyle`
 // after it), then <body> opened.
-void OpenDocument(THtml& html, std::string_view title, std::string_view moreStyle = {});
+// <html lang> follows `language`.
+void OpenDocument(THtml& html, std::string_view title, std::string_view moreStyle = {},
+                  TReportLanguage language = TReportLanguage::Japanese);
 // Closes <body> and <html>. Throws std::runtime_error when the writer failed.
 std::string CloseDocument(THtml& html, const QByteArray& out);
 

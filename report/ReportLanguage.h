@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/DecodeStages.h"
+
+struct TPage;
+
+// The language of a report's own texts (headings, labels, captions, the
+// diagnosis's sentences, plot titles): Japanese, as the window was written,
+// or English. What the stages wrote (text panes, status panels), the decoded
+// text and file names are shown as they are in either.
+//
+// Every text of the report is written at its place in both languages,
+// Japanese first: Say(language, "…", "…").
+enum class TReportLanguage { Japanese, English };
+
+constexpr std::string_view Say(TReportLanguage language, std::string_view japanese, std::string_view english) {
+  return language == TReportLanguage::English ? english : japanese;
+}
+
+// The value of <html lang>: "ja" or "en".
+std::string_view LanguageTag(TReportLanguage language);
+// A stage's name.
+std::string_view StageNameIn(TStage stage, TReportLanguage language);
+// A caption or label the window shows in Japanese: in English "English
+// (日本語)", so that a reader can find it in the window; a name without
+// Japanese (BlockRead, Resolver) as it is.
+std::string WindowLabelIn(std::string_view japanese, TReportLanguage language);
+// A message of the decoder, as the decoder wrote it; in English its meaning
+// follows in brackets where it is known.
+std::string DecoderMessageIn(const std::string& message, TReportLanguage language);
+// A Japanese text of the report's tables in English (plot titles and the
+// like); the text itself where the table has no row.
+std::string_view EnglishOf(std::string_view japanese);
+// The heading above the data read without error correction, and the warning beside it.
+std::string_view UnverifiedTitle(TReportLanguage language);
+std::string_view UnverifiedWarning(TReportLanguage language);
