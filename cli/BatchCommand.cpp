@@ -189,7 +189,7 @@ int RunBatch(const TBatchArguments& arguments, std::ostream& out, std::ostream& 
 }
 
 std::string BatchUsageText() {
-  return R"(       morilux-cli --batch FOLDER [--report FILE] [--json FILE] [--hide-answer]
+  return R"(       morilux-cli --batch FOLDER [--report FILE] [--json FILE] [--hide-answer] [--lang ja|en]
                    [--explore ...] [--resolver N] [--warp N] [--force-version N] [--jobs N])";
 }
 

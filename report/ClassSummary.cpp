@@ -169,7 +169,7 @@ std::string ClassCellText(const TClassRow& row, TClassColumn column, TReportLang
     case TClassColumn::Verdict: {
       if (!read) return row.message;
       if (english) {
-        std::string text = EnglishText(row.verdict.evidence) + ".";
+        std::string text = EnglishSentence(EnglishText(row.verdict.evidence));
         if (row.outcome == TClassOutcome::NotDecoded && !row.message.empty())
           text += " [" + DecoderMessageIn(row.message, language) + "]";
         return text;
@@ -192,7 +192,7 @@ std::string ClassCellText(const TClassRow& row, TClassColumn column, TReportLang
       }
       for (const TSuggestion& suggestion : row.verdict.suggestions) {
         if (!lines.empty()) lines += '\n';
-        lines += english ? EnglishText(suggestion) + "." : JapaneseText(suggestion);
+        lines += english ? EnglishSentence(EnglishText(suggestion)) : JapaneseText(suggestion);
       }
       return lines;
     }

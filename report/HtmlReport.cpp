@@ -315,9 +315,9 @@ void Diagnosis(THtml& html, const TAnalysisResult& result, bool hideAnswer, cons
   if (!result.decoded && !result.failureReason.empty())
     headline += std::string(Say(language, "　", " ")) + DecoderMessageIn(result.failureReason, language);
   html.Element("p", headline, {{"class", QStringLiteral("headline")}});
-  html.Element("p", english ? "Evidence: " + EnglishText(verdict.evidence) + "." : "根拠：" + JapaneseText(verdict.evidence));
+  html.Element("p", english ? "Evidence: " + EnglishSentence(EnglishText(verdict.evidence)) : "根拠：" + JapaneseText(verdict.evidence));
   if (verdict.suspect)
-    html.Element("p", english ? "Suspect: " + EnglishText(*verdict.suspect) : "疑わしい点：" + JapaneseText(*verdict.suspect),
+    html.Element("p", english ? "Suspect: " + EnglishSentence(EnglishText(*verdict.suspect)) : "疑わしい点：" + JapaneseText(*verdict.suspect),
                  {{"class", QStringLiteral("suspect")}});
   if (const std::string small = english ? EnglishModuleText(verdict) : JapaneseModuleText(verdict); !small.empty())
     html.Element("p", small);
@@ -358,7 +358,7 @@ void Diagnosis(THtml& html, const TAnalysisResult& result, bool hideAnswer, cons
     html.Element("h3", Say(language, "次に試すこと", "What to try next"));
     html.Open("ul", {{"class", QStringLiteral("suggestions")}});
     for (const TSuggestion& suggestion : verdict.suggestions)
-      html.Element("li", english ? EnglishText(suggestion) + "." : JapaneseText(suggestion));
+      html.Element("li", english ? EnglishSentence(EnglishText(suggestion)) : JapaneseText(suggestion));
     html.Close();
   }
   if (result.diagnosis.correction && result.diagnosis.correction->unverified) {
@@ -404,7 +404,7 @@ std::string HtmlReport(const TReportInput& input) {
   Row(html, "Resolver", std::to_string(result.parameters.resolver));
   Row(html, "Warp", std::to_string(result.parameters.warp));
   Row(html, "ForceVersion", std::to_string(result.parameters.forceVersion));
-  if (!input.operations.empty()) Row(html, "画像の調整", input.operations);
+  if (!input.operations.empty()) Row(html, Say(language, "画像の調整", "Picture adjustments"), input.operations);
   html.Close();
   html.Close();
 

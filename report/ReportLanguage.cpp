@@ -76,6 +76,13 @@ std::string DecoderMessageIn(const std::string& message, TReportLanguage languag
   return message + " (" + std::string(*english) + ")";
 }
 
+std::string EnglishSentence(std::string text) {
+  if (text.empty()) return text;
+  if (text.front() >= 'a' && text.front() <= 'z') text.front() = static_cast<char>(text.front() - 'a' + 'A');
+  if (text.back() != '.') text += '.';
+  return text;
+}
+
 std::string_view UnverifiedTitle(TReportLanguage language) {
   return Say(language, kUnverifiedTitle, "Unverified data (read without error correction)");
 }

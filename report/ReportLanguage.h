@@ -34,6 +34,9 @@ std::string DecoderMessageIn(const std::string& message, TReportLanguage languag
 // A Japanese text of the report's tables in English (plot titles and the
 // like); the text itself where the table has no row.
 std::string_view EnglishOf(std::string_view japanese);
+// One of the verdict's English texts (written without a final full stop for
+// the command line) as a sentence: a capital first letter and a full stop.
+std::string EnglishSentence(std::string text);
 // The heading above the data read without error correction, and the warning beside it.
 std::string_view UnverifiedTitle(TReportLanguage language);
 std::string_view UnverifiedWarning(TReportLanguage language);
