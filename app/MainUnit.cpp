@@ -392,7 +392,7 @@ bool TForm1::WriteReport(const QString& path, bool hideAnswer) {
     const std::string name = madeCaption_.isEmpty() ? QFileInfo(picturePath_).fileName().toStdString() : "(作成したサンプル)";
     failure = SaveWindowReport(path, WindowReport({surfaces_.get(), &lastDrawn_, &lastAnalysis_, explored, name, &picture_,
                                                    &pictureSource_, histogram, hideAnswer, madeCaption_.toStdString(),
-                                                   trials_->ForReport(lastAnalysis_), JapaneseText(adjuster_->Operations())}));
+                                                   trials_->ForReport(lastAnalysis_), adjuster_->Operations()}));
   } catch (const std::exception& error) {
     failure = Ui(QStringLiteral("%1 を保存できませんでした：%2")).arg(path, QString::fromUtf8(error.what()));
   }

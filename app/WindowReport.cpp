@@ -42,7 +42,7 @@ TWindowReport WindowReport(const TWindowReportInput& input) {
                             .pictureJpeg = input.source ? input.source->EmbeddableJpeg() : std::string(),
                             .hideAnswer = input.hideAnswer,
                             .trial = input.trial,
-                            .operations = input.operations,
+                            .operations = InEnglish() ? EnglishText(input.operations) : JapaneseText(input.operations),
                             .language = InEnglish() ? TReportLanguage::English : TReportLanguage::Japanese};
   return {HtmlReport(report), input.hideAnswer ? AnswerSheet(report) : std::string()};
 }

@@ -10,6 +10,7 @@
 #include "common/Surfaces.h"
 #include "decoder/Analysis.h"
 #include "decoder/Explorer.h"
+#include "decoder/PictureOperations.h"
 #include "decoder/Trial.h"
 #include "report/PictureSource.h"
 
@@ -35,8 +36,9 @@ struct TWindowReportInput {
   std::string made{};
   // The trial of the last analysis once it ended, or nullptr.
   const TTrial* trial = nullptr;
-  // What was done to the loaded picture (ツール → 画像の調整), in words; empty when nothing.
-  std::string operations{};
+  // What was done to the loaded picture (ツール → 画像の調整); the report names
+  // it in the window's language.
+  TPictureOperations operations{};
 };
 
 // The report's files: the report and, for an exercise, its answer sheet.

@@ -186,9 +186,10 @@ std::string ClassCellText(const TClassRow& row, TClassColumn column, TReportLang
       if (row.trial) {
         for (const TTriedValue& value : row.trial->helped) {
           if (!lines.empty()) lines += '\n';
-          lines += JapaneseText(value, *row.trial);
+          lines += english ? EnglishText(value, *row.trial) : JapaneseText(value, *row.trial);
         }
-        return lines.empty() ? JapaneseOutcome(*row.trial) : lines;
+        if (!lines.empty()) return lines;
+        return english ? EnglishOutcome(*row.trial) : JapaneseOutcome(*row.trial);
       }
       for (const TSuggestion& suggestion : row.verdict.suggestions) {
         if (!lines.empty()) lines += '\n';
