@@ -284,7 +284,8 @@ void StageChain(THtml& html, const TAnalysisResult& result, TReportLanguage lang
 void Plots(THtml& html, const TDiagnosis& record, TReportLanguage language) {
   std::vector<std::pair<std::string_view, TPlot>> plots;
   for (const TPlotTitle& plot : kDiagnosisPlots)
-    if (std::optional<TPlot> drawing = DiagnosisPlot(plot.kind, record, {0, 0, kPlotWidth, kPlotHeight}, language == TReportLanguage::English))
+    if (std::optional<TPlot> drawing =
+            DiagnosisPlot(plot.kind, record, {0, 0, kPlotWidth, kPlotHeight}, language == TReportLanguage::English))
       plots.emplace_back(language == TReportLanguage::English ? EnglishOf(plot.title) : plot.title, std::move(*drawing));
   if (plots.empty()) return;
   html.Open("div", {{"class", QStringLiteral("plots")}});
@@ -323,13 +324,10 @@ void Diagnosis(THtml& html, const TAnalysisResult& result, bool hideAnswer, cons
     html.Element("p", small);
   if (const std::string note = english ? EnglishMessageNote(result.errorCode) : MessageNote(result.errorCode); !note.empty())
     html.Element("p", note);
-  const std::vector<std::string> figures = FigureLines(result.diagnosis, verdict);
+  const std::vector<std::string> figures =
+      english ? EnglishFigureLines(result.diagnosis, verdict) : FigureLines(result.diagnosis, verdict);
   if (!figures.empty()) {
-    // The measured figures are written in Japanese only.
-    if (english)
-      html.Open("ul", {{"class", QStringLiteral("figures")}, {"lang", QStringLiteral("ja")}});
-    else
-      html.Open("ul", {{"class", QStringLiteral("figures")}});
+    html.Open("ul", {{"class", QStringLiteral("figures")}});
     for (const std::string& line : figures) html.Element("li", line);
     html.Close();
   }
