@@ -60,7 +60,7 @@ stage_sanitizer_tests() {
   rm -f "$log"
 }
 
-# The core's tests that run it on more than one thread, with ThreadSanitizer.
+# The tests that run Morilux's code on more than one thread, with ThreadSanitizer.
 stage_thread_sanitizer_tests() {
   stage "Building and running the threaded tests with ThreadSanitizer (build-tsan/)"
   local log
