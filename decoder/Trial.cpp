@@ -215,12 +215,33 @@ TTrial TTrialRunner::Run(const std::atomic<bool>* cancel, unsigned jobs) {
   }
   trial.complete = !cancelled();
 
+  std::vector<TTriedValue> helped;
   for (const TTriedValue& t : trial.tried)
-    if (t.reached > trial.stage) trial.helped.push_back(t);
-  std::stable_sort(trial.helped.begin(), trial.helped.end(), [&own](const TTriedValue& a, const TTriedValue& b) {
+    if (t.reached > trial.stage) helped.push_back(t);
+  trial.helped = ShownValues(std::move(helped), own);
+  return trial;
+}
+
+std::vector<TTriedValue> ShownValues(std::vector<TTriedValue> helped, const TAnalysisParameters& own) {
+  std::stable_sort(helped.begin(), helped.end(), [&own](const TTriedValue& a, const TTriedValue& b) {
     return std::make_tuple(-static_cast<int>(a.reached), !a.fromEvidence, Change(own, a.parameters)) <
            std::make_tuple(-static_cast<int>(b.reached), !b.fromEvidence, Change(own, b.parameters));
   });
-  if (trial.helped.size() > TTrial::kShown) trial.helped.resize(TTrial::kShown);
-  return trial;
+  const auto sameButWarp = [](const TTriedValue& a, const TTriedValue& b) {
+    return a.reached == b.reached && a.parameters.resolver == b.parameters.resolver &&
+           a.parameters.forceVersion == b.parameters.forceVersion && a.operations == b.operations;
+  };
+  std::vector<TTriedValue> shown;
+  for (auto group = helped.begin(); group != helped.end() && shown.size() < TTrial::kShown;) {
+    const auto end = std::find_if(group, helped.end(), [&](const TTriedValue& t) { return t.reached != group->reached; });
+    std::vector<TTriedValue> later;  // a further Warp of a value already shown
+    for (auto t = group; t != end; ++t) {
+      const bool alike = std::any_of(shown.begin(), shown.end(), [&](const TTriedValue& s) { return sameButWarp(s, *t); });
+      (alike ? later : shown).push_back(*t);
+    }
+    shown.insert(shown.end(), later.begin(), later.end());
+    group = end;
+  }
+  if (shown.size() > TTrial::kShown) shown.resize(TTrial::kShown);
+  return shown;
 }

@@ -65,6 +65,13 @@ bool WorthTrying(const TAnalysisResult& analysis);
 // to the analysis's own; the likelier first.
 std::vector<TAnalysisParameters> EvidenceValues(const TAnalysisResult& analysis);
 
+// Of the values that got past the analysis's stage, those a front end shows,
+// at most TTrial::kShown: the furthest first, then those the evidence pointed
+// to, then the smallest change; among values that got equally far, one of
+// each Resolver (and ForceVersion and picture operations) comes before a
+// second Warp of the same, so that the values shown span what helped.
+std::vector<TTriedValue> ShownValues(std::vector<TTriedValue> helped, const TAnalysisParameters& own);
+
 // One trial, made on the thread that holds the picture and run on any one
 // thread: it keeps a copy of the picture that shares nothing with it (reading
 // a picture may change its form) and of the analysis.

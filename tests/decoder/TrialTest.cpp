@@ -144,6 +144,38 @@ TEST(Trial, NothingToTryAndCancelled) {
   EXPECT_EQ(EnglishOutcome(cancelled), "the trial has not ended");
 }
 
+// What is shown of what helped: furthest first; among equals the evidence's
+// values, then the smallest change, with a second Warp of one Resolver only
+// after the other Resolvers that got as far.
+TEST(Trial, ShownValuesSpanWhatHelped) {
+  const TAnalysisParameters own{0, 3, 0};
+  const auto value = [](std::int32_t resolver, std::int32_t warp, TStage reached, bool evidence = false) {
+    TTriedValue v;
+    v.parameters = {resolver, warp, 0};
+    v.reached = reached;
+    v.fromEvidence = evidence;
+    return v;
+  };
+  const auto shown = [&own](std::vector<TTriedValue> helped) {
+    std::vector<std::pair<std::int32_t, std::int32_t>> values;
+    for (const TTriedValue& v : ShownValues(std::move(helped), own)) values.emplace_back(v.parameters.resolver, v.parameters.warp);
+    return values;
+  };
+  using TShown = std::vector<std::pair<std::int32_t, std::int32_t>>;
+  const TStage done = TStage::Done;
+  const TStage format = TStage::Format;
+  // One Resolver at three Warps and another Resolver: both Resolvers first.
+  EXPECT_EQ(shown({value(8, 3, done), value(8, 2, done), value(8, 4, done), value(40, 3, done)}),
+            (TShown{{8, 3}, {40, 3}, {8, 2}}));
+  // Further beats alike; the evidence's value beats a smaller change.
+  EXPECT_EQ(shown({value(8, 3, format), value(8, 2, done), value(8, 4, done), value(64, 3, format, true)}),
+            (TShown{{8, 2}, {8, 4}, {64, 3}}));
+  // Only Warps of one Resolver: all of them, smallest change first.
+  EXPECT_EQ(shown({value(8, 6, done), value(8, 1, done), value(8, 4, done), value(8, 3, done)}),
+            (TShown{{8, 3}, {8, 4}, {8, 1}}));
+  EXPECT_TRUE(shown({}).empty());
+}
+
 }  // namespace
 
 namespace {
