@@ -306,14 +306,16 @@ bool SmallModules(const TVerdict& v) { return v.moduleTenths > 0 && v.moduleTent
 
 std::string EnglishModuleText(const TVerdict& v) {
   if (!SmallModules(v)) return {};
-  return "about " + Tenths(v.moduleTenths) + " pixels per module; the decoder needs about " + N(kSmallModuleTenths / 10) +
-         ": a closer photograph";
+  return "about " + Tenths(v.moduleTenths) + " pixels per module (" +
+         (v.moduleSource == TModuleSource::Frame ? "from the symbol's frame" : "from the finder candidates' weights") +
+         "); the decoder needs about " + N(kSmallModuleTenths / 10) + ": a closer photograph";
 }
 
 std::string JapaneseModuleText(const TVerdict& v) {
   if (!SmallModules(v)) return {};
-  return "モジュールの大きさは約 " + Tenths(v.moduleTenths) + " 画素です（位置検出パターンの候補の重みから）。読み取りには " +
-         N(kSmallModuleTenths / 10) + " 画素ほど必要です。もっと近くから撮ってください。";
+  return "モジュールの大きさは約 " + Tenths(v.moduleTenths) + " 画素です" +
+         (v.moduleSource == TModuleSource::Frame ? "（シンボルの枠から）" : "（位置検出パターンの候補の重みから）") +
+         "。読み取りには " + N(kSmallModuleTenths / 10) + " 画素ほど必要です。もっと近くから撮ってください。";
 }
 
 std::string DiagnosisLine(const TVerdict& verdict) {
@@ -334,6 +336,7 @@ void VisitVerdict(const TVerdict& verdict, TFigureVisitor& v) {
   v.EndGroup();
   if (verdict.moduleTenths > 0) {
     v.Real("module_pixels", verdict.moduleTenths / 10.0);
+    v.Text("module_source", KeyOf(verdict.moduleSource));
     if (const std::string small = EnglishModuleText(verdict); !small.empty()) v.Text("module_text", small);
   }
   if (verdict.suspect) {

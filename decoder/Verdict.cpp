@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 
 #include "common/Rounding.h"
 #include "decoder/Parameters.h"
 #include "image/FrontImage.h"
+#include "symbol/Versions.h"
 
 namespace {
 
@@ -222,6 +224,22 @@ std::optional<TSuspect> FinderSuspect(const TDiagnosis& diagnosis) {
   return suspect;
 }
 
+// The module size in tenths of a pixel from the frame over the four outer
+// corners, once the corners and the version are settled: the mean of the
+// four sides over the modules per side, as the sampling spaces its modules.
+std::optional<std::int32_t> FrameModuleTenths(const TDiagnosis& diagnosis) {
+  const std::optional<std::int32_t> version = diagnosis.SettledVersion();
+  if (!version || *version < 1 || !diagnosis.corners || diagnosis.corners->step != TCornerStep::Done) return std::nullopt;
+  const std::array<TPoint, 4>& c = diagnosis.corners->corners;  // top-left, top-right, bottom-left, bottom-right
+  const auto length = [](TPoint a, TPoint b) {
+    return std::hypot(static_cast<long double>(a.x) - b.x, static_cast<long double>(a.y) - b.y);
+  };
+  const long double side = (length(c[0], c[1]) + length(c[0], c[2]) + length(c[1], c[3]) + length(c[2], c[3])) / 4;
+  const long tenths = std::lround(side * 10 / static_cast<long double>(SymbolSide(*version)));
+  if (tenths <= 0 || tenths > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+  return static_cast<std::int32_t>(tenths);
+}
+
 }  // namespace
 
 TVerdict Judge(const TDiagnosis& diagnosis) {
@@ -278,13 +296,19 @@ TVerdict Judge(const TDiagnosis& diagnosis) {
   }
   // A later stage stopped the decode: were the finder patterns it went on from real ones?
   if (!verdict.decoded && diagnosis.stage > TStage::FinderSearch) verdict.suspect = FinderSuspect(diagnosis);
-  if (!verdict.decoded && diagnosis.finder && !diagnosis.finder->heaviest.empty()) {
-    // The median weight of the (at most three) heaviest candidates.
-    std::vector<std::int32_t> weights;
-    for (std::size_t i = 0; i < std::min<std::size_t>(3, diagnosis.finder->heaviest.size()); ++i)
-      weights.push_back(diagnosis.finder->heaviest[i].weight);
-    std::sort(weights.begin(), weights.end());
-    verdict.moduleTenths = static_cast<std::int32_t>(std::lround(weights[weights.size() / 2] * 10.0 / 6.0));
+  if (!verdict.decoded) {
+    // A frame built on a doubtful finder candidate is not the symbol's.
+    if (const std::optional<std::int32_t> frame = verdict.suspect ? std::nullopt : FrameModuleTenths(diagnosis)) {
+      verdict.moduleTenths = *frame;
+      verdict.moduleSource = TModuleSource::Frame;
+    } else if (diagnosis.finder && !diagnosis.finder->heaviest.empty()) {
+      // The median weight of the (at most three) heaviest candidates.
+      std::vector<std::int32_t> weights;
+      for (std::size_t i = 0; i < std::min<std::size_t>(3, diagnosis.finder->heaviest.size()); ++i)
+        weights.push_back(diagnosis.finder->heaviest[i].weight);
+      std::sort(weights.begin(), weights.end());
+      verdict.moduleTenths = static_cast<std::int32_t>(std::lround(weights[weights.size() / 2] * 10.0 / 6.0));
+    }
   }
   return verdict;
 }
@@ -302,6 +326,14 @@ std::string_view KeyOf(TEvidenceKind kind) {
     case TEvidenceKind::BlocksUncorrectable: return "blocks_uncorrectable";
     case TEvidenceKind::DataStopped: return "data_stopped";
     case TEvidenceKind::Decoded: return "decoded";
+  }
+  return {};
+}
+
+std::string_view KeyOf(TModuleSource source) {
+  switch (source) {
+    case TModuleSource::FinderCandidates: return "finder_candidates";
+    case TModuleSource::Frame: return "frame";
   }
   return {};
 }

@@ -76,6 +76,9 @@ struct TSuspect {
   friend bool operator==(const TSuspect&, const TSuspect&) = default;
 };
 
+// Where the module size comes from.
+enum class TModuleSource : std::uint8_t { FinderCandidates, Frame };
+
 struct TVerdict {
   bool decoded = false;
   // The stage to look at: the one that failed; after a success Data when the
@@ -85,11 +88,13 @@ struct TVerdict {
   std::vector<TSuggestion> suggestions;  // at most two, the likelier first
   // An earlier stage the evidence doubts; the stage above stays the decoder's own.
   std::optional<TSuspect> suspect;
-  // After a failure, the module size in tenths of a pixel estimated from the
-  // heaviest finder candidates (a finder pattern's weight is six times its
-  // module size: three modules of its core across in each direction); 0 when
-  // there is no candidate.
+  // After a failure, the module size in tenths of a pixel: from the symbol's
+  // frame once the corners and the version are settled (the mean side over
+  // the modules per side), otherwise estimated from the heaviest finder
+  // candidates (a finder pattern's weight is six times its module size: three
+  // modules of its core across in each direction); 0 when there is neither.
   std::int32_t moduleTenths = 0;
+  TModuleSource moduleSource = TModuleSource::FinderCandidates;
   friend bool operator==(const TVerdict&, const TVerdict&) = default;
 };
 
@@ -102,3 +107,4 @@ inline constexpr std::int32_t kSmallModuleTenths = 30;
 // A short key of each kind for files ("too_few_candidates", "smaller_warp" ...).
 std::string_view KeyOf(TEvidenceKind kind);
 std::string_view KeyOf(TSuggestionKind kind);
+std::string_view KeyOf(TModuleSource source);

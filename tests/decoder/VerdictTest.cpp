@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "PhotoScene.h"
 #include "StageFailures.h"
 #include "TestSymbols.h"
 #include "common/ShiftJis.h"
@@ -321,10 +322,53 @@ TEST(Verdict, ModuleSizeFromTheFinderCandidates) {
     const TAnalysisResult result = FreshAnalysis(RenderSymbol(symbol, c.moduleSize));
     ASSERT_FALSE(result.decoded);
     EXPECT_EQ(result.verdict.moduleTenths, c.moduleSize * 10);
+    EXPECT_EQ(result.verdict.moduleSource, TModuleSource::FinderCandidates);
+    EXPECT_EQ(JapaneseModuleText(result.verdict).find("（位置検出パターンの候補の重みから）") != std::string::npos, c.named);
     EXPECT_EQ(!EnglishModuleText(result.verdict).empty(), c.named);
     EXPECT_EQ(DiagnosisLine(result.verdict).find("about 2.0 pixels per module") != std::string::npos, c.named);
   }
   EXPECT_EQ(FreshAnalysis(RenderSymbol(EncodeBytes("near", 1, 1), 2)).verdict.moduleTenths, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Past the corners the module size comes from the symbol's frame, within 5 %
+// of the size drawn, and says so; a photograph slanted at a size between whole
+// pixels too.
+TEST(Verdict, ModuleSizeFromTheFrameOnceTheCornersStand) {
+  struct TCase {
+    const char* name;
+    TBitmap picture;
+    TStage stage;
+    double module;
+  };
+  TPhotoOptions slanted;
+  slanted.moduleSize = 5.5;
+  slanted.degrees = 8;
+  slanted.width = 400;
+  slanted.height = 360;
+  const std::vector<TCase> cases = {
+      {"format unreadable", FormatUnreadable(), TStage::Format, 4},
+      {"block beyond correction", BlockBeyondCorrection(), TStage::Codewords, 4},
+      {"slanted photograph, format unreadable", RenderPhoto(FormatFlipped(5), slanted), TStage::Format, 5.5},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TAnalysisResult result = FreshAnalysis(c.picture);
+    ASSERT_EQ(result.stage, c.stage);
+    EXPECT_EQ(result.verdict.moduleSource, TModuleSource::Frame);
+    EXPECT_NEAR(result.verdict.moduleTenths / 10.0, c.module, 0.05 * c.module);
+  }
+  // Modules of 2.4 pixels: too small for the sampling, named with the frame as the source.
+  slanted.moduleSize = 2.4;
+  const TAnalysisResult small = FreshAnalysis(RenderPhoto(FormatFlipped(5), slanted));
+  ASSERT_EQ(small.verdict.moduleSource, TModuleSource::Frame);
+  EXPECT_NEAR(small.verdict.moduleTenths, 24, 1);
+  EXPECT_NE(JapaneseModuleText(small.verdict).find("約 2."), std::string::npos);
+  EXPECT_NE(JapaneseModuleText(small.verdict).find("（シンボルの枠から）"), std::string::npos);
+  EXPECT_NE(EnglishModuleText(small.verdict).find("(from the symbol's frame)"), std::string::npos);
 }
 
 }  // namespace
