@@ -162,16 +162,7 @@ void TDiagnosisPage::Show(const TAnalysisResult& result, const TBitmap& picture)
   if (!result.decoded && !result.failureReason.empty())
     headline = headline + Ui(QStringLiteral("　")) + DecoderMessage(Q(VisibleText(result.failureReason)));
   headline_->setText(headline);
-  TUiText evidence = Ui(QStringLiteral("根拠：")) + Both(Q(VisibleText(JapaneseText(verdict.evidence))),
-                                                       Q(VisibleText(EnglishText(verdict.evidence))));
-  if (verdict.suspect)
-    evidence = evidence + Both(QStringLiteral("\n疑わしい点：") + Q(JapaneseText(*verdict.suspect)),
-                               QStringLiteral("\nSuspect: ") + Q(EnglishText(*verdict.suspect)));
-  if (const std::string small = JapaneseModuleText(verdict); !small.empty())
-    evidence = evidence + Both(QLatin1Char('\n') + Q(small), QLatin1Char('\n') + Q(EnglishModuleText(verdict)));
-  if (const std::string note = MessageNote(result.errorCode); !note.empty())
-    evidence = evidence + Both(QLatin1Char('\n') + Q(note), QLatin1Char('\n') + Q(EnglishMessageNote(result.errorCode)));
-  evidence_->setText(evidence);
+  evidence_->setText(EvidenceText(result, nullptr));
   QStringList figures, englishFigures;
   for (const std::string& line : FigureLines(result.diagnosis, verdict)) figures << Q(line);
   for (const std::string& line : EnglishFigureLines(result.diagnosis, verdict)) englishFigures << Q(line);
@@ -202,6 +193,25 @@ void TDiagnosisPage::Show(const TAnalysisResult& result, const TBitmap& picture)
   unverified_->setVisible(reading.has_value());
   unverified_->setPlainText(reading ? Q(VisibleText(ShiftJisToUtf8(reading->text))) : QString());
   ShowPlots();
+}
+
+TUiText TDiagnosisPage::EvidenceText(const TAnalysisResult& result, const TTrial* trial) {
+  const TVerdict& verdict = result.verdict;
+  TUiText evidence = Ui(QStringLiteral("根拠：")) + Both(Q(VisibleText(JapaneseText(verdict.evidence))),
+                                                       Q(VisibleText(EnglishText(verdict.evidence))));
+  if (verdict.suspect)
+    evidence = evidence + Both(QStringLiteral("\n疑わしい点：") + Q(JapaneseText(*verdict.suspect)),
+                               QStringLiteral("\nSuspect: ") + Q(EnglishText(*verdict.suspect)));
+  const std::string small = trial != nullptr ? JapaneseModuleText(verdict, *trial) : JapaneseModuleText(verdict);
+  if (!small.empty())
+    evidence = evidence + Both(QLatin1Char('\n') + Q(small), QLatin1Char('\n') + Q(EnglishModuleText(verdict)));
+  // What only the trial measures in the picture.
+  if (trial != nullptr)
+    if (const std::string blur = JapaneseBlurText(*trial); !blur.empty())
+      evidence = evidence + Both(QLatin1Char('\n') + Q(blur), QLatin1Char('\n') + Q(EnglishBlurText(*trial)));
+  if (const std::string note = MessageNote(result.errorCode); !note.empty())
+    evidence = evidence + Both(QLatin1Char('\n') + Q(note), QLatin1Char('\n') + Q(EnglishMessageNote(result.errorCode)));
+  return evidence;
 }
 
 void TDiagnosisPage::ClearSuggestions() {
@@ -243,6 +253,7 @@ void TDiagnosisPage::ShowTrial(const TTrial& trial, const std::string& failure) 
   if (!result_ || !trying_) return;
   trying_ = false;
   ClearSuggestions();
+  evidence_->setText(EvidenceText(*result_, &trial));
   if (!failure.empty()) {
     AddSuggestion(Both(QStringLiteral("値を試せませんでした：") + Q(VisibleText(failure)), QStringLiteral("No values could be tried: ") + Q(VisibleText(failure))), "TrialNote", true, std::nullopt);
     return;

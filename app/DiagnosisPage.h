@@ -75,6 +75,8 @@ class TDiagnosisPage : public QWidget {
 
  private:
   void BuildChain(QVBoxLayout* column);
+  // The evidence of an analysis, with what its trial measured once there is one.
+  static TUiText EvidenceText(const TAnalysisResult& result, const TTrial* trial);
   void ShowPlots();
   void ClearSuggestions();
   // A row of the suggestions: its text, a button that analyses with `apply`,

@@ -120,6 +120,7 @@ TTrial TTrialRunner::Run(const std::atomic<bool>* cancel, unsigned jobs) {
     trial.complete = true;
     return trial;
   }
+  trial.edges = MeasureEdges(picture_, analysis_.diagnosis);
   const TAnalysisParameters own = analysis_.parameters;
   const std::vector<TAnalysisParameters> evidence = EvidenceValues(analysis_);
   TPictureOperations operations;  // those of the values being tried

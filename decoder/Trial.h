@@ -3,11 +3,13 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "common/Bitmap.h"
 #include "common/DecodeStages.h"
 #include "decoder/Analysis.h"
+#include "decoder/EdgeWidth.h"
 #include "decoder/PictureOperations.h"
 
 // The trial of suggestions: after an analysis that did not read, other values
@@ -25,6 +27,9 @@
 // version stage stopped the decode, the versions the evidence names at that
 // Resolver; when still nothing got further, the picture inverted and mirrored
 // at the analysis's values and at that Resolver.
+//
+// The trial also measures what only the picture shows and the record does
+// not keep: how wide the edges of the finder candidates are (decoder/EdgeWidth).
 
 struct TTriedValue {
   TAnalysisParameters parameters;
@@ -52,6 +57,8 @@ struct TTrial {
   std::vector<TTriedValue> helped;
   // False when cancelled before the search ended.
   bool complete = false;
+  // The edges of the finder candidates the analysis chose, where they could be measured.
+  std::optional<TEdgeMeasure> edges;
 
   static constexpr std::size_t kShown = 3;
   friend bool operator==(const TTrial&, const TTrial&) = default;

@@ -10,6 +10,13 @@
 namespace {
 
 std::string N(std::int64_t value) { return std::to_string(value); }
+std::string Tenths(std::int32_t tenths) { return N(tenths / 10) + "." + N(tenths % 10); }
+bool Blurred(const TTrial& trial) { return trial.edges && trial.edges->Blurred(); }
+// A blurred picture whose rings give modules large enough, sized by the finder candidates' weights.
+bool WeightsMislead(const TVerdict& verdict, const TTrial& trial) {
+  return Blurred(trial) && verdict.moduleSource == TModuleSource::FinderCandidates &&
+         trial.edges->moduleTenths >= kSmallModuleTenths;
+}
 
 // The values that differ from the analysis's, named as the window names them.
 std::string Named(const TAnalysisParameters& value, const TAnalysisParameters& own, const char* separator) {
@@ -73,10 +80,32 @@ std::string CommandLineForm(const TAnalysisParameters& value, const TAnalysisPar
   return text;
 }
 
+std::string EnglishBlurText(const TTrial& trial) {
+  if (!Blurred(trial)) return {};
+  return "edges about " + Tenths(trial.edges->edgeTenths) + " pixels wide against modules of " +
+         Tenths(trial.edges->moduleTenths) + " pixels: the picture is blurred (hold the camera still, focus)";
+}
+
+std::string JapaneseBlurText(const TTrial& trial) {
+  if (!Blurred(trial)) return {};
+  return "位置検出パターンの縁の幅が約 " + Tenths(trial.edges->edgeTenths) + " 画素あり、モジュールの大きさ（約 " +
+         Tenths(trial.edges->moduleTenths) + " 画素）より広くなっています。画像がぼやけています。"
+         "カメラを動かさず、ピントを合わせて撮ってください。";
+}
+
+std::string EnglishModuleText(const TVerdict& verdict, const TTrial& trial) {
+  return WeightsMislead(verdict, trial) ? std::string() : EnglishModuleText(verdict);
+}
+
+std::string JapaneseModuleText(const TVerdict& verdict, const TTrial& trial) {
+  return WeightsMislead(verdict, trial) ? std::string() : JapaneseModuleText(verdict);
+}
+
 std::string DiagnosisLine(const TVerdict& verdict, const TTrial& trial) {
+  const std::string small = EnglishModuleText(verdict, trial);
   return "stage: " + std::string(NameOf(verdict.stage).key) + "; " + EnglishText(verdict.evidence) + "; " +
-         (verdict.suspect ? EnglishText(*verdict.suspect) + "; " : std::string()) +
-         (EnglishModuleText(verdict).empty() ? std::string() : EnglishModuleText(verdict) + "; ") + EnglishOutcome(trial);
+         (verdict.suspect ? EnglishText(*verdict.suspect) + "; " : std::string()) + (small.empty() ? small : small + "; ") +
+         (Blurred(trial) ? EnglishBlurText(trial) + "; " : std::string()) + EnglishOutcome(trial);
 }
 
 std::string JapaneseText(const TTriedValue& value, const TTrial& trial) {
@@ -134,6 +163,14 @@ std::string EnglishOutcome(const TTrial& trial) {
   if (trial.tried.empty()) return trial.complete ? "nothing to try" : "the trial has not ended";
   return std::string("nothing tried got past the ") + std::string(NameOf(trial.stage).key) + " stage (" +
          EnglishTried(trial) + (trial.complete ? ")" : "; cancelled)");
+}
+
+void VisitEdges(const TTrial& trial, TFigureVisitor& v) {
+  if (!trial.edges) return;
+  v.Real("edge_pixels", trial.edges->edgeTenths / 10.0);
+  v.Real("edge_module_pixels", trial.edges->moduleTenths / 10.0);
+  v.Flag("blurred", trial.edges->Blurred());
+  if (Blurred(trial)) v.Text("blur_text", EnglishBlurText(trial));
 }
 
 void VisitTrial(const TTrial& trial, TFigureVisitor& v) {

@@ -23,6 +23,19 @@ std::string EnglishTried(const TTrial& trial);
 std::string JapaneseOutcome(const TTrial& trial);
 std::string EnglishOutcome(const TTrial& trial);
 
+// The edges of the finder candidates when they show a blurred picture, or empty:
+// "edges about 2.4 pixels wide against modules of 3.1 pixels: the picture is
+// blurred (hold the camera still, focus)".
+std::string EnglishBlurText(const TTrial& trial);
+std::string JapaneseBlurText(const TTrial& trial);
+
+// The verdict's module-size sentence (DiagnosisTexts), or empty where the
+// trial's edges show that it misleads: blur thins the finder candidates'
+// weights, so that a blurred picture whose finder rings lie a sound module
+// apart would be called too far away.
+std::string EnglishModuleText(const TVerdict& verdict, const TTrial& trial);
+std::string JapaneseModuleText(const TVerdict& verdict, const TTrial& trial);
+
 // The command line's one line after a failure with the trial's outcome in
 // place of the verdict's suggestion: "stage: version; ...; try --resolver 40 decodes".
 std::string DiagnosisLine(const TVerdict& verdict, const TTrial& trial);
@@ -31,6 +44,10 @@ std::string DiagnosisLine(const TVerdict& verdict, const TTrial& trial);
 std::string CommandLineForm(const TAnalysisParameters& value, const TAnalysisParameters& own);
 // The same with the value's operations first: "--invert --resolver 40".
 std::string CommandLineForm(const TTriedValue& value, const TAnalysisParameters& own);
+
+// The edges as named values beside the verdict's, when they were measured:
+// their width, the module size along the same lines, whether that is blurred.
+void VisitEdges(const TTrial& trial, TFigureVisitor& visitor);
 
 // The trial as named values: whether it ended, every value tried with how far
 // it got, and the values that helped, best first, with their texts.

@@ -320,8 +320,12 @@ void Diagnosis(THtml& html, const TAnalysisResult& result, bool hideAnswer, cons
   if (verdict.suspect)
     html.Element("p", english ? "Suspect: " + EnglishSentence(EnglishText(*verdict.suspect)) : "疑わしい点：" + JapaneseText(*verdict.suspect),
                  {{"class", QStringLiteral("suspect")}});
-  if (const std::string small = english ? EnglishModuleText(verdict) : JapaneseModuleText(verdict); !small.empty())
-    html.Element("p", small);
+  const std::string module = trial == nullptr ? (english ? EnglishModuleText(verdict) : JapaneseModuleText(verdict))
+                                              : (english ? EnglishModuleText(verdict, *trial) : JapaneseModuleText(verdict, *trial));
+  if (!module.empty()) html.Element("p", module);
+  if (trial != nullptr && !EnglishBlurText(*trial).empty())
+    html.Element("p", english ? EnglishSentence(EnglishBlurText(*trial)) : JapaneseBlurText(*trial),
+                 {{"class", QStringLiteral("blur")}});
   if (const std::string note = english ? EnglishMessageNote(result.errorCode) : MessageNote(result.errorCode); !note.empty())
     html.Element("p", note);
   const std::vector<std::string> figures =

@@ -103,6 +103,7 @@ class TJsonFigures : public TFigureVisitor {
 QJsonObject Diagnosis(const TAnalysisResult& result, bool hideAnswer, const TTrial* trial) {
   TJsonFigures verdict;
   VisitVerdict(result.verdict, verdict);
+  if (trial != nullptr) VisitEdges(*trial, verdict);
   TJsonFigures figures;
   VisitFigures(result.diagnosis, figures);
   QJsonObject measured = figures.Take();

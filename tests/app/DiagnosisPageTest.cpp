@@ -50,6 +50,7 @@ TEST_F(MainWindow, DiagnosisPageNamesTheStageAndShowsTheSuggestions) {
     const char* named;         // words the headline holds
     bool suggestion;           // at least one suggestion expected
     bool timingPlot;
+    bool blurred = false;      // the trial names the picture as blurred
   };
   const std::vector<TCase> cases = {
       {"decoded", RenderSymbol(EncodeBytes("fine", 2, 1), 4), TStage::Done, "復号できました", false, true},
@@ -58,6 +59,7 @@ TEST_F(MainWindow, DiagnosisPageNamesTheStageAndShowsTheSuggestions) {
       {"format unreadable", FormatUnreadable(), TStage::Format, "形式情報", false, true},
       {"block beyond correction", BlockBeyondCorrection(), TStage::Codewords, "コード語の読み取りと誤り訂正", false, true},
       {"dark beyond the corner", DarkBeyondTheCorner(), TStage::Corners, "四隅の検出", true, true},
+      {"blurred", BlurredSymbol(), TStage::Version, "型番の決定", true, true, true},
   };
   auto* pages = Find<QTabWidget>("PageControl1");
   TDiagnosisPage& page = form_->DiagnosisView();
@@ -80,6 +82,8 @@ TEST_F(MainWindow, DiagnosisPageNamesTheStageAndShowsTheSuggestions) {
       EXPECT_EQ(page.TrialNote(), "値を変えて試しています…");
     }
     AwaitTrial(*form_);
+    // The edges measured by the trial join the evidence.
+    EXPECT_EQ(page.Evidence().contains("画像がぼやけています。"), c.blurred) << page.Evidence().toStdString();
     QStringList expected;
     if (const std::optional<TTrial>& trial = form_->Trials().Last()) {
       EXPECT_EQ(trial->stage, c.stage);

@@ -7,6 +7,7 @@
 #include "StageFailures.h"
 #include "TestSymbols.h"
 #include "decoder/Analysis.h"
+#include "decoder/DiagnosisTexts.h"
 #include "decoder/Trial.h"
 #include "decoder/TrialTexts.h"
 
@@ -208,6 +209,47 @@ TEST(PictureOperations, TurnMirrorAndInvertAsNamed) {
   EXPECT_THROW(ApplyOperations(picture, {false, false, 45}), std::invalid_argument);
   EXPECT_EQ(EnglishText(TPictureOperations{true, true, 270}), "inverted, mirrored, turned 270\u00B0");
   EXPECT_EQ(JapaneseText(TPictureOperations{true, false, 90}), "白黒反転、90° 回転");
+}
+
+}  // namespace
+
+namespace {
+
+// The trial measures the edges of the finder candidates: a blurred picture is
+// named with its edges and module size in both languages and on the command
+// line's line, a sharp one is measured and not named; a decoded one has no
+// trial to measure in.
+TEST(Trial, MeasuresTheEdgesOfTheFinderCandidates) {
+  struct TCase {
+    const char* name;
+    TBitmap picture;
+    bool measured;
+    bool blurred;
+  };
+  const std::vector<TCase> cases = {
+      {"blurred", BlurredSymbol(), true, true},
+      {"sharp, format unreadable", FormatUnreadable(), true, false},
+      {"decoded", RenderSymbol(EncodeBytes("sharp", 2, 1), 4), false, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TAnalysisResult result = AnalyseAlone(c.picture);
+    const TTrial trial = TTrialRunner(c.picture, result, 1).Run();
+    EXPECT_EQ(trial.edges.has_value(), c.measured);
+    EXPECT_EQ(EnglishBlurText(trial).find("pixels: the picture is blurred (hold the camera still, focus)") != std::string::npos,
+              c.blurred);
+    EXPECT_EQ(JapaneseBlurText(trial).find("画像がぼやけています。") != std::string::npos, c.blurred);
+    EXPECT_EQ(DiagnosisLine(result.verdict, trial).find("; edges about ") != std::string::npos, c.blurred);
+    // Blur thins the candidates' weights: the small module size they give is
+    // not repeated beside the blur that the rings' spacing shows instead.
+    if (c.blurred) {
+      EXPECT_FALSE(EnglishModuleText(result.verdict).empty());
+    }
+    EXPECT_EQ(EnglishModuleText(result.verdict, trial).empty(), c.blurred || EnglishModuleText(result.verdict).empty());
+    EXPECT_EQ(JapaneseModuleText(result.verdict, trial).empty(), EnglishModuleText(result.verdict, trial).empty());
+    EXPECT_EQ(DiagnosisLine(result.verdict, trial).find("pixels per module") != std::string::npos,
+              !EnglishModuleText(result.verdict, trial).empty());
+  }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "decoder/Analysis.h"
 #include "decoder/Decorder.h"
 #include "decoder/DiagnosisTexts.h"
+#include "decoder/Trial.h"
 #include "report/JsonSummary.h"
 
 using namespace testing_support;
@@ -197,6 +198,46 @@ TEST(JsonSummary, DiagnosisNamesTheStageWithItsFigures) {
   TVeltrix veltrix(surfaces);
   const QJsonObject dark = Parsed(JsonSummary(Analyse(veltrix, surfaces, SymbolOnDarkBackground(), {}), surfaces));
   EXPECT_EQ(S(dark["diagnosis"].toObject()["suggestions"].toArray()[0].toObject()["kind"]), "smaller_resolver");
+}
+
+// Beside the verdict: where the module size comes from, after a failure
+// only; the edges of the finder candidates when a trial measured them, named
+// as blurred with a text only when they are.
+TEST(JsonSummary, ModuleSourceAndEdgesBesideTheVerdict) {
+  struct TEdgeCase {
+    const char* name;
+    TBitmap picture;
+    const char* source;  // empty: no module size
+    bool trial;          // the summary is given a trial
+    bool edges;
+    bool blurred;
+  };
+  const std::vector<TEdgeCase> cases = {
+      {"decoded", RenderSymbol(EncodeBytes("fine", 2, 1), 4), "", true, false, false},
+      {"timing damaged", TimingDamaged(), "finder_candidates", true, true, false},
+      {"format unreadable", FormatUnreadable(), "frame", true, true, false},
+      {"format unreadable, no trial", FormatUnreadable(), "frame", false, false, false},
+      {"blurred", BlurredSymbol(), "finder_candidates", true, true, true},
+  };
+  for (const TEdgeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TSurfaces surfaces;
+    TVeltrix veltrix(surfaces);
+    const TAnalysisResult result = Analyse(veltrix, surfaces, c.picture, {});
+    const TTrial trial = TTrialRunner(c.picture, result, 1).Run();
+    const QJsonObject diagnosis =
+        Parsed(JsonSummary(result, surfaces, nullptr, nullptr, false, nullptr, c.trial ? &trial : nullptr))["diagnosis"].toObject();
+    EXPECT_EQ(S(diagnosis["module_source"]), c.source);
+    EXPECT_EQ(diagnosis.contains("module_pixels"), *c.source != 0);
+    EXPECT_EQ(diagnosis.contains("edge_pixels"), c.edges);
+    EXPECT_EQ(diagnosis.contains("edge_module_pixels"), c.edges);
+    EXPECT_EQ(diagnosis.contains("blurred"), c.edges);
+    EXPECT_EQ(diagnosis["blurred"].toBool(), c.blurred);
+    EXPECT_EQ(diagnosis.contains("blur_text"), c.blurred);
+    if (c.edges) {
+      EXPECT_DOUBLE_EQ(diagnosis["edge_pixels"].toDouble(), trial.edges->edgeTenths / 10.0);
+    }
+  }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "TestSymbols.h"
 #include "common/Bitmap.h"
 #include "common/Memory.h"
+#include "sample/Effects.h"
 
 namespace testing_support {
 
@@ -101,6 +102,17 @@ inline TBitmap TimingDamaged() {
     FlipModule(symbol, 6, t);
   }
   return RenderSymbol(symbol, 4);
+}
+
+// A symbol photographed out of focus: `passes` of the sample maker's blur
+// (each a 1-2-1 average across and down) at `moduleSize` pixels a module, and
+// a little noise. At four pixels a module, eight passes (edges about five
+// pixels wide) stop the decode at the version.
+inline TBitmap BlurredSymbol(int moduleSize = 4, int passes = 8) {
+  TPhotoEffects effects;
+  effects.blur = passes;
+  effects.noise = 4;
+  return PhotographSymbol(EncodeBytes("Morilux blur test 12345", 2, 1).Matrix(), moduleSize, 4, effects, 1);
 }
 
 // Format bits 0 .. flips - 1 of the copy beside the top-left finder inverted.
