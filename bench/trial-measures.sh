@@ -6,7 +6,9 @@
 #     the presets, the share that gets a suggestion;
 #   - of the suggestions shown, the share that get past their stage when followed;
 #   - the time the trial adds to a failure (median, maximum);
-#   - the failures by stage, and by the stage the best suggestion reaches.
+#   - the failures by stage, and by the stage the best suggestion reaches;
+#   - where the module size came from, and how many failures got a measure
+#     of the finder candidates' edges and were called blurred.
 #
 #   bench/trial-measures.sh NEW_CLI [OLD_CLI] [FOLDER]
 # Needs python3.
@@ -32,6 +34,7 @@ def stage_of(cli, picture, extra=()):
 
 failures = further_exists = suggested_where_further = shown = shown_past = 0
 added, before, after = [], {}, {}
+sources, edges_measured, blurred = {}, 0, 0
 for picture in sorted(glob.glob(os.path.join(folder, "*.bmp"))):
     p, seconds = run(new, "--json", "-", picture)
     d = json.loads(p.stdout)
@@ -40,6 +43,10 @@ for picture in sorted(glob.glob(os.path.join(folder, "*.bmp"))):
     failures += 1
     stage = d["stage"]
     before[stage] = before.get(stage, 0) + 1
+    source = d["diagnosis"].get("module_source", "none")
+    sources[source] = sources.get(source, 0) + 1
+    edges_measured += "edge_pixels" in d["diagnosis"]
+    blurred += d["diagnosis"].get("blurred", False)
     trial = d["diagnosis"]["trial"]
     helped = trial["helped"]
     reached = helped[0]["reached"] if helped else stage
@@ -67,6 +74,8 @@ print(f"failures where some cell of the default grid gets further: {further_exis
 print(f"suggestions shown: {shown}; past their stage when followed: {shown_past} ({100.0 * shown_past / max(shown, 1):.0f} %)")
 if added:
     print(f"time added per failure: median {1000 * statistics.median(added):.0f} ms, maximum {1000 * max(added):.0f} ms")
+print("module size from: " + ", ".join(f"{k} {v}" for k, v in sorted(sources.items())))
+print(f"edges of the finder candidates measured: {edges_measured}; called blurred: {blurred}")
 print("failures by stage (stage: stopped there / best suggestion reaches):")
 for s in order:
     if before.get(s) or after.get(s):
