@@ -178,7 +178,10 @@ std::int32_t Tenths(double pixels) { return static_cast<std::int32_t>(std::lroun
 
 }  // namespace
 
-bool TEdgeMeasure::Blurred() const { return edgeTenths > moduleTenths && edgeTenths > kSharpEdgeTenths; }
+bool TEdgeMeasure::Blurred() const {
+  return 10 * static_cast<std::int64_t>(edgeTenths) > kBlurredEdgeTenthsOfModule * static_cast<std::int64_t>(moduleTenths) &&
+         edgeTenths > kSharpEdgeTenths;
+}
 
 std::optional<TEdgeMeasure> MeasureEdges(const TBitmap& picture, const TDiagnosis& record) {
   if (!record.finder || !record.binarization) return std::nullopt;

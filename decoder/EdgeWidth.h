@@ -27,13 +27,14 @@ struct TEdgeMeasure {
   // Edges measured (two for every half-line along which a ring was found).
   std::int32_t edges = 0;
 
-  // Edges wider than a module: a lone light module between dark ones keeps
-  // less than three quarters of the contrast at its middle, where the
-  // sampling reads it, while the global threshold (the middle row's mean,
-  // which the paper around a symbol lifts) lies about three quarters of the
-  // way up from dark; and wider than a sharp edge seen through the pixels
-  // can be, with some room for noise, as modules of two pixels or less make
-  // any edge a module wide.
+  // Edges wider than nine tenths of a module: the sampling reads one pixel,
+  // which lies up to about a quarter of a module from the module's middle,
+  // and there a lone light module between dark ones then keeps less than
+  // three quarters of the contrast, while the global threshold (the middle
+  // row's mean, which the paper around a symbol lifts) lies about three
+  // quarters of the way up from dark. And wider than a sharp edge seen
+  // through the pixels can be, with some room for noise, as modules of two
+  // pixels or less make any edge about a module wide.
   bool Blurred() const;
   friend bool operator==(const TEdgeMeasure&, const TEdgeMeasure&) = default;
 };
@@ -41,6 +42,8 @@ struct TEdgeMeasure {
 // Beyond this width in tenths of a pixel an edge is not a sharp one seen
 // through whole pixels (which spans two at most by this measure).
 inline constexpr std::int32_t kSharpEdgeTenths = 25;
+// Blurred beyond this many tenths of a module.
+inline constexpr std::int32_t kBlurredEdgeTenthsOfModule = 9;
 
 // The edges of the (at most three) heaviest finder candidates of `record`,
 // a decode of `picture`; none when no ring could be measured (no candidate,

@@ -88,8 +88,8 @@ std::string EnglishBlurText(const TTrial& trial) {
 
 std::string JapaneseBlurText(const TTrial& trial) {
   if (!Blurred(trial)) return {};
-  return "位置検出パターンの縁の幅が約 " + Tenths(trial.edges->edgeTenths) + " 画素あり、モジュールの大きさ（約 " +
-         Tenths(trial.edges->moduleTenths) + " 画素）より広くなっています。画像がぼやけています。"
+  return "位置検出パターンの縁の幅は約 " + Tenths(trial.edges->edgeTenths) + " 画素で、モジュールの大きさ（約 " +
+         Tenths(trial.edges->moduleTenths) + " 画素）に比べて広すぎます。画像がぼやけています。"
          "カメラを動かさず、ピントを合わせて撮ってください。";
 }
 

@@ -34,8 +34,8 @@ TBitmap Faded(const TBitmap& picture, std::int32_t low, std::int32_t high) {
 // Symbols photographed sharp and out of focus at a few module sizes: the
 // edges come out as wide as the blur makes them (a pass of 1-2-1 adds a
 // variance of half a pixel squared; an edge's 10-90 % width is 2.56 standard
-// deviations), the module size as drawn, and only edges wider than a module
-// are called blurred.
+// deviations), the module size as drawn, and only edges wider than nine
+// tenths of a module are called blurred.
 TEST(EdgeWidth, SharpPicturesAreNotBlurredAndBlurredOnesAre) {
   struct TCase {
     const char* name;
@@ -55,6 +55,8 @@ TEST(EdgeWidth, SharpPicturesAreNotBlurredAndBlurredOnesAre) {
       {"6 pixels, two passes", BlurredSymbol(6, 2), 6, 2, false},
       {"8 pixels, four passes", BlurredSymbol(8, 4), 8, 4, false},
       {"slanted photograph", RenderPhoto(EncodeBytes("slanted", 2, 1), slanted), 5 / std::cos(12 * M_PI / 180), -1, false},
+      {"6 pixels, eight passes", BlurredSymbol(6, 8), 6, 8, false},
+      {"4 pixels, four passes", BlurredSymbol(4, 4), 4, 4, true},
       {"4 pixels, six passes", BlurredSymbol(4, 6), 4, 6, true},
       {"4 pixels, eight passes", BlurredSymbol(4, 8), 4, 8, true},
       {"5 pixels, ten passes", BlurredSymbol(5, 10), 5, 10, true},
@@ -73,6 +75,7 @@ TEST(EdgeWidth, SharpPicturesAreNotBlurredAndBlurredOnesAre) {
       EXPECT_NEAR(edge, expected, 0.2 * expected);
     }
     EXPECT_EQ(measure->Blurred(), c.blurred) << edge << " against " << measure->moduleTenths / 10.0;
+    EXPECT_EQ(measure->Blurred(), edge > 0.9 * measure->moduleTenths / 10.0);
   }
 }
 
