@@ -25,8 +25,9 @@ std::string JapaneseText(const TSuggestion& suggestion);
 std::string EnglishText(const TSuspect& suspect);
 std::string JapaneseText(const TSuspect& suspect);
 
-// The module size when it is too small for the sampling, or empty:
-// "about 1.2 pixels per module; the decoder needs about 3: a closer photograph".
+// The module size when it is too small for the sampling, with where it comes
+// from, or empty: "about 1.2 pixels per module (from the finder candidates'
+// weights); the decoder needs about 3: a closer photograph".
 std::string EnglishModuleText(const TVerdict& verdict);
 std::string JapaneseModuleText(const TVerdict& verdict);
 
