@@ -2,39 +2,18 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <string>
 #include <vector>
 
 #include "common/Messages.h"
-#include "common/Rounding.h"
 #include "decoder/FigureSections.h"
+#include "decoder/FigureWords.h"
+
+using namespace figure_words;
 
 namespace {
 
-std::string N(std::int64_t value) { return std::to_string(value); }
-
-// "1 block", "2 blocks".
-std::string Count(std::int64_t value, const char* singular, const char* plural) {
-  return N(value) + " " + (value == 1 ? singular : plural);
-}
-
 std::string Quoted(const std::string& text) { return "「" + text + "」"; }
-std::string Percent(double share) { return N(RoundHalfEven(share * 100.0L, "per cent")) + " %"; }
-// Appended piece by piece: GCC 12 warns falsely about "(" + a temporary string.
-std::string Point(TPoint point) {
-  std::string text = "(";
-  text += N(point.x);
-  text += ", ";
-  text += N(point.y);
-  text += ")";
-  return text;
-}
-// Format bits as read, bit 14 first.
-std::string Bits15(std::uint32_t bits) { return std::bitset<15>(bits).to_string(); }
-
-// How many of the heaviest finder candidates and of the versions tried a line lists.
-constexpr std::size_t kListed = 6;
 
 void Binarization(const TDiagnosis& d, std::vector<std::string>& lines) {
   if (!d.binarization) return;
@@ -299,7 +278,6 @@ std::string JapaneseText(const TSuspect& s) {
 
 namespace {
 
-std::string Tenths(std::int32_t tenths) { return N(tenths / 10) + "." + N(tenths % 10); }
 bool SmallModules(const TVerdict& v) { return v.moduleTenths > 0 && v.moduleTenths < kSmallModuleTenths; }
 
 }  // namespace
@@ -414,37 +392,8 @@ std::string MessageNote(std::int32_t errorCode) {
          "」のどちらで止まっても同じです。どちらで止まったかは上の段階の列が示します。";
 }
 
-std::vector<TFigureSection> FigureSections(const TVerdict& verdict) {
-  using S = TFigureSection;
-  switch (verdict.stage) {
-    case TStage::Binarization: return {S::Binarization};
-    case TStage::FinderSearch: return {S::Binarization, S::Finder};
-    case TStage::Version: return {S::Binarization, S::Version};
-    case TStage::Corners: return {S::Binarization, S::Corners};
-    case TStage::Sampling: return {S::Binarization, S::Sampling};
-    case TStage::Format: return {S::Binarization, S::Format};
-    case TStage::Codewords: return {S::Binarization, S::Codewords};
-    case TStage::Data:
-      if (verdict.decoded) return {S::Binarization, S::Data};
-      return {S::Binarization, S::Codewords, S::Data};
-    case TStage::Done: return {S::Binarization, S::Version, S::Format, S::Codewords, S::Data};
-  }
-  return {S::Binarization};
-}
-
 std::vector<std::string> FigureLines(const TDiagnosis& d, const TVerdict& verdict) {
-  std::vector<std::string> lines;
-  for (const TFigureSection section : FigureSections(verdict)) {
-    switch (section) {
-      case TFigureSection::Binarization: Binarization(d, lines); break;
-      case TFigureSection::Finder: Finder(d, lines); break;
-      case TFigureSection::Version: Version(d, lines); break;
-      case TFigureSection::Corners: Corners(d, lines); break;
-      case TFigureSection::Sampling: Sampling(d, lines); break;
-      case TFigureSection::Format: Format(d, lines); break;
-      case TFigureSection::Codewords: Codewords(d, lines); break;
-      case TFigureSection::Data: Data(d, lines); break;
-    }
-  }
-  return lines;
+  return WriteFigureLines(d, verdict,
+                          {.binarization = Binarization, .finder = Finder, .version = Version, .corners = Corners,
+                           .sampling = Sampling, .format = Format, .codewords = Codewords, .data = Data});
 }

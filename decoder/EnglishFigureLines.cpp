@@ -3,37 +3,17 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <string>
 #include <vector>
 
 #include "common/Messages.h"
-#include "common/Rounding.h"
 #include "decoder/DiagnosisTexts.h"
 #include "decoder/FigureSections.h"
+#include "decoder/FigureWords.h"
+
+using namespace figure_words;
 
 namespace {
-
-std::string N(std::int64_t value) { return std::to_string(value); }
-
-// "1 block", "2 blocks".
-std::string Count(std::int64_t value, const char* singular, const char* plural) {
-  return N(value) + " " + (value == 1 ? singular : plural);
-}
-
-std::string Percent(double share) { return N(RoundHalfEven(share * 100.0L, "per cent")) + " %"; }
-std::string Point(TPoint point) {
-  std::string text = "(";
-  text += N(point.x);
-  text += ", ";
-  text += N(point.y);
-  text += ")";
-  return text;
-}
-std::string Bits15(std::uint32_t bits) { return std::bitset<15>(bits).to_string(); }
-
-// As many as the Japanese lines list.
-constexpr std::size_t kListed = 6;
 
 void Binarization(const TDiagnosis& d, std::vector<std::string>& lines) {
   if (!d.binarization) return;
@@ -150,18 +130,7 @@ void Data(const TDiagnosis& d, std::vector<std::string>& lines) {
 }  // namespace
 
 std::vector<std::string> EnglishFigureLines(const TDiagnosis& d, const TVerdict& verdict) {
-  std::vector<std::string> lines;
-  for (const TFigureSection section : FigureSections(verdict)) {
-    switch (section) {
-      case TFigureSection::Binarization: Binarization(d, lines); break;
-      case TFigureSection::Finder: Finder(d, lines); break;
-      case TFigureSection::Version: Version(d, lines); break;
-      case TFigureSection::Corners: Corners(d, lines); break;
-      case TFigureSection::Sampling: Sampling(d, lines); break;
-      case TFigureSection::Format: Format(d, lines); break;
-      case TFigureSection::Codewords: Codewords(d, lines); break;
-      case TFigureSection::Data: Data(d, lines); break;
-    }
-  }
-  return lines;
+  return WriteFigureLines(d, verdict,
+                          {.binarization = Binarization, .finder = Finder, .version = Version, .corners = Corners,
+                           .sampling = Sampling, .format = Format, .codewords = Codewords, .data = Data});
 }
