@@ -18,6 +18,7 @@
 #include "decoder/TraceNotes.h"
 #include "decoder/TrialTexts.h"
 #include "decoder/Veltrix.h"
+#include "report/ReportLanguage.h"
 #include "UiLanguage.h"
 
 namespace {
@@ -25,14 +26,6 @@ namespace {
 QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 // Every text on the page is plain: a failure message or a decoded text never becomes markup.
-// The headline in English, as DiagnosisHeadline says it in Japanese.
-QString EnglishHeadline(const TVerdict& verdict) {
-  if (verdict.decoded && verdict.stage == TStage::Done) return QStringLiteral("Decoded.");
-  const QString stage = StageName(verdict.stage).English();
-  if (verdict.decoded) return QStringLiteral("Decoded, but the reading stopped during \u201c%1\u201d.").arg(stage);
-  return QStringLiteral("Stopped at the stage \u201c%1\u201d.").arg(stage);
-}
-
 QLabel* PlainLabel(QWidget* parent, const char* name) {
   auto* label = new QLabel(parent);
   label->setObjectName(QString::fromLatin1(name));
@@ -158,7 +151,8 @@ void TDiagnosisPage::Show(const TAnalysisResult& result, const TBitmap& picture)
       stageIcons_[i]->setToolTip(StateText(stageStates_[i]));
     }
   }
-  TUiText headline = Both(Q(DiagnosisHeadline(verdict)), EnglishHeadline(verdict));
+  TUiText headline = Both(Q(DiagnosisHeadlineIn(verdict, TReportLanguage::Japanese)),
+                          Q(DiagnosisHeadlineIn(verdict, TReportLanguage::English)));
   if (!result.decoded && !result.failureReason.empty())
     headline = headline + Ui(QStringLiteral("　")) + DecoderMessage(Q(VisibleText(result.failureReason)));
   headline_->setText(headline);

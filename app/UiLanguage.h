@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "common/DecodeStages.h"
+#include "report/ReportLanguage.h"
 
 // The language of the window's own texts: Japanese, as the window was
 // written, or English by choice (ツール → 言語 / Language), remembered in the
@@ -26,11 +27,9 @@
 
 enum class TUiLanguage { Japanese, English };
 
-// A row of a table: the Japanese text as the window writes it, and its English.
-struct TUiTextPair {
-  std::string_view japanese;
-  std::string_view english;
-};
+// A row of a table: the Japanese text as the window writes it, and its English
+// (the same rows as the report's, whose table the window's takes in whole).
+using TUiTextPair = TEnglishPair;
 
 // A text in both languages; shown in the current one.
 class TUiText {

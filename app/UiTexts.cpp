@@ -4,8 +4,9 @@
 
 namespace {
 
-// The main window, its pages and panes, the page 診断, the stages' names and
-// the decoder's messages, in English.
+// The main window and the page 診断 in English; the names of the pages,
+// panes, stages and plots and the decoder's messages are the report's
+// (WindowEnglish).
 constexpr auto kMainWindowTexts = std::to_array<TUiTextPair>({
     // Menus, buttons and commands.
     {"ファイル", "File"},
@@ -74,19 +75,7 @@ constexpr auto kMainWindowTexts = std::to_array<TUiTextPair>({
     {"・", "• "},
     {"%1：%2", "%1: %2"},
     {"%1〜%2", "%1 to %2"},
-    // Pages and panes.
-    {"読み込み画像", "Picture"},
-    {"位置検索", "Locate"},
-    {"位置検索パターン", "Finder patterns"},
-    {"タイミング", "Timing"},
-    {"デジタル処理画像", "Digitised"},
-    {"デジタル処理結果", "Digitised modules"},
-    {"形式情報", "Format"},
-    {"サンプリング", "Sampling"},
-    {"マスク", "Mask"},
-    {"マスク結果", "Unmasked"},
-    {"結果表示", "Result"},
-    {"診断", "Diagnosis"},
+    // What the pages' tabs say of the last analysis.
     {"最後の解析で成功しました", "The last analysis succeeded here"},
     {"最後の解析はこのページの段階で失敗しました", "The last analysis failed at this page's stage"},
     {"最後の解析ではこの段階まで進みませんでした（前の結果のままです）",
@@ -157,23 +146,6 @@ constexpr auto kMainWindowTexts = std::to_array<TUiTextPair>({
      "損傷がどこに及んだかを見るためのものです。",
      "The data read as it is, with blocks whose errors could not be corrected. Nothing guarantees it is right; "
      "it shows how far the damage reaches."},
-    {"灰色の値のヒストグラム（画像全体）", "Histogram of the grey values (the whole picture)"},
-    {"中央の行の灰色の値", "Grey values of the middle row"},
-    {"タイミングパターンの一致率", "Agreement of the timing patterns"},
-    // The stages.
-    {"二値化", "Binarization"},
-    {"位置検出パターンの探索", "Finder search"},
-    {"型番の決定", "Finding the version"},
-    {"四隅の検出", "Finding the corners"},
-    {"コード語の読み取りと誤り訂正", "Codewords and error correction"},
-    {"データの復号", "Data decoding"},
-    {"復号完了", "Decoding done"},
-    // The decoder's messages, whose meaning follows them in English.
-    {"位置検出パターンがみつかりません。", "No finder patterns found."},
-    {"位置検出パターンが見つかりません。", "Finder patterns not found."},
-    {"サポートしていない型番です。", "The version is not supported."},
-    {"セルの読み込みでエラーが発生しました。", "An error occurred while reading the cells."},
-    {"形式情報の読み込みでエラーが発生しました。", "An error occurred while reading the format information."},
 });
 
 }  // namespace
@@ -183,6 +155,7 @@ std::span<const TUiTextPair> MainWindowTexts() { return kMainWindowTexts; }
 std::span<const std::span<const TUiTextPair>> UiTextTables() {
   // Every table, one line each.
   static const auto tables = std::to_array<std::span<const TUiTextPair>>({
+      WindowEnglish(),
       MainWindowTexts(),
       ToolWindowTexts(),
       LabWindowTexts(),

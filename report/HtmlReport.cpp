@@ -299,20 +299,11 @@ void Plots(THtml& html, const TDiagnosis& record, TReportLanguage language) {
 }
 
 // The diagnosis page's body: the verdict on the analysis.
-// Which stage stopped the decode, or that it read, in one sentence.
-std::string Headline(const TVerdict& verdict, TReportLanguage language) {
-  if (language == TReportLanguage::Japanese) return DiagnosisHeadline(verdict);
-  if (verdict.decoded && verdict.stage == TStage::Done) return "Decoded.";
-  const std::string stage(StageNameIn(verdict.stage, language));
-  if (verdict.decoded) return "Decoded, but the reading stopped during \u201c" + stage + "\u201d.";
-  return "Stopped at the stage \u201c" + stage + "\u201d.";
-}
-
 void Diagnosis(THtml& html, const TAnalysisResult& result, bool hideAnswer, const TTrial* trial, TReportLanguage language) {
   const bool english = language == TReportLanguage::English;
   const TVerdict& verdict = result.verdict;
   StageChain(html, result, language);
-  std::string headline = Headline(verdict, language);
+  std::string headline = DiagnosisHeadlineIn(verdict, language);
   if (!result.decoded && !result.failureReason.empty())
     headline += std::string(Say(language, "　", " ")) + DecoderMessageIn(result.failureReason, language);
   html.Element("p", headline, {{"class", QStringLiteral("headline")}});

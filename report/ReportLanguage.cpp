@@ -2,16 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 
 #include "decoder/DiagnosisTexts.h"
 
 namespace {
 
-using TPair = std::pair<std::string_view, std::string_view>;
-
 // The Japanese texts the window shows, and their English.
-constexpr auto kEnglish = std::to_array<TPair>({
+constexpr auto kEnglish = std::to_array<TEnglishPair>({
     // The pages and the labels of their panes.
     {"読み込み画像", "Picture"},
     {"位置検索", "Locate"},
@@ -46,11 +43,14 @@ constexpr auto kEnglish = std::to_array<TPair>({
 });
 
 const std::string_view* Find(std::string_view japanese) {
-  const auto found = std::find_if(kEnglish.begin(), kEnglish.end(), [&](const TPair& pair) { return pair.first == japanese; });
-  return found == kEnglish.end() ? nullptr : &found->second;
+  const auto found =
+      std::find_if(kEnglish.begin(), kEnglish.end(), [&](const TEnglishPair& pair) { return pair.japanese == japanese; });
+  return found == kEnglish.end() ? nullptr : &found->english;
 }
 
 }  // namespace
+
+std::span<const TEnglishPair> WindowEnglish() { return kEnglish; }
 
 std::string_view LanguageTag(TReportLanguage language) { return Say(language, "ja", "en"); }
 
@@ -62,6 +62,14 @@ std::string_view EnglishOf(std::string_view japanese) {
 std::string_view StageNameIn(TStage stage, TReportLanguage language) {
   const std::string_view japanese = NameOf(stage).japanese;
   return language == TReportLanguage::English ? EnglishOf(japanese) : japanese;
+}
+
+std::string DiagnosisHeadlineIn(const TVerdict& verdict, TReportLanguage language) {
+  if (language == TReportLanguage::Japanese) return DiagnosisHeadline(verdict);
+  if (verdict.decoded && verdict.stage == TStage::Done) return "Decoded.";
+  const std::string stage(StageNameIn(verdict.stage, language));
+  if (verdict.decoded) return "Decoded, but the reading stopped during \u201c" + stage + "\u201d.";
+  return "Stopped at the stage \u201c" + stage + "\u201d.";
 }
 
 std::string WindowLabelIn(std::string_view japanese, TReportLanguage language) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "common/DecodeStages.h"
+#include "decoder/Verdict.h"
 
 struct TPage;
 
@@ -20,10 +22,24 @@ constexpr std::string_view Say(TReportLanguage language, std::string_view japane
   return language == TReportLanguage::English ? english : japanese;
 }
 
+// A Japanese text as the window shows it, and its English.
+struct TEnglishPair {
+  std::string_view japanese;
+  std::string_view english;
+};
+// The window's texts that a report names too, in English: the pages and the
+// labels of their panes, the stages, the plots and the decoder's messages.
+// The window's own English takes these rows as they are.
+std::span<const TEnglishPair> WindowEnglish();
+
 // The value of <html lang>: "ja" or "en".
 std::string_view LanguageTag(TReportLanguage language);
 // A stage's name.
 std::string_view StageNameIn(TStage stage, TReportLanguage language);
+// Which stage stopped the decode, or that it read: DiagnosisHeadline in
+// Japanese; in English one sentence naming the stage. The window's page 診断
+// shows the same.
+std::string DiagnosisHeadlineIn(const TVerdict& verdict, TReportLanguage language);
 // A caption or label the window shows in Japanese: in English "English
 // (日本語)", so that a reader can find it in the window; a name without
 // Japanese (BlockRead, Resolver) as it is.
