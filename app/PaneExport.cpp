@@ -4,6 +4,7 @@
 #include <exception>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include <QAction>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QTextDocument>
 
 #include "ImageView.h"
+#include "MenuAction.h"
 #include "PaneLegends.h"
 #include "SaveFile.h"
 #include "WindowSurfaces.h"
@@ -151,11 +153,7 @@ void TPaneExport::FillImageMenu(QMenu& menu, TImagePaneId pane) {
   if (view == nullptr) return;
   const bool empty = view->Picture().Empty();
   const auto add = [&](const QString& text, const char* name, auto run) {
-    QAction* action = menu.addAction(text);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setEnabled(!empty);
-    connect(action, &QAction::triggered, this, run);
-    return action;
+    return AddMenuAction(menu, text, name, !empty, this, std::move(run));
   };
   const QString suggested = QDir::current().filePath(Name(pane));
   const QString png = QStringLiteral("PNG (*.png)");

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <QAction>
 #include <QApplication>
@@ -27,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include "ImageView.h"
+#include "MenuAction.h"
 #include "PaneLegends.h"
 #include "PictureFiles.h"
 #include "SaveFile.h"
@@ -363,11 +365,7 @@ void TPaneTools::FillImageMenu(QMenu& menu, TImagePaneId pane) {
   if (view == nullptr) return;
   const bool empty = view->Picture().Empty();
   const auto add = [&](const QString& text, const char* name, auto run) {
-    QAction* action = menu.addAction(text);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setEnabled(!empty);
-    connect(action, &QAction::triggered, this, run);
-    return action;
+    return AddMenuAction(menu, text, name, !empty, this, std::move(run));
   };
   add(Ui(QStringLiteral("引き伸ばし表示に戻す（ダブルクリック、0）")), "ShowStretchedAction", [view] { view->ShowStretched(); })
       ->setEnabled(!view->Stretched());
