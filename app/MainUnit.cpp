@@ -35,6 +35,7 @@
 #include "PictureFiles.h"
 #include "SampleMaker.h"
 #include "SaveFile.h"
+#include "ToolWindow.h"
 #include "WindowKeys.h"
 #include "WindowPages.h"
 #include "WindowPlacement.h"
@@ -402,27 +403,22 @@ bool TForm1::WriteReport(const QString& path, bool hideAnswer) {
 }
 
 TExplorerWindow* TForm1::ExplorerCommand() {
-  if (explorer_ == nullptr) {
-    explorer_ = new TExplorerWindow(this, {[this]() -> const TBitmap& { return picture_; },
-                                           [this] {
-                                             TSpinEdit* force = fields_->Field(TParameter::ForceVersion);
-                                             force->interpretText();
-                                             return force->ReadValue();
-                                           },
-                                           [this](const TAnalysisParameters& parameters) {
-                                             SetFieldsAndAnalyse(parameters);
-                                           }});
-    TranslateNewWindow(explorer_);
-  }
-  explorer_->show();
-  explorer_->raise();
-  explorer_->activateWindow();
+  MadeOnFirstUse(explorer_, [this] {
+    return new TExplorerWindow(this, {[this]() -> const TBitmap& { return picture_; },
+                                      [this] {
+                                        TSpinEdit* force = fields_->Field(TParameter::ForceVersion);
+                                        force->interpretText();
+                                        return force->ReadValue();
+                                      },
+                                      [this](const TAnalysisParameters& parameters) { SetFieldsAndAnalyse(parameters); }});
+  });
+  BringToFront(*explorer_);
   return explorer_;
 }
 
 TSampleMakerWindow* TForm1::SampleMakerCommand() {
-  if (sampleMaker_ == nullptr) {
-    sampleMaker_ = new TSampleMakerWindow(
+  MadeOnFirstUse(sampleMaker_, [this] {
+    return new TSampleMakerWindow(
         this, {[this](const TSample& sample) {
                  LoadMadePicture(sample.picture, MadeCaption(sample).RememberedJapanese());
                  activateWindow();
@@ -430,23 +426,14 @@ TSampleMakerWindow* TForm1::SampleMakerCommand() {
                [this](const QString& title, const QString& suggested, const QString& filter) {
                  return inspector_->ChooseFile(title, suggested, filter);
                }});
-    TranslateNewWindow(sampleMaker_);
-  }
-  sampleMaker_->show();
-  sampleMaker_->raise();
-  sampleMaker_->activateWindow();
+  });
+  BringToFront(*sampleMaker_);
   return sampleMaker_;
 }
 
 TLabWindow* TForm1::LabCommand() {
-  if (lab_ == nullptr) {
-    lab_ = new TLabWindow(this);
-    TranslateNewWindow(lab_);
-  }
-  lab_->OpenFrom(decoder_.get());
-  lab_->show();
-  lab_->raise();
-  lab_->activateWindow();
+  MadeOnFirstUse(lab_, [this] { return new TLabWindow(this); }).OpenFrom(decoder_.get());
+  BringToFront(*lab_);
   return lab_;
 }
 
@@ -457,21 +444,18 @@ void TForm1::FolderCommand() {
 }
 
 TClassSetWindow* TForm1::OpenClassSet(const QString& folder) {
-  if (classSet_ == nullptr) {
-    classSet_ = new TClassSetWindow(this, {[this] {
-                                             fields_->Interpret();
-                                             return fields_->Read();
-                                           },
-                                           [this](const QString& path, const TAnalysisParameters& parameters) {
-                                             if (LoadPictureFile(path) == TLoadResult::Loaded) SetFieldsAndAnalyse(parameters);
-                                             raise();
-                                             activateWindow();
-                                           }});
-    TranslateNewWindow(classSet_);
-  }
-  classSet_->show();
-  classSet_->raise();
-  classSet_->activateWindow();
+  MadeOnFirstUse(classSet_, [this] {
+    return new TClassSetWindow(this, {[this] {
+                                        fields_->Interpret();
+                                        return fields_->Read();
+                                      },
+                                      [this](const QString& path, const TAnalysisParameters& parameters) {
+                                        if (LoadPictureFile(path) == TLoadResult::Loaded) SetFieldsAndAnalyse(parameters);
+                                        raise();
+                                        activateWindow();
+                                      }});
+  });
+  BringToFront(*classSet_);
   classSet_->Start(folder);
   return classSet_;
 }
@@ -483,10 +467,7 @@ void TForm1::N6Click() {
       ShowMessage(Ui(QStringLiteral("ヘルプファイル Morilux.chm を開けませんでした。")));
     return;
   }
-  if (!help_) {
-    help_ = new THelpWindow(manualRoot_, this);
-    TranslateNewWindow(help_);
-  }
+  MadeOnFirstUse(help_, [this] { return new THelpWindow(manualRoot_, this); });
   if (const QString error = help_->OpenAtPage(PageControl1->currentWidget()->objectName()); !error.isEmpty())
     ShowMessage(error);
 }
