@@ -76,6 +76,7 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 // A composed text in the current language, not remembered for the switch:
 // the panes it goes to are written again when the language changes.
 QString Shown(const TUiText& text) { return InEnglish() ? text.English() : text.Japanese(); }
+QString MasksTabText() { return Shown(Both(QStringLiteral("マスク"), QStringLiteral("Masks"))); }
 
 QPlainTextEdit* TextPane(QWidget* parent, const char* name) {
   auto* pane = new QPlainTextEdit(parent);
@@ -125,7 +126,7 @@ TLabWindow::TLabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   pages_ = new QTabWidget(this);
   pages_->setObjectName(QStringLiteral("LabPages"));
   pages_->addTab(results, Ui(QStringLiteral("読み直した結果")));
-  pages_->addTab(new QWidget(pages_), Ui(QStringLiteral("マスク")));
+  pages_->addTab(new QWidget(pages_), MasksTabText());
   pages_->addTab(interleaving_, Ui(QStringLiteral("インターリーブ")));
   listing_ = TextPane(this, "LabListing");
   listing_->setToolTip(Ui(QStringLiteral("BlockRead と同じ一覧。だいだい色は誤りのコード語、青は「読む順」で選んだコード語です")));
@@ -151,10 +152,12 @@ TLabWindow::TLabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   });
 }
 
-// Two texts whose Japanese the tables turn into another English elsewhere
-// ("画像" is a picture file there, "から" the end of a range): set here in
-// either language, and again on a switch, after the tables' swap.
+// Texts whose Japanese the tables turn into another English elsewhere ("画像"
+// is a picture file there, "から" the end of a range, "マスク" the one mask of
+// a page): set here in either language, and again on a switch, after the
+// tables' swap.
 void TLabWindow::ShowOwnTexts() {
+  pages_->setTabText(kMasksPage, MasksTabText());
   pages_->setTabText(kPanesPage, Shown(Both(QStringLiteral("画像"), QStringLiteral("Pictures"))));
   burstFrom_->setText(Shown(Both(QStringLiteral("から"), QStringLiteral("onwards, count"))));
 }
@@ -395,7 +398,7 @@ void TLabWindow::ShowMasks() {
   QWidget* old = pages_->widget(kMasksPage);
   pages_->removeTab(kMasksPage);
   old->deleteLater();
-  pages_->insertTab(kMasksPage, MakeMasksPage(*lab_, pages_), Ui(QStringLiteral("マスク")));
+  pages_->insertTab(kMasksPage, MakeMasksPage(*lab_, pages_), MasksTabText());
   pages_->setCurrentIndex(at);
 }
 

@@ -164,6 +164,12 @@ class EnglishWindow : public MainWindow {
     // The masks' page the lab made before opening is gone for good.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
+  // "マスク" names the main window's page of one mask and the lab's tab of eight.
+  void ExpectMaskTabs(const char* page, const char* labTab) const {
+    auto* pages = form_->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    EXPECT_EQ(pages->tabText(pages->indexOf(form_->findChild<QWidget*>(QStringLiteral("TabSheet3")))), QString::fromUtf8(page));
+    EXPECT_EQ(labWindow_->findChild<QTabWidget*>(QStringLiteral("LabPages"))->tabText(1), QString::fromUtf8(labTab));
+  }
   QString LabLines(const char* pane) const {
     return labWindow_->findChild<QPlainTextEdit*>(QString::fromLatin1(pane))->toPlainText();
   }
@@ -192,6 +198,7 @@ TEST_F(EnglishWindow, EnglishLeavesNoJapaneseAndJapaneseComesBackWhole) {
       EXPECT_FALSE(HasJapanese(WithoutDecoderMessages(text))) << qPrintable(where + " = " + text);
   };
   expectEnglish();
+  ExpectMaskTabs("Mask", "Masks");
   // The lab's details: its own lines in English, the correction's trace as
   // the stage writes it; the listing as BlockRead writes it.
   const QStringList stageLines = labDetails.split(QLatin1Char('\n'));
@@ -227,6 +234,7 @@ TEST_F(EnglishWindow, EnglishLeavesNoJapaneseAndJapaneseComesBackWhole) {
   }
   EXPECT_EQ(form_->Help()->Language(), TManualLanguage::Japanese);
   EXPECT_EQ(LabLines("LabDetails"), labDetails);
+  ExpectMaskTabs("マスク", "マスク");
 }
 
 // The choice is remembered, a window made later opens in it, and the
