@@ -11,6 +11,15 @@ namespace {
 
 std::string Name(TPoint module) { return std::to_string(module.x) + "," + std::to_string(module.y); }
 
+// The modules whose value in `plane` is not `wanted` yet, each once, in the order given.
+std::vector<TPoint> Toggled(const TPlaneBoolean& plane, std::span<const TPoint> modules, bool wanted) {
+  std::vector<TPoint> toggled;
+  for (const TPoint module : modules)
+    if ((plane[module.x][module.y] != 0) != wanted && std::find(toggled.begin(), toggled.end(), module) == toggled.end())
+      toggled.push_back(module);
+  return toggled;
+}
+
 }  // namespace
 
 TLabMatrix::TLabMatrix(TPlaneBoolean sampled) : original_(std::move(sampled)) {
@@ -80,22 +89,12 @@ void TLabMatrix::Flip(std::span<const TPoint> modules) {
 
 void TLabMatrix::Paint(std::span<const TPoint> modules, bool dark) {
   for (const TPoint module : modules) Require(module);
-  TStep step;
-  for (const TPoint module : modules)
-    if ((modules_[module.x][module.y] != 0) != dark &&
-        std::find(step.values.begin(), step.values.end(), module) == step.values.end())
-      step.values.push_back(module);
-  Apply(std::move(step));
+  Apply({Toggled(modules_, modules, dark), {}});
 }
 
 void TLabMatrix::MarkErased(std::span<const TPoint> modules, bool erased) {
   for (const TPoint module : modules) Require(module);
-  TStep step;
-  for (const TPoint module : modules)
-    if ((erased_[module.x][module.y] != 0) != erased &&
-        std::find(step.marks.begin(), step.marks.end(), module) == step.marks.end())
-      step.marks.push_back(module);
-  Apply(std::move(step));
+  Apply({{}, Toggled(erased_, modules, erased)});
 }
 
 void TLabMatrix::SpoilCodewords(std::span<const std::int32_t> indexes) {
