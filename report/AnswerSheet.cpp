@@ -69,10 +69,7 @@ std::string AnswerSheet(const TReportInput& input) {
   const TReportLanguage language = input.language;
   QByteArray out;
   THtml html(&out);
-  const std::string title(Say(language, "Morilux 解答", "Morilux answers"));
-  OpenDocument(html, title + " — " + input.pictureName, {}, language);
-  html.Open("header");
-  html.Element("h1", title);
+  OpenTitledDocument(html, Say(language, "Morilux 解答", "Morilux answers"), input.pictureName, {}, language);
   html.Element("p", Say(language, "答えを伏せたレポートから除いたものです。", "What the report for the exercise leaves out."));
   html.Open("table", {{"class", QStringLiteral("facts")}});
   Row(html, Say(language, "画像", "Picture"), input.pictureName);

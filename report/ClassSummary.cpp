@@ -217,10 +217,7 @@ std::string ClassSummary(const TClassSummaryInput& input) {
   const TReportLanguage language = input.language;
   QByteArray out;
   THtml html(&out);
-  const std::string title(Say(language, "Morilux クラスの解析結果", "Morilux class results"));
-  OpenDocument(html, title + " — " + input.folder, kStyle, language);
-  html.Open("header");
-  html.Element("h1", title);
+  OpenTitledDocument(html, Say(language, "Morilux クラスの解析結果", "Morilux class results"), input.folder, kStyle, language);
   if (input.hideAnswer) {
     html.Open("p", {{"class", QStringLiteral("hidden")}});
     html.Text(Say(language, "演習用：読み取った文字列は伏せてあります（", "An exercise: the texts read are hidden (the "));
@@ -275,10 +272,7 @@ std::string ClassAnswerSheet(const TClassSummaryInput& input) {
   const TReportLanguage language = input.language;
   QByteArray out;
   THtml html(&out);
-  const std::string title(Say(language, "Morilux クラスの解答", "Morilux class answers"));
-  OpenDocument(html, title + " — " + input.folder, kStyle, language);
-  html.Open("header");
-  html.Element("h1", title);
+  OpenTitledDocument(html, Say(language, "Morilux クラスの解答", "Morilux class answers"), input.folder, kStyle, language);
   html.Element("p", Say(language, "答えを伏せたクラスの解析結果から除いた、読み取った文字列です。",
                         "The texts read, which the class results for the exercise leave out."));
   Facts(html, input);

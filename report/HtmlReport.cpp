@@ -379,10 +379,7 @@ std::string HtmlReport(const TReportInput& input) {
 
   QByteArray out;
   THtml html(&out);
-  const std::string title(Say(language, "Morilux 解析レポート", "Morilux analysis report"));
-  OpenDocument(html, title + " — " + input.pictureName, {}, language);
-  html.Open("header");
-  html.Element("h1", title);
+  OpenTitledDocument(html, Say(language, "Morilux 解析レポート", "Morilux analysis report"), input.pictureName, {}, language);
   if (input.hideAnswer)
     html.Element("p",
                  Say(language, "演習用：読み取った文字列など、答えにあたるものは伏せてあります（解答は別のファイルにあります）。",

@@ -121,6 +121,13 @@ void OpenDocument(THtml& html, std::string_view title, std::string_view moreStyl
   html.Open("body");
 }
 
+void OpenTitledDocument(THtml& html, std::string_view title, std::string_view subject, std::string_view moreStyle,
+                        TReportLanguage language) {
+  OpenDocument(html, std::string(title) + " — " + std::string(subject), moreStyle, language);
+  html.Open("header");
+  html.Element("h1", title);
+}
+
 std::string CloseDocument(THtml& html, const QByteArray& out) {
   html.Close();
   html.Close();

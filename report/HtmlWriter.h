@@ -54,6 +54,10 @@ class THtml {
 // <html lang> follows `language`.
 void OpenDocument(THtml& html, std::string_view title, std::string_view moreStyle = {},
                   TReportLanguage language = TReportLanguage::Japanese);
+// A document about `subject` (a picture, a folder): titled "TITLE — SUBJECT",
+// its <header> opened with TITLE as the heading.
+void OpenTitledDocument(THtml& html, std::string_view title, std::string_view subject, std::string_view moreStyle,
+                        TReportLanguage language);
 // Closes <body> and <html>. Throws std::runtime_error when the writer failed.
 std::string CloseDocument(THtml& html, const QByteArray& out);
 
