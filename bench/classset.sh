@@ -47,27 +47,8 @@ find "$photos" -maxdepth 1 -type f \( -iname '*.bmp' -o -iname '*.jpg' -o -iname
   while read -r picture; do ln -s "$picture" "$work/thirty/"; done
 all=$(find "$photos" -maxdepth 1 -type f \( -iname '*.bmp' -o -iname '*.jpg' -o -iname '*.jpeg' -o -iname '*.png' \) | wc -l)
 
-declare -A times
-seconds() {
-  local name=$1
-  shift
-  local start=$EPOCHREALTIME
-  "$@" >/dev/null 2>&1 || true
-  local end=$EPOCHREALTIME
-  times[$name]+="$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", b - a }') "
-}
-median() {
-  tr ' ' '\n' <<<"${times[$1]}" | grep -v '^$' | sort -g |
-    awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
-# alternate NAME=COMMAND ...: one warm-up run of each, then RUNS rounds in which every command runs once.
-alternate() {
-  local entry
-  for entry in "$@"; do eval "${entry#*=}" >/dev/null 2>&1 || true; done
-  for ((round = 0; round < runs; ++round)); do
-    for entry in "$@"; do eval "seconds ${entry%%=*} ${entry#*=}"; done
-  done
-}
+. bench/timing.sh
+figure_width=46
 load_before=$(cut -d' ' -f1 /proc/loadavg)
 
 # Every run writes over the files of the one before, as a teacher's runs would.
@@ -75,30 +56,11 @@ alternate batch2="$cli --batch '$photos' --report '$work/out2/index.html' --jobs
   batch1="$cli --batch '$photos' --report '$work/out1/index.html' --jobs 1"
 alternate explore2="$cli --explore --jobs 2 '$photo'" explore1="$cli --explore --jobs 1 '$photo'"
 
-# peak KB of the largest of RUNS runs of the command.
-peak() {
-  local most=0 kb round
-  for ((round = 0; round < runs; ++round)); do
-    kb=$(/usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1)
-    [ "$kb" -gt "$most" ] && most=$kb
-  done
-  echo "$most"
-}
 peakAll=$(peak "$cli" --batch "$photos" --report "$work/peak-all/index.html" --jobs 2)
 peakThirty=$(peak "$cli" --batch "$work/thirty" --report "$work/peak-thirty/index.html" --jobs 2)
 load_after=$(cut -d' ' -f1 /proc/loadavg)
 
 status=0
-# figure LABEL NUMERATOR DENOMINATOR LIMIT: a ratio of two medians.
-figure() {
-  local label=$1 a=$2 b=$3 limit=$4
-  awk -v label="$label" -v a="$a" -v b="$b" -v ma="$(median "$a")" -v mb="$(median "$b")" -v limit="$limit" 'BEGIN {
-    ratio = ma / mb
-    printf "%-46s %5.2f  (target <= %-4s) %s  median %s %.1f ms / %s %.1f ms\n", label, ratio, limit,
-           ratio <= limit ? "ok  " : "MISS", a, ma * 1000, b, mb * 1000
-    exit ratio <= limit ? 0 : 1 }' || status=1
-}
-
 echo "Class sets and the explorer on 2 threads against 1, $runs alternated runs each, medians"
 echo "($(nproc) cores; load average $load_before before, $load_after after)"
 figure "1. --batch, $all photographs with reports" batch2 batch1 0.6

@@ -64,35 +64,9 @@ window=$build/app/morilux-window-batch
 export QT_QPA_PLATFORM=offscreen
 
 # ---- Timing ----
-# seconds NAME COMMAND...: wall time of one run, appended to the list of NAME.
-# The window times itself from the load command on (its start-up excluded)
-# and prints the seconds, which are taken instead.
-declare -A times
-seconds() {
-  local name=$1
-  shift
-  local start=$EPOCHREALTIME printed
-  printed=$("$@" 2>/dev/null) || true
-  local end=$EPOCHREALTIME
-  if [ "$name" = window ]; then
-    [[ $printed =~ ^[0-9.]+$ ]] || { echo "compare.sh: the window printed no time: $printed" >&2; exit 1; }
-    times[$name]+="$printed "
-  else
-    times[$name]+="$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", b - a }') "
-  fi
-}
-median() {
-  tr ' ' '\n' <<<"${times[$1]}" | grep -v '^$' | sort -g |
-    awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
-# alternate NAME=COMMAND ...: one warm-up run of each, then RUNS rounds in which every command runs once.
-alternate() {
-  local entry
-  for entry in "$@"; do eval "${entry#*=}" >/dev/null 2>&1 || true; done
-  for ((round = 0; round < runs; ++round)); do
-    for entry in "$@"; do eval "seconds ${entry%%=*} ${entry#*=}"; done
-  done
-}
+. bench/timing.sh
+# The window times itself from the load command on (its start-up excluded).
+self_timed[window]=1
 
 alternate cli="$cli $photo" zxing="ZXingReader -format QRCode $photo" djpeg="djpeg -dct int -outfile /dev/null $photo" \
   window="$window --analyse-and-quit $photo"
@@ -111,31 +85,14 @@ if [ -d "$photos" ]; then
 fi
 [ -n "$largest" ] && alternate exploreLargest="$cli --explore '$largest'" oneLargest="$cli '$largest'"
 
-peak=0
-for ((round = 0; round < runs; ++round)); do
-  kb=$(/usr/bin/time -f '%M' "$cli" "$photo" 2>&1 >/dev/null | tail -1)
-  [ "$kb" -gt "$peak" ] && peak=$kb
-done
+peakKb=$(peak "$cli" "$photo")
 
 # ---- Report ----
 status=0
-# figure LABEL NUMERATOR DENOMINATOR LIMIT: a ratio of two medians.
-figure() {
-  local label=$1 a=$2 b=$3 limit=$4
-  local ma mb
-  ma=$(median "$a")
-  mb=$(median "$b")
-  awk -v label="$label" -v a="$a" -v b="$b" -v ma="$ma" -v mb="$mb" -v limit="$limit" 'BEGIN {
-    ratio = ma / mb
-    printf "%-42s %5.2f  (target <= %-4s) %s  median %s %.1f ms / %s %.1f ms\n", label, ratio, limit,
-           ratio <= limit ? "ok  " : "MISS", a, ma * 1000, b, mb * 1000
-    exit ratio <= limit ? 0 : 1 }' || status=1
-}
-
 echo "Morilux against reference programs, $runs alternated runs each, medians ($(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg))"
 figure "1a. morilux-cli photo / ZXingReader" cli zxing 0.7
 figure "1b. morilux-cli photo / djpeg" cli djpeg 3
-awk -v kb="$peak" 'BEGIN {
+awk -v kb="$peakKb" 'BEGIN {
   perPixel = kb * 1024 / (4000 * 3000)
   printf "%-42s %5.2f  (target <= %-4s) %s  peak RSS %.1f MB for 12 megapixels\n", "2.  peak memory, bytes per pixel", perPixel, 16,
          perPixel <= 16 ? "ok  " : "MISS", kb / 1024
