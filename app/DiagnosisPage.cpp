@@ -196,6 +196,9 @@ TUiText TDiagnosisPage::EvidenceText(const TAnalysisResult& result, const TTrial
   if (verdict.suspect)
     evidence = evidence + Both(QStringLiteral("\n疑わしい点：") + Q(JapaneseText(*verdict.suspect)),
                                QStringLiteral("\nSuspect: ") + Q(EnglishText(*verdict.suspect)));
+  if (verdict.mirrored)
+    evidence = evidence + Both(QLatin1Char('\n') + Q(JapaneseText(*verdict.mirrored)),
+                               QLatin1Char('\n') + Q(EnglishText(*verdict.mirrored)));
   const std::string small = trial != nullptr ? JapaneseModuleText(verdict, *trial) : JapaneseModuleText(verdict);
   if (!small.empty())
     evidence = evidence + Both(QLatin1Char('\n') + Q(small), QLatin1Char('\n') + Q(EnglishModuleText(verdict)));

@@ -185,6 +185,18 @@ struct TFormatFigures {
   // What the nearest word means: level 0 L .. 3 H, mask pattern 0 .. 7.
   std::int32_t level = 0;
   std::int32_t mask = 0;
+  // Both copies of the format information read in mirrored order (this copy,
+  // then the one beside the other two finder patterns). A mirrored symbol is
+  // located with its rows and columns swapped, so its format bits come out in
+  // reverse order; read the other way, they give a valid word where the
+  // ordinary read does not.
+  struct TMirroredRead {
+    std::uint32_t read = 0;     // as sampled, bit i = format bit i
+    std::uint32_t nearest = 0;  // the nearest valid word (unmasked)
+    std::int32_t distance = 0;
+    friend bool operator==(const TMirroredRead&, const TMirroredRead&) = default;
+  };
+  std::array<TMirroredRead, 2> mirrored{};
 
   bool Accepted() const { return distance <= maxDistance; }
   friend bool operator==(const TFormatFigures&, const TFormatFigures&) = default;

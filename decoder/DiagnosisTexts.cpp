@@ -276,6 +276,20 @@ std::string JapaneseText(const TSuspect& s) {
   return text + "。本物の位置検出パターンは 2 つだけかもしれません。";
 }
 
+std::string EnglishText(const TMirrored& m) {
+  return "the format information reads in mirrored order " + N(m.distance) + " and " + N(m.secondDistance) +
+         " bits off one valid word (both copies), against " + N(m.ordinaryDistance) +
+         " read the ordinary way: the symbol is mirrored (a selfie camera, a picture seen through glass); mirror the "
+         "picture (Tools \u2192 Adjust the picture \u2192 Mirror, --mirror)";
+}
+
+std::string JapaneseText(const TMirrored& m) {
+  return "形式情報を左右反転した順に読むと、2 組とも同じ正しい語と " + N(m.distance) + " ビットと " + N(m.secondDistance) +
+         " ビット違い、ふつうの順に読むと " + N(m.ordinaryDistance) +
+         " ビット違います。シンボルが左右反転しています（自撮りのカメラ、ガラス越しの写真など）。"
+         "画像を左右反転してください（ツール → 画像の調整 → 左右反転、--mirror）。";
+}
+
 namespace {
 
 bool SmallModules(const TVerdict& v) { return v.moduleTenths > 0 && v.moduleTenths < kSmallModuleTenths; }
@@ -299,6 +313,7 @@ std::string JapaneseModuleText(const TVerdict& v) {
 std::string DiagnosisLine(const TVerdict& verdict) {
   std::string line = "stage: " + std::string(NameOf(verdict.stage).key) + "; " + EnglishText(verdict.evidence);
   if (verdict.suspect) line += "; " + EnglishText(*verdict.suspect);
+  if (verdict.mirrored) line += "; " + EnglishText(*verdict.mirrored);
   if (const std::string small = EnglishModuleText(verdict); !small.empty()) line += "; " + small;
   if (!verdict.suggestions.empty()) line += "; try " + CommandLineForm(verdict.suggestions.front());
   return line;
@@ -331,6 +346,16 @@ void VisitVerdict(const TVerdict& verdict, TFigureVisitor& v) {
     v.Flag("legs_unlike", (s.failed & TSuspect::kLegs) != 0);
     v.Flag("weight_low", (s.failed & TSuspect::kWeights) != 0);
     v.Text("text", EnglishText(s));
+    v.EndGroup();
+  }
+  if (verdict.mirrored) {
+    v.BeginGroup("mirrored");
+    // Only the format information tells a mirrored symbol (decoder/Verdict.h).
+    v.Text("information", "format");
+    v.Number("distance", verdict.mirrored->distance);
+    v.Number("second_distance", verdict.mirrored->secondDistance);
+    v.Number("ordinary_distance", verdict.mirrored->ordinaryDistance);
+    v.Text("text", EnglishText(*verdict.mirrored));
     v.EndGroup();
   }
   v.BeginList("suggestions");

@@ -25,6 +25,12 @@ std::string JapaneseText(const TSuggestion& suggestion);
 std::string EnglishText(const TSuspect& suspect);
 std::string JapaneseText(const TSuspect& suspect);
 
+// A mirrored symbol with its evidence: "the format information reads in
+// mirrored order 0 and 0 bits off one valid word (both copies), against 3 read
+// the ordinary way: the symbol is mirrored (...); mirror the picture (..., --mirror)".
+std::string EnglishText(const TMirrored& mirrored);
+std::string JapaneseText(const TMirrored& mirrored);
+
 // The module size when it is too small for the sampling, with where it comes
 // from, or empty: "about 1.2 pixels per module (from the finder candidates'
 // weights); the decoder needs about 3: a closer photograph".

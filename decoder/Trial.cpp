@@ -130,6 +130,9 @@ TTrial TTrialRunner::Run(const std::atomic<bool>* cancel, unsigned jobs) {
                        [&](const TTriedValue& t) { return t.parameters == p && t.operations == operations; });
   };
   TBitmap operated;  // the picture with `operations` applied
+  bool operationsFromEvidence = false;  // the verdict named a mirrored symbol
+  // Values at which the decode named a mirrored symbol, tried mirrored after the search.
+  std::vector<TAnalysisParameters> mirroredAt;
   const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
 
   // Runs a column of Resolver values at one Warp, or a row of Warp values at
@@ -158,8 +161,10 @@ TTrial TTrialRunner::Run(const std::atomic<bool>* cancel, unsigned jobs) {
       value.parameters = map.ParametersOf(i);
       value.operations = operations;
       value.reached = map.cells[i].result.decoded ? TStage::Done : map.cells[i].result.stage;
-      value.fromEvidence = !operations.Any() && std::find(evidence.begin(), evidence.end(), value.parameters) != evidence.end();
+      value.fromEvidence = operations.Any() ? operationsFromEvidence
+                                            : std::find(evidence.begin(), evidence.end(), value.parameters) != evidence.end();
       trial.tried.push_back(value);
+      if (!operations.Any() && map.cells[i].result.verdict.mirrored) mirroredAt.push_back(value.parameters);
     }
   };
   const auto best = [&]() -> const TTriedValue* {
@@ -174,10 +179,27 @@ TTrial TTrialRunner::Run(const std::atomic<bool>* cancel, unsigned jobs) {
     return std::any_of(trial.tried.begin(), trial.tried.end(), [](const TTriedValue& t) { return t.reached == TStage::Done; });
   };
 
-  // The column of the default grid at the analysis's Warp, with the evidence's
-  // Resolver values; then the evidence's other values, grouped by Warp and ForceVersion.
-  std::vector<std::int32_t> column = TExploreGrid::Make(TExploreGrid::DefaultResolvers(), {own.warp, own.warp, 1},
-                                                        own.forceVersion).resolvers;
+  // The column of the default grid at the analysis's Warp.
+  const std::vector<std::int32_t> grid = TExploreGrid::Make(TExploreGrid::DefaultResolvers(), {own.warp, own.warp, 1},
+                                                            own.forceVersion).resolvers;
+  // The picture mirrored at a value, then, when that did not read, the grid's
+  // column at the value's Warp.
+  const auto mirrored = [&](const TAnalysisParameters& value) {
+    operations = {false, true, 0};
+    operationsFromEvidence = true;
+    operated = ApplyOperations(picture_, operations);
+    explore({value.resolver}, {value.warp}, value.forceVersion);
+    if (!decoded()) explore(grid, {value.warp}, value.forceVersion);
+    operations = {};
+    operationsFromEvidence = false;
+    operated = TBitmap();
+  };
+  // A symbol the verdict names mirrored: the mirrored picture first.
+  if (analysis_.verdict.mirrored) mirrored(own);
+
+  // The grid's column with the evidence's Resolver values; then the
+  // evidence's other values, grouped by Warp and ForceVersion.
+  std::vector<std::int32_t> column = grid;
   std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::int32_t>> others;
   for (const TAnalysisParameters& value : evidence) {
     if (value.warp == own.warp && value.forceVersion == own.forceVersion)
@@ -199,6 +221,9 @@ TTrial TTrialRunner::Run(const std::atomic<bool>* cancel, unsigned jobs) {
     for (const TAnalysisParameters& value : evidence)
       if (value.forceVersion != own.forceVersion) explore({at.resolver}, {at.warp}, value.forceVersion);
   }
+  // A value that got further and then named a mirrored symbol (a version
+  // forced past the timing test, for one): the mirrored picture at it.
+  if (!decoded() && !mirroredAt.empty() && !cancelled()) mirrored(mirroredAt.front());
   // Where no value got further: the picture inverted, then mirrored.
   const auto further = [&] {
     return std::any_of(trial.tried.begin(), trial.tried.end(), [&](const TTriedValue& t) { return t.reached > trial.stage; });

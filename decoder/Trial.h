@@ -19,14 +19,18 @@
 // each got. It is a step of its own after the analysis: the analysis, its
 // record and its verdict stay as they are.
 //
-// The values tried: first those the evidence points to (the verdict's
-// suggestions, the valley of the middle row's grey levels, the versions that
-// the version information or the timing test name), then a bounded search:
-// the default grid's Resolver values at the analysis's Warp, then, when none
-// of those read, every Warp at the Resolver that got furthest, then, when the
-// version stage stopped the decode, the versions the evidence names at that
-// Resolver; when still nothing got further, the picture inverted and mirrored
-// at the analysis's values and at that Resolver.
+// The values tried: first those the evidence points to (the picture mirrored
+// when the verdict names a mirrored symbol: at the analysis's values, then,
+// when that does not read, at the default grid's Resolver values; the
+// verdict's suggestions, the valley of the middle row's grey levels, the
+// versions that the version information or the timing test name), then a
+// bounded search: the default grid's Resolver values at the analysis's Warp,
+// then, when none of those read, every Warp at the Resolver that got
+// furthest, then, when the version stage stopped the decode, the versions the
+// evidence names at that Resolver; the picture mirrored in the same way at
+// the first value whose decode named a mirrored symbol; when still nothing
+// got further, the picture inverted and mirrored at the analysis's values and
+// at that Resolver.
 //
 // The trial also measures what only the picture shows and the record does
 // not keep: how wide the edges of the finder candidates are (decoder/EdgeWidth).
@@ -38,7 +42,8 @@ struct TTriedValue {
   TPictureOperations operations;
   // How far the decode got with them: Done when it read.
   TStage reached = TStage::Binarization;
-  // Pointed to by the evidence rather than found by the search.
+  // Pointed to by the evidence rather than found by the search (a mirrored
+  // picture: tried because a decode named the symbol mirrored).
   bool fromEvidence = false;
   friend bool operator==(const TTriedValue&, const TTriedValue&) = default;
 };

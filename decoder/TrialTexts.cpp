@@ -104,7 +104,8 @@ std::string JapaneseModuleText(const TVerdict& verdict, const TTrial& trial) {
 std::string DiagnosisLine(const TVerdict& verdict, const TTrial& trial) {
   const std::string small = EnglishModuleText(verdict, trial);
   return "stage: " + std::string(NameOf(verdict.stage).key) + "; " + EnglishText(verdict.evidence) + "; " +
-         (verdict.suspect ? EnglishText(*verdict.suspect) + "; " : std::string()) + (small.empty() ? small : small + "; ") +
+         (verdict.suspect ? EnglishText(*verdict.suspect) + "; " : std::string()) +
+         (verdict.mirrored ? EnglishText(*verdict.mirrored) + "; " : std::string()) + (small.empty() ? small : small + "; ") +
          (Blurred(trial) ? EnglishBlurText(trial) + "; " : std::string()) + EnglishOutcome(trial);
 }
 

@@ -240,6 +240,22 @@ std::optional<std::int32_t> FrameModuleTenths(const TDiagnosis& diagnosis) {
   return static_cast<std::int32_t>(tenths);
 }
 
+// The mirror image of a valid format word lies 3 or 4 bits from the nearest
+// valid word: a mirrored symbol either stops at the format stage or goes on
+// with a wrong level and mask and stops at the codewords. Hence the margin
+// rather than a rejected ordinary read. One copy is not enough: a copy of a
+// symbol as printed, 3 bits of it misread, can be the mirror image of a valid
+// word exactly; both copies so, and naming the same word, are the symbol's.
+std::optional<TMirrored> MirroredSymbol(const TDiagnosis& diagnosis) {
+  if (!diagnosis.format) return std::nullopt;
+  const TFormatFigures& format = *diagnosis.format;
+  const auto& [first, second] = format.mirrored;
+  if (first.distance > kMirroredDistance || second.distance > kMirroredDistance || first.nearest != second.nearest ||
+      format.distance < first.distance + kMirrorMargin)
+    return std::nullopt;
+  return TMirrored{first.distance, second.distance, format.distance};
+}
+
 }  // namespace
 
 TVerdict Judge(const TDiagnosis& diagnosis) {
@@ -296,6 +312,7 @@ TVerdict Judge(const TDiagnosis& diagnosis) {
   }
   // A later stage stopped the decode: were the finder patterns it went on from real ones?
   if (!verdict.decoded && diagnosis.stage > TStage::FinderSearch) verdict.suspect = FinderSuspect(diagnosis);
+  if (!verdict.decoded) verdict.mirrored = MirroredSymbol(diagnosis);
   if (!verdict.decoded) {
     // A frame built on a doubtful finder candidate is not the symbol's.
     if (const std::optional<std::int32_t> frame = verdict.suspect ? std::nullopt : FrameModuleTenths(diagnosis)) {

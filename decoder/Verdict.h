@@ -78,6 +78,19 @@ struct TSuspect {
 
 // Where the module size comes from.
 enum class TModuleSource : std::uint8_t { FinderCandidates, Frame };
+// A mirrored symbol, named from its format information: both copies, read in
+// mirrored order, lie within kMirroredDistance bits of one valid word, and the
+// copy the decoder reads at least kMirrorMargin bits nearer so than read the
+// ordinary way. (The version information cannot tell: its two blocks are each
+// other's mirror images.)
+struct TMirrored {
+  std::int32_t distance = 0;          // bits off, the decoder's copy read in mirrored order
+  std::int32_t secondDistance = 0;    // the same for the other copy
+  std::int32_t ordinaryDistance = 0;  // bits off, the decoder's copy read the ordinary way
+  friend bool operator==(const TMirrored&, const TMirrored&) = default;
+};
+inline constexpr std::int32_t kMirroredDistance = 1;
+inline constexpr std::int32_t kMirrorMargin = 3;
 
 struct TVerdict {
   bool decoded = false;
@@ -95,6 +108,8 @@ struct TVerdict {
   // modules of its core across in each direction); 0 when there is neither.
   std::int32_t moduleTenths = 0;
   TModuleSource moduleSource = TModuleSource::FinderCandidates;
+  // After a failure at the format stage or later: the symbol is mirrored.
+  std::optional<TMirrored> mirrored;
   friend bool operator==(const TVerdict&, const TVerdict&) = default;
 };
 

@@ -311,6 +311,9 @@ void Diagnosis(THtml& html, const TAnalysisResult& result, bool hideAnswer, cons
   if (verdict.suspect)
     html.Element("p", english ? "Suspect: " + EnglishSentence(EnglishText(*verdict.suspect)) : "疑わしい点：" + JapaneseText(*verdict.suspect),
                  {{"class", QStringLiteral("suspect")}});
+  if (verdict.mirrored)
+    html.Element("p", english ? EnglishSentence(EnglishText(*verdict.mirrored)) : JapaneseText(*verdict.mirrored),
+                 {{"class", QStringLiteral("mirrored")}});
   const std::string module = trial == nullptr ? (english ? EnglishModuleText(verdict) : JapaneseModuleText(verdict))
                                               : (english ? EnglishModuleText(verdict, *trial) : JapaneseModuleText(verdict, *trial));
   if (!module.empty()) html.Element("p", module);

@@ -58,6 +58,7 @@ void TSymbol::ReadFormat() {
     figures.read |= static_cast<std::uint32_t>(cell & 1) << i;
     bits[i] = static_cast<std::uint8_t>(cell ^ ((kFormatMask >> i) & 1));
   }
+  ReadMirrored(figures);
 
   TBCH15_5 code(bits);
   figures.unmasked = static_cast<std::uint32_t>(code.Received());
@@ -83,6 +84,23 @@ void TSymbol::ReadFormat() {
 
   memo.AppendLine(std::string("エラー訂正レベル\u3000") + kLevelLetters[static_cast<std::size_t>(ecLevel_)]);
   memo.AppendLine("マスクパターン\u3000\u3000" + std::to_string(maskPattern_));
+}
+
+void TSymbol::ReadMirrored(TFormatFigures& figures) const {
+  // Only for the observer: bit i of a mirrored symbol lies where x and y swap.
+  const auto side = static_cast<std::int32_t>(SymbolSide(version_));
+  const std::array<std::array<TPoint, 15>, 2> copies = {kFormatPositions, SecondFormatPositions(side)};
+  for (std::size_t copy = 0; copy < copies.size(); ++copy) {
+    TFormatFigures::TMirroredRead& read = figures.mirrored[copy];
+    for (std::size_t i = 0; i < copies[copy].size(); ++i) {
+      const TPoint p = copies[copy][i];
+      read.read |= static_cast<std::uint32_t>(matrix_->GetCell(p.y, p.x) & 1) << i;
+    }
+    const std::int32_t unmasked = static_cast<std::int32_t>(read.read) ^ kFormatMask;
+    const std::int32_t nearest = TBCH15_5::NearestCodeword(unmasked);
+    read.nearest = static_cast<std::uint32_t>(nearest);
+    read.distance = TBCH15_5::HammingDistance(unmasked, nearest);
+  }
 }
 
 std::int32_t TSymbol::ECCodewordCount() const { return ErrorCorrectionCodewords(version_, ecLevel_); }

@@ -54,6 +54,9 @@ class TSymbol : public TBase {
   TDecodeObserver& Observer() { return observer_; }
 
  private:
+  // Both copies of the format information read in mirrored order, into the figures.
+  void ReadMirrored(TFormatFigures& figures) const;
+
   TSurfaces& surfaces_;
   TDecodeObserver& observer_;
   std::unique_ptr<TArrangement> matrix_;

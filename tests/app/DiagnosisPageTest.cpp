@@ -60,6 +60,8 @@ TEST_F(MainWindow, DiagnosisPageNamesTheStageAndShowsTheSuggestions) {
       {"block beyond correction", BlockBeyondCorrection(), TStage::Codewords, "コード語の読み取りと誤り訂正", false, true},
       {"dark beyond the corner", DarkBeyondTheCorner(), TStage::Corners, "四隅の検出", true, true},
       {"blurred", BlurredSymbol(), TStage::Version, "型番の決定", true, true, true},
+      {"mirrored", RenderSymbol(MirrorImage(EncodeBytes("mirrored", 3, 1)), 4), TStage::Codewords,
+       "コード語の読み取りと誤り訂正", true, true},
   };
   auto* pages = Find<QTabWidget>("PageControl1");
   TDiagnosisPage& page = form_->DiagnosisView();
@@ -76,6 +78,10 @@ TEST_F(MainWindow, DiagnosisPageNamesTheStageAndShowsTheSuggestions) {
     EXPECT_TRUE(page.Headline().contains(QString::fromUtf8(c.named))) << page.Headline().toStdString();
     EXPECT_TRUE(page.Evidence().startsWith("根拠：" + Q(JapaneseText(result.verdict.evidence)))) << page.Evidence().toStdString();
     EXPECT_EQ(page.Evidence().contains("エラーコード 1"), result.errorCode == 1);
+    EXPECT_EQ(page.Evidence().contains("シンボルが左右反転しています"), std::string(c.name) == "mirrored");
+    if (result.verdict.mirrored) {
+      EXPECT_TRUE(page.Evidence().contains(Q(JapaneseText(*result.verdict.mirrored))));
+    }
     EXPECT_EQ(page.TraceNotesText().contains("プロック数"), result.diagnosis.correction.has_value());
     EXPECT_EQ(page.Trying(), !result.decoded);
     if (!result.decoded) {
@@ -93,7 +99,8 @@ TEST_F(MainWindow, DiagnosisPageNamesTheStageAndShowsTheSuggestions) {
         // Followed, the value takes the decode as far as the page says.
         TSurfaces surfaces;
         TVeltrix veltrix(surfaces);
-        const TAnalysisResult followed = Analyse(veltrix, surfaces, c.picture, value.parameters);
+        const TAnalysisResult followed =
+            Analyse(veltrix, surfaces, ApplyOperations(c.picture, value.operations), value.parameters);
         EXPECT_EQ(followed.decoded ? TStage::Done : followed.stage, value.reached);
       }
       EXPECT_FALSE(page.TrialNote().isEmpty());
@@ -112,7 +119,8 @@ TEST_F(MainWindow, DiagnosisPageNamesTheStageAndShowsTheSuggestions) {
       }
     }
     EXPECT_EQ(page.findChild<TPlotView*>("TimingPlot")->isVisibleTo(&page), c.timingPlot);
-    EXPECT_EQ(page.Unverified().isEmpty(), c.stage != TStage::Codewords);
+    // The mirrored symbol's codewords, read transposed, hold no data to show.
+    EXPECT_EQ(page.Unverified().isEmpty(), c.stage != TStage::Codewords || std::string(c.name) == "mirrored");
     EXPECT_EQ(page.Note(), "");
   }
 }

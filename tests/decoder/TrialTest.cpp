@@ -39,6 +39,16 @@ TBitmap Shadowed(const TBitmap& picture) {
   return shadowed;
 }
 
+// A band below the middle row (where the threshold is taken), a third of the
+// picture across, with its dark pixels light grey: it reads with a smaller Resolver.
+TBitmap Smudged(const TBitmap& picture) {
+  TBitmap smudged = picture.Detached();
+  for (std::int32_t y = picture.Height() * 7 / 12; y < picture.Height() * 3 / 4; ++y)
+    for (std::int32_t x = picture.Width() / 3; x < picture.Width() * 2 / 3; ++x)
+      if ((picture.Pixel(x, y) & 0xFF) < 0x80) smudged.SetPixel(x, y, 0xA0A0A0);
+  return smudged;
+}
+
 // Pictures whose cause of failure is known: the trial shows only values that
 // take the decode past the stage, each as far as a decode with it goes; where
 // no value of the parameters can help, the picture inverted or mirrored is
@@ -102,6 +112,41 @@ TEST(Trial, ShowsOnlyValuesThatGetPastTheStage) {
       EXPECT_EQ(line.rfind("nothing tried got past the " + std::string(NameOf(analysis.stage).key), 0), 0u) << line;
       EXPECT_NE(line.find("Resolver -128 to 128"), std::string::npos) << line;
     }
+  }
+}
+
+// A symbol named mirrored is tried mirrored first, pointed to by the
+// evidence, at other Resolver values where its own does not read; one above
+// version 14 is named so only once a forced version gets it to the format
+// information, and is then tried mirrored at that version.
+TEST(Trial, MirroredPictureTriedWhereTheEvidenceNamesIt) {
+  struct TCase {
+    const char* name;
+    TBitmap picture;
+    bool named;  // by the analysis's verdict
+    std::int32_t forced;
+  };
+  for (const TCase& c : {TCase{"clean", RenderSymbol(MirrorImage(EncodeBytes("mirrored", 3, 1)), 4), true, 0},
+                         TCase{"smudged", Smudged(RenderSymbol(MirrorImage(EncodeBytes("smudged", 2, 1)), 4)), true, 0},
+                         TCase{"version 15", RenderSymbol(MirrorImage(EncodeBytes("above 14", 15, 1)), 3), false, 15}}) {
+    SCOPED_TRACE(c.name);
+    const TAnalysisResult analysis = AnalyseAlone(c.picture);
+    ASSERT_EQ(analysis.verdict.mirrored.has_value(), c.named);
+    const TTrial trial = TTrialRunner(c.picture, analysis, 1).Run(nullptr, 2);
+    ASSERT_FALSE(trial.tried.empty());
+    EXPECT_EQ(trial.tried.front().operations.mirror, c.named);
+    ASSERT_FALSE(trial.helped.empty());
+    const TTriedValue& best = trial.helped.front();
+    EXPECT_EQ(best.operations, (TPictureOperations{false, true, 0}));
+    EXPECT_EQ(best.reached, TStage::Done);
+    EXPECT_TRUE(best.fromEvidence);
+    EXPECT_EQ(best.parameters.forceVersion, c.forced);
+    EXPECT_EQ(Reached(AnalyseAlone(Mirrored(c.picture), best.parameters)), TStage::Done);
+    // Tried once, before any value on the picture as it is where the verdict named it.
+    EXPECT_EQ(std::count(trial.tried.begin(), trial.tried.end(), best), 1);
+    const auto plain =
+        std::find_if(trial.tried.begin(), trial.tried.end(), [](const TTriedValue& t) { return !t.operations.Any(); });
+    EXPECT_EQ(std::find(trial.tried.begin(), trial.tried.end(), best) < plain, c.named);
   }
 }
 

@@ -369,6 +369,54 @@ TEST(Verdict, ModuleSizeFromTheFrameOnceTheCornersStand) {
   EXPECT_NE(JapaneseModuleText(small.verdict).find("約 2."), std::string::npos);
   EXPECT_NE(JapaneseModuleText(small.verdict).find("（シンボルの枠から）"), std::string::npos);
   EXPECT_NE(EnglishModuleText(small.verdict).find("(from the symbol's frame)"), std::string::npos);
+// A mirrored symbol is located transposed: its format information reads in
+// reverse. Named so at versions the timing test settles, seen at any quarter
+// turn, with the distances; never the symbol as printed, nor one whose format
+// information or blocks are damaged.
+TEST(Verdict, MirroredSymbolNamedFromItsFormatInformation) {
+  std::vector<std::pair<TBitmap, bool>> cases;  // picture, named mirrored
+  for (const int version : {1, 2, 4, 6, 7, 9, 12}) {
+    const TTestSymbol symbol = EncodeBytes("mirrored " + std::to_string(version), version, version % 4);
+    cases.emplace_back(RenderSymbol(MirrorImage(symbol), 4, 4, version % 4), true);
+    cases.emplace_back(RenderSymbol(symbol, 4, 4, version % 4), false);
+  }
+  for (const int flips : {3, 4, 5}) cases.emplace_back(RenderSymbol(FormatFlipped(flips), 4), false);
+  cases.emplace_back(FormatUnreadable(), false);
+  cases.emplace_back(BlockBeyondCorrection(), false);
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(i);
+    const TAnalysisResult result = FreshAnalysis(cases[i].first);
+    ASSERT_EQ(result.verdict.mirrored.has_value(), cases[i].second) << result.failureReason;
+    EXPECT_EQ(DiagnosisLine(result.verdict).find("the symbol is mirrored") != std::string::npos, cases[i].second);
+    if (cases[i].second) {
+      EXPECT_EQ(*result.verdict.mirrored, (TMirrored{0, 0, result.diagnosis.format->distance}));
+      EXPECT_GE(result.verdict.mirrored->ordinaryDistance, 3);
+    }
+  }
+}
+
+// The rule: both copies within 1 bit of one word in mirrored order, the
+// decoder's copy 3 bits nearer so than read the ordinary way; after a failure.
+TEST(Verdict, MirroredOnlyWhereBothCopiesReadClearlyNearerMirrored) {
+  struct TCase {
+    TStage stage;
+    std::int32_t distance, first, second;
+    std::uint32_t secondNearest;  // the first copy's is 0x537
+    bool named;
+  };
+  for (const TCase c : {TCase{TStage::Format, 4, 0, 0, 0x537, true}, TCase{TStage::Codewords, 4, 1, 1, 0x537, true},
+                        TCase{TStage::Codewords, 3, 1, 0, 0x537, false}, TCase{TStage::Format, 5, 2, 0, 0x537, false},
+                        TCase{TStage::Codewords, 3, 0, 2, 0x537, false}, TCase{TStage::Codewords, 3, 0, 0, 0, false},
+                        TCase{TStage::Done, 3, 0, 0, 0x537, false}}) {
+    TDiagnosis diagnosis;
+    diagnosis.stage = c.stage;
+    diagnosis.format = TFormatFigures{};
+    diagnosis.format->distance = c.distance;
+    diagnosis.format->mirrored = {{{0, 0x537, c.first}, {0, c.secondNearest, c.second}}};
+    const std::optional<TMirrored> mirrored = Judge(diagnosis).mirrored;
+    EXPECT_EQ(mirrored, c.named ? std::optional(TMirrored{c.first, c.second, c.distance}) : std::nullopt)
+        << c.distance << c.first << c.second;
+  }
 }
 
 }  // namespace

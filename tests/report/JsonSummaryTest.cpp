@@ -150,6 +150,7 @@ TEST(JsonSummary, DiagnosisNamesTheStageWithItsFigures) {
     const char* evidence;
     std::vector<std::int64_t> numbers;  // the leading numbers of the evidence
     const char* figures;                // a group the figures hold
+    bool mirrored = false;
   };
   const std::vector<TDiagnosisCase> cases = {
       {"decoded", RenderSymbol(EncodeBytes("fine", 2, 1), 4), "decoded", "decoded", {1, 0}, "data"},
@@ -157,6 +158,8 @@ TEST(JsonSummary, DiagnosisNamesTheStageWithItsFigures) {
       {"timing damaged", TimingDamaged(), "version", "no_timing_match", {1, 14, 2, 85, 90}, "version"},
       {"format unreadable", FormatUnreadable(), "format", "format_unreadable", {}, "format"},
       {"block beyond correction", BlockBeyondCorrection(), "codewords", "blocks_uncorrectable", {1, 4, 3}, "reed_solomon"},
+      {"mirrored", RenderSymbol(MirrorImage(EncodeBytes("mirrored", 3, 1)), 4), "codewords", "blocks_uncorrectable", {2, 2},
+       "format", true},
   };
   for (const TDiagnosisCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -183,10 +186,20 @@ TEST(JsonSummary, DiagnosisNamesTheStageWithItsFigures) {
     }
     const QJsonObject figures = diagnosis["figures"].toObject();
     EXPECT_TRUE(figures[c.figures].isObject()) << c.figures;
+    ASSERT_EQ(diagnosis["mirrored"].isObject(), c.mirrored);
+    if (c.mirrored) {
+      const QJsonObject mirrored = diagnosis["mirrored"].toObject();
+      EXPECT_EQ(S(mirrored["information"]), "format");
+      EXPECT_EQ(mirrored["distance"].toInt(), 0);
+      EXPECT_EQ(mirrored["second_distance"].toInt(), 0);
+      EXPECT_EQ(mirrored["ordinary_distance"].toInt(), figures["format"].toObject()["distance"].toInt());
+      EXPECT_EQ(S(mirrored["text"]), EnglishText(*result.verdict.mirrored));
+    }
     EXPECT_EQ(figures["binarization"].toObject()["threshold"].toInt(), result.diagnosis.binarization->threshold);
     const QJsonValue unverified = figures["reed_solomon"].toObject()["unverified"];
     EXPECT_EQ(unverified.isObject(), std::string(c.evidence) == "blocks_uncorrectable");
-    if (unverified.isObject()) {
+    // The mirrored symbol's codewords, read transposed, hold no data.
+    if (unverified.isObject() && !c.mirrored) {
       const std::string bytes = result.diagnosis.correction->unverified->text;
       EXPECT_FALSE(bytes.empty());
       EXPECT_EQ(S(unverified.toObject()["text_hex"]), QByteArray::fromStdString(bytes).toHex().toStdString());

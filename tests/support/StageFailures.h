@@ -5,6 +5,7 @@
 // where one stage cannot cope. For the tests of the stage signal, of the
 // diagnosis and of what the window shows after each failure. Header only.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -35,6 +36,15 @@ inline TBitmap VersionInformationDamaged() {
     FlipModule(symbol, i / 3, symbol.size - 11 + i % 3);
   }
   return RenderSymbol(symbol, 4);
+}
+
+// The symbol as a mirror shows it: every row right to left.
+inline TTestSymbol MirrorImage(TTestSymbol symbol) {
+  for (std::int32_t y = 0; y < symbol.size; ++y) {
+    const auto row = symbol.modules.begin() + static_cast<std::ptrdiff_t>(y) * symbol.size;
+    std::reverse(row, row + symbol.size);
+  }
+  return symbol;
 }
 
 // Version 15 at three pixels a module: its timing patterns match at no version
