@@ -369,6 +369,8 @@ TEST(Verdict, ModuleSizeFromTheFrameOnceTheCornersStand) {
   EXPECT_NE(JapaneseModuleText(small.verdict).find("約 2."), std::string::npos);
   EXPECT_NE(JapaneseModuleText(small.verdict).find("（シンボルの枠から）"), std::string::npos);
   EXPECT_NE(EnglishModuleText(small.verdict).find("(from the symbol's frame)"), std::string::npos);
+}
+
 // A mirrored symbol is located transposed: its format information reads in
 // reverse. Named so at versions the timing test settles, seen at any quarter
 // turn, with the distances; never the symbol as printed, nor one whose format
