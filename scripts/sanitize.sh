@@ -76,5 +76,6 @@ echo "== sanitize: running the tests"
 # and ends the test program, so that ctest sees the failure.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$source_dir/scripts/lsan-qt.supp:print_suppressions=0}"
 export QT_QPA_PLATFORM=offscreen
 morilux_ctest "$build_dir" --output-on-failure -j "$jobs"
